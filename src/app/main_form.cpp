@@ -1,0 +1,44 @@
+#include "app/main_form.h"
+
+#include "editor/form_controls.h"
+#include "editor/split.h"
+#include "geometry/screen_centring.h"
+#include "geometry/twips.h"
+
+#include <QPushButton>
+
+namespace tv {
+
+namespace {
+constexpr int kClientWidthTwips = 4680;
+constexpr int kClientHeightTwips = 3195;
+} // namespace
+
+Main::Main(ModalDialogs& dialogs) : QWidget(nullptr), dialogs_(dialogs)
+{
+    setObjectName(QStringLiteral("Main"));
+    setWindowTitle(QStringLiteral("\u542F\u52A8"));
+    resize(twipsToPixels(kClientWidthTwips), twipsToPixels(kClientHeightTwips));
+
+    Command1 = makeButton(this, "Command1", QStringLiteral("Command1"), {675, 315, 1500, 555});
+    Command1->setFocus();
+    connect(Command1, &QPushButton::clicked, this, &Main::Command1_Click);
+
+    Form_Load();
+}
+
+Main::~Main() = default;
+
+void Main::Form_Load()
+{
+    centreOnPrimaryScreen(this);
+}
+
+void Main::Command1_Click()
+{
+    if (!editor_)
+        editor_ = std::make_unique<Split>(dialogs_);
+    editor_->showForm();
+}
+
+} // namespace tv

@@ -1,0 +1,79 @@
+#include "editor/form_controls.h"
+
+#include "geometry/twips.h"
+
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace tv {
+
+void placeTwips(QWidget* control, const Place& place)
+{
+    control->setGeometry(twipsToPixels(TwipsRect{static_cast<float>(place.left),
+                                                 static_cast<float>(place.top),
+                                                 static_cast<float>(place.width),
+                                                 static_cast<float>(place.height)}));
+}
+
+namespace {
+
+template <class Control>
+Control* named(Control* control, const char* name, const Place& place)
+{
+    control->setObjectName(QString::fromLatin1(name));
+    placeTwips(control, place);
+    return control;
+}
+
+} // namespace
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
+                        const Place& place)
+{
+    auto* button = named(new QPushButton(caption, parent), name, place);
+    button->setAutoDefault(false);
+    return button;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, const Place& place)
+{
+    auto* label = named(new QLabel(caption, parent), name, place);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setWordWrap(false);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QLineEdit* makeTextBox(QWidget* parent, const char* name, const QString& text, const Place& place)
+{
+    return named(new QLineEdit(text, parent), name, place);
+}
+
+QRadioButton* makeOption(QWidget* parent, const char* name, const QString& caption,
+                         const Place& place)
+{
+    return named(new QRadioButton(caption, parent), name, place);
+}
+
+QFrame* makePlainFrame(QWidget* parent, const char* name, const Place& place)
+{
+    auto* frame = named(new QFrame(parent), name, place);
+    frame->setFrameShape(QFrame::NoFrame);
+    return frame;
+}
+
+QGroupBox* makeBorderFrame(QWidget* parent, const char* name, const Place& place)
+{
+    return named(new QGroupBox(parent), name, place);
+}
+
+QString elementName(const QString& arrayName, int index)
+{
+    return QStringLiteral("%1(%2)").arg(arrayName).arg(index);
+}
+
+} // namespace tv

@@ -1,0 +1,50 @@
+#include "editor/qt_modal_dialogs.h"
+
+#include "editor/file_filter.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace tv {
+
+void QtModalDialogs::message(QWidget* owner, const QString& text, const QString& title)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, owner);
+    box.exec();
+}
+
+bool QtModalDialogs::askYesNo(QWidget* owner, const QString& text, const QString& title)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, owner);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<QString> QtModalDialogs::saveFileName(QWidget* owner, const QString& filter,
+                                                    const QString& presetName)
+{
+    // The editor asks its own overwrite question, so the dialog must not.
+    const QString name = QFileDialog::getSaveFileName(owner, QString(), presetName,
+                                                      qtFileFilter(filter), nullptr,
+                                                      QFileDialog::DontConfirmOverwrite);
+    if (name.isEmpty())
+        return std::nullopt;
+    return name;
+}
+
+std::optional<QString> QtModalDialogs::openFileName(QWidget* owner, const QString& filter,
+                                                    const QString& presetName)
+{
+    const QString name =
+        QFileDialog::getOpenFileName(owner, QString(), presetName, qtFileFilter(filter));
+    if (name.isEmpty())
+        return std::nullopt;
+    return name;
+}
+
+QString QtModalDialogs::pickFolder(QWidget* owner, const QString& title)
+{
+    return QFileDialog::getExistingDirectory(owner, title);
+}
+
+} // namespace tv

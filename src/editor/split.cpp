@@ -1,0 +1,121 @@
+#include "editor/split.h"
+
+#include "editor/editor_icon.h"
+#include "editor/form_controls.h"
+#include "editor/window_commands.h"
+#include "geometry/layout_canvas.h"
+#include "geometry/position_fields.h"
+#include "geometry/screen_centring.h"
+#include "geometry/twips.h"
+#include "layoutfile/layout_file_commands.h"
+#include "media/media_file_list.h"
+#include "media/playlist_panel.h"
+#include "media/switch_time_box.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+
+namespace tv {
+
+namespace {
+constexpr int kClientWidthTwips = 12540;
+constexpr int kClientHeightTwips = 7245;
+} // namespace
+
+Split::Split(ModalDialogs& dialogs) : QWidget(nullptr), dialogs_(dialogs)
+{
+    setObjectName(QStringLiteral("Split"));
+    setWindowTitle(QStringLiteral("Tessellview"));
+    setWindowIcon(editorIcon());
+    setFixedSize(twipsToPixels(kClientWidthTwips), twipsToPixels(kClientHeightTwips));
+}
+
+Split::~Split() = default;
+
+void Split::showForm()
+{
+    if (!isLoaded())
+        load();
+    const bool wasOpen = isVisible();
+    show();
+    if (wasOpen) {
+        raise();
+        activateWindow();
+    }
+}
+
+void Split::load()
+{
+    // Every control is built in its design state, then the editor start runs.
+    controls_ = new QWidget(this);
+    controls_->setObjectName(QStringLiteral("SplitControls"));
+    controls_->setGeometry(rect());
+
+    windows_ = new WindowCommands(controls_);
+    layoutFile_ = new LayoutFileCommands(controls_);
+    switchTime_ = new SwitchTimeBox(controls_);
+    canvas_ = new LayoutCanvas(controls_);
+    positions_ = new PositionFields(controls_);
+    files_ = new MediaFileList(controls_);
+    playlists_ = new PlaylistPanel(controls_);
+    Label4 = makeLabel(controls_, "Label4", QStringLiteral("Ver: 0.1"), {6300, 6930, 870, 195});
+    controls_->show();
+
+    Form_Load();
+}
+
+void Split::Form_Load()
+{
+    centreOnPrimaryScreen(this);
+    table_.empty();
+    canvas_->hideTemplates();
+    prepareFileColumns(*files_->MSFlexGrid1);
+    InitPlaylistGrid(0);
+}
+
+void Split::unload()
+{
+    windows_ = nullptr;
+    layoutFile_ = nullptr;
+    switchTime_ = nullptr;
+    canvas_ = nullptr;
+    positions_ = nullptr;
+    files_ = nullptr;
+    playlists_ = nullptr;
+    Label4 = nullptr;
+    delete controls_.data();
+}
+
+void Split::closeEvent(QCloseEvent* event)
+{
+    // Nothing is asked and nothing is saved: the layout goes with the controls.
+    event->accept();
+    unload();
+}
+
+void Split::InitPlaylistGrid(int index)
+{
+    playlists_->InitPlaylistGrid(index);
+}
+
+LayoutView Split::layoutView() const
+{
+    LayoutView view;
+    if (!isLoaded())
+        return view;
+    for (int i = 0; i < kWindowSlots; ++i) {
+        WindowPartsView& window = view.windows[static_cast<std::size_t>(i)];
+        const FlexGrid* grid = playlists_->MSFlexGrid2(i);
+        window.existing = canvas_->existingParts(i) + int(grid != nullptr);
+        window.visible = canvas_->visibleParts(i) + int(grid && !grid->isHidden());
+        if (const NameTag* tag = canvas_->Label1(i))
+            window.name = tag->Caption();
+    }
+    const QComboBox* list = windows_->Combo1;
+    for (int i = 0; i < list->count(); ++i)
+        view.listedNames << list->itemText(i);
+    return view;
+}
+
+} // namespace tv

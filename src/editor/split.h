@@ -1,0 +1,75 @@
+#pragma once
+
+#include "editor/window_table.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class QLabel;
+
+namespace tv {
+
+class LayoutCanvas;
+class LayoutFileCommands;
+class MediaFileList;
+class ModalDialogs;
+class PlaylistPanel;
+class PositionFields;
+class SwitchTimeBox;
+class WindowCommands;
+
+// The layout editor. The form object lives for the whole run; its controls
+// exist only while it is loaded. Closing the editor unloads it (all controls
+// and the layout are discarded); showing it again loads it afresh, and the
+// editor start empties the window table.
+class Split final : public QWidget {
+    Q_OBJECT
+public:
+    explicit Split(ModalDialogs& dialogs);
+    ~Split() override;
+
+    // Loads the form when it is not loaded, then shows it modeless.
+    void showForm();
+    bool isLoaded() const { return !controls_.isNull(); }
+
+    WindowTable& table() { return table_; }
+    const WindowTable& table() const { return table_; }
+    ModalDialogs& dialogs() { return dialogs_; }
+
+    // The components, valid while the form is loaded.
+    WindowCommands& windows() const { return *windows_; }
+    LayoutCanvas& canvas() const { return *canvas_; }
+    PositionFields& positions() const { return *positions_; }
+    MediaFileList& files() const { return *files_; }
+    PlaylistPanel& playlists() const { return *playlists_; }
+    SwitchTimeBox& switchTime() const { return *switchTime_; }
+    LayoutFileCommands& layoutFile() const { return *layoutFile_; }
+    QLabel* Label4 = nullptr;
+
+    void InitPlaylistGrid(int index);
+
+    // What the controls show, for checking the window table against them.
+    LayoutView layoutView() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void load();
+    void Form_Load();
+    void unload();
+
+    ModalDialogs& dialogs_;
+    WindowTable table_;
+
+    QPointer<QWidget> controls_;
+    WindowCommands* windows_ = nullptr;
+    LayoutCanvas* canvas_ = nullptr;
+    PositionFields* positions_ = nullptr;
+    MediaFileList* files_ = nullptr;
+    PlaylistPanel* playlists_ = nullptr;
+    SwitchTimeBox* switchTime_ = nullptr;
+    LayoutFileCommands* layoutFile_ = nullptr;
+};
+
+} // namespace tv

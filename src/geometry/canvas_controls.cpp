@@ -1,0 +1,167 @@
+#include "geometry/canvas_controls.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+namespace tv {
+
+CanvasPicture::CanvasPicture(QWidget* parent) : QFrame(parent)
+{
+    setFrameShape(QFrame::Box);
+    setFrameShadow(QFrame::Plain);
+    setAutoFillBackground(true);
+}
+
+CanvasControl::CanvasControl(QWidget* canvas) : QWidget(canvas) {}
+
+void CanvasControl::setLeft(float value)
+{
+    rect_.Left = value;
+    followTwips();
+}
+
+void CanvasControl::setTop(float value)
+{
+    rect_.Top = value;
+    followTwips();
+}
+
+void CanvasControl::setWidth(float value)
+{
+    rect_.Width = value;
+    followTwips();
+}
+
+void CanvasControl::setHeight(float value)
+{
+    rect_.Height = value;
+    followTwips();
+}
+
+void CanvasControl::setTwips(const TwipsRect& rect)
+{
+    rect_ = rect;
+    followTwips();
+}
+
+void CanvasControl::copyPlaceFrom(const CanvasControl& templ)
+{
+    setCursor(templ.cursor());
+    setTwips(templ.twips());
+}
+
+void CanvasControl::followTwips()
+{
+    // A negative extent has no pixels to show; the twips keep the value.
+    QRect pixels = twipsToPixels(rect_);
+    pixels.setWidth(std::max(0, pixels.width()));
+    pixels.setHeight(std::max(0, pixels.height()));
+    setGeometry(pixels);
+}
+
+WindowBody* WindowBody::cloneOf(const WindowBody& templ)
+{
+    auto* body = new WindowBody(templ.parentWidget());
+    body->copyPlaceFrom(templ);
+    return body;
+}
+
+WindowOutline::WindowOutline(QWidget* canvas) : CanvasControl(canvas)
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+WindowOutline* WindowOutline::cloneOf(const WindowOutline& templ)
+{
+    auto* outline = new WindowOutline(templ.parentWidget());
+    outline->copyPlaceFrom(templ);
+    outline->fillStyle_ = templ.fillStyle_;
+    outline->fillColor_ = templ.fillColor_;
+    outline->borderColor_ = templ.borderColor_;
+    return outline;
+}
+
+void WindowOutline::setFillStyle(int style)
+{
+    fillStyle_ = style;
+    update();
+}
+
+void WindowOutline::setFillColor(const QColor& color)
+{
+    fillColor_ = color;
+    update();
+}
+
+void WindowOutline::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const QRect inner = rect().adjusted(0, 0, -1, -1);
+    Qt::BrushStyle hatch = Qt::NoBrush;
+    if (fillStyle_ == kUpwardDiagonal)
+        hatch = Qt::BDiagPattern;
+    else if (fillStyle_ == kDownwardDiagonal)
+        hatch = Qt::FDiagPattern;
+    if (hatch != Qt::NoBrush)
+        painter.fillRect(inner, QBrush(fillColor_, hatch));
+    painter.setPen(borderColor_);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(inner);
+}
+
+NameTag::NameTag(QWidget* canvas) : CanvasControl(canvas)
+{
+    backColor_ = palette().color(QPalette::HighlightedText);
+}
+
+NameTag* NameTag::cloneOf(const NameTag& templ)
+{
+    auto* tag = new NameTag(templ.parentWidget());
+    tag->copyPlaceFrom(templ);
+    tag->setFont(templ.font());
+    tag->caption_ = templ.caption_;
+    tag->backColor_ = templ.backColor_;
+    return tag;
+}
+
+void NameTag::setCaption(const QString& caption)
+{
+    caption_ = caption;
+    update();
+}
+
+void NameTag::setBackColor(const QColor& color)
+{
+    backColor_ = color;
+    update();
+}
+
+void NameTag::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), backColor_);
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop, caption_);
+}
+
+CornerHandle::CornerHandle(QWidget* canvas) : CanvasControl(canvas)
+{
+    setCursor(Qt::SizeFDiagCursor);
+}
+
+CornerHandle* CornerHandle::cloneOf(const CornerHandle& templ)
+{
+    auto* handle = new CornerHandle(templ.parentWidget());
+    handle->copyPlaceFrom(templ);
+    return handle;
+}
+
+void CornerHandle::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+    painter.fillRect(rect().adjusted(2, 2, -2, -2), Qt::white);
+}
+
+} // namespace tv

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "geometry/twips.h"
+
+#include <QColor>
+#include <QFrame>
+#include <QWidget>
+
+namespace tv {
+
+// The canvas: stands for the whole target screen, 7200 x 4050 twips with the
+// origin at its top-left corner. Windows are drawn on it by child controls,
+// which it clips.
+class CanvasPicture final : public QFrame {
+    Q_OBJECT
+public:
+    explicit CanvasPicture(QWidget* parent);
+
+    // The canvas's outer extent in twips, read wherever code needs it.
+    float ScaleWidthTwips() const { return kCanvasWidthTwips; }
+    float ScaleHeightTwips() const { return kCanvasHeightTwips; }
+};
+
+// A control on the canvas whose place is held in single-precision twips; the
+// pixels on screen follow from it, but the twips are the only copy of the
+// geometry, so nothing is lost to pixel rounding.
+class CanvasControl : public QWidget {
+    Q_OBJECT
+public:
+    explicit CanvasControl(QWidget* canvas);
+
+    float Left() const { return rect_.Left; }
+    float Top() const { return rect_.Top; }
+    float Width() const { return rect_.Width; }
+    float Height() const { return rect_.Height; }
+    const TwipsRect& twips() const { return rect_; }
+
+    void setLeft(float value);
+    void setTop(float value);
+    void setWidth(float value);
+    void setHeight(float value);
+    void setTwips(const TwipsRect& rect);
+
+protected:
+    // Gives a new array element the template's place and cursor.
+    void copyPlaceFrom(const CanvasControl& templ);
+
+private:
+    void followTwips();
+
+    TwipsRect rect_;
+};
+
+// The body of a layout window: an image without a picture, so it shows
+// nothing itself but takes the presses that select and move the window.
+class WindowBody final : public CanvasControl {
+    Q_OBJECT
+public:
+    using CanvasControl::CanvasControl;
+    static WindowBody* cloneOf(const WindowBody& templ);
+};
+
+// The outline of a layout window: a rectangle drawn over the body. FillStyle 4
+// hatches it with upward diagonals, 5 with downward diagonals, 1 leaves it
+// transparent; the hatching is drawn in FillColor. It takes no part in mouse
+// handling: a press lands on what lies beneath.
+class WindowOutline final : public CanvasControl {
+    Q_OBJECT
+public:
+    static constexpr int kTransparent = 1;
+    static constexpr int kUpwardDiagonal = 4;
+    static constexpr int kDownwardDiagonal = 5;
+
+    explicit WindowOutline(QWidget* canvas);
+    static WindowOutline* cloneOf(const WindowOutline& templ);
+
+    int FillStyle() const { return fillStyle_; }
+    void setFillStyle(int style);
+    QColor FillColor() const { return fillColor_; }
+    void setFillColor(const QColor& color);
+    QColor BorderColor() const { return borderColor_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    int fillStyle_ = kTransparent;
+    QColor fillColor_ = Qt::black;
+    QColor borderColor_ = Qt::black;
+};
+
+// The name tag of a layout window. Its caption is the window name; a line
+// feed in it starts a new line, and what does not fit the tag is clipped.
+class NameTag final : public CanvasControl {
+    Q_OBJECT
+public:
+    explicit NameTag(QWidget* canvas);
+    static NameTag* cloneOf(const NameTag& templ);
+
+    QString Caption() const { return caption_; }
+    void setCaption(const QString& caption);
+    QColor BackColor() const { return backColor_; }
+    void setBackColor(const QColor& color);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString caption_;
+    QColor backColor_;
+};
+
+// The corner handle of a layout window: a small square that is pressed and
+// dragged to resize the window.
+class CornerHandle final : public CanvasControl {
+    Q_OBJECT
+public:
+    explicit CornerHandle(QWidget* canvas);
+    static CornerHandle* cloneOf(const CornerHandle& templ);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+} // namespace tv

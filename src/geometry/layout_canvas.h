@@ -1,0 +1,31 @@
+#pragma once
+
+#include "editor/control_array.h"
+#include "geometry/canvas_controls.h"
+
+#include <QObject>
+
+namespace tv {
+
+// The canvas and the four control arrays that draw the layout windows on it:
+// body Image1(i), outline Shape1(i), name tag Label1(i), corner handle Image2(i).
+class LayoutCanvas final : public QObject {
+    Q_OBJECT
+public:
+    explicit LayoutCanvas(QWidget* form);
+
+    CanvasPicture* Picture1 = nullptr;
+    ControlArray<NameTag> Label1{QStringLiteral("Label1")};
+    ControlArray<WindowOutline> Shape1{QStringLiteral("Shape1")};
+    ControlArray<WindowBody> Image1{QStringLiteral("Image1")};
+    ControlArray<CornerHandle> Image2{QStringLiteral("Image2")};
+
+    // The editor start hides the four templates; they are never shown again.
+    void hideTemplates();
+
+    // How many of window i's four canvas parts exist, and how many are visible.
+    int existingParts(int index) const;
+    int visibleParts(int index) const;
+};
+
+} // namespace tv

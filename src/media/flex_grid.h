@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QColor>
+#include <QTableWidget>
+
+#include <array>
+
+namespace tv {
+
+// A grid of four columns with one fixed header row, addressed as the file
+// list and the playlists need it: row 0 is the header, rows 1.. are data, and
+// Rows counts both. Widths are kept in twips. Cells are never edited in place.
+class FlexGrid final : public QTableWidget {
+    Q_OBJECT
+public:
+    static constexpr int kCols = 4;
+
+    explicit FlexGrid(QWidget* parent);
+    // A new array element with the template's place, columns and look, and
+    // the header row only.
+    static FlexGrid* cloneOf(const FlexGrid& templ);
+
+    int Rows() const { return rowCount() + 1; }
+    void setRows(int rows);
+    int Cols() const { return kCols; }
+
+    QString TextMatrix(int row, int col) const;
+    void setTextMatrix(int row, int col, const QString& text);
+
+    int ColWidth(int col) const;
+    void setColWidth(int col, int twips);
+    Qt::Alignment ColAlignment(int col) const;
+    void setColAlignment(int col, Qt::Alignment alignment);
+
+    // Appends one empty row at the end.
+    void AddItem();
+    // Removes data row `row` (1..Rows-1).
+    void RemoveItem(int row);
+
+    // The current cell; row 0 is the header row, which code may make current.
+    int Row() const { return currentRow_; }
+    int Col() const { return currentCol_; }
+    void setCurrentCell(int row, int col);
+
+    QColor CellBackColor(int row, int col) const;
+    void setCellBackColor(int row, int col, const QColor& color);
+
+private:
+    QTableWidgetItem* cell(int row, int col) const;
+    QTableWidgetItem* ensureCell(int row, int col);
+    void followCurrentCell(int tableRow, int tableCol);
+
+    std::array<int, kCols> widthsTwips_{};
+    std::array<Qt::Alignment, kCols> alignments_{};
+    int currentRow_ = 0;
+    int currentCol_ = 0;
+};
+
+} // namespace tv

@@ -1,0 +1,182 @@
+#include "app/main_form.h"
+#include "editor/split.h"
+#include "media/flex_grid.h"
+#include "support/editor_fixture.h"
+#include "support/scripted_dialogs.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+
+using namespace tv;
+using tv::test::control;
+
+namespace {
+
+// Leaves marks of a user's work in the editor, so that a test can tell a form
+// shown again from one loaded afresh.
+void workIn(Split& editor)
+{
+    control<QLineEdit>(&editor, "Text1(0)")->setText("480");
+    control<QLineEdit>(&editor, "Text3")->setText("25");
+    auto* list = control<QComboBox>(&editor, "Combo1");
+    list->addItem("Picture1");
+    list->setEditText("Picture1");
+    auto* files = control<FlexGrid>(&editor, "MSFlexGrid1");
+    files->AddItem();
+    files->setTextMatrix(1, 2, "clip.avi");
+    editor.table().CurrentWindow = 0;
+    editor.table().SwitchTime[1] = 25;
+}
+
+bool showsWork(const Split& editor)
+{
+    return control<QLineEdit>(&editor, "Text1(0)")->text() == "480" &&
+           control<QLineEdit>(&editor, "Text3")->text() == "25" &&
+           control<QComboBox>(&editor, "Combo1")->count() == 1 &&
+           control<FlexGrid>(&editor, "MSFlexGrid1")->TextMatrix(1, 2) == "clip.avi";
+}
+
+bool inStartState(const Split& editor)
+{
+    return editor.isVisible() && control<QLineEdit>(&editor, "Text1(0)")->text() == "0" &&
+           control<QLineEdit>(&editor, "Text3")->text().isEmpty() &&
+           control<QComboBox>(&editor, "Combo1")->count() == 0 &&
+           control<QComboBox>(&editor, "Combo1")->currentText().isEmpty() &&
+           control<FlexGrid>(&editor, "MSFlexGrid1")->Rows() == 1 &&
+           editor.table().CurrentWindow == 0 &&
+           windowTableViolations(editor.table(), editor.layoutView()).isEmpty();
+}
+
+} // namespace
+
+class LauncherTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void looksAsDrawn();
+    void centredOnPrimaryScreen();
+    void editorExistsOnlyAfterThePress();
+    void pressingTwiceKeepsOneEditorAndItsWork();
+    void closedEditorOpensInStartState();
+    void closingLauncherLeavesEditorWorking();
+    void programEndsWithItsLastWindow();
+
+private:
+    test::ScriptedDialogs dialogs_;
+    Main* launcher_ = nullptr;
+};
+
+void LauncherTest::init()
+{
+    launcher_ = new Main(dialogs_);
+    launcher_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(launcher_));
+}
+
+void LauncherTest::cleanup()
+{
+    delete launcher_;
+    launcher_ = nullptr;
+}
+
+void LauncherTest::looksAsDrawn()
+{
+    QCOMPARE(launcher_->windowTitle(), QStringLiteral("\u542F\u52A8"));
+    QCOMPARE(launcher_->size(), QSize(312, 213));
+    QCOMPARE(launcher_->Command1->text(), QStringLiteral("Command1"));
+    QCOMPARE(launcher_->Command1->geometry(), QRect(45, 21, 100, 37));
+    QCOMPARE(launcher_->focusWidget(), launcher_->Command1);
+}
+
+void LauncherTest::centredOnPrimaryScreen()
+{
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect outer = launcher_->frameGeometry();
+    QVERIFY(qAbs(outer.left() - (screen.width() - outer.width()) / 2.0) <= 0.5);
+    QVERIFY(qAbs(outer.top() - (screen.height() - outer.height()) / 2.0) <= 0.5);
+}
+
+void LauncherTest::editorExistsOnlyAfterThePress()
+{
+    QVERIFY(!launcher_->editor());
+    QTest::mouseClick(launcher_->Command1, Qt::LeftButton);
+    Split* editor = launcher_->editor();
+    QVERIFY(editor);
+    QVERIFY(editor->isVisible());
+    QVERIFY2(!editor->parentWidget(), "the editor has no owner window");
+    QVERIFY(!editor->isModal());
+    QVERIFY(launcher_->isVisible());
+}
+
+void LauncherTest::pressingTwiceKeepsOneEditorAndItsWork()
+{
+    QTest::mouseClick(launcher_->Command1, Qt::LeftButton);
+    Split* first = launcher_->editor();
+    workIn(*first);
+    QTest::mouseClick(launcher_->Command1, Qt::LeftButton);
+    QCOMPARE(launcher_->editor(), first);
+    QCOMPARE(first->findChildren<QComboBox*>("Combo1").size(), 1);
+    QVERIFY(showsWork(*first));
+    QVERIFY(first->isVisible());
+}
+
+void LauncherTest::closedEditorOpensInStartState()
+{
+    QTest::mouseClick(launcher_->Command1, Qt::LeftButton);
+    Split* editor = launcher_->editor();
+    workIn(*editor);
+    editor->table().PictureWindowCount = 0;
+    QVERIFY(editor->close());
+    QVERIFY(!editor->isVisible());
+
+    QTest::mouseClick(launcher_->Command1, Qt::LeftButton);
+    QCOMPARE(launcher_->editor(), editor);
+    QVERIFY(inStartState(*editor));
+    QCOMPARE(editor->findChildren<QComboBox*>("Combo1").size(), 1);
+    QVERIFY(editor->findChild<QWidget*>("Image1(0)")->isHidden());
+}
+
+void LauncherTest::closingLauncherLeavesEditorWorking()
+{
+    QTest::mouseClick(launcher_->Command1, Qt::LeftButton);
+    Split* editor = launcher_->editor();
+    QVERIFY(launcher_->close());
+    QVERIFY(editor->isVisible());
+    QVERIFY(editor->isLoaded());
+
+    // The editor still takes input.
+    auto* field = control<QLineEdit>(editor, "Text1(0)");
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, "96");
+    QCOMPARE(field->text(), QStringLiteral("96"));
+}
+
+void LauncherTest::programEndsWithItsLastWindow()
+{
+    QVERIFY(QGuiApplication::quitOnLastWindowClosed());
+    QTest::mouseClick(launcher_->Command1, Qt::LeftButton);
+    Split* editor = launcher_->editor();
+
+    auto visibleWindows = [] {
+        int count = 0;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            count += window->isVisible();
+        return count;
+    };
+    QCOMPARE(visibleWindows(), 2);
+    launcher_->close();
+    QCOMPARE(visibleWindows(), 1);
+    editor->close();
+    QCOMPARE(visibleWindows(), 0);
+}
+
+QTEST_MAIN(LauncherTest)
+#include "tst_launcher.moc"
