@@ -18,6 +18,7 @@ Main::Main(ModalDialogs& dialogs) : QWidget(nullptr), dialogs_(dialogs)
 {
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QStringLiteral("\u542F\u52A8"));
+    setFont(formFont(font()));
     resize(twipsToPixels(kClientWidthTwips), twipsToPixels(kClientHeightTwips));
 
     Command1 = makeButton(this, "Command1", QStringLiteral("Command1"), {675, 315, 1500, 555});

@@ -14,8 +14,7 @@ namespace tv {
 // hidden, and is destroyed only when the whole layout is cleared.
 // T provides `static T* cloneOf(const T& templ)`, which copies the template's
 // properties into a new control with the same parent.
-template <class T>
-class ControlArray {
+template <class T> class ControlArray {
 public:
     explicit ControlArray(QString name) : name_(std::move(name)) {}
 

@@ -2,27 +2,25 @@
 
 #include "geometry/twips.h"
 
+#include <QFont>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 
 namespace tv {
 
 void placeTwips(QWidget* control, const Place& place)
 {
-    control->setGeometry(twipsToPixels(TwipsRect{static_cast<float>(place.left),
-                                                 static_cast<float>(place.top),
-                                                 static_cast<float>(place.width),
-                                                 static_cast<float>(place.height)}));
+    control->setGeometry(twipsToPixels(
+        TwipsRect{static_cast<float>(place.left), static_cast<float>(place.top),
+                  static_cast<float>(place.width), static_cast<float>(place.height)}));
 }
 
 namespace {
 
-template <class Control>
-Control* named(Control* control, const char* name, const Place& place)
+template <class Control> Control* named(Control* control, const char* name, const Place& place)
 {
     control->setObjectName(QString::fromLatin1(name));
     placeTwips(control, place);
@@ -53,10 +51,25 @@ QLineEdit* makeTextBox(QWidget* parent, const char* name, const QString& text, c
     return named(new QLineEdit(text, parent), name, place);
 }
 
-QRadioButton* makeOption(QWidget* parent, const char* name, const QString& caption,
+OptionButton::OptionButton(const QString& caption, QWidget* parent) : QRadioButton(parent)
+{
+    setCaption(caption);
+}
+
+void OptionButton::setCaption(const QString& caption)
+{
+    caption_ = caption;
+    QString shown = caption;
+    while (shown.endsWith(QLatin1Char('\n')) || shown.endsWith(QLatin1Char('\r')))
+        shown.chop(1);
+    shown.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    setText(shown);
+}
+
+OptionButton* makeOption(QWidget* parent, const char* name, const QString& caption,
                          const Place& place)
 {
-    return named(new QRadioButton(caption, parent), name, place);
+    return named(new OptionButton(caption, parent), name, place);
 }
 
 QFrame* makePlainFrame(QWidget* parent, const char* name, const Place& place)
@@ -69,6 +82,13 @@ QFrame* makePlainFrame(QWidget* parent, const char* name, const Place& place)
 QGroupBox* makeBorderFrame(QWidget* parent, const char* name, const Place& place)
 {
     return named(new QGroupBox(parent), name, place);
+}
+
+QFont formFont(const QFont& systemFont)
+{
+    QFont font = systemFont;
+    font.setPointSize(8);
+    return font;
 }
 
 QString elementName(const QString& arrayName, int index)

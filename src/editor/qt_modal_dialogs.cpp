@@ -24,9 +24,9 @@ std::optional<QString> QtModalDialogs::saveFileName(QWidget* owner, const QStrin
                                                     const QString& presetName)
 {
     // The editor asks its own overwrite question, so the dialog must not.
-    const QString name = QFileDialog::getSaveFileName(owner, QString(), presetName,
-                                                      qtFileFilter(filter), nullptr,
-                                                      QFileDialog::DontConfirmOverwrite);
+    const QString name =
+        QFileDialog::getSaveFileName(owner, QString(), presetName, qtFileFilter(filter), nullptr,
+                                     QFileDialog::DontConfirmOverwrite);
     if (name.isEmpty())
         return std::nullopt;
     return name;

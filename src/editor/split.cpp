@@ -28,6 +28,7 @@ Split::Split(ModalDialogs& dialogs) : QWidget(nullptr), dialogs_(dialogs)
     setObjectName(QStringLiteral("Split"));
     setWindowTitle(QStringLiteral("Tessellview"));
     setWindowIcon(editorIcon());
+    setFont(formFont(font()));
     setFixedSize(twipsToPixels(kClientWidthTwips), twipsToPixels(kClientHeightTwips));
 }
 

@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QPushButton>
-#include <QRadioButton>
 
 namespace tv {
 

@@ -5,9 +5,10 @@
 class QComboBox;
 class QFrame;
 class QPushButton;
-class QRadioButton;
 
 namespace tv {
+
+class OptionButton;
 
 // The window kind choice, Add Window and Del Window, and the window list.
 class WindowCommands final : public QObject {
@@ -16,8 +17,8 @@ public:
     explicit WindowCommands(QWidget* form);
 
     QFrame* Frame1 = nullptr;
-    QRadioButton* Option1 = nullptr;
-    QRadioButton* Option2 = nullptr;
+    OptionButton* Option1 = nullptr;
+    OptionButton* Option2 = nullptr;
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
     QComboBox* Combo1 = nullptr;

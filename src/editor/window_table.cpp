@@ -49,8 +49,7 @@ QStringList windowTableViolations(const WindowTable& table, const LayoutView& vi
                 report(2, i, QStringLiteral("in use but %1 of 5 parts visible").arg(w.visible));
             const auto listed = view.listedNames.count(w.name);
             if (listed != 1)
-                report(2, i,
-                       QStringLiteral("name \"%1\" listed %2 times").arg(w.name).arg(listed));
+                report(2, i, QStringLiteral("name \"%1\" listed %2 times").arg(w.name).arg(listed));
         } else if (created && w.visible != 0) {
             report(3, i, QStringLiteral("deleted but %1 parts visible").arg(w.visible));
         }

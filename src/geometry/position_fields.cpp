@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 
 namespace tv {
 
@@ -27,8 +26,8 @@ PositionFields::PositionFields(QWidget* form) : QObject(form)
         const int index = static_cast<int>(i);
         Frame2[i] = makePlainFrame(Frame4, "", {kFieldLefts[i], 135, 1005, 285});
         Frame2[i]->setObjectName(elementName(QStringLiteral("Frame2"), index));
-        Label5[i] = makeLabel(Frame2[i], "", QString::fromLatin1(kFieldCaptions[i]),
-                              {45, 15, 195, 240});
+        Label5[i] =
+            makeLabel(Frame2[i], "", QString::fromLatin1(kFieldCaptions[i]), {45, 15, 195, 240});
         Label5[i]->setObjectName(elementName(QStringLiteral("Label5"), index));
         Label5[i]->setFont(captionFont);
         Text1[i] = makeTextBox(Frame2[i], "", QStringLiteral("0"), {270, 0, 645, 270});

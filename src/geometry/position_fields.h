@@ -9,9 +9,10 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QRadioButton;
 
 namespace tv {
+
+class OptionButton;
 
 // Below the canvas: the current window's rectangle in screen pixels (x, y, w,
 // h) with the button that applies it, and the screen-ratio choice with its own
@@ -31,8 +32,8 @@ public:
     QGroupBox* Frame5 = nullptr;
     QLabel* Label7 = nullptr;
     QFrame* Frame3 = nullptr;
-    QRadioButton* Option4 = nullptr;
-    QRadioButton* Option3 = nullptr;
+    OptionButton* Option4 = nullptr;
+    OptionButton* Option3 = nullptr;
     QPushButton* Command4 = nullptr;
 };
 

@@ -25,11 +25,9 @@ void centreOnPrimaryScreen(QWidget* window)
         outer = window->size().grownBy(frame);
     }
 
-    const double left =
-        centredOrigin(pixelsToTwips(whole.width()), pixelsToTwips(outer.width()));
+    const double left = centredOrigin(pixelsToTwips(whole.width()), pixelsToTwips(outer.width()));
     window->move(whole.x() + twipsToPixels(left), window->y());
-    const double top =
-        centredOrigin(pixelsToTwips(whole.height()), pixelsToTwips(outer.height()));
+    const double top = centredOrigin(pixelsToTwips(whole.height()), pixelsToTwips(outer.height()));
     window->move(window->x(), whole.y() + twipsToPixels(top));
 }
 

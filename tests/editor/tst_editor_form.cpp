@@ -9,6 +9,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QRadioButton>
+
 #include <QScreen>
 #include <QTest>
 
@@ -77,8 +78,8 @@ void EditorFormTest::inventory_data()
         QTest::newRow(name) << container << QString::fromLatin1(kind) << caption << twips;
     };
     row("Frame1", form, "QFrame", "", {225, 180, 2445, 420});
-    row("Option1", "Frame1", "QRadioButton", "Video\n", {180, 90, 915, 285});
-    row("Option2", "Frame1", "QRadioButton", "Picture", {1305, 90, 960, 285});
+    row("Option1", "Frame1", "tv::OptionButton", "Video\n", {180, 90, 915, 285});
+    row("Option2", "Frame1", "tv::OptionButton", "Picture", {1305, 90, 960, 285});
     row("Command11", form, "QPushButton", "Open File", {3330, 270, 1230, 465});
     row("Command10", form, "QPushButton", "Save File", {4905, 270, 1230, 465});
     row("Command1", form, "QPushButton", "Add Window", {270, 1035, 1050, 420});
@@ -100,19 +101,21 @@ void EditorFormTest::inventory_data()
     const char* fieldCaptions[] = {"x", "y", "w", "h"};
     for (int i = 0; i < 4; ++i) {
         const QString frame = QStringLiteral("Frame2(%1)").arg(i);
-        QTest::newRow(qPrintable(frame))
-            << "Frame4" << "QFrame" << "" << QRect(fieldLefts[i], 135, 1005, 285);
+        QTest::newRow(qPrintable(frame)) << "Frame4"
+                                         << "QFrame"
+                                         << "" << QRect(fieldLefts[i], 135, 1005, 285);
         QTest::newRow(qPrintable(QStringLiteral("Label5(%1)").arg(i)))
             << frame << "QLabel" << fieldCaptions[i] << QRect(45, 15, 195, 240);
         QTest::newRow(qPrintable(QStringLiteral("Text1(%1)").arg(i)))
-            << frame << "QLineEdit" << "0" << QRect(270, 0, 645, 270);
+            << frame << "QLineEdit"
+            << "0" << QRect(270, 0, 645, 270);
     }
     row("Command3", "Frame4", "QPushButton", "OK", {4995, 135, 915, 285});
     row("Frame5", form, "QGroupBox", "", {1305, 6660, 4335, 465});
     row("Label7", "Frame5", "QLabel", "Ratio:", {180, 180, 555, 195});
     row("Frame3", "Frame5", "QFrame", "", {720, 135, 2445, 285});
-    row("Option4", "Frame3", "QRadioButton", "4:3", {180, 0, 915, 285});
-    row("Option3", "Frame3", "QRadioButton", "16:9", {1305, 0, 960, 285});
+    row("Option4", "Frame3", "tv::OptionButton", "4:3", {180, 0, 915, 285});
+    row("Option3", "Frame3", "tv::OptionButton", "16:9", {1305, 0, 960, 285});
     row("Command4", "Frame5", "QPushButton", "OK", {3285, 135, 915, 285});
     row("Label4", form, "QLabel", "Ver: 0.1", {6300, 6930, 870, 195});
 
@@ -154,6 +157,8 @@ void EditorFormTest::initialStates()
     QVERIFY(!control<QRadioButton>(form_, "Option2")->isChecked());
     QVERIFY(control<QRadioButton>(form_, "Option4")->isChecked());
     QVERIFY(!control<QRadioButton>(form_, "Option3")->isChecked());
+    // The video caption keeps its line feed but shows on one line.
+    QCOMPARE(control<QRadioButton>(form_, "Option1")->text(), QStringLiteral("Video"));
     for (const char* name : {"Text3", "Command12", "Label9"})
         QVERIFY2(control(form_, name)->isEnabled(), name);
 

@@ -13,11 +13,16 @@ void FileFilterTest::converts_data()
 {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("layout files") << "SPLITFILE|*.TXT" << "SPLITFILE (*.TXT)";
-    QTest::newRow("two filters") << "Text|*.txt|All|*.*" << "Text (*.txt);;All (*.*)";
-    QTest::newRow("several patterns") << "Pictures|*.jpg;*.bmp" << "Pictures (*.jpg *.bmp)";
-    QTest::newRow("description without pattern") << "Anything" << "Anything (*)";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("layout files") << "SPLITFILE|*.TXT"
+                                  << "SPLITFILE (*.TXT)";
+    QTest::newRow("two filters") << "Text|*.txt|All|*.*"
+                                 << "Text (*.txt);;All (*.*)";
+    QTest::newRow("several patterns") << "Pictures|*.jpg;*.bmp"
+                                      << "Pictures (*.jpg *.bmp)";
+    QTest::newRow("description without pattern") << "Anything"
+                                                 << "Anything (*)";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void FileFilterTest::converts()

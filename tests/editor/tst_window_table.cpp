@@ -65,25 +65,23 @@ void WindowTableTest::brokenRuleIsReported_data()
     }) << "rule 1";
     QTest::newRow("one part of a window missing")
         << Mutation([](auto&, auto& v) { v.windows[2].existing = 4; }) << "rule 1";
-    QTest::newRow("controls beyond the picture count")
-        << Mutation([](auto&, auto& v) { v.windows[4] = {kWindowParts, 0, "Picture3"}; })
-        << "rule 1";
-    QTest::newRow("video controls exist without the flag")
-        << Mutation([](auto& t, auto& v) {
-               t.HasVideoWindow = 0;
-               t.WindowInUse[1] = kFree;
-               v.listedNames.removeAll("Video\n1");
-               v.windows[1].visible = 0;
-           })
-        << "rule 1";
+    QTest::newRow("controls beyond the picture count") << Mutation([](auto&, auto& v) {
+        v.windows[4] = {kWindowParts, 0, "Picture3"};
+    }) << "rule 1";
+    QTest::newRow("video controls exist without the flag") << Mutation([](auto& t, auto& v) {
+        t.HasVideoWindow = 0;
+        t.WindowInUse[1] = kFree;
+        v.listedNames.removeAll("Video\n1");
+        v.windows[1].visible = 0;
+    }) << "rule 1";
     QTest::newRow("in use but never created")
         << Mutation([](auto& t, auto&) { t.WindowInUse[7] = kInUse; }) << "rule 2";
     QTest::newRow("in use but a part hidden")
         << Mutation([](auto&, auto& v) { v.windows[2].visible = 4; }) << "rule 2";
     QTest::newRow("in use but not listed")
         << Mutation([](auto&, auto& v) { v.listedNames.removeAll("Picture1"); }) << "rule 2";
-    QTest::newRow("listed twice")
-        << Mutation([](auto&, auto& v) { v.listedNames << "Picture1"; }) << "rule 2";
+    QTest::newRow("listed twice") << Mutation([](auto&, auto& v) { v.listedNames << "Picture1"; })
+                                  << "rule 2";
     QTest::newRow("deleted window still listed")
         << Mutation([](auto&, auto& v) { v.listedNames << "Picture2"; }) << "rule 2";
     QTest::newRow("a template listed")

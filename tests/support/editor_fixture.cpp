@@ -1,5 +1,6 @@
 #include "support/editor_fixture.h"
 
+#include "editor/form_controls.h"
 #include "geometry/canvas_controls.h"
 
 #include <QAbstractButton>
@@ -12,6 +13,8 @@ namespace tv::test {
 
 QString captionOf(const QWidget* control)
 {
+    if (auto* option = qobject_cast<const OptionButton*>(control))
+        return option->Caption();
     if (auto* button = qobject_cast<const QAbstractButton*>(control))
         return button->text();
     if (auto* label = qobject_cast<const QLabel*>(control))

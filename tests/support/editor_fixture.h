@@ -6,8 +6,7 @@
 namespace tv::test {
 
 // The control of the given objectName inside a form, or a test failure.
-template <class T = QWidget>
-T* control(const QWidget* form, const QString& name)
+template <class T = QWidget> T* control(const QWidget* form, const QString& name)
 {
     if (!form)
         return nullptr;

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Starts Tessellview under a virtual X display, runs the given xdotool steps,
+# and writes a screenshot. For looking at the program as a user does.
+#   tools/screenshot.sh OUT.png [xdotool arguments...]
+set -euo pipefail
+out=${1:?usage: tools/screenshot.sh OUT.png [xdotool args...]}
+shift || true
+for p in xvfb xdotool imagemagick; do
+    dpkg-query -W -f='${Status}' $p 2>/dev/null | grep -q 'install ok installed' ||
+        { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $p; }
+done
+display=:${DISPLAY_NUMBER:-77}
+Xvfb "$display" -screen 0 1280x800x24 >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $app $xvfb 2>/dev/null || true' EXIT
+sleep 1
+DISPLAY=$display QT_QPA_PLATFORM=xcb ./build/src/tessellview &
+app=$!
+sleep 2
+if [ $# -gt 0 ]; then
+    DISPLAY=$display xdotool "$@"
+    sleep 1
+fi
+DISPLAY=$display import -window root "$out"
