@@ -53,11 +53,11 @@ void Split::load()
     controls_->setObjectName(QStringLiteral("SplitControls"));
     controls_->setGeometry(rect());
 
-    windows_ = new WindowCommands(controls_);
+    windows_ = new WindowCommands(*this, controls_);
     layoutFile_ = new LayoutFileCommands(controls_);
     switchTime_ = new SwitchTimeBox(controls_);
     canvas_ = new LayoutCanvas(controls_);
-    positions_ = new PositionFields(controls_);
+    positions_ = new PositionFields(*this, controls_);
     files_ = new MediaFileList(controls_);
     playlists_ = new PlaylistPanel(controls_);
     Label4 = makeLabel(controls_, "Label4", QStringLiteral("Ver: 0.1"), {6300, 6930, 870, 195});

@@ -9,12 +9,16 @@ class QPushButton;
 namespace tv {
 
 class OptionButton;
+class Split;
 
-// The window kind choice, Add Window and Del Window, and the window list.
+// The window kind choice, Add Window and Del Window, and the window list with
+// the selection it drives. Whenever the list's text or selected entry changes
+// (typed, picked, or set by code) the selection refresh runs at once, before
+// the code that changed it goes on.
 class WindowCommands final : public QObject {
     Q_OBJECT
 public:
-    explicit WindowCommands(QWidget* form);
+    WindowCommands(Split& form, QWidget* client);
 
     QFrame* Frame1 = nullptr;
     OptionButton* Option1 = nullptr;
@@ -22,6 +26,39 @@ public:
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
     QComboBox* Combo1 = nullptr;
+
+    // Add Window: adds a window of the chosen kind, or reports the limit.
+    void Command1_Click();
+    // Del Window: hides the current window and frees its index.
+    void Command2_Click();
+
+    // Creates window i's canvas parts and names, lists and selects it. The
+    // caller has created its playlist grid, marked it in use and counted it.
+    void LoadWindow(const QString& kindCaption, int index);
+    // Destroys every window and empties the table and the list, without a
+    // selection refresh.
+    void ClearLayout();
+
+    // The selection refresh, for a typed text and for a picked entry.
+    void Combo1_Change();
+    void Combo1_Click();
+
+    // Paints the current window's outline red and every other created one black.
+    void MarkCurrentWindow();
+
+    // The ways code changes the list; each runs the selection refresh once.
+    void setListText(const QString& text);
+    void selectListEntry(int position);
+
+private:
+    void refreshSelection();
+    void showVideoAgain();
+    void createVideo();
+    void showPictureAgain(int index);
+    void createPicture();
+    void disableSwitchTime();
+
+    Split& form_;
 };
 
 } // namespace tv

@@ -142,7 +142,11 @@ void NameTag::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.fillRect(rect(), backColor_);
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop, caption_);
+    // The video window's name holds a line feed; the tag shows it as a blank
+    // so the whole name stays readable on the tag's one line.
+    QString shown = caption_;
+    shown.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop, shown);
 }
 
 CornerHandle::CornerHandle(QWidget* canvas) : CanvasControl(canvas)

@@ -89,8 +89,8 @@ private:
     QColor borderColor_ = Qt::black;
 };
 
-// The name tag of a layout window. Its caption is the window name; a line
-// feed in it starts a new line, and what does not fit the tag is clipped.
+// The name tag of a layout window. Its caption is the window name, kept
+// exactly; what does not fit the tag is clipped.
 class NameTag final : public CanvasControl {
     Q_OBJECT
 public:

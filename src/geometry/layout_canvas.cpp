@@ -1,5 +1,7 @@
 #include "geometry/layout_canvas.h"
 
+#include "geometry/window_geometry.h"
+
 namespace tv {
 
 namespace {
@@ -42,6 +44,57 @@ void LayoutCanvas::hideTemplates()
     Shape1(0)->hide();
     Image1(0)->hide();
     Image2(0)->hide();
+}
+
+void LayoutCanvas::createWindowParts(int index)
+{
+    Label1.load(index);
+    Shape1.load(index);
+    Image1.load(index);
+    Image2.load(index);
+}
+
+void LayoutCanvas::destroyWindowParts(int index)
+{
+    Label1.unload(index);
+    Shape1.unload(index);
+    Image1.unload(index);
+    Image2.unload(index);
+}
+
+void LayoutCanvas::setWindowPartsVisible(int index, bool visible)
+{
+    Label1(index)->setVisible(visible);
+    Shape1(index)->setVisible(visible);
+    Image1(index)->setVisible(visible);
+    Image2(index)->setVisible(visible);
+}
+
+void LayoutCanvas::bringWindowToFront(int index)
+{
+    Image1(index)->raise();
+    Shape1(index)->raise();
+    Label1(index)->raise();
+    Image2(index)->raise();
+}
+
+void LayoutCanvas::PlaceWindowParts(int index)
+{
+    const WindowBody* body = Image1(index);
+    if (!body)
+        return;
+    const PartPlaces places = placeWindowParts(body->twips());
+    WindowOutline* outline = Shape1(index);
+    outline->setLeft(places.outline.Left);
+    outline->setWidth(places.outline.Width);
+    outline->setTop(places.outline.Top);
+    outline->setHeight(places.outline.Height);
+    NameTag* tag = Label1(index);
+    tag->setLeft(places.tagLeft);
+    tag->setTop(places.tagTop);
+    CornerHandle* handle = Image2(index);
+    handle->setLeft(places.handleLeft);
+    handle->setTop(places.handleTop);
 }
 
 int LayoutCanvas::existingParts(int index) const

@@ -23,6 +23,17 @@ public:
     // The editor start hides the four templates; they are never shown again.
     void hideTemplates();
 
+    // Creates window i's four canvas parts from the templates, hidden.
+    void createWindowParts(int index);
+    void destroyWindowParts(int index);
+    void setWindowPartsVisible(int index, bool visible);
+    // Lays window i's parts above every other window: body, then outline, then
+    // name tag, then handle, so the handle ends on top.
+    void bringWindowToFront(int index);
+
+    // Places window i's outline, name tag and corner handle from its body.
+    void PlaceWindowParts(int index);
+
     // How many of window i's four canvas parts exist, and how many are visible.
     int existingParts(int index) const;
     int visibleParts(int index) const;

@@ -1,6 +1,11 @@
 #include "geometry/position_fields.h"
 
 #include "editor/form_controls.h"
+#include "editor/modal_dialogs.h"
+#include "editor/split.h"
+#include "geometry/layout_canvas.h"
+#include "geometry/leading_number.h"
+#include "geometry/window_geometry.h"
 
 #include <QFrame>
 #include <QGroupBox>
@@ -15,9 +20,9 @@ constexpr std::array<int, 4> kFieldLefts{765, 1800, 2835, 3870};
 constexpr std::array<const char*, 4> kFieldCaptions{"x", "y", "w", "h"};
 } // namespace
 
-PositionFields::PositionFields(QWidget* form) : QObject(form)
+PositionFields::PositionFields(Split& form, QWidget* client) : QObject(client), form_(form)
 {
-    Frame4 = makeBorderFrame(form, "Frame4", {1305, 6165, 6000, 465});
+    Frame4 = makeBorderFrame(client, "Frame4", {1305, 6165, 6000, 465});
     Label6 = makeLabel(Frame4, "Label6", QStringLiteral(" Size:"), {135, 180, 555, 195});
 
     QFont captionFont(QStringLiteral("SimSun"));
@@ -35,13 +40,61 @@ PositionFields::PositionFields(QWidget* form) : QObject(form)
     }
     Command3 = makeButton(Frame4, "Command3", QStringLiteral("OK"), {4995, 135, 915, 285});
 
-    Frame5 = makeBorderFrame(form, "Frame5", {1305, 6660, 4335, 465});
+    Frame5 = makeBorderFrame(client, "Frame5", {1305, 6660, 4335, 465});
     Label7 = makeLabel(Frame5, "Label7", QStringLiteral("Ratio:"), {180, 180, 555, 195});
     Frame3 = makePlainFrame(Frame5, "Frame3", {720, 135, 2445, 285});
     Option4 = makeOption(Frame3, "Option4", QStringLiteral("4:3"), {180, 0, 915, 285});
     Option3 = makeOption(Frame3, "Option3", QStringLiteral("16:9"), {1305, 0, 960, 285});
     Option4->setChecked(true);
     Command4 = makeButton(Frame5, "Command4", QStringLiteral("OK"), {3285, 135, 915, 285});
+
+    connect(Command3, &QPushButton::clicked, this, &PositionFields::Command3_Click);
+    connect(Command4, &QPushButton::clicked, this, &PositionFields::Command4_Click);
+}
+
+void PositionFields::RefreshPositionFields()
+{
+    const WindowBody* body = form_.canvas().Image1(form_.table().CurrentWindow);
+    if (!body)
+        return;
+    const std::array<QString, 4> texts = screenPixelTexts(body->twips());
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        Text1[i]->setText(texts[i]);
+}
+
+void PositionFields::Command3_Click()
+{
+    const int current = form_.table().CurrentWindow;
+    WindowBody* body = form_.canvas().Image1(current);
+    if (!body)
+        return;
+    std::array<double, 4> values{};
+    for (std::size_t i = 0; i < values.size(); ++i)
+        values[i] = leadingNumber(Text1[i]->text());
+    const TypedRect typed = twipsOfScreenPixels(values);
+    if (!typed.refusal.isEmpty()) {
+        form_.dialogs().message(&form_, typed.refusal, QStringLiteral("+_+"));
+        return;
+    }
+    body->setLeft(typed.twips.Left);
+    body->setTop(typed.twips.Top);
+    body->setWidth(typed.twips.Width);
+    body->setHeight(typed.twips.Height);
+    form_.canvas().PlaceWindowParts(current);
+}
+
+void PositionFields::Command4_Click()
+{
+    const int current = form_.table().CurrentWindow;
+    WindowBody* body = form_.canvas().Image1(current);
+    if (!body)
+        return;
+    if (Option4->isChecked())
+        body->setHeight(ratioHeight(body->Width(), ScreenRatio::FourThree));
+    else if (Option3->isChecked())
+        body->setHeight(ratioHeight(body->Width(), ScreenRatio::SixteenNine));
+    form_.canvas().PlaceWindowParts(current);
+    RefreshPositionFields();
 }
 
 } // namespace tv

@@ -13,14 +13,16 @@ class QPushButton;
 namespace tv {
 
 class OptionButton;
+class Split;
 
 // Below the canvas: the current window's rectangle in screen pixels (x, y, w,
 // h) with the button that applies it, and the screen-ratio choice with its own
-// button.
+// button. Both buttons act on the current window, even when that is the
+// hidden template (no window selected yet) or a deleted window.
 class PositionFields final : public QObject {
     Q_OBJECT
 public:
-    explicit PositionFields(QWidget* form);
+    PositionFields(Split& form, QWidget* client);
 
     QGroupBox* Frame4 = nullptr;
     QLabel* Label6 = nullptr;
@@ -35,6 +37,16 @@ public:
     OptionButton* Option4 = nullptr;
     OptionButton* Option3 = nullptr;
     QPushButton* Command4 = nullptr;
+
+    // Shows the current window's body rectangle in screen pixels.
+    void RefreshPositionFields();
+    // Applies the four fields to the current window.
+    void Command3_Click();
+    // Makes the current window's height follow its width in the chosen ratio.
+    void Command4_Click();
+
+private:
+    Split& form_;
 };
 
 } // namespace tv

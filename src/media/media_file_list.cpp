@@ -24,6 +24,11 @@ MediaFileList::MediaFileList(QWidget* form) : QObject(form)
     MSFlexGrid1->setPalette(colours);
 }
 
+void MediaFileList::FilterFileList()
+{
+    // The file list has nothing to narrow until a folder can be chosen.
+}
+
 void prepareFileColumns(FlexGrid& grid)
 {
     constexpr Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;

@@ -20,6 +20,9 @@ public:
     QLineEdit* Text2 = nullptr;
     QPushButton* Command5 = nullptr;
     FlexGrid* MSFlexGrid1 = nullptr;
+
+    // Refills the file list with the files that suit the current window.
+    void FilterFileList();
 };
 
 // The columns shared by the file list and every playlist: column 0 hidden,

@@ -27,3 +27,21 @@ void PlaylistPanel::InitPlaylistGrid(int index)
 }
 
 } // namespace tv
+
+namespace tv {
+
+void PlaylistPanel::createGrid(int index)
+{
+    FlexGrid* grid = MSFlexGrid2.load(index);
+    grid->setRows(1);
+    grid->show();
+    grid->raise();
+}
+
+void PlaylistPanel::bringToFront(int index)
+{
+    if (FlexGrid* grid = MSFlexGrid2(index))
+        grid->raise();
+}
+
+} // namespace tv

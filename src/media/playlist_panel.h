@@ -27,6 +27,12 @@ public:
     // The playlist grid of a window: its columns, widths, alignments and the
     // header texts. Rows and entries are left as they are.
     void InitPlaylistGrid(int index);
+
+    // Creates window i's playlist grid from the template with the header row
+    // only, shows it and brings it in front.
+    void createGrid(int index);
+    // Brings window i's grid in front of the other playlist grids.
+    void bringToFront(int index);
 };
 
 } // namespace tv

@@ -17,3 +17,14 @@ SwitchTimeBox::SwitchTimeBox(QWidget* form) : QObject(form)
 }
 
 } // namespace tv
+
+namespace tv {
+
+void SwitchTimeBox::setControlsEnabled(bool enabled)
+{
+    Text3->setEnabled(enabled);
+    Command12->setEnabled(enabled);
+    Label9->setEnabled(enabled);
+}
+
+} // namespace tv

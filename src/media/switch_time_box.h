@@ -17,6 +17,9 @@ public:
     QLabel* Label9 = nullptr;
     QLineEdit* Text3 = nullptr;
     QPushButton* Command12 = nullptr;
+
+    // The box, its label and its button are enabled and disabled together.
+    void setControlsEnabled(bool enabled);
 };
 
 } // namespace tv
