@@ -46,10 +46,9 @@ std::array<QString, 4> screenPixelTexts(const TwipsRect& body)
 
 TypedRect twipsOfScreenPixels(const std::array<double, 4>& values)
 {
-    const std::array<double, 4> twips{values[0] * kCanvasWidth / kScreenWidth,
-                                      values[1] * kCanvasHeight / kScreenHeight,
-                                      values[2] * kCanvasWidth / kScreenWidth,
-                                      values[3] * kCanvasHeight / kScreenHeight};
+    const std::array<double, 4> twips{
+        values[0] * kCanvasWidth / kScreenWidth, values[1] * kCanvasHeight / kScreenHeight,
+        values[2] * kCanvasWidth / kScreenWidth, values[3] * kCanvasHeight / kScreenHeight};
     TypedRect result;
     for (double value : twips)
         if (!fitsSingle(value)) {
@@ -67,8 +66,8 @@ TypedRect twipsOfScreenPixels(const std::array<double, 4>& values)
 
 float ratioHeight(float width, ScreenRatio ratio)
 {
-    const double height = ratio == ScreenRatio::FourThree ? double(width) / 4 * 3
-                                                          : double(width) / 16 * 9;
+    const double height =
+        ratio == ScreenRatio::FourThree ? double(width) / 4 * 3 : double(width) / 16 * 9;
     return static_cast<float>(std::floor(height));
 }
 

@@ -48,8 +48,8 @@ QString RandomStepsTest::step(QRandomGenerator& random)
         return "pick " + entries[position];
     }
     if (roll < 78) {
-        const QStringList candidates{"Picture" + QString::number(random.bounded(1, 12)),
-                                     "Pic", "Video", "Video1", "", "zz"};
+        const QStringList candidates{
+            "Picture" + QString::number(random.bounded(1, 12)), "Pic", "Video", "Video1", "", "zz"};
         QString text = candidates[random.bounded(int(candidates.size()))];
         // A line feed cannot be typed into the list, so the video window's
         // name is only ever picked.
@@ -98,8 +98,9 @@ QStringList RandomStepsTest::canvasProblems() const
             problems << QStringLiteral("window %1 parts do not follow its body").arg(i);
         const QColor expected = i == table.CurrentWindow ? QColor(255, 0, 0) : QColor(0, 0, 0);
         if (canvas.Shape1(i)->FillColor() != expected)
-            problems << QStringLiteral("window %1 marked %2").arg(i).arg(
-                            canvas.Shape1(i)->FillColor().name());
+            problems << QStringLiteral("window %1 marked %2")
+                            .arg(i)
+                            .arg(canvas.Shape1(i)->FillColor().name());
     }
     return problems;
 }

@@ -30,20 +30,18 @@ void WindowAddingTest::plan_data()
     const auto video = WindowKind::Video;
     const auto picture = WindowKind::Picture;
     QTest::newRow("first video") << 0 << 0 << QList<int>{} << video << AddAction::CreateVideo << 1;
-    QTest::newRow("video in use") << 1 << 0 << QList<int>{1} << video << AddAction::VideoLimit
-                                  << 0;
-    QTest::newRow("video deleted") << 1 << 3 << QList<int>{2, 3, 4} << video
-                                   << AddAction::ShowVideoAgain << 1;
-    QTest::newRow("first picture") << 0 << 0 << QList<int>{} << picture
-                                   << AddAction::CreatePicture << 2;
+    QTest::newRow("video in use") << 1 << 0 << QList<int>{1} << video << AddAction::VideoLimit << 0;
+    QTest::newRow("video deleted")
+        << 1 << 3 << QList<int>{2, 3, 4} << video << AddAction::ShowVideoAgain << 1;
+    QTest::newRow("first picture")
+        << 0 << 0 << QList<int>{} << picture << AddAction::CreatePicture << 2;
     QTest::newRow("next picture after the video")
         << 1 << 2 << QList<int>{1, 2, 3} << picture << AddAction::CreatePicture << 4;
     QTest::newRow("lowest deleted picture first")
         << 0 << 5 << QList<int>{2, 4, 6} << picture << AddAction::ShowPictureAgain << 3;
     QTest::newRow("deleted picture before a new one")
         << 0 << 3 << QList<int>{3, 4} << picture << AddAction::ShowPictureAgain << 2;
-    QTest::newRow("ten in use") << 0 << 10
-                                << QList<int>{2, 3, 4, 5, 6, 7, 8, 9, 10, 11} << picture
+    QTest::newRow("ten in use") << 0 << 10 << QList<int>{2, 3, 4, 5, 6, 7, 8, 9, 10, 11} << picture
                                 << AddAction::PictureLimit << 0;
     QTest::newRow("ten created, Picture4 deleted")
         << 1 << 10 << QList<int>{1, 2, 3, 4, 6, 7, 8, 9, 10, 11} << picture

@@ -206,8 +206,7 @@ void WindowCommandsTest::namesNeverRenumbered()
     QCOMPARE(form().canvas().Label1(4)->Caption(), QStringLiteral("Picture3"));
 
     driver().addPicture();
-    QCOMPARE(driver().listEntries(),
-             (QStringList{"Video\n1", "Picture2", "Picture3", "Picture1"}));
+    QCOMPARE(driver().listEntries(), (QStringList{"Video\n1", "Picture2", "Picture3", "Picture1"}));
 }
 
 void WindowCommandsTest::deletedVideoComesBackWhole()

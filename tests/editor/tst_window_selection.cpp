@@ -32,10 +32,7 @@ private slots:
 private:
     Split& form() { return *harness_.form; }
     EditorDriver& driver() { return *harness_.driver; }
-    void pick(const QString& name)
-    {
-        driver().pickListEntry(driver().listEntries().indexOf(name));
-    }
+    void pick(const QString& name) { driver().pickListEntry(driver().listEntries().indexOf(name)); }
     QColor mark(int index) { return form().canvas().Shape1(index)->FillColor(); }
     tv::test::EditorHarness harness_;
 };

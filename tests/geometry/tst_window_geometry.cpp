@@ -29,14 +29,14 @@ void WindowGeometryTest::partsFollowBody_data()
     QTest::addColumn<TwipsRect>("body");
     QTest::addColumn<QPointF>("tag");
     QTest::addColumn<QPointF>("handle");
-    QTest::newRow("new video window") << TwipsRect{180, 180, 3500, 3000} << QPointF(230, 230)
-                                      << QPointF(3610, 3110);
+    QTest::newRow("new video window")
+        << TwipsRect{180, 180, 3500, 3000} << QPointF(230, 230) << QPointF(3610, 3110);
     QTest::newRow("beyond the canvas is not moved back")
         << TwipsRect{6000, 3500, 3000, 2000} << QPointF(6050, 3550) << QPointF(8930, 5430);
     QTest::newRow("narrower than the handle inset")
         << TwipsRect{100, 100, 50, 40} << QPointF(150, 150) << QPointF(80, 70);
-    QTest::newRow("negative place") << TwipsRect{-300, -20, 600, 100} << QPointF(-250, 30)
-                                    << QPointF(230, 10);
+    QTest::newRow("negative place")
+        << TwipsRect{-300, -20, 600, 100} << QPointF(-250, 30) << QPointF(230, 10);
     QTest::newRow("fractional twips") << TwipsRect{376.875f, 1012.5f, 3600, 2025}
                                       << QPointF(426.875, 1062.5) << QPointF(3906.875, 2967.5);
 }
@@ -70,8 +70,8 @@ void WindowGeometryTest::screenPixels_data()
         << TwipsRect{-1, -1, 0, 0} << QStringList{"-1", "-1", "0", "0"};
     QTest::newRow("negative zero shows as 0")
         << TwipsRect{-0.0f, -0.0f, 7200, 4050} << QStringList{"0", "0", "1920", "1080"};
-    QTest::newRow("very large")
-        << TwipsRect{8246337208320.0f, 0, 0, 0} << QStringList{"2199023255552", "0", "0", "0"};
+    QTest::newRow("very large") << TwipsRect{8246337208320.0f, 0, 0, 0}
+                                << QStringList{"2199023255552", "0", "0", "0"};
 }
 
 void WindowGeometryTest::screenPixels()
@@ -88,8 +88,7 @@ void WindowGeometryTest::typedPixels_data()
     QTest::addColumn<TwipsRect>("twips");
     QTest::newRow("quarter screen in the middle")
         << QList<double>{480, 270, 960, 540} << TwipsRect{1800, 1012.5f, 3600, 2025};
-    QTest::newRow("fraction kept") << QList<double>{100.5, 0, 0, 0}
-                                   << TwipsRect{376.875f, 0, 0, 0};
+    QTest::newRow("fraction kept") << QList<double>{100.5, 0, 0, 0} << TwipsRect{376.875f, 0, 0, 0};
     QTest::newRow("negative place allowed")
         << QList<double>{-10, -20, 1920, 1080} << TwipsRect{-37.5f, -75, 7200, 4050};
     QTest::newRow("beyond the screen allowed")
