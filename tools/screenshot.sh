@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Starts Tessellview under a virtual X display, runs the given xdotool steps,
 # and writes a screenshot. For looking at the program as a user does.
-#   tools/screenshot.sh OUT.png [xdotool arguments...]
+#   tools/screenshot.sh OUT.png ["xdotool command line" ...]
+# Each argument is one xdotool command line, run on its own, so that a "type"
+# ends where its argument ends.
 set -euo pipefail
-out=${1:?usage: tools/screenshot.sh OUT.png [xdotool args...]}
+out=${1:?usage: tools/screenshot.sh OUT.png [xdotool steps...]}
 shift || true
 for p in xvfb xdotool imagemagick; do
     dpkg-query -W -f='${Status}' $p 2>/dev/null | grep -q 'install ok installed' ||
@@ -17,8 +19,10 @@ sleep 1
 DISPLAY=$display QT_QPA_PLATFORM=xcb ./build/src/tessellview &
 app=$!
 sleep 2
-if [ $# -gt 0 ]; then
-    DISPLAY=$display xdotool "$@"
-    sleep 1
-fi
+for step in "$@"; do
+    # shellcheck disable=SC2086 # each step is split into xdotool's own words
+    DISPLAY=$display xdotool $step
+    sleep 0.2
+done
+sleep 1
 DISPLAY=$display import -window root "$out"
