@@ -2,6 +2,7 @@
 
 #include "editor/file_filter.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -44,7 +45,7 @@ std::optional<QString> QtModalDialogs::openFileName(QWidget* owner, const QStrin
 
 QString QtModalDialogs::pickFolder(QWidget* owner, const QString& title)
 {
-    return QFileDialog::getExistingDirectory(owner, title);
+    return QFileDialog::getExistingDirectory(owner, title, QDir::homePath());
 }
 
 } // namespace tv

@@ -9,6 +9,7 @@
 #include "geometry/twips.h"
 #include "layoutfile/layout_file_commands.h"
 #include "media/media_file_list.h"
+#include "media/media_kind.h"
 #include "media/playlist_panel.h"
 #include "media/switch_time_box.h"
 
@@ -55,11 +56,11 @@ void Split::load()
 
     windows_ = new WindowCommands(*this, controls_);
     layoutFile_ = new LayoutFileCommands(controls_);
-    switchTime_ = new SwitchTimeBox(controls_);
+    switchTime_ = new SwitchTimeBox(*this, controls_);
     canvas_ = new LayoutCanvas(controls_);
     positions_ = new PositionFields(*this, controls_);
-    files_ = new MediaFileList(controls_);
-    playlists_ = new PlaylistPanel(controls_);
+    files_ = new MediaFileList(*this, controls_);
+    playlists_ = new PlaylistPanel(*this, controls_);
     Label4 = makeLabel(controls_, "Label4", QStringLiteral("Ver: 0.1"), {6300, 6930, 870, 195});
     controls_->show();
 
@@ -98,6 +99,16 @@ void Split::closeEvent(QCloseEvent* event)
 void Split::InitPlaylistGrid(int index)
 {
     playlists_->InitPlaylistGrid(index);
+}
+
+bool Split::IsVideoFile(const QString& name)
+{
+    return tv::IsVideoFile(name);
+}
+
+bool Split::IsPicFile(const QString& name)
+{
+    return tv::IsPicFile(name);
 }
 
 LayoutView Split::layoutView() const

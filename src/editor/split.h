@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/window_table.h"
+#include "media/file_table.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -34,19 +35,25 @@ public:
 
     WindowTable& table() { return table_; }
     const WindowTable& table() const { return table_; }
+    FileTable& fileTable() { return fileTable_; }
+    const FileTable& fileTable() const { return fileTable_; }
     ModalDialogs& dialogs() { return dialogs_; }
 
     // The components, valid while the form is loaded.
     WindowCommands& windows() const { return *windows_; }
     LayoutCanvas& canvas() const { return *canvas_; }
     PositionFields& positions() const { return *positions_; }
-    MediaFileList& files() const { return *files_; }
+    MediaFileList& fileList() const { return *files_; }
     PlaylistPanel& playlists() const { return *playlists_; }
     SwitchTimeBox& switchTime() const { return *switchTime_; }
     LayoutFileCommands& layoutFile() const { return *layoutFile_; }
     QLabel* Label4 = nullptr;
 
     void InitPlaylistGrid(int index);
+
+    // Which files suit the video window and which a picture window.
+    static bool IsVideoFile(const QString& name);
+    static bool IsPicFile(const QString& name);
 
     // What the controls show, for checking the window table against them.
     LayoutView layoutView() const;
@@ -61,6 +68,7 @@ private:
 
     ModalDialogs& dialogs_;
     WindowTable table_;
+    FileTable fileTable_;
 
     QPointer<QWidget> controls_;
     WindowCommands* windows_ = nullptr;

@@ -294,7 +294,7 @@ void WindowCommands::refreshSelection()
         table.CurrentWindow = static_cast<std::int16_t>(found);
 
     MarkCurrentWindow();
-    form_.files().FilterFileList();
+    form_.fileList().FilterFileList();
     form_.playlists().bringToFront(table.CurrentWindow);
     form_.positions().RefreshPositionFields();
 }

@@ -1,32 +1,178 @@
 #include "media/media_file_list.h"
 
 #include "editor/form_controls.h"
+#include "editor/modal_dialogs.h"
+#include "editor/split.h"
+#include "media/browse_folder.h"
+#include "media/file_marks.h"
 #include "media/flex_grid.h"
+#include "media/folder_listing.h"
+#include "media/media_kind.h"
+#include "media/playlist_panel.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 
 namespace tv {
 
-MediaFileList::MediaFileList(QWidget* form) : QObject(form)
-{
-    Label2 = makeLabel(form, "Label2", QStringLiteral(" Path:"), {7425, 135, 645, 240});
-    Text2 = makeTextBox(form, "Text2", QString(), {8145, 120, 3030, 285});
-    Command5 = makeButton(form, "Command5", QStringLiteral("Select"), {11385, 90, 870, 330});
+namespace {
 
-    MSFlexGrid1 = new FlexGrid(form);
+const QString kMark = QStringLiteral("ok");
+const QColor kMarkedColour(192, 192, 255);
+const QColor kUnmarkedColour(255, 255, 255);
+
+int shiftOf(Qt::KeyboardModifiers modifiers)
+{
+    return (modifiers.testFlag(Qt::ShiftModifier) ? kShiftKey : 0) |
+           (modifiers.testFlag(Qt::ControlModifier) ? kCtrlKey : 0) |
+           (modifiers.testFlag(Qt::AltModifier) ? kAltKey : 0);
+}
+
+} // namespace
+
+MediaFileList::MediaFileList(Split& form, QWidget* client) : QObject(client), form_(form)
+{
+    Label2 = makeLabel(client, "Label2", QStringLiteral(" Path:"), {7425, 135, 645, 240});
+    Text2 = makeTextBox(client, "Text2", QString(), {8145, 120, 3030, 285});
+    Command5 = makeButton(client, "Command5", QStringLiteral("Select"), {11385, 90, 870, 330});
+
+    MSFlexGrid1 = new FlexGrid(client);
     MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
     placeTwips(MSFlexGrid1, {7425, 495, 5010, 2760});
     QPalette colours = MSFlexGrid1->palette();
-    colours.setColor(QPalette::Highlight, QColor(192, 192, 255));
+    colours.setColor(QPalette::Highlight, kMarkedColour);
     colours.setColor(QPalette::HighlightedText, colours.color(QPalette::Text));
     MSFlexGrid1->setPalette(colours);
+
+    // Presses on the rows and on the header row are the list's own marking.
+    MSFlexGrid1->viewport()->installEventFilter(this);
+    MSFlexGrid1->horizontalHeader()->viewport()->installEventFilter(this);
+    connect(Command5, &QPushButton::clicked, this, &MediaFileList::Command5_Click);
+}
+
+void MediaFileList::Command5_Click()
+{
+    Text2->setText(GetFolderPath(&form_, form_.dialogs()));
+    if (Text2->text().isEmpty())
+        return;
+
+    FileTable& table = form_.fileTable();
+    table.FileCount = 0;
+    const FolderListing listing = listFolder(Text2->text());
+    for (const MediaFile& file : listing.files) {
+        ++table.FileCount;
+        table.FileNames[static_cast<std::size_t>(table.FileCount)] = {file.name, file.sizeText};
+    }
+
+    clearFileList();
+    for (int f = 1; f <= table.FileCount; ++f) {
+        MSFlexGrid1->AddItem();
+        showFile(f, f);
+    }
+    if (listing.truncated)
+        form_.dialogs().message(&form_,
+                                QStringLiteral("Only the first %1 files of the folder are listed.")
+                                    .arg(kMaxListedFiles),
+                                QStringLiteral("+_+"));
 }
 
 void MediaFileList::FilterFileList()
 {
-    // The file list has nothing to narrow until a folder can be chosen.
+    if (Text2->text().isEmpty())
+        return;
+    clearFileList();
+    const FileTable& table = form_.fileTable();
+    const int current = form_.table().CurrentWindow;
+    int row = 1;
+    for (int c = 1; c <= table.FileCount; ++c) {
+        const QString& name = table.FileNames[static_cast<std::size_t>(c)][0];
+        const bool video = IsVideoFile(name);
+        const bool picture = IsPicFile(name);
+        if ((video && current == kVideoWindow) || (picture && current >= kFirstPictureWindow)) {
+            MSFlexGrid1->AddItem();
+            showFile(row, c);
+            ++row;
+        }
+    }
+}
+
+void MediaFileList::clearFileList()
+{
+    // Every earlier row goes with its mark and colour; one empty row remains
+    // after the header, and each fill writes into the row before the one it
+    // appends, so the list always ends with one empty row.
+    MSFlexGrid1->setRows(1);
+    MSFlexGrid1->AddItem();
+}
+
+void MediaFileList::showFile(int row, int file)
+{
+    const auto& entry = form_.fileTable().FileNames[static_cast<std::size_t>(file)];
+    MSFlexGrid1->setTextMatrix(row, 1, QString::number(row));
+    MSFlexGrid1->setTextMatrix(row, 2, entry[0]);
+    MSFlexGrid1->setTextMatrix(row, 3, entry[1]);
+}
+
+void MediaFileList::MSFlexGrid1_MouseDown(int row, int col, int shift)
+{
+    if (row == 0) {
+        MSFlexGrid1->setCurrentCell(0, 0);
+        return;
+    }
+    const int rows = MSFlexGrid1->Rows();
+    FileMarks marks;
+    marks.anchor = form_.fileTable().FileListAnchor;
+    marks.marked.resize(rows);
+    for (int i = 1; i < rows; ++i)
+        marks.marked[i] = MSFlexGrid1->TextMatrix(i, 0) == kMark;
+    pressRow(marks, row, shift);
+    for (int i = 1; i < rows; ++i)
+        MSFlexGrid1->setTextMatrix(i, 0, marks.marked[i] ? kMark : QString());
+    form_.fileTable().FileListAnchor = marks.anchor;
+    PaintFileListMarks(row, col);
+}
+
+void MediaFileList::PaintFileListMarks(int mouseRow, int mouseCol)
+{
+    const int rows = MSFlexGrid1->Rows();
+    for (int i = 1; i < rows; ++i) {
+        const QColor& colour =
+            MSFlexGrid1->TextMatrix(i, 0) == kMark ? kMarkedColour : kUnmarkedColour;
+        for (int col = 0; col < FlexGrid::kCols; ++col)
+            MSFlexGrid1->setCellBackColor(i, col, colour);
+    }
+    if (rows > 1)
+        MSFlexGrid1->setCurrentCell(mouseRow, mouseCol);
+}
+
+bool MediaFileList::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonDblClick &&
+        type != QEvent::MouseButtonRelease && type != QEvent::MouseMove)
+        return QObject::eventFilter(watched, event);
+
+    // The grid never sees a press, a drag or a release of its own: the marks
+    // are the only selection.
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    const QPoint at = mouse->position().toPoint();
+    const bool onHeader = watched == MSFlexGrid1->horizontalHeader()->viewport();
+    if (type == QEvent::MouseButtonPress) {
+        const int col = std::max(0, onHeader ? MSFlexGrid1->horizontalHeader()->logicalIndexAt(at)
+                                             : MSFlexGrid1->columnAt(at.x()));
+        if (onHeader) {
+            MSFlexGrid1_MouseDown(0, col, shiftOf(mouse->modifiers()));
+        } else if (const int tableRow = MSFlexGrid1->rowAt(at.y()); tableRow >= 0) {
+            MSFlexGrid1->setFocus(Qt::MouseFocusReason);
+            MSFlexGrid1_MouseDown(tableRow + 1, col, shiftOf(mouse->modifiers()));
+        }
+    } else if (type == QEvent::MouseButtonDblClick && !onHeader) {
+        form_.playlists().Command8_Click();
+    }
+    return true;
 }
 
 void prepareFileColumns(FlexGrid& grid)

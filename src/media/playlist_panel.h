@@ -10,12 +10,16 @@ class QPushButton;
 
 namespace tv {
 
+class Split;
+
 // The playlist area: one grid per window, all at the same place with the
-// current window's in front, and the buttons that edit the playlist in front.
+// current window's in front, and the buttons that edit the playlist of the
+// current window. A playlist's rows 1..n are its entries in play order,
+// numbered 1..n; its current row is the current entry (0: none).
 class PlaylistPanel final : public QObject {
     Q_OBJECT
 public:
-    explicit PlaylistPanel(QWidget* form);
+    PlaylistPanel(Split& form, QWidget* client);
 
     QLabel* Label3 = nullptr;
     QPushButton* Command6 = nullptr;
@@ -33,6 +37,26 @@ public:
     void createGrid(int index);
     // Brings window i's grid in front of the other playlist grids.
     void bringToFront(int index);
+
+    // Add: appends the marked files of the file list, stopping at the first
+    // name longer than a layout file can hold.
+    void Command8_Click();
+    // Del: removes the current entry.
+    void Command9_Click();
+    // Up and Down: move the current entry by one place.
+    void Command6_Click();
+    void Command7_Click();
+    // Exchanges the names and sizes of two entries; the numbers stay in order.
+    void SwapPlaylistRows(int a, int b);
+
+private:
+    FlexGrid* currentPlaylist() const;
+
+    Split& form_;
 };
+
+// The longest file name a playlist takes: a layout file keeps each name in 20
+// two-byte code units.
+inline constexpr int kMaxNameLength = 20;
 
 } // namespace tv

@@ -1,30 +1,71 @@
 #include "media/switch_time_box.h"
 
 #include "editor/form_controls.h"
+#include "editor/modal_dialogs.h"
+#include "editor/split.h"
+#include "media/switch_time.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 namespace tv {
 
-SwitchTimeBox::SwitchTimeBox(QWidget* form) : QObject(form)
+SwitchTimeBox::SwitchTimeBox(Split& form, QWidget* client) : QObject(client), form_(form)
 {
-    Label9 = makeLabel(form, "Label9", QStringLiteral("Picture Switch Time(s):"),
+    Label9 = makeLabel(client, "Label9", QStringLiteral("Picture Switch Time(s):"),
                        {3195, 1380, 2085, 195});
-    Text3 = makeTextBox(form, "Text3", QString(), {5400, 1305, 780, 330});
-    Command12 = makeButton(form, "Command12", QStringLiteral("OK"), {6345, 1305, 735, 330});
+    Text3 = makeTextBox(client, "Text3", QString(), {5400, 1305, 780, 330});
+    Command12 = makeButton(client, "Command12", QStringLiteral("OK"), {6345, 1305, 735, 330});
+
+    connect(Text3, &QLineEdit::textChanged, this, &SwitchTimeBox::Text3_Change);
+    Text3->installEventFilter(this);
+    connect(Command12, &QPushButton::clicked, this, &SwitchTimeBox::Command12_Click);
 }
-
-} // namespace tv
-
-namespace tv {
 
 void SwitchTimeBox::setControlsEnabled(bool enabled)
 {
     Text3->setEnabled(enabled);
     Command12->setEnabled(enabled);
     Label9->setEnabled(enabled);
+}
+
+void SwitchTimeBox::Text3_Change()
+{
+    if (const auto corrected = switchTimeWhileTyping(Text3->text()))
+        Text3->setText(*corrected);
+}
+
+void SwitchTimeBox::Text3_LostFocus()
+{
+    if (const auto corrected = switchTimeOnLeaving(Text3->text()))
+        Text3->setText(*corrected);
+}
+
+void SwitchTimeBox::Command12_Click()
+{
+    WindowTable& table = form_.table();
+    const int current = table.CurrentWindow;
+    if (current < 1 || current > static_cast<int>(table.SwitchTime.size()))
+        return;
+    const auto seconds = switchTimeOfText(Text3->text());
+    if (!seconds) {
+        form_.dialogs().message(
+            &form_,
+            QStringLiteral("The switch time must be a whole number of seconds; it was not "
+                           "changed."),
+            QStringLiteral("+_+"));
+        return;
+    }
+    table.SwitchTime[static_cast<std::size_t>(current - 1)] = *seconds;
+}
+
+bool SwitchTimeBox::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Text3 && event->type() == QEvent::FocusOut)
+        Text3_LostFocus();
+    return QObject::eventFilter(watched, event);
 }
 
 } // namespace tv

@@ -8,11 +8,15 @@ class QPushButton;
 
 namespace tv {
 
-// The picture switch time of the current picture window, in seconds.
+class Split;
+
+// The picture switch time of the current picture window, in seconds. The box
+// keeps its text within 5..65535: the upper bound while typing, the lower one
+// when the box is left.
 class SwitchTimeBox final : public QObject {
     Q_OBJECT
 public:
-    explicit SwitchTimeBox(QWidget* form);
+    SwitchTimeBox(Split& form, QWidget* client);
 
     QLabel* Label9 = nullptr;
     QLineEdit* Text3 = nullptr;
@@ -20,6 +24,17 @@ public:
 
     // The box, its label and its button are enabled and disabled together.
     void setControlsEnabled(bool enabled);
+
+    void Text3_Change();
+    void Text3_LostFocus();
+    // OK: stores the box's value as the current window's switch time.
+    void Command12_Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    Split& form_;
 };
 
 } // namespace tv
