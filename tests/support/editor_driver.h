@@ -30,6 +30,27 @@ public:
     void applyFields();
     void applyRatio(ScreenRatio ratio);
 
+    // Chooses this folder with "Select" (an empty path: the user cancels).
+    void chooseFolder(const QString& path);
+    // Presses a row of the file list (0: the header) as the user does.
+    void pressFileRow(int row, Qt::KeyboardModifiers keys = Qt::NoModifier,
+                      Qt::MouseButton button = Qt::LeftButton);
+    void doubleClickFileRow(int row);
+    // The file list's rows 1..: "name size" each, the empty last row included.
+    QStringList fileRows() const;
+    // One character per data row of the file list: 'x' marked, '.' not.
+    QString fileMarks() const;
+
+    void addMarkedFiles();
+    // Clicks entry `row` of the current playlist, then Up, Down or Del.
+    void clickPlaylistRow(int row);
+    void playlistUp();
+    void playlistDown();
+    void playlistDelete();
+    // The entries of window i's playlist: "number name size" each.
+    QStringList playlist(int index) const;
+    int playlistRow(int index) const;
+
     QStringList fields() const;
     QStringList listEntries() const;
     QString listText() const;

@@ -1,0 +1,202 @@
+#include "editor/split.h"
+#include "media/flex_grid.h"
+#include "media/media_file_list.h"
+#include "support/editor_harness.h"
+#include "support/media_folder.h"
+
+#include <QLineEdit>
+#include <QTest>
+
+using namespace tv;
+
+class MediaFileListTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init() { harness_.open(); }
+    void cleanup() { harness_.close(); }
+
+    void selectListsEveryFile();
+    void cancelKeepsWhatWasListed();
+    void filtersForTheCurrentWindow_data();
+    void filtersForTheCurrentWindow();
+    void emptyFolder();
+    void tooManyFiles();
+    void marking_data();
+    void marking();
+    void marksArePainted();
+    void anchorSurvivesRefills();
+    void doubleClickAddsTheRowAlone();
+
+private:
+    Split& form() { return *harness_.form; }
+    test::EditorDriver& driver() { return *harness_.driver; }
+    test::EditorHarness harness_;
+    test::MediaFolder folder_;
+};
+
+void MediaFileListTest::initTestCase()
+{
+    const struct {
+        const char* name;
+        qint64 size;
+    } files[] = {{"b.jpg", 100}, {"A.avi", 2000}, {"c.png", 30}, {"d.bmp", 40},
+                 {"e.txt", 50},  {"f.ts", 60},    {"G.JPG", 70}};
+    for (const auto& file : files)
+        QVERIFY(folder_.add(file.name, file.size));
+}
+
+void MediaFileListTest::selectListsEveryFile()
+{
+    driver().chooseFolder(folder_.path());
+    QCOMPARE(form().fileList().Text2->text(), folder_.path() + "/");
+    QCOMPARE(driver().fileRows(),
+             (QStringList{"1 A.avi 2000", "2 b.jpg 100", "3 c.png 30", "4 d.bmp 40", "5 e.txt 50",
+                          "6 f.ts 60", "7 G.JPG 70", ""}));
+    QCOMPARE(form().fileTable().FileCount, 7);
+    QCOMPARE(form().fileTable().FileNames[7][0], QStringLiteral("G.JPG"));
+    QCOMPARE(harness_.dialogs.shown.first().title,
+             QStringLiteral("\u8BF7\u9009\u62E9\u8DEF\u5F84:"));
+}
+
+void MediaFileListTest::cancelKeepsWhatWasListed()
+{
+    driver().chooseFolder(folder_.path());
+    const QStringList listed = driver().fileRows();
+    driver().chooseFolder(QString());
+    QCOMPARE(form().fileList().Text2->text(), QString());
+    QCOMPARE(driver().fileRows(), listed);
+    QCOMPARE(form().fileTable().FileCount, 7);
+    // With no path shown, selecting a window leaves the list as it is.
+    driver().addPicture();
+    QCOMPARE(driver().fileRows(), listed);
+}
+
+void MediaFileListTest::filtersForTheCurrentWindow_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QStringList>("rows");
+    QTest::newRow("video window") << "video" << QStringList{"1 A.avi 2000",
+                                                            "2 b.jpg 100",
+                                                            "3 c.png 30",
+                                                            "4 d.bmp 40",
+                                                            "5 f.ts 60",
+                                                            "6 G.JPG 70",
+                                                            ""};
+    QTest::newRow("picture window")
+        << "picture" << QStringList{"1 b.jpg 100", "2 d.bmp 40", "3 G.JPG 70", ""};
+    QTest::newRow("no window") << "none" << QStringList{""};
+}
+
+void MediaFileListTest::filtersForTheCurrentWindow()
+{
+    QFETCH(QString, window);
+    QFETCH(QStringList, rows);
+    driver().chooseFolder(folder_.path());
+    if (window == "video")
+        driver().addVideo();
+    else if (window == "picture")
+        driver().addPicture();
+    else
+        driver().typeInList("x");
+    QCOMPARE(driver().fileRows(), rows);
+}
+
+void MediaFileListTest::emptyFolder()
+{
+    test::MediaFolder empty;
+    driver().chooseFolder(empty.path());
+    QCOMPARE(driver().fileRows(), QStringList{""});
+    QCOMPARE(form().fileTable().FileCount, 0);
+}
+
+void MediaFileListTest::tooManyFiles()
+{
+    test::MediaFolder crowded;
+    for (int i = 0; i < 256; ++i)
+        QVERIFY(crowded.add(QStringLiteral("p%1.jpg").arg(i, 3, 10, QLatin1Char('0')), 1));
+    driver().chooseFolder(crowded.path());
+    QCOMPARE(form().fileTable().FileCount, 255);
+    QCOMPARE(driver().fileRows().size(), 256);
+    QCOMPARE(driver().fileRows().at(254), QStringLiteral("255 p254.jpg 1"));
+    QCOMPARE(harness_.dialogs.messages(),
+             QStringList{"+_+: Only the first 255 files of the folder are listed."});
+}
+
+void MediaFileListTest::marking_data()
+{
+    // Presses as "row:keys:button"; keys s(hift), c(trl), a(lt); button l or r.
+    QTest::addColumn<QStringList>("presses");
+    QTest::addColumn<QString>("marks");
+    QTest::newRow("plain press") << QStringList{"3::l"} << "..x.....";
+    QTest::newRow("ctrl adds") << QStringList{"2::l", "5:c:l"} << ".x..x...";
+    QTest::newRow("ctrl never unmarks") << QStringList{"2::l", "2:c:l"} << ".x......";
+    QTest::newRow("shift first, from the anchor 0") << QStringList{"3:s:l"} << "xxx.....";
+    QTest::newRow("shift above, then below the anchor")
+        << QStringList{"4::l", "2:s:l", "6:s:l"} << "...xxx..";
+    QTest::newRow("right button marks alike") << QStringList{"2::l", "5:c:r"} << ".x..x...";
+    QTest::newRow("plain press on a marked row keeps it alone")
+        << QStringList{"2::l", "4:c:l", "4::l"} << "...x....";
+    QTest::newRow("shift with ctrl is a plain press")
+        << QStringList{"2::l", "6:sc:l"} << ".....x..";
+    QTest::newRow("header press changes nothing")
+        << QStringList{"3::l", "0::l", "0:c:l"} << "..x.....";
+    QTest::newRow("the empty last row can be marked") << QStringList{"8::l"} << ".......x";
+}
+
+void MediaFileListTest::marking()
+{
+    QFETCH(QStringList, presses);
+    QFETCH(QString, marks);
+    driver().chooseFolder(folder_.path());
+    for (const QString& press : presses) {
+        const QStringList parts = press.split(':');
+        Qt::KeyboardModifiers keys;
+        if (parts[1].contains('s'))
+            keys |= Qt::ShiftModifier;
+        if (parts[1].contains('c'))
+            keys |= Qt::ControlModifier;
+        driver().pressFileRow(parts[0].toInt(), keys,
+                              parts[2] == "r" ? Qt::RightButton : Qt::LeftButton);
+    }
+    QCOMPARE(driver().fileMarks(), marks);
+}
+
+void MediaFileListTest::marksArePainted()
+{
+    driver().chooseFolder(folder_.path());
+    driver().pressFileRow(2);
+    driver().pressFileRow(8, Qt::ControlModifier);
+    const FlexGrid* grid = form().fileList().MSFlexGrid1;
+    for (int row = 1; row < grid->Rows(); ++row)
+        for (int col = 0; col < 4; ++col) {
+            const QColor expected =
+                row == 2 || row == 8 ? QColor(192, 192, 255) : QColor(255, 255, 255);
+            QCOMPARE(grid->CellBackColor(row, col), expected);
+        }
+    QCOMPARE(grid->Row(), 8);
+}
+
+void MediaFileListTest::anchorSurvivesRefills()
+{
+    driver().chooseFolder(folder_.path());
+    driver().addVideo();
+    driver().pressFileRow(3);
+    driver().addPicture(); // the list is refilled; the marks go, the anchor stays
+    QCOMPARE(driver().fileMarks(), "....");
+    driver().pressFileRow(1, Qt::ShiftModifier);
+    QCOMPARE(driver().fileMarks(), "xxx.");
+}
+
+void MediaFileListTest::doubleClickAddsTheRowAlone()
+{
+    driver().chooseFolder(folder_.path());
+    driver().addPicture();
+    driver().pressFileRow(1);
+    driver().doubleClickFileRow(3);
+    QCOMPARE(driver().fileMarks(), "..x.");
+    QCOMPARE(driver().playlist(2), QStringList{"1 G.JPG 70"});
+}
+
+QTEST_MAIN(MediaFileListTest)
+#include "tst_media_file_list.moc"
