@@ -55,7 +55,7 @@ void Split::load()
     controls_->setGeometry(rect());
 
     windows_ = new WindowCommands(*this, controls_);
-    layoutFile_ = new LayoutFileCommands(controls_);
+    layoutFile_ = new LayoutFileCommands(*this, controls_);
     switchTime_ = new SwitchTimeBox(*this, controls_);
     canvas_ = new LayoutCanvas(controls_);
     positions_ = new PositionFields(*this, controls_);

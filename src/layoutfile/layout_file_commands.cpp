@@ -1,15 +1,180 @@
 #include "layoutfile/layout_file_commands.h"
 
 #include "editor/form_controls.h"
+#include "editor/modal_dialogs.h"
+#include "editor/split.h"
+#include "editor/window_commands.h"
+#include "geometry/layout_canvas.h"
+#include "geometry/position_fields.h"
+#include "layoutfile/layout_reader.h"
+#include "layoutfile/layout_writer.h"
+#include "media/playlist_panel.h"
 
+#include <QDir>
+#include <QFile>
 #include <QPushButton>
 
 namespace tv {
 
-LayoutFileCommands::LayoutFileCommands(QWidget* form) : QObject(form)
+namespace {
+const QString kFilter = QStringLiteral("SPLITFILE|*.TXT");
+const QString kPresetName = QStringLiteral("TESSELLVIEW.TXT");
+
+QStringList playlistNames(const FlexGrid* grid)
 {
-    Command11 = makeButton(form, "Command11", QStringLiteral("Open File"), {3330, 270, 1230, 465});
-    Command10 = makeButton(form, "Command10", QStringLiteral("Save File"), {4905, 270, 1230, 465});
+    QStringList names;
+    for (int row = 1; grid && row < grid->Rows(); ++row)
+        names << grid->TextMatrix(row, 2);
+    return names;
+}
+} // namespace
+
+LayoutFileCommands::LayoutFileCommands(Split& form, QWidget* client) : QObject(client), form_(form)
+{
+    Command11 =
+        makeButton(client, "Command11", QStringLiteral("Open File"), {3330, 270, 1230, 465});
+    Command10 =
+        makeButton(client, "Command10", QStringLiteral("Save File"), {4905, 270, 1230, 465});
+    connect(Command10, &QPushButton::clicked, this, &LayoutFileCommands::Command10_Click);
+    connect(Command11, &QPushButton::clicked, this, &LayoutFileCommands::Command11_Click);
+}
+
+void LayoutFileCommands::tell(const QString& text)
+{
+    form_.dialogs().message(&form_, text, QStringLiteral("+_+"));
+}
+
+LayoutDescription LayoutFileCommands::describeLayout() const
+{
+    const WindowTable& table = form_.table();
+    const LayoutCanvas& canvas = form_.canvas();
+    const PlaylistPanel& playlists = form_.playlists();
+    auto window = [&](int index) {
+        return LayoutWindow{canvas.Image1(index)->twips(),
+                            playlistNames(playlists.MSFlexGrid2(index)),
+                            canvas.Label1(index)->Caption(), index};
+    };
+
+    LayoutDescription layout;
+    if (table.inUse(kVideoWindow))
+        layout.video = window(kVideoWindow);
+    const int last = table.PictureWindowCount + 1;
+    for (int index = kFirstPictureWindow; index <= last; ++index) {
+        if (!table.inUse(index))
+            continue;
+        layout.switchTimes[static_cast<std::size_t>(layout.pictures.size())] =
+            table.SwitchTime[static_cast<std::size_t>(index - 1)];
+        layout.pictures << window(index);
+        if (layout.pictures.size() == kPictureSlots)
+            break;
+    }
+    return layout;
+}
+
+void LayoutFileCommands::Command10_Click()
+{
+    const auto encoded = encodeLayout(describeLayout());
+    if (const auto* refusal = std::get_if<SaveRefusal>(&encoded)) {
+        tell(QStringLiteral("The layout was not saved. ") + refusal->message);
+        return;
+    }
+
+    CommonDialog1FileName = kPresetName;
+    const auto chosen = form_.dialogs().saveFileName(&form_, kFilter, CommonDialog1FileName);
+    if (!chosen)
+        return;
+    CommonDialog1FileName = *chosen;
+    if (files_->exists(*chosen) &&
+        !form_.dialogs().askYesNo(&form_, QStringLiteral("Cover the old file?"),
+                                  QStringLiteral("Confirm")))
+        return;
+
+    const QString failure =
+        saveLayoutFile(std::get<QByteArray>(encoded), *chosen, tempLayoutPath(), *files_);
+    if (!failure.isEmpty())
+        tell(QStringLiteral("The layout was not saved. ") + failure);
+}
+
+void LayoutFileCommands::Command11_Click()
+{
+    const auto chosen = form_.dialogs().openFileName(&form_, kFilter, CommonDialog1FileName);
+    if (!chosen)
+        return;
+    CommonDialog1FileName = *chosen;
+
+    const QString shownName = QDir::toNativeSeparators(*chosen);
+    QFile file(*chosen);
+    if (!file.open(QIODevice::ReadOnly)) {
+        tell(QStringLiteral("The layout file %1 could not be opened: %2")
+                 .arg(shownName, file.errorString()));
+        return;
+    }
+    if (file.size() > kLargestLayoutFile) {
+        tell(QStringLiteral("%1 is not a layout file: it is longer than any layout.")
+                 .arg(shownName));
+        return;
+    }
+    const QByteArray bytes = file.readAll();
+    file.close();
+
+    const auto decoded = decodeLayout(bytes);
+    if (const auto* refusal = std::get_if<ReadRefusal>(&decoded)) {
+        tell(QStringLiteral("%1 was not opened. %2").arg(shownName, refusal->message));
+        return;
+    }
+    buildLayout(std::get<LayoutDescription>(decoded));
+}
+
+void LayoutFileCommands::buildLayout(const LayoutDescription& layout)
+{
+    WindowCommands& windows = form_.windows();
+    WindowTable& table = form_.table();
+    windows.ClearLayout();
+
+    table.HasVideoWindow = layout.video ? 1 : 0;
+    table.PictureWindowCount = 0;
+    if (layout.video)
+        buildWindow(kVideoWindow, windows.Option1->Caption(), *layout.video);
+    for (qsizetype slot = 0; slot < layout.pictures.size(); ++slot) {
+        table.PictureWindowCount += 1;
+        buildWindow(int(slot) + kFirstPictureWindow, windows.Option2->Caption(),
+                    layout.pictures[slot]);
+    }
+    for (std::size_t slot = 0; slot < layout.switchTimes.size(); ++slot)
+        table.SwitchTime[slot + 1] = layout.switchTimes[slot];
+
+    // Each window was announced with its start rectangle before the file's
+    // was applied; show the current window as it now is.
+    if (table.CurrentWindow != 0)
+        form_.positions().RefreshPositionFields();
+}
+
+void LayoutFileCommands::buildWindow(int index, const QString& kindCaption,
+                                     const LayoutWindow& window)
+{
+    WindowTable& table = form_.table();
+    table.CurrentWindow = static_cast<std::int16_t>(index);
+    table.WindowInUse[static_cast<std::size_t>(index)] = kInUse;
+    PlaylistPanel& playlists = form_.playlists();
+    playlists.createGrid(index);
+    form_.InitPlaylistGrid(index);
+    form_.windows().LoadWindow(kindCaption, index);
+
+    LayoutCanvas& canvas = form_.canvas();
+    WindowBody* body = canvas.Image1(index);
+    body->setLeft(window.rect.Left);
+    body->setTop(window.rect.Top);
+    body->setWidth(window.rect.Width);
+    body->setHeight(window.rect.Height);
+    canvas.PlaceWindowParts(index);
+
+    FlexGrid* grid = playlists.MSFlexGrid2(index);
+    for (const QString& name : window.names) {
+        grid->AddItem();
+        const int row = grid->Rows() - 1;
+        grid->setTextMatrix(row, 1, QString::number(row));
+        grid->setTextMatrix(row, 2, name);
+    }
 }
 
 } // namespace tv

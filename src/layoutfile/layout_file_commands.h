@@ -1,19 +1,50 @@
 #pragma once
 
+#include "layoutfile/layout_description.h"
+#include "layoutfile/save_files.h"
+
 #include <QObject>
 
 class QPushButton;
 
 namespace tv {
 
-// "Open File" and "Save File".
+class Split;
+
+// "Open File" and "Save File". A save writes the whole layout or nothing: what
+// the format cannot hold is refused before anything is written, the old file
+// stays until the new one is complete, and every failure is told. An open
+// checks the whole file before the current layout is discarded.
 class LayoutFileCommands final : public QObject {
     Q_OBJECT
 public:
-    explicit LayoutFileCommands(QWidget* form);
+    LayoutFileCommands(Split& form, QWidget* client);
 
     QPushButton* Command11 = nullptr;
     QPushButton* Command10 = nullptr;
+
+    // Save File and Open File.
+    void Command10_Click();
+    void Command11_Click();
+
+    // The file name both file dialogs start from: the preset of the last save,
+    // or the name last chosen.
+    QString CommonDialog1FileName;
+
+    // Lets tests make single file operations fail.
+    void setSaveFiles(SaveFiles* files) { files_ = files ? files : &ownFiles_; }
+
+    // The layout in the editor as a layout file describes it.
+    LayoutDescription describeLayout() const;
+
+private:
+    void buildLayout(const LayoutDescription& layout);
+    void buildWindow(int index, const QString& kindCaption, const LayoutWindow& window);
+    void tell(const QString& text);
+
+    Split& form_;
+    SaveFiles ownFiles_;
+    SaveFiles* files_ = &ownFiles_;
 };
 
 } // namespace tv

@@ -1,0 +1,98 @@
+#include "layoutfile/layout_reader.h"
+
+#include "layoutfile/scaling.h"
+
+namespace tv {
+
+namespace {
+
+std::uint8_t byteAt(const QByteArray& bytes, qsizetype offset)
+{
+    return static_cast<std::uint8_t>(bytes[offset]);
+}
+
+TwipsRect rectAt(const QByteArray& bytes, qsizetype offset)
+{
+    return {twipsAcross(byteAt(bytes, offset)), twipsDown(byteAt(bytes, offset + 1)),
+            twipsAcross(byteAt(bytes, offset + 2)), twipsDown(byteAt(bytes, offset + 3))};
+}
+
+QString nameAt(const QByteArray& bytes, qsizetype offset)
+{
+    QString name;
+    name.reserve(kNameSlotUnits);
+    for (int unit = 0; unit < kNameSlotUnits; ++unit)
+        name.append(QChar(static_cast<char16_t>(byteAt(bytes, offset + 2 * unit) |
+                                                (byteAt(bytes, offset + 2 * unit + 1) << 8))));
+    while (name.endsWith(QChar(u'\0')))
+        name.chop(1);
+    return name;
+}
+
+ReadRefusal notALayout(const QString& why)
+{
+    return {QStringLiteral("This is not a layout file: %1").arg(why)};
+}
+
+} // namespace
+
+std::variant<LayoutDescription, ReadRefusal> decodeLayout(const QByteArray& bytes)
+{
+    const qsizetype size = bytes.size();
+    if (size < kHeadBytes)
+        return notALayout(QStringLiteral("it is shorter than %1 bytes.").arg(kHeadBytes));
+    if (size > kLargestLayoutFile)
+        return notALayout(QStringLiteral("it is longer than any layout."));
+    if ((size - kHeadBytes) % kNameSlotBytes != 0)
+        return notALayout(QStringLiteral("its playlist names do not fill whole slots."));
+    const int video = byteAt(bytes, 0);
+    if (video > 1)
+        return notALayout(QStringLiteral("its first byte is %1, not 0 or 1.").arg(video));
+    const int pictures = byteAt(bytes, 1);
+    if (pictures > kPictureSlots)
+        return notALayout(
+            QStringLiteral("it counts %1 picture windows; at most 10 fit.").arg(pictures));
+
+    const int total = int((size - kHeadBytes) / kNameSlotBytes);
+    auto listStart = [&](int j) { return int(byteAt(bytes, kListStartOffset + j)); };
+    // The playlist length of window index k (1 the video, k + 1 picture slot k).
+    std::array<int, kPictureSlots + 2> lengths{};
+    int counted = 0;
+    for (int k = 1; k <= pictures + 1; ++k) {
+        if (k == 1 && video != 1)
+            continue;
+        int length = k <= kPictureSlots ? listStart(k) - listStart(k - 1) : total - counted;
+        if (length < 0)
+            length = 0; // the count started again after an empty playlist
+        lengths[static_cast<std::size_t>(k)] = length;
+        counted += length;
+    }
+    if (counted != total)
+        return notALayout(QStringLiteral("its playlists account for %1 names, but it holds %2.")
+                              .arg(counted)
+                              .arg(total));
+
+    LayoutDescription layout;
+    qsizetype nameOffset = kHeadBytes;
+    auto readWindow = [&](int k, qsizetype rectOffset) {
+        LayoutWindow window;
+        window.index = k;
+        window.rect = rectAt(bytes, rectOffset);
+        for (int n = 0; n < lengths[static_cast<std::size_t>(k)]; ++n) {
+            window.names << nameAt(bytes, nameOffset);
+            nameOffset += kNameSlotBytes;
+        }
+        return window;
+    };
+    if (video == 1)
+        layout.video = readWindow(1, 2);
+    for (int slot = 1; slot <= pictures; ++slot)
+        layout.pictures << readWindow(slot + 1, 6 + 4 * (slot - 1));
+    for (int slot = 0; slot < kPictureSlots; ++slot)
+        layout.switchTimes[static_cast<std::size_t>(slot)] =
+            byteAt(bytes, kSwitchTimeOffset + 2 * slot) * 256 +
+            byteAt(bytes, kSwitchTimeOffset + 2 * slot + 1);
+    return layout;
+}
+
+} // namespace tv

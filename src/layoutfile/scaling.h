@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+namespace tv {
+
+// A twips coordinate as a percentage of the canvas on its axis: "x" and
+// "width" of 7200, "y" and "height" of 4050; rounded to the nearest, ties to
+// the even one. Nothing when the percentage has no byte value (outside
+// 0..255); any other kind gives 0.
+std::optional<std::uint8_t> ScalerChange(std::int16_t coordinate, const QString& kind);
+
+// A percentage byte back in twips, rounded down: b x 72 across, the floor of
+// b x 40.5 down.
+float twipsAcross(std::uint8_t percentage);
+float twipsDown(std::uint8_t percentage);
+
+// A single-precision twips value as the 16-bit whole number the file's
+// tables hold: nearest, ties to even. Nothing when it does not fit.
+std::optional<std::int16_t> wholeTwips(float twips);
+
+} // namespace tv
