@@ -1,0 +1,233 @@
+#include "editor/window_commands.h"
+#include "geometry/layout_canvas.h"
+#include "layoutfile/layout_file_commands.h"
+#include "layoutfile/layout_writer.h"
+#include "media/flex_grid.h"
+#include "media/playlist_panel.h"
+#include "media/switch_time_box.h"
+#include "support/editor_harness.h"
+#include "support/random_layout.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tv;
+
+namespace {
+
+QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void put(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+class LayoutFileCommandsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init() { harness_.open(); }
+    void cleanup() { harness_.close(); }
+
+    void saveOffersThePresetName();
+    void cancelledSaveWritesNothing();
+    void coverTheOldFile_data();
+    void coverTheOldFile();
+    void refusedLayoutShowsNoDialog();
+    void failedSaveIsTold();
+    void openRebuildsTheEditor();
+    void refusedFileKeepsTheLayout_data();
+    void refusedFileKeepsTheLayout();
+    void openingStartsFromTheLastName();
+    void openedLayoutsSaveAlike();
+
+private:
+    void save(const QString& path, std::optional<bool> cover = std::nullopt);
+    void open(const QString& path);
+    QString saved(const char* name) { return work_.filePath(name); }
+    test::EditorDriver& driver() { return *harness_.driver; }
+    test::EditorHarness harness_;
+    QTemporaryDir work_;
+    QTemporaryDir temp_;
+};
+
+void LayoutFileCommandsTest::initTestCase()
+{
+    qputenv("TEMP", temp_.path().toLocal8Bit());
+}
+
+void LayoutFileCommandsTest::save(const QString& path, std::optional<bool> cover)
+{
+    harness_.dialogs.fileChoices.enqueue(path.isEmpty() ? std::nullopt : std::optional(path));
+    if (cover)
+        harness_.dialogs.answers.enqueue(*cover);
+    QTest::mouseClick(harness_.form->layoutFile().Command10, Qt::LeftButton);
+}
+
+void LayoutFileCommandsTest::open(const QString& path)
+{
+    harness_.dialogs.fileChoices.enqueue(path.isEmpty() ? std::nullopt : std::optional(path));
+    QTest::mouseClick(harness_.form->layoutFile().Command11, Qt::LeftButton);
+}
+
+void LayoutFileCommandsTest::saveOffersThePresetName()
+{
+    driver().addVideo();
+    save(saved("a.TXT"));
+    const test::ShownDialog& dialog = harness_.dialogs.shown.first();
+    QCOMPARE(dialog.kind, test::ShownDialog::Kind::Save);
+    QCOMPARE(dialog.filter, QStringLiteral("SPLITFILE|*.TXT"));
+    QCOMPARE(dialog.preset, QStringLiteral("TESSELLVIEW.TXT"));
+    QCOMPARE(contentOf(saved("a.TXT")).left(6), QByteArray::fromHex("01000204314a"));
+    QCOMPARE(contentOf(temp_.filePath("TEMP2.mzy")), contentOf(saved("a.TXT")));
+}
+
+void LayoutFileCommandsTest::cancelledSaveWritesNothing()
+{
+    QFile::remove(temp_.filePath("TEMP2.mzy"));
+    const QStringList before = QDir(work_.path()).entryList(QDir::Files);
+    save(QString());
+    QVERIFY(!QFileInfo::exists(temp_.filePath("TEMP2.mzy")));
+    QCOMPARE(QDir(work_.path()).entryList(QDir::Files), before);
+}
+
+void LayoutFileCommandsTest::coverTheOldFile_data()
+{
+    QTest::addColumn<bool>("cover");
+    QTest::newRow("yes") << true;
+    QTest::newRow("no") << false;
+}
+
+void LayoutFileCommandsTest::coverTheOldFile()
+{
+    QFETCH(bool, cover);
+    QFile::remove(temp_.filePath("TEMP2.mzy"));
+    put(saved("old.TXT"), "old");
+    save(saved("old.TXT"), cover);
+    const test::ShownDialog& question = harness_.dialogs.shown.at(1);
+    QCOMPARE(question.kind, test::ShownDialog::Kind::Question);
+    QCOMPARE(question.text, QStringLiteral("Cover the old file?"));
+    QCOMPARE(question.title, QStringLiteral("Confirm"));
+    QCOMPARE(contentOf(saved("old.TXT")), cover ? QByteArray(81, '\0') : QByteArray("old"));
+    QCOMPARE(QFileInfo::exists(temp_.filePath("TEMP2.mzy")), cover);
+}
+
+void LayoutFileCommandsTest::refusedLayoutShowsNoDialog()
+{
+    driver().addPicture();
+    driver().typeFields({"-10", "0", "100", "100"});
+    driver().applyFields();
+    save(saved("never.TXT"));
+    QCOMPARE(harness_.dialogs.shown.size(), 1);
+    QCOMPARE(harness_.dialogs.shown.first().title, QStringLiteral("+_+"));
+    QVERIFY(harness_.dialogs.shown.first().text.contains("Picture1"));
+    QVERIFY(!QFileInfo::exists(saved("never.TXT")));
+}
+
+void LayoutFileCommandsTest::failedSaveIsTold()
+{
+    QVERIFY(QDir(work_.path()).mkpath("a folder"));
+    save(saved("a folder"), true);
+    QCOMPARE(harness_.dialogs.messages().size(), 1);
+    QVERIFY(harness_.dialogs.messages().first().startsWith("+_+: The layout was not saved."));
+}
+
+void LayoutFileCommandsTest::openRebuildsTheEditor()
+{
+    LayoutDescription layout;
+    LayoutWindow video{{3600, 2025, 3600, 2025}, {"a.avi", "b.mp4"}, {}, 1};
+    layout.video = video;
+    layout.pictures << LayoutWindow{{0, 0, 720, 810}, {"c.jpg"}, {}, 2}
+                    << LayoutWindow{{720, 0, 720, 810}, {}, {}, 4};
+    layout.switchTimes = {7, 300};
+    QByteArray bytes = std::get<QByteArray>(encodeLayout(layout));
+    bytes[69] = 9; // the switch time of slot 10, which holds no window
+    put(saved("open.TXT"), bytes);
+
+    driver().addPicture();
+    harness_.form->switchTime().Text3->setText("42");
+    open(saved("open.TXT"));
+
+    const WindowTable& table = harness_.form->table();
+    QCOMPARE(table.HasVideoWindow, std::int16_t(1));
+    QCOMPARE(table.PictureWindowCount, std::int16_t(2));
+    QCOMPARE(table.CurrentWindow, std::int16_t(3));
+    QCOMPARE(table.SwitchTime[1], 7);
+    QCOMPARE(table.SwitchTime[2], 300);
+    QCOMPARE(table.SwitchTime[10], 9);
+    QCOMPARE(driver().listEntries(), (QStringList{"Video\n1", "Picture1", "Picture2"}));
+    QCOMPARE(driver().body(1), (TwipsRect{3600, 2025, 3600, 2025}));
+    QCOMPARE(driver().body(3), (TwipsRect{720, 0, 720, 810}));
+    QCOMPARE(driver().playlist(1), (QStringList{"1 a.avi", "2 b.mp4"}));
+    QCOMPARE(driver().playlist(2), QStringList{"1 c.jpg"});
+    QCOMPARE(driver().fields(), (QStringList{"192", "0", "192", "216"}));
+    QCOMPARE(harness_.form->switchTime().Text3->text(), QStringLiteral("42"));
+    QCOMPARE(driver().violations(), QStringList{});
+}
+
+void LayoutFileCommandsTest::refusedFileKeepsTheLayout_data()
+{
+    QTest::addColumn<QByteArray>("bytes"); // empty: the file does not exist
+    QTest::newRow("no such file") << QByteArray();
+    QTest::newRow("too short") << QByteArray(80, '\0');
+    QTest::newRow("twelve pictures")
+        << QByteArray(1, '\0') + QByteArray(1, '\x0c') + QByteArray(79, '\0');
+}
+
+void LayoutFileCommandsTest::refusedFileKeepsTheLayout()
+{
+    QFETCH(QByteArray, bytes);
+    const QString path = saved("refused.TXT");
+    QFile::remove(path);
+    if (!bytes.isEmpty())
+        put(path, bytes);
+    driver().addVideo();
+    driver().addPicture();
+    open(path);
+    QCOMPARE(harness_.dialogs.messages().size(), 1);
+    QCOMPARE(driver().listEntries(), (QStringList{"Video\n1", "Picture1"}));
+    QCOMPARE(driver().current(), 2);
+    QCOMPARE(QFileInfo::exists(path), !bytes.isEmpty());
+
+    open(QString()); // a cancelled dialog leaves the layout too
+    QCOMPARE(driver().listEntries().size(), 2);
+}
+
+void LayoutFileCommandsTest::openingStartsFromTheLastName()
+{
+    save(saved("first.TXT"));
+    open(QString());
+    QCOMPARE(harness_.dialogs.shown.last().kind, test::ShownDialog::Kind::Open);
+    QCOMPARE(harness_.dialogs.shown.last().preset, saved("first.TXT"));
+}
+
+void LayoutFileCommandsTest::openedLayoutsSaveAlike()
+{
+    QRandomGenerator random(7);
+    for (int n = 0; n < 150; ++n) {
+        const QByteArray bytes = std::get<QByteArray>(encodeLayout(test::randomLayout(random)));
+        put(saved("in.TXT"), bytes);
+        open(saved("in.TXT"));
+        QFile::remove(saved("out.TXT"));
+        save(saved("out.TXT"));
+        QVERIFY2(harness_.dialogs.messages().isEmpty(),
+                 qPrintable(harness_.dialogs.messages().join('\n')));
+        QCOMPARE(contentOf(saved("out.TXT")), bytes);
+        QCOMPARE(driver().violations(), QStringList{});
+    }
+}
+
+QTEST_MAIN(LayoutFileCommandsTest)
+#include "tst_layout_file_commands.moc"

@@ -1,0 +1,144 @@
+#include "layoutfile/save_files.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tv;
+
+namespace {
+
+// Fails the n-th file operation that can fail; a failing replacement leaves a
+// half-written new version behind, which must never reach the old file.
+class FailingFiles final : public SaveFiles {
+public:
+    explicit FailingFiles(int failAt) : failAt_(failAt) {}
+    bool remove(const QString& path, QString* error) override
+    {
+        return !fails(error) && SaveFiles::remove(path, error);
+    }
+    bool writeWhole(const QString& path, const QByteArray& bytes, QString* error) override
+    {
+        return !fails(error) && SaveFiles::writeWhole(path, bytes, error);
+    }
+    bool readWhole(const QString& path, QByteArray* bytes, QString* error) override
+    {
+        return !fails(error) && SaveFiles::readWhole(path, bytes, error);
+    }
+    bool replaceWhole(const QString& path, const QByteArray& bytes, QString* error) override
+    {
+        if (!fails(error))
+            return SaveFiles::replaceWhole(path, bytes, error);
+        // Half the new file is written, then the writing breaks off.
+        QSaveFile file(path);
+        file.setDirectWriteFallback(false);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(bytes.left(bytes.size() / 2));
+        file.cancelWriting();
+        return false;
+    }
+    int calls = 0;
+
+private:
+    bool fails(QString* error)
+    {
+        if (++calls != failAt_)
+            return false;
+        *error = QStringLiteral("injected failure");
+        return true;
+    }
+    int failAt_;
+};
+
+QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+void put(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+class SaveFilesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void everyFailingStepKeepsTheOldFile();
+    void unwritableDestinations_data();
+    void unwritableDestinations();
+    void tempPath_data();
+    void tempPath();
+};
+
+void SaveFilesTest::everyFailingStepKeepsTheOldFile()
+{
+    QTemporaryDir dir;
+    const QString destination = dir.filePath("LAYOUT.TXT");
+    const QString temp = dir.filePath("TEMP2.mzy");
+    const QByteArray layout(161, 'n');
+    int step = 1;
+    for (;; ++step) {
+        put(destination, "old layout");
+        put(temp, "old temp");
+        FailingFiles files(step);
+        const QString failure = saveLayoutFile(layout, destination, temp, files);
+        if (failure.isEmpty())
+            break;
+        QVERIFY2(failure.contains("injected failure"), qPrintable(failure));
+        QCOMPARE(contentOf(destination), QByteArray("old layout"));
+        QVERIFY(step < 10);
+    }
+    QCOMPARE(step, 5); // remove, write, read back, replace: four steps that can fail
+    QCOMPARE(contentOf(destination), layout);
+    QCOMPARE(contentOf(temp), layout);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+}
+
+void SaveFilesTest::unwritableDestinations_data()
+{
+    QTest::addColumn<QString>("destination");
+    QTest::newRow("folder that does not exist") << "missing/LAYOUT.TXT";
+    QTest::newRow("a folder") << "folder";
+}
+
+void SaveFilesTest::unwritableDestinations()
+{
+    QFETCH(QString, destination);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("folder"));
+    SaveFiles files;
+    const QString failure = saveLayoutFile(QByteArray(81, '\0'), dir.filePath(destination),
+                                           dir.filePath("t.mzy"), files);
+    QVERIFY(!failure.isEmpty());
+    QVERIFY(!QFileInfo::exists(dir.filePath("missing")));
+    QVERIFY(QFileInfo(dir.filePath("folder")).isDir());
+}
+
+void SaveFilesTest::tempPath_data()
+{
+    QTest::addColumn<QByteArray>("temp");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("TEMP names the folder") << QByteArray("/var/tmp") << "/var/tmp";
+    QTest::newRow("TEMP empty") << QByteArray("") << QDir::tempPath();
+}
+
+void SaveFilesTest::tempPath()
+{
+    QFETCH(QByteArray, temp);
+    QFETCH(QString, folder);
+    const QByteArray before = qgetenv("TEMP");
+    qputenv("TEMP", temp);
+    const QString path = tempLayoutPath();
+    qputenv("TEMP", before);
+    QCOMPARE(path, QDir::toNativeSeparators(QDir(folder).filePath("TEMP2.mzy")));
+}
+
+QTEST_GUILESS_MAIN(SaveFilesTest)
+#include "tst_save_files.moc"
