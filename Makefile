@@ -8,11 +8,14 @@ JOBS := 2
 
 PACKAGES := g++ cmake ninja-build qt6-base-dev qt6-qpa-plugins libgl-dev \
             fonts-dejavu-core fonts-wqy-microhei
+FUZZ_DIR := build-fuzz
+FUZZ_RUNS := 10000000
+FUZZ_PACKAGES := clang libclang-rt-14-dev
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
 export QT_QPA_PLATFORM_TEST := offscreen
 
-.PHONY: run test deps build build-sanitize
+.PHONY: run test deps install build build-sanitize fuzz
 
 run: build
 	./$(BUILD_DIR)/src/tessellview
@@ -26,8 +29,11 @@ test: build build-sanitize
 	    ctest --output-on-failure -j$(JOBS)
 
 deps:
+	@$(MAKE) --no-print-directory install PACKAGE_LIST="$(PACKAGES)"
+
+install:
 	@missing=""; \
-	for p in $(PACKAGES); do \
+	for p in $(PACKAGE_LIST); do \
 	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q 'install ok installed' \
 	        || missing="$$missing $$p"; \
 	done; \
@@ -49,3 +55,14 @@ build: deps $(BUILD_DIR)/build.ninja
 
 build-sanitize: deps $(SANITIZE_DIR)/build.ninja
 	cmake --build $(SANITIZE_DIR) -j$(JOBS)
+
+# The layout-file decoder under libFuzzer, with its corpus in fuzz/corpus.
+fuzz:
+	@$(MAKE) --no-print-directory install PACKAGE_LIST="$(PACKAGES) $(FUZZ_PACKAGES)"
+	[ -f $(FUZZ_DIR)/build.ninja ] || cmake -S . -B $(FUZZ_DIR) -G Ninja \
+	    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	    -DTESSELLVIEW_FUZZ=ON -DTESSELLVIEW_SANITIZE=ON
+	cmake --build $(FUZZ_DIR) -j$(JOBS) --target decode_fuzzer
+	mkdir -p $(FUZZ_DIR)/work
+	./$(FUZZ_DIR)/fuzz/decode_fuzzer $(FUZZ_DIR)/work fuzz/corpus -runs=$(FUZZ_RUNS) \
+	    -print_final_stats=1
