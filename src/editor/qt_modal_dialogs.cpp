@@ -37,7 +37,8 @@ std::optional<QString> QtModalDialogs::openFileName(QWidget* owner, const QStrin
                                                     const QString& presetName)
 {
     const QString name =
-        QFileDialog::getOpenFileName(owner, QString(), presetName, qtFileFilter(filter));
+        QFileDialog::getOpenFileName(owner, QString(), presetName, qtFileFilter(filter), nullptr,
+                                     QFileDialog::DontUseNativeDialog);
     if (name.isEmpty())
         return std::nullopt;
     return name;
