@@ -45,6 +45,7 @@ private slots:
     void cancelledSaveWritesNothing();
     void coverTheOldFile_data();
     void coverTheOldFile();
+    void deletedWindowsAreLeftOut();
     void refusedLayoutShowsNoDialog();
     void failedSaveIsTold();
     void openRebuildsTheEditor();
@@ -122,6 +123,25 @@ void LayoutFileCommandsTest::coverTheOldFile()
     QCOMPARE(question.title, QStringLiteral("Confirm"));
     QCOMPARE(contentOf(saved("old.TXT")), cover ? QByteArray(81, '\0') : QByteArray("old"));
     QCOMPARE(QFileInfo::exists(temp_.filePath("TEMP2.mzy")), cover);
+}
+
+void LayoutFileCommandsTest::deletedWindowsAreLeftOut()
+{
+    driver().addVideo();
+    driver().addPicture();
+    driver().addPicture();
+    driver().addPicture();
+    harness_.form->table().SwitchTime[1] = 21;
+    harness_.form->table().SwitchTime[3] = 43;
+    for (const char* name : {"Video\n1", "Picture2"}) {
+        driver().pickListEntry(driver().listEntries().indexOf(name));
+        driver().deleteWindow();
+    }
+    save(saved("deleted.TXT"));
+    const QByteArray bytes = contentOf(saved("deleted.TXT"));
+    QCOMPARE(bytes.size(), 81);
+    QCOMPARE(bytes.left(6), QByteArray::fromHex("000200000000"));
+    QCOMPARE(bytes.mid(50, 6), QByteArray::fromHex("0015002b0000"));
 }
 
 void LayoutFileCommandsTest::refusedLayoutShowsNoDialog()
