@@ -15,7 +15,7 @@ SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
 export QT_QPA_PLATFORM_TEST := offscreen
 
-.PHONY: run test deps install build build-sanitize fuzz
+.PHONY: run test deps install build build-sanitize fuzz bench
 
 run: build
 	./$(BUILD_DIR)/src/tessellview
@@ -66,3 +66,7 @@ fuzz:
 	mkdir -p $(FUZZ_DIR)/work
 	./$(FUZZ_DIR)/fuzz/decode_fuzzer $(FUZZ_DIR)/work fuzz/corpus -runs=$(FUZZ_RUNS) \
 	    -print_final_stats=1
+
+# Benchmarks, in the plain build; each reports the median of nine runs.
+bench: build
+	cd $(BUILD_DIR)/bench && QT_QPA_PLATFORM=offscreen ./bench_window_drag -median 9

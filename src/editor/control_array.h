@@ -52,6 +52,8 @@ private:
     void adopt(int index, T* element)
     {
         element->setObjectName(elementName(name_, index));
+        if constexpr (requires { element->setArrayIndex(index); })
+            element->setArrayIndex(index);
         elements_[static_cast<std::size_t>(index)] = element;
     }
 

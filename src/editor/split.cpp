@@ -7,6 +7,7 @@
 #include "geometry/position_fields.h"
 #include "geometry/screen_centring.h"
 #include "geometry/twips.h"
+#include "geometry/window_pointer.h"
 #include "layoutfile/layout_file_commands.h"
 #include "media/media_file_list.h"
 #include "media/media_kind.h"
@@ -58,6 +59,8 @@ void Split::load()
     layoutFile_ = new LayoutFileCommands(*this, controls_);
     switchTime_ = new SwitchTimeBox(*this, controls_);
     canvas_ = new LayoutCanvas(controls_);
+    pointer_ = new WindowPointer(*this, controls_);
+    canvas_->setPointerFilter(pointer_);
     positions_ = new PositionFields(*this, controls_);
     files_ = new MediaFileList(*this, controls_);
     playlists_ = new PlaylistPanel(*this, controls_);
@@ -80,6 +83,7 @@ void Split::unload()
 {
     windows_ = nullptr;
     layoutFile_ = nullptr;
+    pointer_ = nullptr;
     switchTime_ = nullptr;
     canvas_ = nullptr;
     positions_ = nullptr;

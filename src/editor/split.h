@@ -18,6 +18,7 @@ class PlaylistPanel;
 class PositionFields;
 class SwitchTimeBox;
 class WindowCommands;
+class WindowPointer;
 
 // The layout editor. The form object lives for the whole run; its controls
 // exist only while it is loaded. Closing the editor unloads it (all controls
@@ -47,6 +48,9 @@ public:
     PlaylistPanel& playlists() const { return *playlists_; }
     SwitchTimeBox& switchTime() const { return *switchTime_; }
     LayoutFileCommands& layoutFile() const { return *layoutFile_; }
+    WindowPointer& pointer() const { return *pointer_; }
+    // The form's client area: what lies under the pointer where no control is.
+    QWidget* client() const { return controls_; }
     QLabel* Label4 = nullptr;
 
     void InitPlaylistGrid(int index);
@@ -78,6 +82,7 @@ private:
     PlaylistPanel* playlists_ = nullptr;
     SwitchTimeBox* switchTime_ = nullptr;
     LayoutFileCommands* layoutFile_ = nullptr;
+    WindowPointer* pointer_ = nullptr;
 };
 
 } // namespace tv

@@ -169,3 +169,22 @@ void CornerHandle::paintEvent(QPaintEvent*)
 }
 
 } // namespace tv
+
+namespace tv {
+
+QCursor diagonalDragCursor()
+{
+    QPixmap image(32, 32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPolygonF arrow{{4, 4},   {13, 4},  {10, 7},  {25, 22}, {28, 19},
+                          {28, 28}, {19, 28}, {22, 25}, {7, 10},  {4, 13}};
+    painter.setPen(QPen(Qt::white, 1.5));
+    painter.setBrush(Qt::black);
+    painter.drawPolygon(arrow);
+    painter.end();
+    return QCursor(image, 16, 16);
+}
+
+} // namespace tv

@@ -3,6 +3,7 @@
 #include "geometry/twips.h"
 
 #include <QColor>
+#include <QCursor>
 #include <QFrame>
 #include <QWidget>
 
@@ -41,6 +42,10 @@ public:
     void setHeight(float value);
     void setTwips(const TwipsRect& rect);
 
+    // The element's index in its control array: the window it belongs to.
+    int arrayIndex() const { return arrayIndex_; }
+    void setArrayIndex(int index) { arrayIndex_ = index; }
+
 protected:
     // Gives a new array element the template's place and cursor.
     void copyPlaceFrom(const CanvasControl& templ);
@@ -49,6 +54,7 @@ private:
     void followTwips();
 
     TwipsRect rect_;
+    int arrayIndex_ = 0;
 };
 
 // The body of a layout window: an image without a picture, so it shows
@@ -112,6 +118,10 @@ private:
 
 // The corner handle of a layout window: a small square that is pressed and
 // dragged to resize the window.
+// The cursor while a corner handle is dragged: a 32 x 32 diagonal double
+// arrow with its hot spot in the middle.
+QCursor diagonalDragCursor();
+
 class CornerHandle final : public CanvasControl {
     Q_OBJECT
 public:

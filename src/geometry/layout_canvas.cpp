@@ -52,6 +52,10 @@ void LayoutCanvas::createWindowParts(int index)
     Shape1.load(index);
     Image1.load(index);
     Image2.load(index);
+    if (pointerFilter_) {
+        Image1(index)->installEventFilter(pointerFilter_);
+        Image2(index)->installEventFilter(pointerFilter_);
+    }
 }
 
 void LayoutCanvas::destroyWindowParts(int index)
@@ -83,18 +87,13 @@ void LayoutCanvas::PlaceWindowParts(int index)
     const WindowBody* body = Image1(index);
     if (!body)
         return;
+    // Each part moves in one step, so a drag repaints it once per movement.
     const PartPlaces places = placeWindowParts(body->twips());
-    WindowOutline* outline = Shape1(index);
-    outline->setLeft(places.outline.Left);
-    outline->setWidth(places.outline.Width);
-    outline->setTop(places.outline.Top);
-    outline->setHeight(places.outline.Height);
+    Shape1(index)->setTwips(places.outline);
     NameTag* tag = Label1(index);
-    tag->setLeft(places.tagLeft);
-    tag->setTop(places.tagTop);
+    tag->setTwips({places.tagLeft, places.tagTop, tag->Width(), tag->Height()});
     CornerHandle* handle = Image2(index);
-    handle->setLeft(places.handleLeft);
-    handle->setTop(places.handleTop);
+    handle->setTwips({places.handleLeft, places.handleTop, handle->Width(), handle->Height()});
 }
 
 int LayoutCanvas::existingParts(int index) const

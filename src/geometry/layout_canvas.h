@@ -23,6 +23,9 @@ public:
     // The editor start hides the four templates; they are never shown again.
     void hideTemplates();
 
+    // The object that handles presses on the bodies and corner handles.
+    void setPointerFilter(QObject* filter) { pointerFilter_ = filter; }
+
     // Creates window i's four canvas parts from the templates, hidden.
     void createWindowParts(int index);
     void destroyWindowParts(int index);
@@ -37,6 +40,9 @@ public:
     // How many of window i's four canvas parts exist, and how many are visible.
     int existingParts(int index) const;
     int visibleParts(int index) const;
+
+private:
+    QObject* pointerFilter_ = nullptr;
 };
 
 } // namespace tv

@@ -59,7 +59,8 @@ void PositionFields::RefreshPositionFields()
         return;
     const std::array<QString, 4> texts = screenPixelTexts(body->twips());
     for (std::size_t i = 0; i < texts.size(); ++i)
-        Text1[i]->setText(texts[i]);
+        if (Text1[i]->text() != texts[i])
+            Text1[i]->setText(texts[i]);
 }
 
 void PositionFields::Command3_Click()

@@ -5,6 +5,7 @@
 
 #include <QRandomGenerator>
 #include <QTest>
+#include <QWindow>
 
 using namespace tv;
 
@@ -21,6 +22,7 @@ private slots:
 
 private:
     QString step(QRandomGenerator& random);
+    QString drag(QRandomGenerator& random);
     QStringList canvasProblems() const;
     tv::test::EditorHarness harness_;
 };
@@ -67,13 +69,45 @@ QString RandomStepsTest::step(QRandomGenerator& random)
         driver.applyFields();
         return "apply " + typed.join(' ');
     }
-    if (roll < 99) {
+    if (roll < 91) {
         const bool fourThree = random.bounded(2) == 0;
         driver.applyRatio(fourThree ? ScreenRatio::FourThree : ScreenRatio::SixteenNine);
         return fourThree ? "ratio 4:3" : "ratio 16:9";
     }
+    if (roll < 99)
+        return drag(random);
     harness_.form->windows().ClearLayout();
     return "clear";
+}
+
+QString RandomStepsTest::drag(QRandomGenerator& random)
+{
+    // Presses a random window's body or handle where it is not covered, then
+    // moves the pointer anywhere over the form and beyond it.
+    Split& form = *harness_.form;
+    QList<int> shown;
+    for (int i = 1; i < kWindowSlots; ++i)
+        if (form.table().inUse(i))
+            shown << i;
+    if (shown.isEmpty())
+        return "no drag";
+    const int index = shown[random.bounded(int(shown.size()))];
+    const bool resize = random.bounded(2) == 0;
+    QWidget* pressed = resize ? static_cast<QWidget*>(form.canvas().Image2(index))
+                              : static_cast<QWidget*>(form.canvas().Image1(index));
+    const QPoint at = pressed->mapTo(&form, pressed->rect().center());
+    if (form.childAt(at) != pressed)
+        return "no drag";
+    QWindow* window = form.windowHandle();
+    QTest::mousePress(window, Qt::LeftButton, {}, at);
+    QPoint last = at;
+    for (int n = random.bounded(1, 4); n > 0; --n) {
+        last =
+            QPoint(random.bounded(-20, form.width() + 20), random.bounded(-20, form.height() + 20));
+        QTest::mouseMove(window, last);
+    }
+    QTest::mouseRelease(window, Qt::LeftButton, {}, last);
+    return QStringLiteral("%1 window %2").arg(resize ? "resize" : "move").arg(index);
 }
 
 QStringList RandomStepsTest::canvasProblems() const

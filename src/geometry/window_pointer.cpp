@@ -1,0 +1,176 @@
+#include "geometry/window_pointer.h"
+
+#include "editor/split.h"
+#include "editor/window_commands.h"
+#include "geometry/layout_canvas.h"
+#include "geometry/position_fields.h"
+#include "media/media_file_list.h"
+#include "media/playlist_panel.h"
+#include "media/switch_time_box.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMouseEvent>
+
+namespace tv {
+
+WindowPointer::WindowPointer(Split& form, QObject* parent) : QObject(parent), form_(form) {}
+
+void WindowPointer::selectWindowParts(int index)
+{
+    form_.canvas().bringWindowToFront(index);
+    form_.table().CurrentWindow = static_cast<std::int16_t>(index);
+}
+
+void WindowPointer::Image1_MouseDown(int index, float x, float y)
+{
+    DragStartX = x;
+    DragStartY = y;
+    selectWindowParts(index);
+    form_.playlists().bringToFront(index);
+    form_.windows().MarkCurrentWindow();
+    form_.fileList().FilterFileList();
+
+    SwitchTimeBox& switchTime = form_.switchTime();
+    if (index == kVideoWindow) {
+        switchTime.Text3->clear();
+        switchTime.setControlsEnabled(false);
+    } else {
+        const std::size_t element = static_cast<std::size_t>(index - 1);
+        if (element < form_.table().SwitchTime.size())
+            switchTime.Text3->setText(QString::number(form_.table().SwitchTime[element]));
+        switchTime.setControlsEnabled(true);
+    }
+    form_.windows().setListText(form_.canvas().Label1(index)->Caption());
+}
+
+void WindowPointer::Image2_MouseDown(int index)
+{
+    selectWindowParts(index);
+    form_.fileList().FilterFileList();
+    form_.playlists().bringToFront(index);
+    form_.windows().MarkCurrentWindow();
+    form_.windows().setListText(form_.canvas().Label1(index)->Caption());
+}
+
+void WindowPointer::dragOver(DragReceiver receiver, const DragSource& source, float x, float y,
+                             QPointF origin)
+{
+    LayoutCanvas& canvas = form_.canvas();
+    WindowBody* body = canvas.Image1(source.index);
+    if (!body)
+        return;
+    const CanvasFrame frame{canvas.Picture1->ScaleWidthTwips(), canvas.Picture1->ScaleHeightTwips(),
+                            float(canvas.Picture1->x() * kTwipsPerPixel),
+                            float(canvas.Picture1->y() * kTwipsPerPixel)};
+    const QPointF pointer = canvasPointer(receiver, x, y, origin, frame);
+    const TwipsRect placed = source.resize ? resizedWindow(receiver, body->twips(), pointer, frame)
+                                           : movedWindow(receiver, body->twips(), pointer,
+                                                         QPointF(DragStartX, DragStartY), frame);
+    body->setTwips(placed);
+    form_.positions().RefreshPositionFields();
+    canvas.PlaceWindowParts(source.index);
+}
+
+void WindowPointer::Image1_DragOver(int index, const DragSource& source, float x, float y)
+{
+    const WindowBody* receiver = form_.canvas().Image1(index);
+    dragOver(DragReceiver::Body, source, x, y, QPointF(receiver->Left(), receiver->Top()));
+}
+
+void WindowPointer::Picture1_DragOver(const DragSource& source, float x, float y)
+{
+    dragOver(DragReceiver::Canvas, source, x, y, QPointF());
+}
+
+void WindowPointer::Form_DragOver(const DragSource& source, float x, float y)
+{
+    dragOver(DragReceiver::FormBackground, source, x, y, QPointF());
+}
+
+void WindowPointer::Image1_DragDrop(int index)
+{
+    form_.positions().RefreshPositionFields();
+    form_.windows().setListText(form_.canvas().Label1(index)->Caption());
+}
+
+void WindowPointer::Image2_DragDrop(int index)
+{
+    Image1_DragDrop(index);
+}
+
+QPointF WindowPointer::canvasTwips(QPoint formPixels) const
+{
+    const QPoint onCanvas = formPixels - form_.canvas().Picture1->pos();
+    return QPointF(onCanvas.x() * kTwipsPerPixel, onCanvas.y() * kTwipsPerPixel);
+}
+
+void WindowPointer::deliverDragOver(QPoint formPixels)
+{
+    // Outside the editor's client area nothing takes part.
+    if (!drag_ || !form_.rect().contains(formPixels))
+        return;
+    const QWidget* under = form_.childAt(formPixels);
+    const QPointF onCanvas = canvasTwips(formPixels);
+    if (const auto* body = qobject_cast<const WindowBody*>(under))
+        Image1_DragOver(body->arrayIndex(), *drag_, float(onCanvas.x() - body->Left()),
+                        float(onCanvas.y() - body->Top()));
+    else if (under == form_.canvas().Picture1)
+        Picture1_DragOver(*drag_, float(onCanvas.x()), float(onCanvas.y()));
+    else if (under == form_.client())
+        Form_DragOver(*drag_, float(formPixels.x() * kTwipsPerPixel),
+                      float(formPixels.y() * kTwipsPerPixel));
+}
+
+void WindowPointer::deliverDrop(QPoint formPixels)
+{
+    if (!form_.rect().contains(formPixels))
+        return;
+    const QWidget* under = form_.childAt(formPixels);
+    if (const auto* body = qobject_cast<const WindowBody*>(under))
+        Image1_DragDrop(body->arrayIndex());
+    else if (const auto* handle = qobject_cast<const CornerHandle*>(under))
+        Image2_DragDrop(handle->arrayIndex());
+}
+
+bool WindowPointer::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
+        type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick)
+        return QObject::eventFilter(watched, event);
+
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    // The pressed control holds the mouse until the release, so every position
+    // arrives in its coordinates.
+    const QPoint formPixels =
+        static_cast<QWidget*>(watched)->mapTo(&form_, mouse->position().toPoint());
+    if (type == QEvent::MouseButtonPress && !drag_) {
+        // Any button, with any keys held, starts the drag.
+        if (const auto* body = qobject_cast<const WindowBody*>(watched)) {
+            const QPointF onCanvas = canvasTwips(formPixels);
+            const int index = body->arrayIndex();
+            Image1_MouseDown(index, float(onCanvas.x() - body->Left()),
+                             float(onCanvas.y() - body->Top()));
+            drag_ = DragSource{false, index};
+        } else if (const auto* handle = qobject_cast<const CornerHandle*>(watched)) {
+            Image2_MouseDown(handle->arrayIndex());
+            drag_ = DragSource{true, handle->arrayIndex()};
+            QApplication::setOverrideCursor(diagonalDragCursor());
+        }
+        dragButton_ = mouse->button();
+        // The start of a drag is itself a notification over the pressed control.
+        deliverDragOver(formPixels);
+    } else if (type == QEvent::MouseMove) {
+        deliverDragOver(formPixels);
+    } else if (type == QEvent::MouseButtonRelease && drag_ && mouse->button() == dragButton_) {
+        const bool resize = drag_->resize;
+        drag_.reset();
+        if (resize)
+            QApplication::restoreOverrideCursor();
+        deliverDrop(formPixels);
+    }
+    return true;
+}
+
+} // namespace tv
