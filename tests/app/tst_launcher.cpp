@@ -1,6 +1,7 @@
 #include "app/main_form.h"
 #include "editor/split.h"
 #include "media/flex_grid.h"
+#include "support/editor_driver.h"
 #include "support/editor_fixture.h"
 #include "support/scripted_dialogs.h"
 
@@ -131,16 +132,28 @@ void LauncherTest::closedEditorOpensInStartState()
 {
     QTest::mouseClick(launcher_->Command1, Qt::LeftButton);
     Split* editor = launcher_->editor();
+    {
+        test::EditorDriver driver(*editor);
+        driver.addVideo();
+        for (int i = 0; i < 3; ++i)
+            driver.addPicture();
+    }
     workIn(*editor);
-    editor->table().PictureWindowCount = 0;
     QVERIFY(editor->close());
     QVERIFY(!editor->isVisible());
 
     QTest::mouseClick(launcher_->Command1, Qt::LeftButton);
     QCOMPARE(launcher_->editor(), editor);
     QVERIFY(inStartState(*editor));
+    QCOMPARE(editor->table().HasVideoWindow, std::int16_t(0));
+    QCOMPARE(editor->table().PictureWindowCount, std::int16_t(0));
     QCOMPARE(editor->findChildren<QComboBox*>("Combo1").size(), 1);
     QVERIFY(editor->findChild<QWidget*>("Image1(0)")->isHidden());
+    QVERIFY(!editor->findChild<QWidget*>("Image1(1)"));
+
+    test::EditorDriver(*editor).addPicture();
+    QCOMPARE(editor->table().CurrentWindow, std::int16_t(2));
+    QCOMPARE(control<QComboBox>(editor, "Combo1")->currentText(), QStringLiteral("Picture1"));
 }
 
 void LauncherTest::closingLauncherLeavesEditorWorking()
