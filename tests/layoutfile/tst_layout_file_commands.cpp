@@ -6,6 +6,7 @@
 #include "media/playlist_panel.h"
 #include "media/switch_time_box.h"
 #include "support/editor_harness.h"
+#include "support/file_helpers.h"
 #include "support/random_layout.h"
 
 #include <QDir>
@@ -16,23 +17,8 @@
 #include <QTest>
 
 using namespace tv;
-
-namespace {
-
-QByteArray contentOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void put(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-} // namespace
+using tv::test::contentOf;
+using tv::test::put;
 
 class LayoutFileCommandsTest : public QObject {
     Q_OBJECT
@@ -115,7 +101,7 @@ void LayoutFileCommandsTest::coverTheOldFile()
 {
     QFETCH(bool, cover);
     QFile::remove(temp_.filePath("TEMP2.mzy"));
-    put(saved("old.TXT"), "old");
+    QVERIFY(put(saved("old.TXT"), "old"));
     save(saved("old.TXT"), cover);
     const test::ShownDialog& question = harness_.dialogs.shown.at(1);
     QCOMPARE(question.kind, test::ShownDialog::Kind::Question);
@@ -174,7 +160,7 @@ void LayoutFileCommandsTest::openRebuildsTheEditor()
     layout.switchTimes = {7, 300};
     QByteArray bytes = std::get<QByteArray>(encodeLayout(layout));
     bytes[69] = 9; // the switch time of slot 10, which holds no window
-    put(saved("open.TXT"), bytes);
+    QVERIFY(put(saved("open.TXT"), bytes));
 
     driver().addPicture();
     harness_.form->switchTime().Text3->setText("42");
@@ -212,7 +198,7 @@ void LayoutFileCommandsTest::refusedFileKeepsTheLayout()
     const QString path = saved("refused.TXT");
     QFile::remove(path);
     if (!bytes.isEmpty())
-        put(path, bytes);
+        QVERIFY(put(path, bytes));
     driver().addVideo();
     driver().addPicture();
     open(path);
@@ -238,7 +224,7 @@ void LayoutFileCommandsTest::openedLayoutsSaveAlike()
     QRandomGenerator random(7);
     for (int n = 0; n < 150; ++n) {
         const QByteArray bytes = std::get<QByteArray>(encodeLayout(test::randomLayout(random)));
-        put(saved("in.TXT"), bytes);
+        QVERIFY(put(saved("in.TXT"), bytes));
         open(saved("in.TXT"));
         QFile::remove(saved("out.TXT"));
         save(saved("out.TXT"));

@@ -1,4 +1,5 @@
 #include "layoutfile/save_files.h"
+#include "support/file_helpers.h"
 
 #include <QDir>
 #include <QFile>
@@ -7,6 +8,8 @@
 #include <QTest>
 
 using namespace tv;
+using tv::test::contentOf;
+using tv::test::put;
 
 namespace {
 
@@ -52,19 +55,6 @@ private:
     int failAt_;
 };
 
-QByteArray contentOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
-
-void put(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 } // namespace
 
 class SaveFilesTest : public QObject {
@@ -85,8 +75,8 @@ void SaveFilesTest::everyFailingStepKeepsTheOldFile()
     const QByteArray layout(161, 'n');
     int step = 1;
     for (;; ++step) {
-        put(destination, "old layout");
-        put(temp, "old temp");
+        QVERIFY(put(destination, "old layout"));
+        QVERIFY(put(temp, "old temp"));
         FailingFiles files(step);
         const QString failure = saveLayoutFile(layout, destination, temp, files);
         if (failure.isEmpty())
