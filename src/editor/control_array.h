@@ -18,8 +18,6 @@ template <class T> class ControlArray {
 public:
     explicit ControlArray(QString name) : name_(std::move(name)) {}
 
-    const QString& name() const { return name_; }
-
     void setTemplate(T* element) { adopt(0, element); }
 
     // The element, or nullptr when it does not exist.

@@ -78,7 +78,6 @@ WindowOutline* WindowOutline::cloneOf(const WindowOutline& templ)
     outline->copyPlaceFrom(templ);
     outline->fillStyle_ = templ.fillStyle_;
     outline->fillColor_ = templ.fillColor_;
-    outline->borderColor_ = templ.borderColor_;
     return outline;
 }
 
@@ -105,7 +104,7 @@ void WindowOutline::paintEvent(QPaintEvent*)
         hatch = Qt::FDiagPattern;
     if (hatch != Qt::NoBrush)
         painter.fillRect(inner, QBrush(fillColor_, hatch));
-    painter.setPen(borderColor_);
+    painter.setPen(Qt::black);
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(inner);
 }
@@ -128,12 +127,6 @@ NameTag* NameTag::cloneOf(const NameTag& templ)
 void NameTag::setCaption(const QString& caption)
 {
     caption_ = caption;
-    update();
-}
-
-void NameTag::setBackColor(const QColor& color)
-{
-    backColor_ = color;
     update();
 }
 

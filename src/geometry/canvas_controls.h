@@ -68,7 +68,7 @@ public:
 
 // The outline of a layout window: a rectangle drawn over the body. FillStyle 4
 // hatches it with upward diagonals, 5 with downward diagonals, 1 leaves it
-// transparent; the hatching is drawn in FillColor. It takes no part in mouse
+// transparent; the hatching is drawn in FillColor, the border in black. It takes no part in mouse
 // handling: a press lands on what lies beneath.
 class WindowOutline final : public CanvasControl {
     Q_OBJECT
@@ -84,7 +84,6 @@ public:
     void setFillStyle(int style);
     QColor FillColor() const { return fillColor_; }
     void setFillColor(const QColor& color);
-    QColor BorderColor() const { return borderColor_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -92,7 +91,6 @@ protected:
 private:
     int fillStyle_ = kTransparent;
     QColor fillColor_ = Qt::black;
-    QColor borderColor_ = Qt::black;
 };
 
 // The name tag of a layout window. Its caption is the window name, kept
@@ -106,7 +104,6 @@ public:
     QString Caption() const { return caption_; }
     void setCaption(const QString& caption);
     QColor BackColor() const { return backColor_; }
-    void setBackColor(const QColor& color);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

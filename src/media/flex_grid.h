@@ -22,7 +22,6 @@ public:
 
     int Rows() const { return rowCount() + 1; }
     void setRows(int rows);
-    int Cols() const { return kCols; }
 
     QString TextMatrix(int row, int col) const;
     void setTextMatrix(int row, int col, const QString& text);
