@@ -20,16 +20,16 @@ void placeTwips(QWidget* control, const Place& place)
 
 namespace {
 
-template <class Control> Control* named(Control* control, const char* name, const Place& place)
+template <class Control> Control* named(Control* control, const QString& name, const Place& place)
 {
-    control->setObjectName(QString::fromLatin1(name));
+    control->setObjectName(name);
     placeTwips(control, place);
     return control;
 }
 
 } // namespace
 
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption,
                         const Place& place)
 {
     auto* button = named(new QPushButton(caption, parent), name, place);
@@ -37,7 +37,7 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     return button;
 }
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, const Place& place)
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& caption, const Place& place)
 {
     auto* label = named(new QLabel(caption, parent), name, place);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -46,7 +46,8 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, con
     return label;
 }
 
-QLineEdit* makeTextBox(QWidget* parent, const char* name, const QString& text, const Place& place)
+QLineEdit* makeTextBox(QWidget* parent, const QString& name, const QString& text,
+                       const Place& place)
 {
     return named(new QLineEdit(text, parent), name, place);
 }
@@ -66,20 +67,20 @@ void OptionButton::setCaption(const QString& caption)
     setText(shown);
 }
 
-OptionButton* makeOption(QWidget* parent, const char* name, const QString& caption,
+OptionButton* makeOption(QWidget* parent, const QString& name, const QString& caption,
                          const Place& place)
 {
     return named(new OptionButton(caption, parent), name, place);
 }
 
-QFrame* makePlainFrame(QWidget* parent, const char* name, const Place& place)
+QFrame* makePlainFrame(QWidget* parent, const QString& name, const Place& place)
 {
     auto* frame = named(new QFrame(parent), name, place);
     frame->setFrameShape(QFrame::NoFrame);
     return frame;
 }
 
-QGroupBox* makeBorderFrame(QWidget* parent, const char* name, const Place& place)
+QGroupBox* makeBorderFrame(QWidget* parent, const QString& name, const Place& place)
 {
     return named(new QGroupBox(parent), name, place);
 }

@@ -41,16 +41,17 @@ void placeTwips(QWidget* control, const Place& place);
 
 // The form's controls, built with their name, caption and place. Labels keep
 // their text in the top-left corner and never wrap, as the form was drawn.
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
+QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption,
                         const Place& place);
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& caption, const Place& place);
-QLineEdit* makeTextBox(QWidget* parent, const char* name, const QString& text, const Place& place);
-OptionButton* makeOption(QWidget* parent, const char* name, const QString& caption,
+QLabel* makeLabel(QWidget* parent, const QString& name, const QString& caption, const Place& place);
+QLineEdit* makeTextBox(QWidget* parent, const QString& name, const QString& text,
+                       const Place& place);
+OptionButton* makeOption(QWidget* parent, const QString& name, const QString& caption,
                          const Place& place);
 // A frame that only groups its controls: no border, no caption.
-QFrame* makePlainFrame(QWidget* parent, const char* name, const Place& place);
+QFrame* makePlainFrame(QWidget* parent, const QString& name, const Place& place);
 // A frame with a border and no caption.
-QGroupBox* makeBorderFrame(QWidget* parent, const char* name, const Place& place);
+QGroupBox* makeBorderFrame(QWidget* parent, const QString& name, const Place& place);
 
 // The font the forms were drawn for: the system's family at 8 points.
 QFont formFont(const QFont& systemFont);

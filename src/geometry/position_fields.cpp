@@ -29,14 +29,13 @@ PositionFields::PositionFields(Split& form, QWidget* client) : QObject(client), 
     captionFont.setPointSizeF(10.5);
     for (std::size_t i = 0; i < 4; ++i) {
         const int index = static_cast<int>(i);
-        Frame2[i] = makePlainFrame(Frame4, "", {kFieldLefts[i], 135, 1005, 285});
-        Frame2[i]->setObjectName(elementName(QStringLiteral("Frame2"), index));
-        Label5[i] =
-            makeLabel(Frame2[i], "", QString::fromLatin1(kFieldCaptions[i]), {45, 15, 195, 240});
-        Label5[i]->setObjectName(elementName(QStringLiteral("Label5"), index));
+        Frame2[i] = makePlainFrame(Frame4, elementName(QStringLiteral("Frame2"), index),
+                                   {kFieldLefts[i], 135, 1005, 285});
+        Label5[i] = makeLabel(Frame2[i], elementName(QStringLiteral("Label5"), index),
+                              QString::fromLatin1(kFieldCaptions[i]), {45, 15, 195, 240});
         Label5[i]->setFont(captionFont);
-        Text1[i] = makeTextBox(Frame2[i], "", QStringLiteral("0"), {270, 0, 645, 270});
-        Text1[i]->setObjectName(elementName(QStringLiteral("Text1"), index));
+        Text1[i] = makeTextBox(Frame2[i], elementName(QStringLiteral("Text1"), index),
+                               QStringLiteral("0"), {270, 0, 645, 270});
     }
     Command3 = makeButton(Frame4, "Command3", QStringLiteral("OK"), {4995, 135, 915, 285});
 
@@ -77,10 +76,7 @@ void PositionFields::Command3_Click()
         form_.dialogs().message(&form_, typed.refusal, QStringLiteral("+_+"));
         return;
     }
-    body->setLeft(typed.twips.Left);
-    body->setTop(typed.twips.Top);
-    body->setWidth(typed.twips.Width);
-    body->setHeight(typed.twips.Height);
+    body->setTwips(typed.twips);
     form_.canvas().PlaceWindowParts(current);
 }
 
