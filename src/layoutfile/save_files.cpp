@@ -5,7 +5,58 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace tv {
+
+namespace {
+
+// Hands every byte written so far to the disk. Qt's own flush only empties
+// its buffer into the system; a full disk may still refuse the data later.
+bool syncToDisk(QFileDevice& file, QString* error)
+{
+#ifdef Q_OS_WIN
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(file.handle()));
+    if (handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle))
+        return true;
+    *error = qt_error_string(int(GetLastError()));
+#else
+    int result = 0;
+    do
+        result = ::fsync(file.handle());
+    while (result != 0 && errno == EINTR);
+    if (result == 0)
+        return true;
+    *error = qt_error_string(errno);
+#endif
+    return false;
+}
+
+// Writes the bytes and pushes them through to the disk, so that no error of
+// the final write can be lost; false with the system's reason otherwise. The
+// file is unbuffered: a write the system cuts short is tried again for the
+// rest, which then fails with the system's own reason.
+bool writeThrough(QFileDevice& file, const QByteArray& bytes, QString* error)
+{
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0) {
+            *error = file.errorString();
+            return false;
+        }
+        done += written;
+    }
+    return syncToDisk(file, error);
+}
+
+} // namespace
 
 bool SaveFiles::exists(const QString& path)
 {
@@ -24,11 +75,12 @@ bool SaveFiles::remove(const QString& path, QString* error)
 bool SaveFiles::writeWhole(const QString& path, const QByteArray& bytes, QString* error)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(bytes) != bytes.size() || !file.flush()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
         *error = file.errorString();
         return false;
     }
+    if (!writeThrough(file, bytes, error))
+        return false;
     file.close();
     if (file.error() != QFileDevice::NoError) {
         *error = file.errorString();
@@ -56,11 +108,21 @@ bool SaveFiles::replaceWhole(const QString& path, const QByteArray& bytes, QStri
 {
     // No direct-write fallback: where the file cannot be replaced as a whole,
     // the save fails rather than overwrite the old file in place.
+    // Every byte is flushed and synced before the commit: Qt counts no error
+    // of a flush that only happens inside commit(), and would then put an
+    // empty file in place of the old one.
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         *error = file.errorString();
+        return false;
+    }
+    if (!writeThrough(file, bytes, error)) {
         file.cancelWriting();
+        return false; // the unfinished new file is removed with `file`
+    }
+    if (!file.commit()) {
+        *error = file.errorString();
         return false;
     }
     return true;

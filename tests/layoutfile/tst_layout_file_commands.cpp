@@ -7,6 +7,7 @@
 #include "media/switch_time_box.h"
 #include "support/editor_harness.h"
 #include "support/file_helpers.h"
+#include "support/os_faults.h"
 #include "support/random_layout.h"
 
 #include <QDir>
@@ -18,7 +19,9 @@
 
 using namespace tv;
 using tv::test::contentOf;
+using tv::test::FileSizeLimit;
 using tv::test::put;
+using tv::test::SmallFileSystem;
 
 class LayoutFileCommandsTest : public QObject {
     Q_OBJECT
@@ -33,7 +36,8 @@ private slots:
     void coverTheOldFile();
     void deletedWindowsAreLeftOut();
     void refusedLayoutShowsNoDialog();
-    void failedSaveIsTold();
+    void systemFaultsKeepTheOldFile_data();
+    void systemFaultsKeepTheOldFile();
     void openRebuildsTheEditor();
     void refusedFileKeepsTheLayout_data();
     void refusedFileKeepsTheLayout();
@@ -142,12 +146,71 @@ void LayoutFileCommandsTest::refusedLayoutShowsNoDialog()
     QVERIFY(!QFileInfo::exists(saved("never.TXT")));
 }
 
-void LayoutFileCommandsTest::failedSaveIsTold()
+void LayoutFileCommandsTest::systemFaultsKeepTheOldFile_data()
 {
-    QVERIFY(QDir(work_.path()).mkpath("a folder"));
-    save(saved("a folder"), true);
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("reason"); // what the system says, shown to the user
+    QTest::newRow("file-size limit") << "limit"
+                                     << "File too large";
+    QTest::newRow("destination is a folder") << "folder"
+                                             << "";
+    QTest::newRow("folder does not exist") << "missing"
+                                           << "";
+    QTest::newRow("full file system") << "full"
+                                      << "No space left on device";
+}
+
+// Each fault comes from the operating system; the old file must come through
+// byte for byte, the user must be told, and nothing may be left beside it.
+void LayoutFileCommandsTest::systemFaultsKeepTheOldFile()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, reason);
+    const QByteArray oldBytes(81, '\x01');
+    LayoutDescription layout; // a video window with four names: 241 bytes
+    layout.video = LayoutWindow{{0, 0, 3600, 2025}, {"a.avi", "b.avi", "c.avi", "d.avi"}, {}, 1};
+    QVERIFY(put(saved("layout.TXT"), std::get<QByteArray>(encodeLayout(layout))));
+    open(saved("layout.TXT"));
+    QCOMPARE(driver().playlist(1).size(), 4);
+
+    SmallFileSystem small(8192);
+    QTemporaryDir place;
+    QString destination = QDir(place.path()).filePath("old.TXT");
+    std::optional<FileSizeLimit> limit;
+    if (fault == "full") {
+        if (!small.mounted())
+            QSKIP(qPrintable(small.whyNot()));
+        destination = small.filePath("old.TXT");
+        QVERIFY(put(destination, oldBytes));
+        QVERIFY(small.fill("filler"));
+    } else if (fault == "folder") {
+        QVERIFY(QDir(place.path()).mkpath("old.TXT"));
+        QVERIFY(put(QDir(destination).filePath("inside"), oldBytes));
+    } else if (fault == "missing") {
+        destination = QDir(place.path()).filePath("missing/old.TXT");
+    } else {
+        QVERIFY(put(destination, oldBytes));
+        limit.emplace(100);
+        QVERIFY(limit->active());
+    }
+    const QString folder = QFileInfo(destination).path();
+    const QStringList before =
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
+
+    save(destination, QFileInfo::exists(destination) ? std::optional(true) : std::nullopt);
+    limit.reset();
+
     QCOMPARE(harness_.dialogs.messages().size(), 1);
-    QVERIFY(harness_.dialogs.messages().first().startsWith("+_+: The layout was not saved."));
+    const QString shown = harness_.dialogs.messages().first();
+    QVERIFY2(shown.startsWith("+_+: The layout was not saved."), qPrintable(shown));
+    QVERIFY2(shown.contains(reason), qPrintable(shown));
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System), before);
+    if (fault == "folder")
+        QCOMPARE(contentOf(QDir(destination).filePath("inside")), oldBytes);
+    else if (fault == "missing")
+        QVERIFY(!QFileInfo::exists(QFileInfo(folder).path() + "/missing"));
+    else
+        QCOMPARE(contentOf(destination), oldBytes);
 }
 
 void LayoutFileCommandsTest::openRebuildsTheEditor()

@@ -1,5 +1,6 @@
 #include "layoutfile/save_files.h"
 #include "support/file_helpers.h"
+#include "support/os_faults.h"
 
 #include <QDir>
 #include <QFile>
@@ -61,8 +62,8 @@ class SaveFilesTest : public QObject {
     Q_OBJECT
 private slots:
     void everyFailingStepKeepsTheOldFile();
-    void unwritableDestinations_data();
-    void unwritableDestinations();
+    void fileSizeLimit_data();
+    void fileSizeLimit();
     void tempPath_data();
     void tempPath();
 };
@@ -91,24 +92,36 @@ void SaveFilesTest::everyFailingStepKeepsTheOldFile()
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
 }
 
-void SaveFilesTest::unwritableDestinations_data()
+void SaveFilesTest::fileSizeLimit_data()
 {
-    QTest::addColumn<QString>("destination");
-    QTest::newRow("folder that does not exist") << "missing/LAYOUT.TXT";
-    QTest::newRow("a folder") << "folder";
+    QTest::addColumn<bool>("replace");
+    QTest::newRow("replacing the layout file") << true;
+    QTest::newRow("writing the scratch file") << false;
 }
 
-void SaveFilesTest::unwritableDestinations()
+// A write the system cuts short must fail with the system's reason, and a
+// replacement must leave the old file as it was and nothing beside it.
+void SaveFilesTest::fileSizeLimit()
 {
-    QFETCH(QString, destination);
+    QFETCH(bool, replace);
     QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir("folder"));
+    const QString path = dir.filePath("old.TXT");
+    const QByteArray oldBytes(81, 'o');
+    QVERIFY(put(path, oldBytes));
     SaveFiles files;
-    const QString failure = saveLayoutFile(QByteArray(81, '\0'), dir.filePath(destination),
-                                           dir.filePath("t.mzy"), files);
-    QVERIFY(!failure.isEmpty());
-    QVERIFY(!QFileInfo::exists(dir.filePath("missing")));
-    QVERIFY(QFileInfo(dir.filePath("folder")).isDir());
+    QString why;
+    bool written = true;
+    {
+        test::FileSizeLimit limit(100);
+        QVERIFY(limit.active());
+        written = replace ? files.replaceWhole(path, QByteArray(241, 'n'), &why)
+                          : files.writeWhole(path, QByteArray(241, 'n'), &why);
+    }
+    QVERIFY(!written);
+    QCOMPARE(why, QStringLiteral("File too large"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.TXT"});
+    if (replace)
+        QCOMPARE(contentOf(path), oldBytes);
 }
 
 void SaveFilesTest::tempPath_data()
