@@ -145,7 +145,10 @@ bool WindowPointer::eventFilter(QObject* watched, QEvent* event)
     // arrives in its coordinates.
     const QPoint formPixels =
         static_cast<QWidget*>(watched)->mapTo(&form_, mouse->position().toPoint());
-    if (type == QEvent::MouseButtonPress && !drag_) {
+    // Qt turns the second press of a quick pair into a double click; for a
+    // window it is a press like any other.
+    const bool press = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
+    if (press && !drag_) {
         // Any button, with any keys held, starts the drag.
         if (const auto* body = qobject_cast<const WindowBody*>(watched)) {
             const QPointF onCanvas = canvasTwips(formPixels);

@@ -169,7 +169,7 @@ bool MediaFileList::eventFilter(QObject* watched, QEvent* event)
             MSFlexGrid1->setFocus(Qt::MouseFocusReason);
             MSFlexGrid1_MouseDown(tableRow + 1, col, shiftOf(mouse->modifiers()));
         }
-    } else if (type == QEvent::MouseButtonDblClick && !onHeader) {
+    } else if (type == QEvent::MouseButtonDblClick) {
         form_.playlists().Command8_Click();
     }
     return true;

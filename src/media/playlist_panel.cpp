@@ -84,10 +84,10 @@ void PlaylistPanel::Command9_Click()
     if (!playlist)
         return;
     const int current = playlist->Row();
-    // Without a current entry there is nothing to remove: the header stays.
-    if (current == 0)
-        return;
     if (playlist->Rows() > 2) {
+        // Of several entries, only the current one goes; without one, none.
+        if (current == 0)
+            return;
         playlist->RemoveItem(current);
         const int last = playlist->Rows() - 1;
         for (int r = 1; r <= last; ++r)

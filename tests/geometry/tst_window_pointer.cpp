@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyleHints>
 #include <QTest>
 #include <QWindow>
 
@@ -20,6 +21,8 @@ private slots:
     void cleanup() { harness_.close(); }
 
     void pressWithoutMovementSelects();
+    void quickSecondPressStartsADrag_data();
+    void quickSecondPressStartsADrag();
     void moveOverCanvasAndBodies_data();
     void moveOverCanvasAndBodies();
     void controlsThatTakeNoPart_data();
@@ -79,6 +82,51 @@ void WindowPointerTest::pressWithoutMovementSelects()
     QCOMPARE(driver().body(2), before);
     QCOMPARE(driver().listText(), QStringLiteral("Picture1"));
     QCOMPARE(driver().violations(), QStringList{});
+}
+
+void WindowPointerTest::quickSecondPressStartsADrag_data()
+{
+    QTest::addColumn<bool>("handle");
+    QTest::newRow("body") << false;
+    QTest::newRow("corner handle") << true;
+}
+
+// Two presses in quick succession: the window system makes the second a double
+// click, which must move or resize all the same.
+void WindowPointerTest::quickSecondPressStartsADrag()
+{
+    QFETCH(bool, handle);
+    QWidget* pressed =
+        handle ? static_cast<QWidget*>(form().canvas().Image2(2)) : form().canvas().Image1(2);
+    const QPoint at = pressed->mapTo(&form(), pressed->rect().center());
+    QVERIFY(form().childAt(at) == pressed);
+    driver().pickListEntry(1);
+    QCOMPARE(driver().current(), 3);
+    const TwipsRect before = driver().body(2);
+
+    QWindow* window = form().windowHandle();
+    auto send = [&](QEvent::Type type, Qt::MouseButtons held, QPoint local) {
+        qt_handleMouseEvent(window, local, window->mapToGlobal(local), held, Qt::LeftButton, type,
+                            Qt::NoModifier, ++QTest::lastMouseTimestamp);
+        qApp->processEvents();
+    };
+    send(QEvent::MouseButtonPress, Qt::LeftButton, at);
+    send(QEvent::MouseButtonRelease, Qt::NoButton, at);
+    send(QEvent::MouseButtonPress, Qt::LeftButton, at);
+    QCOMPARE(driver().current(), 2);
+    const QPoint to = at + QPoint(120, 60);
+    send(QEvent::MouseMove, Qt::LeftButton, to);
+    send(QEvent::MouseButtonRelease, Qt::NoButton, to);
+    QTest::lastMouseTimestamp += qApp->styleHints()->mouseDoubleClickInterval() + 1;
+
+    const TwipsRect after = driver().body(2);
+    const QPoint onCanvas = (to - form().canvas().Picture1->pos()) * 15;
+    if (handle) // the corner follows the pointer
+        QCOMPARE(QSizeF(after.Width, after.Height),
+                 QSizeF(onCanvas.x() - before.Left, onCanvas.y() - before.Top));
+    else
+        QCOMPARE(QPointF(after.Left, after.Top),
+                 QPointF(before.Left + 120 * 15, before.Top + 60 * 15));
 }
 
 void WindowPointerTest::moveOverCanvasAndBodies_data()

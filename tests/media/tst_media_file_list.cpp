@@ -26,7 +26,8 @@ private slots:
     void marking();
     void marksArePainted();
     void anchorSurvivesRefills();
-    void doubleClickAddsTheRowAlone();
+    void doubleClickAdds_data();
+    void doubleClickAdds();
 
 private:
     Split& form() { return *harness_.form; }
@@ -188,14 +189,28 @@ void MediaFileListTest::anchorSurvivesRefills()
     QCOMPARE(driver().fileMarks(), "xxx.");
 }
 
-void MediaFileListTest::doubleClickAddsTheRowAlone()
+void MediaFileListTest::doubleClickAdds_data()
 {
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("marks");
+    QTest::addColumn<QStringList>("added");
+    QTest::newRow("a row: that row alone") << 3 << "..x." << QStringList{"1 G.JPG 70"};
+    QTest::newRow("the header: the marked rows")
+        << 0 << "x.x." << QStringList{"1 b.jpg 100", "2 G.JPG 70"};
+}
+
+void MediaFileListTest::doubleClickAdds()
+{
+    QFETCH(int, row);
+    QFETCH(QString, marks);
+    QFETCH(QStringList, added);
     driver().chooseFolder(folder_.path());
     driver().addPicture();
     driver().pressFileRow(1);
-    driver().doubleClickFileRow(3);
-    QCOMPARE(driver().fileMarks(), "..x.");
-    QCOMPARE(driver().playlist(2), QStringList{"1 G.JPG 70"});
+    driver().pressFileRow(3, Qt::ControlModifier);
+    driver().doubleClickFileRow(row);
+    QCOMPARE(driver().fileMarks(), marks);
+    QCOMPARE(driver().playlist(2), added);
 }
 
 QTEST_MAIN(MediaFileListTest)
