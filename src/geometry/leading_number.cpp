@@ -1,6 +1,7 @@
 #include "geometry/leading_number.h"
 
-#include <limits>
+#include <clocale>
+#include <cstdlib>
 
 namespace tv {
 
@@ -60,18 +61,12 @@ double leadingNumber(const QString& text)
             number.append(exponent);
     }
 
-    bool ok = false;
-    const double value = number.toDouble(&ok);
-    if (ok)
-        return value;
-    // Only a magnitude beyond a double's range fails here: an overflow reads as
-    // an infinity, an underflow as zero.
-    const bool negative = number.startsWith(QLatin1Char('-'));
-    const bool tiny = number.contains(QStringLiteral("e-"));
-    if (tiny)
-        return negative ? -0.0 : 0.0;
-    const double infinity = std::numeric_limits<double>::infinity();
-    return negative ? -infinity : infinity;
+    // The conversion decides what is too large or too small, whatever the
+    // length of the text: an overflow gives an infinity, an underflow zero or
+    // a value close to it. The C library reads the point of the current locale.
+    QByteArray latin = number.toLatin1();
+    latin.replace('.', std::localeconv()->decimal_point);
+    return std::strtod(latin.constData(), nullptr);
 }
 
 } // namespace tv

@@ -1,9 +1,13 @@
 #include "geometry/leading_number.h"
 
-#include <QLocale>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <clocale>
 #include <limits>
+#include <string>
 
 class LeadingNumberTest : public QObject {
     Q_OBJECT
@@ -43,6 +47,10 @@ void LeadingNumberTest::reads_data()
     QTest::newRow("overflow") << "1e999" << inf;
     QTest::newRow("negative overflow") << "-1e999" << -inf;
     QTest::newRow("underflow") << "1e-999" << 0.0;
+    QTest::newRow("hundreds of zeros after the point") << "0." + QString(400, '0') + "1" << 0.0;
+    QTest::newRow("hundreds of digits, then a small exponent")
+        << "1" + QString(400, '0') + "e-5" << inf;
+    QTest::newRow("hundreds of digits that cancel out") << "1" + QString(300, '0') + "e-300" << 1.0;
 }
 
 void LeadingNumberTest::reads()
@@ -52,13 +60,21 @@ void LeadingNumberTest::reads()
     QCOMPARE(tv::leadingNumber(text), value);
 }
 
+// Under a locale that writes a comma, the point is still the decimal point.
 void LeadingNumberTest::decimalPointIgnoresLocale()
 {
-    const QLocale before;
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    QTemporaryDir locales;
+    const int built = QProcess::execute(
+        "localedef", {"-i", "de_DE", "-f", "UTF-8", locales.filePath("de_DE.UTF-8")});
+    if (built != 0)
+        QSKIP("localedef cannot build a German locale here");
+    qputenv("LOCPATH", QFile::encodeName(locales.path()));
+    const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+    QVERIFY(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"));
     const double point = tv::leadingNumber("2.5");
     const double comma = tv::leadingNumber("2,5");
-    QLocale::setDefault(before);
+    std::setlocale(LC_NUMERIC, before.c_str());
+    qunsetenv("LOCPATH");
     QCOMPARE(point, 2.5);
     QCOMPARE(comma, 2.0);
 }

@@ -10,6 +10,8 @@ private slots:
     void pixelsOfTwips_data();
     void pixelsOfTwips();
     void placeOfControl();
+    void farPlacesStayOffTheCanvas_data();
+    void farPlacesStayOffTheCanvas();
     void centredOrigin_data();
     void centredOrigin();
 };
@@ -43,6 +45,36 @@ void TwipsTest::placeOfControl()
     // depend on where the control starts.
     QCOMPARE(twipsToPixels(TwipsRect{7.5f, 0, 22.5f, 15}), QRect(1, 0, 2, 1));
     QCOMPARE(twipsToPixels(TwipsRect{180, 180, 3500, 3000}), QRect(12, 12, 233, 200));
+}
+
+void TwipsTest::farPlacesStayOffTheCanvas_data()
+{
+    // Only the x axis is far off; the window is 15 twips high at the top.
+    QTest::addColumn<float>("left");
+    QTest::addColumn<float>("width");
+    QTest::addColumn<QRect>("onCanvas"); // the part of the 480 x 270 canvas covered
+    QTest::newRow("typed x of 2^34 pixels") << 6.4424509e10f << 1900.0f << QRect();
+    QTest::newRow("as far to the left") << -6.4424509e10f << 1900.0f << QRect();
+    QTest::newRow("largest single values") << 3e38f << 3e38f << QRect();
+    QTest::newRow("from far left to far right") << -1e12f << 2e12f << QRect(0, 0, 480, 1);
+    QTest::newRow("from the canvas to far right") << 3600.0f << 1e30f << QRect(240, 0, 240, 1);
+}
+
+void TwipsTest::farPlacesStayOffTheCanvas()
+{
+    QFETCH(float, left);
+    QFETCH(float, width);
+    QFETCH(QRect, onCanvas);
+    const QRect pixels = twipsToPixels(TwipsRect{left, 0, width, 15});
+    const QRect covered = pixels.intersected(QRect(0, 0, 480, 270));
+    if (onCanvas.isNull())
+        QVERIFY2(covered.isEmpty(), qPrintable(QStringLiteral("%1 %2 %3 %4")
+                                                   .arg(pixels.x())
+                                                   .arg(pixels.y())
+                                                   .arg(pixels.width())
+                                                   .arg(pixels.height())));
+    else
+        QCOMPARE(covered, onCanvas);
 }
 
 void TwipsTest::centredOrigin_data()
