@@ -257,6 +257,7 @@ void WindowCommands::Combo1_Change()
 
 void WindowCommands::Combo1_Click()
 {
+    showNameFromStart();
     refreshSelection();
 }
 
@@ -266,6 +267,7 @@ void WindowCommands::setListText(const QString& text)
         const QSignalBlocker quiet(Combo1);
         Combo1->setEditText(text);
     }
+    showNameFromStart();
     refreshSelection();
 }
 
@@ -276,7 +278,15 @@ void WindowCommands::selectListEntry(int position)
         Combo1->setCurrentIndex(position);
         Combo1->setEditText(Combo1->itemText(position));
     }
+    showNameFromStart();
     refreshSelection();
+}
+
+void WindowCommands::showNameFromStart()
+{
+    // The box is narrower than most names; a name set as a whole is read
+    // from its first character, not scrolled to its end.
+    Combo1->lineEdit()->home(false);
 }
 
 void WindowCommands::refreshSelection()

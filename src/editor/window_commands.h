@@ -51,6 +51,7 @@ public:
     void selectListEntry(int position);
 
 private:
+    void showNameFromStart();
     void refreshSelection();
     void showVideoAgain();
     void createVideo();

@@ -5,7 +5,7 @@
 #include "editor/split.h"
 #include "media/switch_time.h"
 
-#include <QEvent>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -63,8 +63,13 @@ void SwitchTimeBox::Command12_Click()
 
 bool SwitchTimeBox::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Text3 && event->type() == QEvent::FocusOut)
-        Text3_LostFocus();
+    // The box is left only when the focus goes to another control of the
+    // form: not when the whole window loses activation, nor for a context menu.
+    if (watched == Text3 && event->type() == QEvent::FocusOut) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            Text3_LostFocus();
+    }
     return QObject::eventFilter(watched, event);
 }
 

@@ -25,6 +25,8 @@ private slots:
     void videoNameKeepsItsLineFeed();
     void pickingLeavesTheSwitchTimeBox_data();
     void pickingLeavesTheSwitchTimeBox();
+    void namesShowFromTheirStart_data();
+    void namesShowFromTheirStart();
     void marksFollowTheSelection();
     void deletedWindowsAreMarkedToo();
     void currentPlaylistInFront();
@@ -126,6 +128,30 @@ void WindowSelectionTest::pickingLeavesTheSwitchTimeBox()
     QCOMPARE(driver().current(), videoLast ? 2 : 1);
     QCOMPARE(box.Text3->text(), text);
     QCOMPARE(box.Text3->isEnabled(), enabled);
+}
+
+void WindowSelectionTest::namesShowFromTheirStart_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("added") << "add";
+    QTest::newRow("picked from the list") << "pick";
+    QTest::newRow("the first left after a deletion") << "delete";
+}
+
+// The box is narrower than "Picture10": a name set as a whole must be shown
+// from its first character, not scrolled to its end.
+void WindowSelectionTest::namesShowFromTheirStart()
+{
+    QFETCH(QString, how);
+    for (int i = 0; i < 10; ++i)
+        driver().addPicture();
+    if (how == "pick")
+        pick("Picture7");
+    else if (how == "delete")
+        driver().deleteWindow();
+    const QLineEdit* box = form().windows().Combo1->lineEdit();
+    QVERIFY(box->fontMetrics().horizontalAdvance(box->text()) > box->width());
+    QCOMPARE(box->cursorPosition(), 0);
 }
 
 void WindowSelectionTest::marksFollowTheSelection()

@@ -5,10 +5,23 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 
 using namespace tv;
+
+namespace {
+struct FocusOutSpy : QObject {
+    QList<Qt::FocusReason> reasons;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusOut)
+            reasons << static_cast<QFocusEvent*>(event)->reason();
+        return false;
+    }
+};
+} // namespace
 
 class SwitchTimeBoxTest : public QObject {
     Q_OBJECT
@@ -19,6 +32,8 @@ private slots:
     void typingAboveTheCap();
     void leavingTheBox_data();
     void leavingTheBox();
+    void onlyAnotherControlLeavesTheBox_data();
+    void onlyAnotherControlLeavesTheBox();
     void okStores_data();
     void okStores();
     void okRefuses_data();
@@ -75,6 +90,43 @@ void SwitchTimeBoxTest::leavingTheBox()
     type(typed);
     QCOMPARE(box()->text(), typed);
     harness_.form->positions().Text1[0]->setFocus();
+    QCOMPARE(box()->text(), left);
+}
+
+void SwitchTimeBoxTest::onlyAnotherControlLeavesTheBox_data()
+{
+    QTest::addColumn<QString>("focusGoesTo");
+    QTest::addColumn<QString>("left");
+    QTest::newRow("another control") << "control"
+                                     << "5";
+    QTest::newRow("another window") << "window"
+                                    << "3";
+    QTest::newRow("a context menu") << "menu"
+                                    << "3";
+}
+
+void SwitchTimeBoxTest::onlyAnotherControlLeavesTheBox()
+{
+    QFETCH(QString, focusGoesTo);
+    QFETCH(QString, left);
+    harness_.driver->addPicture();
+    type("3");
+    FocusOutSpy focusOuts;
+    box()->installEventFilter(&focusOuts);
+    QWidget other;
+    QMenu menu;
+    menu.addAction("Copy");
+    if (focusGoesTo == "control") {
+        harness_.form->positions().Text1[0]->setFocus(Qt::TabFocusReason);
+    } else if (focusGoesTo == "window") {
+        other.show();
+        QApplication::setActiveWindow(&other);
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+    } else {
+        menu.popup(box()->mapToGlobal(QPoint(2, 2)));
+        QVERIFY(QTest::qWaitForWindowExposed(&menu));
+    }
+    QTRY_COMPARE(focusOuts.reasons.size(), 1); // the box was left in each case
     QCOMPARE(box()->text(), left);
 }
 
