@@ -70,3 +70,5 @@ fuzz:
 # Benchmarks, in the plain build; each reports the median of nine runs.
 bench: build
 	cd $(BUILD_DIR)/bench && QT_QPA_PLATFORM=offscreen ./bench_window_drag -median 9
+	cd $(BUILD_DIR)/bench && QT_QPA_PLATFORM=offscreen ./bench_editor -median 9
+	cd $(BUILD_DIR)/bench && QT_QPA_PLATFORM=offscreen ./bench_startup

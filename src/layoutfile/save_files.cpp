@@ -39,11 +39,10 @@ bool syncToDisk(QFileDevice& file, QString* error)
     return false;
 }
 
-// Writes the bytes and pushes them through to the disk, so that no error of
-// the final write can be lost; false with the system's reason otherwise. The
-// file is unbuffered: a write the system cuts short is tried again for the
-// rest, which then fails with the system's own reason.
-bool writeThrough(QFileDevice& file, const QByteArray& bytes, QString* error)
+// Writes every byte or fails with the system's reason. The file is unbuffered:
+// a write the system cuts short is tried again for the rest, which then fails
+// with the system's own reason.
+bool writeAll(QFileDevice& file, const QByteArray& bytes, QString* error)
 {
     for (qint64 done = 0; done < bytes.size();) {
         const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
@@ -53,7 +52,14 @@ bool writeThrough(QFileDevice& file, const QByteArray& bytes, QString* error)
         }
         done += written;
     }
-    return syncToDisk(file, error);
+    return true;
+}
+
+// As writeAll, then pushes the bytes through to the disk, so that no error of
+// the final write can be lost.
+bool writeThrough(QFileDevice& file, const QByteArray& bytes, QString* error)
+{
+    return writeAll(file, bytes, error) && syncToDisk(file, error);
 }
 
 } // namespace
@@ -79,7 +85,7 @@ bool SaveFiles::writeWhole(const QString& path, const QByteArray& bytes, QString
         *error = file.errorString();
         return false;
     }
-    if (!writeThrough(file, bytes, error))
+    if (!writeAll(file, bytes, error))
         return false;
     file.close();
     if (file.error() != QFileDevice::NoError) {

@@ -14,11 +14,14 @@ public:
 
     virtual bool exists(const QString& path);
     virtual bool remove(const QString& path, QString* error);
-    // Creates or truncates a plain file and writes the bytes into it.
+    // Creates or truncates a plain file and writes the bytes into it, each
+    // write checked. It is not synced: only the scratch copy is written so,
+    // and the layout file never depends on it.
     virtual bool writeWhole(const QString& path, const QByteArray& bytes, QString* error);
     virtual bool readWhole(const QString& path, QByteArray* bytes, QString* error);
     // Writes the file beside its old version and puts it in place only once
-    // every byte is written: a failure leaves the old file as it was.
+    // every byte is written and synced to the disk: a failure leaves the old
+    // file as it was, and nothing beside it.
     virtual bool replaceWhole(const QString& path, const QByteArray& bytes, QString* error);
 };
 

@@ -1,0 +1,175 @@
+// The editor's everyday work at its largest: the selection refresh with a
+// full file list, choosing a folder of 10,000 entries, saving and opening the
+// largest layout a file can hold (beside a plain write, sync and rename of
+// the same bytes), and the memory the editor holds with every window made.
+#include "editor/split.h"
+#include "layoutfile/layout_file_commands.h"
+#include "layoutfile/layout_writer.h"
+#include "layoutfile/save_files.h"
+#include "media/media_file_list.h"
+#include "support/editor_driver.h"
+#include "support/scripted_dialogs.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace tv;
+
+namespace {
+
+// The largest legal layout: every window, and as many names as the list
+// starts can count.
+QByteArray largestLayout()
+{
+    LayoutDescription layout;
+    auto window = [](int index, int names) {
+        LayoutWindow w{{float(72 * index), 81, 720, 405}, {}, {}, index};
+        for (int n = 0; n < names; ++n)
+            w.names << QStringLiteral("picture-%1-%2.jpg").arg(index).arg(n);
+        return w;
+    };
+    layout.video = window(1, 25);
+    for (int slot = 1; slot <= 10; ++slot)
+        layout.pictures << window(slot + 1, slot == 10 ? 5 : 25);
+    return std::get<QByteArray>(encodeLayout(layout));
+}
+
+qint64 peakResidentKilobytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    return -1;
+}
+
+} // namespace
+
+class EditorBenchmark : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void selectionRefreshWith255Files();
+    void selectFolderOf10000Entries();
+    void rawWriteSyncRename();
+    void saveLargestLayout();
+    void openLargestLayout();
+    void peakMemoryWithEveryWindow();
+
+private:
+    void fillEditor();
+    test::ScriptedDialogs dialogs_;
+    std::unique_ptr<Split> form_;
+    QTemporaryDir pictures_;
+    QTemporaryDir large_;
+    // On the disk the build lives on, where a sync costs what it costs users.
+    QTemporaryDir files_{QStringLiteral("bench-files-XXXXXX")};
+    QByteArray layout_;
+};
+
+void EditorBenchmark::initTestCase()
+{
+    for (int n = 0; n < 255; ++n)
+        QVERIFY(
+            QFile(pictures_.filePath(QStringLiteral("p%1.jpg").arg(n))).open(QIODevice::WriteOnly));
+    for (int n = 0; n < 10000; ++n)
+        QVERIFY(QFile(large_.filePath(QStringLiteral("clip %1.avi").arg(n)))
+                    .open(QIODevice::WriteOnly));
+    layout_ = largestLayout();
+    QCOMPARE(layout_.size(), 81 + 40 * 255);
+    qputenv("TEMP", QFile::encodeName(files_.path()));
+    form_ = std::make_unique<Split>(dialogs_);
+    form_->showForm();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    fillEditor();
+}
+
+void EditorBenchmark::fillEditor()
+{
+    test::EditorDriver driver(*form_);
+    driver.chooseFolder(pictures_.path());
+    driver.addVideo();
+    for (int i = 0; i < 10; ++i)
+        driver.addPicture();
+}
+
+void EditorBenchmark::selectionRefreshWith255Files()
+{
+    test::EditorDriver driver(*form_);
+    int pick = 0;
+    QBENCHMARK
+    {
+        driver.pickListEntry(1 + pick++ % 10);
+    }
+    QCOMPARE(driver.fileRows().size(), 256);
+}
+
+void EditorBenchmark::selectFolderOf10000Entries()
+{
+    QBENCHMARK
+    {
+        dialogs_.folderChoices.enqueue(large_.path());
+        form_->fileList().Command5_Click();
+    }
+    dialogs_.folderChoices.enqueue(pictures_.path());
+    form_->fileList().Command5_Click();
+}
+
+void EditorBenchmark::rawWriteSyncRename()
+{
+    const QByteArray path = QFile::encodeName(files_.filePath("raw.TXT"));
+    const QByteArray beside = path + ".new";
+    QBENCHMARK
+    {
+        const int fd = ::open(beside.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, layout_.constData(), size_t(layout_.size())), ssize_t(layout_.size()));
+        QCOMPARE(::fsync(fd), 0);
+        QCOMPARE(::close(fd), 0);
+        QCOMPARE(::rename(beside.constData(), path.constData()), 0);
+    }
+}
+
+void EditorBenchmark::saveLargestLayout()
+{
+    SaveFiles files;
+    const QString path = files_.filePath("saved.TXT");
+    QBENCHMARK
+    {
+        QCOMPARE(saveLayoutFile(layout_, path, tempLayoutPath(), files), QString());
+    }
+}
+
+void EditorBenchmark::openLargestLayout()
+{
+    const QString path = files_.filePath("open.TXT");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(layout_) == layout_.size());
+    file.close();
+    dialogs_.shown.clear();
+    QBENCHMARK
+    {
+        dialogs_.fileChoices.enqueue(path);
+        QTest::mouseClick(form_->layoutFile().Command11, Qt::LeftButton);
+    }
+    QVERIFY(dialogs_.messages().isEmpty());
+    fillEditor();
+}
+
+void EditorBenchmark::peakMemoryWithEveryWindow()
+{
+    // Eleven windows and 255 listed files are in the editor since the start.
+    const qint64 peak = peakResidentKilobytes();
+    QVERIFY(peak > 0);
+    qInfo("peak resident memory: %.1f MB", double(peak) / 1024);
+}
+
+QTEST_MAIN(EditorBenchmark)
+#include "bench_editor.moc"
