@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -25,6 +26,7 @@ private slots:
     void emptyFolder();
     void limit_data();
     void limit();
+    void firstOfAFullSort();
     void largeFileShowsItsTrueSize();
     void order_data();
     void order();
@@ -78,6 +80,34 @@ void FolderListingTest::limit()
     QCOMPARE(listing.truncated, truncated);
     QCOMPARE(listing.files.first().name, QStringLiteral("f000.jpg"));
     QCOMPARE(listing.files.last().name, QStringLiteral("f254.jpg"));
+}
+
+// Whatever the limit, the listing holds the first names of the whole folder
+// in order, as a full sort would put them.
+void FolderListingTest::firstOfAFullSort()
+{
+    QRandomGenerator random(20261207);
+    QTemporaryDir dir;
+    QStringList names;
+    const QString letters = QStringLiteral("aAbB_z9Z.");
+    while (names.size() < 300) {
+        QString name = QStringLiteral("x");
+        for (int n = random.bounded(1, 6); n > 0; --n)
+            name += letters[random.bounded(int(letters.size()))];
+        if (!names.contains(name)) {
+            names << name;
+            writeFile(dir.filePath(name), 1);
+        }
+    }
+    std::sort(names.begin(), names.end(), listedBefore);
+    for (int limit : {1, 2, 17, 255, 299, 300, 301}) {
+        const FolderListing listing = listFolder(dir.path(), limit);
+        QStringList listed;
+        for (const MediaFile& file : listing.files)
+            listed << file.name;
+        QCOMPARE(listed, names.mid(0, limit));
+        QCOMPARE(listing.truncated, limit < 300);
+    }
 }
 
 void FolderListingTest::largeFileShowsItsTrueSize()
