@@ -8,15 +8,28 @@
 
 namespace tv {
 
+namespace {
+
+// Messages carry file names and system reasons: data, never markup, though
+// QMessageBox would guess rich text from a name such as "<h1>x.TXT".
+void showPlainText(QMessageBox& box)
+{
+    box.setTextFormat(Qt::PlainText);
+}
+
+} // namespace
+
 void QtModalDialogs::message(QWidget* owner, const QString& text, const QString& title)
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, owner);
+    showPlainText(box);
     box.exec();
 }
 
 bool QtModalDialogs::askYesNo(QWidget* owner, const QString& text, const QString& title)
 {
     QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, owner);
+    showPlainText(box);
     box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
