@@ -6,6 +6,7 @@
 #include "editor/window_commands.h"
 #include "geometry/layout_canvas.h"
 #include "geometry/position_fields.h"
+#include "layoutfile/layout_file_reading.h"
 #include "layoutfile/layout_reader.h"
 #include "layoutfile/layout_writer.h"
 #include "media/playlist_panel.h"
@@ -102,20 +103,13 @@ void LayoutFileCommands::Command11_Click()
         return;
     CommonDialog1FileName = *chosen;
 
+    const LayoutFileBytes read = readLayoutFileBytes(*chosen);
+    if (!read.refusal.isEmpty()) {
+        tell(read.refusal);
+        return;
+    }
+    const QByteArray& bytes = read.bytes;
     const QString shownName = QDir::toNativeSeparators(*chosen);
-    QFile file(*chosen);
-    if (!file.open(QIODevice::ReadOnly)) {
-        tell(QStringLiteral("The layout file %1 could not be opened: %2")
-                 .arg(shownName, file.errorString()));
-        return;
-    }
-    if (file.size() > kLargestLayoutFile) {
-        tell(QStringLiteral("%1 is not a layout file: it is longer than any layout.")
-                 .arg(shownName));
-        return;
-    }
-    const QByteArray bytes = file.readAll();
-    file.close();
 
     const auto decoded = decodeLayout(bytes);
     if (const auto* refusal = std::get_if<ReadRefusal>(&decoded)) {
