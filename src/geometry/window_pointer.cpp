@@ -14,7 +14,19 @@
 
 namespace tv {
 
-WindowPointer::WindowPointer(Split& form, QObject* parent) : QObject(parent), form_(form) {}
+WindowPointer::WindowPointer(Split& form, QObject* parent) : QObject(parent), form_(form)
+{
+    // A drag ends when the editor stops being the active window, as it does
+    // when a modal dialog opens: the release may then never reach us.
+    form.installEventFilter(this);
+}
+
+void WindowPointer::forgetDrag()
+{
+    if (drag_ && drag_->resize)
+        QApplication::restoreOverrideCursor();
+    drag_.reset();
+}
 
 void WindowPointer::selectWindowParts(int index)
 {
@@ -136,6 +148,11 @@ void WindowPointer::deliverDrop(QPoint formPixels)
 bool WindowPointer::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
+    if (watched == &form_) {
+        if (type == QEvent::WindowDeactivate)
+            forgetDrag();
+        return QObject::eventFilter(watched, event);
+    }
     if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove &&
         type != QEvent::MouseButtonRelease && type != QEvent::MouseButtonDblClick)
         return QObject::eventFilter(watched, event);
@@ -148,6 +165,11 @@ bool WindowPointer::eventFilter(QObject* watched, QEvent* event)
     // Qt turns the second press of a quick pair into a double click; for a
     // window it is a press like any other.
     const bool press = type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick;
+    // A drag whose button is pressed anew, or no longer held, was cut short
+    // without its release reaching us.
+    if (press && drag_ &&
+        (mouse->button() == dragButton_ || !mouse->buttons().testFlag(dragButton_)))
+        forgetDrag();
     if (press && !drag_) {
         // Any button, with any keys held, starts the drag.
         if (const auto* body = qobject_cast<const WindowBody*>(watched)) {
@@ -167,10 +189,7 @@ bool WindowPointer::eventFilter(QObject* watched, QEvent* event)
     } else if (type == QEvent::MouseMove) {
         deliverDragOver(formPixels);
     } else if (type == QEvent::MouseButtonRelease && drag_ && mouse->button() == dragButton_) {
-        const bool resize = drag_->resize;
-        drag_.reset();
-        if (resize)
-            QApplication::restoreOverrideCursor();
+        forgetDrag();
         deliverDrop(formPixels);
     }
     return true;

@@ -47,6 +47,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void forgetDrag();
     void selectWindowParts(int index);
     void deliverDragOver(QPoint formPixels);
     void deliverDrop(QPoint formPixels);

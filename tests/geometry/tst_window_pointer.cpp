@@ -21,6 +21,8 @@ private slots:
     void cleanup() { harness_.close(); }
 
     void pressWithoutMovementSelects();
+    void dragCutShortIsForgotten_data();
+    void dragCutShortIsForgotten();
     void quickSecondPressStartsADrag_data();
     void quickSecondPressStartsADrag();
     void moveOverCanvasAndBodies_data();
@@ -82,6 +84,38 @@ void WindowPointerTest::pressWithoutMovementSelects()
     QCOMPARE(driver().body(2), before);
     QCOMPARE(driver().listText(), QStringLiteral("Picture1"));
     QCOMPARE(driver().violations(), QStringList{});
+}
+
+void WindowPointerTest::dragCutShortIsForgotten_data()
+{
+    QTest::addColumn<bool>("deactivated"); // else the release is simply lost
+    QTest::newRow("release lost") << false;
+    QTest::newRow("editor deactivated") << true;
+}
+
+// A resize whose release never arrives (a dialog took it) must not turn the
+// next press on a body into a resize with the old grab.
+void WindowPointerTest::dragCutShortIsForgotten()
+{
+    QFETCH(bool, deactivated);
+    QWindow* window = form().windowHandle();
+    CornerHandle* handle = form().canvas().Image2(2);
+    const QPoint corner = handle->mapTo(&form(), handle->rect().center());
+    QTest::mousePress(window, Qt::LeftButton, {}, corner);
+    QTest::mouseMove(window, corner + QPoint(10, 10));
+    QWidget other;
+    if (deactivated) {
+        QApplication::setActiveWindow(&form());
+        other.show();
+        QApplication::setActiveWindow(&other);
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+    }
+    const TwipsRect before = driver().body(3);
+    drag(form().canvas().Image1(3), formPoint(4500, 2600), {formPoint(4500 + 600, 2600 + 300)});
+    const TwipsRect after = driver().body(3);
+    QCOMPARE(QSizeF(after.Width, after.Height), QSizeF(before.Width, before.Height));
+    QCOMPARE(QPointF(after.Left, after.Top), QPointF(before.Left + 600, before.Top + 300));
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
 }
 
 void WindowPointerTest::quickSecondPressStartsADrag_data()
