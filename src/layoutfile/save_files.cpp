@@ -4,8 +4,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 
 #include <cerrno>
+#include <cstdio>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -62,6 +65,24 @@ bool writeThrough(QFileDevice& file, const QByteArray& bytes, QString* error)
     return writeAll(file, bytes, error) && syncToDisk(file, error);
 }
 
+// Renames a file over another, replacing it (or a link of that name) as a
+// whole in one step.
+bool renameOver(const QString& from, const QString& to, QString* error)
+{
+#ifdef Q_OS_WIN
+    if (MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(from).utf16()),
+                    reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(to).utf16()),
+                    MOVEFILE_REPLACE_EXISTING))
+        return true;
+    *error = qt_error_string(int(GetLastError()));
+#else
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0)
+        return true;
+    *error = qt_error_string(errno);
+#endif
+    return false;
+}
+
 } // namespace
 
 bool SaveFiles::exists(const QString& path)
@@ -69,44 +90,31 @@ bool SaveFiles::exists(const QString& path)
     return QFileInfo::exists(path);
 }
 
-bool SaveFiles::remove(const QString& path, QString* error)
+bool SaveFiles::writeScratch(const QString& path, const QByteArray& bytes, QString* error)
 {
-    QFile file(path);
-    if (file.remove())
-        return true;
-    *error = file.errorString();
-    return false;
-}
-
-bool SaveFiles::writeWhole(const QString& path, const QByteArray& bytes, QString* error)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+    // A new file of a name no one else has (created exclusively, so no link
+    // is followed), renamed over the old copy once it is complete.
+    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+    if (!file.open()) {
         *error = file.errorString();
         return false;
     }
-    if (!writeAll(file, bytes, error))
+    QFile unbuffered;
+    if (!unbuffered.open(file.handle(), QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        !writeAll(unbuffered, bytes, error)) {
+        if (error->isEmpty())
+            *error = unbuffered.errorString();
         return false;
+    }
+    unbuffered.close();
     file.close();
     if (file.error() != QFileDevice::NoError) {
         *error = file.errorString();
         return false;
     }
-    return true;
-}
-
-bool SaveFiles::readWhole(const QString& path, QByteArray* bytes, QString* error)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = file.errorString();
-        return false;
-    }
-    *bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        *error = file.errorString();
-        return false;
-    }
+    if (!renameOver(file.fileName(), path, error))
+        return false; // the unfinished copy is removed with `file`
+    file.setAutoRemove(false);
     return true;
 }
 
@@ -136,27 +144,27 @@ bool SaveFiles::replaceWhole(const QString& path, const QByteArray& bytes, QStri
 
 QString tempLayoutPath()
 {
-    const QString folder = qEnvironmentVariable("TEMP");
-    const QDir dir = folder.isEmpty() ? QDir::temp() : QDir(folder);
-    return QDir::toNativeSeparators(dir.filePath(QStringLiteral("TEMP2.mzy")));
-}
-
-bool CopyBinaryFile(const QString& source, const QString& destination, SaveFiles& files,
-                    QString* error)
-{
-    QByteArray bytes;
-    return files.readWhole(source, &bytes, error) && files.replaceWhole(destination, bytes, error);
+    const QString named = qEnvironmentVariable("TEMP");
+    QString folder = named;
+    if (folder.isEmpty())
+        folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (folder.isEmpty()) {
+        folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                 QStringLiteral("/tessellview");
+        if (QDir().mkpath(folder))
+            QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                              QFileDevice::ExeOwner);
+    }
+    return QDir::toNativeSeparators(QDir(folder).filePath(QStringLiteral("TEMP2.mzy")));
 }
 
 QString saveLayoutFile(const QByteArray& bytes, const QString& destination, const QString& tempPath,
                        SaveFiles& files)
 {
     QString why;
-    if (files.exists(tempPath) && !files.remove(tempPath, &why))
-        return QStringLiteral("The temporary file %1 could not be replaced: %2").arg(tempPath, why);
-    if (!files.writeWhole(tempPath, bytes, &why))
+    if (!files.writeScratch(tempPath, bytes, &why))
         return QStringLiteral("The temporary file %1 could not be written: %2").arg(tempPath, why);
-    if (!CopyBinaryFile(tempPath, destination, files, &why))
+    if (!files.replaceWhole(destination, bytes, &why))
         return QStringLiteral("%1 could not be written: %2")
             .arg(QDir::toNativeSeparators(destination), why);
     return QString();

@@ -13,12 +13,11 @@ public:
     virtual ~SaveFiles() = default;
 
     virtual bool exists(const QString& path);
-    virtual bool remove(const QString& path, QString* error);
-    // Creates or truncates a plain file and writes the bytes into it, each
-    // write checked. It is not synced: only the scratch copy is written so,
-    // and the layout file never depends on it.
-    virtual bool writeWhole(const QString& path, const QByteArray& bytes, QString* error);
-    virtual bool readWhole(const QString& path, QByteArray* bytes, QString* error);
+    // Puts the scratch copy in place: written in full as a new file beside the
+    // path, then renamed over it, so a link planted at the path is replaced,
+    // never followed, and no reader sees half a file. Each write is checked;
+    // it is not synced, since nothing depends on the copy.
+    virtual bool writeScratch(const QString& path, const QByteArray& bytes, QString* error);
     // Writes the file beside its old version and puts it in place only once
     // every byte is written and synced to the disk: a failure leaves the old
     // file as it was, and nothing beside it.
@@ -26,16 +25,15 @@ public:
 };
 
 // Where each save leaves a copy of the layout file it wrote: TEMP2.mzy in the
-// folder named by TEMP, or in the system's temporary folder when TEMP is unset
-// or empty.
+// folder named by TEMP. Without TEMP, in a folder of the user's own, never a
+// shared one: the runtime folder, else "tessellview" in the user's cache
+// folder, which is made with owner-only access.
 QString tempLayoutPath();
 
-// Copies a file; the destination is replaced only when the copy is complete.
-bool CopyBinaryFile(const QString& source, const QString& destination, SaveFiles& files,
-                    QString* error);
-
-// Writes a layout file: first to the temporary layout file, then copied to the
-// destination. Returns an empty string, or why the layout was not saved.
+// Writes a layout file: the scratch copy first, then the destination, both
+// from the bytes in memory. Returns an empty string, or why the layout was
+// not saved; the destination is untouched unless its new bytes were written
+// and synced in full.
 QString saveLayoutFile(const QByteArray& bytes, const QString& destination, const QString& tempPath,
                        SaveFiles& files);
 

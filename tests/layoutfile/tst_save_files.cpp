@@ -8,6 +8,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace tv;
 using tv::test::contentOf;
 using tv::test::put;
@@ -19,17 +22,9 @@ namespace {
 class FailingFiles final : public SaveFiles {
 public:
     explicit FailingFiles(int failAt) : failAt_(failAt) {}
-    bool remove(const QString& path, QString* error) override
+    bool writeScratch(const QString& path, const QByteArray& bytes, QString* error) override
     {
-        return !fails(error) && SaveFiles::remove(path, error);
-    }
-    bool writeWhole(const QString& path, const QByteArray& bytes, QString* error) override
-    {
-        return !fails(error) && SaveFiles::writeWhole(path, bytes, error);
-    }
-    bool readWhole(const QString& path, QByteArray* bytes, QString* error) override
-    {
-        return !fails(error) && SaveFiles::readWhole(path, bytes, error);
+        return !fails(error) && SaveFiles::writeScratch(path, bytes, error);
     }
     bool replaceWhole(const QString& path, const QByteArray& bytes, QString* error) override
     {
@@ -56,6 +51,23 @@ private:
     int failAt_;
 };
 
+// Saves one layout again and again in a child process; the exit status is the
+// number of saves that failed or left other bytes at the destination.
+pid_t saveRepeatedly(const QByteArray& bytes, const QString& destination, const QString& temp,
+                     int times)
+{
+    const pid_t child = ::fork();
+    if (child != 0)
+        return child;
+    SaveFiles files;
+    int wrong = 0;
+    for (int n = 0; n < times; ++n)
+        if (!saveLayoutFile(bytes, destination, temp, files).isEmpty() ||
+            contentOf(destination) != bytes)
+            ++wrong;
+    ::_exit(std::min(wrong, 255));
+}
+
 } // namespace
 
 class SaveFilesTest : public QObject {
@@ -66,6 +78,9 @@ private slots:
     void fileSizeLimit();
     void tempPath_data();
     void tempPath();
+    void plantedLinksAreReplaced_data();
+    void plantedLinksAreReplaced();
+    void concurrentSavesKeepTheirOwnBytes();
 };
 
 void SaveFilesTest::everyFailingStepKeepsTheOldFile()
@@ -86,21 +101,21 @@ void SaveFilesTest::everyFailingStepKeepsTheOldFile()
         QCOMPARE(contentOf(destination), QByteArray("old layout"));
         QVERIFY(step < 10);
     }
-    QCOMPARE(step, 5); // remove, write, read back, replace: four steps that can fail
+    QCOMPARE(step, 3); // the scratch copy and the replacement can fail
     QCOMPARE(contentOf(destination), layout);
     QCOMPARE(contentOf(temp), layout);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 
 void SaveFilesTest::fileSizeLimit_data()
 {
     QTest::addColumn<bool>("replace");
     QTest::newRow("replacing the layout file") << true;
-    QTest::newRow("writing the scratch file") << false;
+    QTest::newRow("writing the scratch copy") << false;
 }
 
-// A write the system cuts short must fail with the system's reason, and a
-// replacement must leave the old file as it was and nothing beside it.
+// A write the system cuts short must fail with the system's reason, and leave
+// the old file as it was and nothing beside it.
 void SaveFilesTest::fileSizeLimit()
 {
     QFETCH(bool, replace);
@@ -115,32 +130,100 @@ void SaveFilesTest::fileSizeLimit()
         test::FileSizeLimit limit(100);
         QVERIFY(limit.active());
         written = replace ? files.replaceWhole(path, QByteArray(241, 'n'), &why)
-                          : files.writeWhole(path, QByteArray(241, 'n'), &why);
+                          : files.writeScratch(path, QByteArray(241, 'n'), &why);
     }
     QVERIFY(!written);
     QCOMPARE(why, QStringLiteral("File too large"));
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.TXT"});
-    if (replace)
-        QCOMPARE(contentOf(path), oldBytes);
+    QCOMPARE(contentOf(path), oldBytes);
 }
 
 void SaveFilesTest::tempPath_data()
 {
-    QTest::addColumn<QByteArray>("temp");
-    QTest::addColumn<QString>("folder");
-    QTest::newRow("TEMP names the folder") << QByteArray("/var/tmp") << "/var/tmp";
-    QTest::newRow("TEMP empty") << QByteArray("") << QDir::tempPath();
+    QTest::addColumn<QString>("temp");
+    QTest::addColumn<QString>("runtime");
+    QTest::addColumn<QString>("folder"); // "cache": tessellview in the cache folder
+    QTest::newRow("TEMP names the folder") << "/var/tmp"
+                                           << "/run/user/1"
+                                           << "/var/tmp";
+    QTest::newRow("TEMP empty: the runtime folder") << ""
+                                                    << "/run/user/1"
+                                                    << "/run/user/1";
+    QTest::newRow("neither: the cache folder") << ""
+                                               << ""
+                                               << "cache";
 }
 
 void SaveFilesTest::tempPath()
 {
-    QFETCH(QByteArray, temp);
+    QFETCH(QString, temp);
+    QFETCH(QString, runtime);
     QFETCH(QString, folder);
-    const QByteArray before = qgetenv("TEMP");
-    qputenv("TEMP", temp);
+    QTemporaryDir cache;
+    const QByteArray before[] = {qgetenv("TEMP"), qgetenv("XDG_RUNTIME_DIR"),
+                                 qgetenv("XDG_CACHE_HOME")};
+    qputenv("TEMP", temp.toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache.path()));
     const QString path = tempLayoutPath();
-    qputenv("TEMP", before);
+    qputenv("TEMP", before[0]);
+    qputenv("XDG_RUNTIME_DIR", before[1]);
+    qputenv("XDG_CACHE_HOME", before[2]);
+    if (folder == "cache") {
+        folder = cache.filePath("tessellview");
+        const auto ownerGroupOther = QFileDevice::Permissions::fromInt(0x7077);
+        QCOMPARE(QFile::permissions(folder) & ownerGroupOther,
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
     QCOMPARE(path, QDir::toNativeSeparators(QDir(folder).filePath("TEMP2.mzy")));
+}
+
+void SaveFilesTest::plantedLinksAreReplaced_data()
+{
+    QTest::addColumn<bool>("dangling");
+    QTest::newRow("dangling link") << true;
+    QTest::newRow("link to a file") << false;
+}
+
+// A link planted at the scratch name is replaced by the copy, never followed.
+void SaveFilesTest::plantedLinksAreReplaced()
+{
+    QFETCH(bool, dangling);
+    QTemporaryDir dir;
+    const QString target = dir.filePath("target");
+    if (!dangling)
+        QVERIFY(put(target, "someone else's"));
+    const QString scratch = dir.filePath("TEMP2.mzy");
+    QVERIFY(QFile::link(target, scratch));
+    SaveFiles files;
+    const QByteArray layout(81, '\0');
+    QCOMPARE(saveLayoutFile(layout, dir.filePath("layout.TXT"), scratch, files), QString());
+    QCOMPARE(QFileInfo::exists(target), !dangling);
+    if (!dangling)
+        QCOMPARE(contentOf(target), QByteArray("someone else's"));
+    QVERIFY(!QFileInfo(scratch).isSymLink());
+    QCOMPARE(contentOf(scratch), layout);
+    QCOMPARE(contentOf(dir.filePath("layout.TXT")), layout);
+}
+
+// Two programs saving different layouts with the same scratch folder: each
+// destination holds its own bytes after every save.
+void SaveFilesTest::concurrentSavesKeepTheirOwnBytes()
+{
+    QTemporaryDir dir;
+    const QString temp = dir.filePath("TEMP2.mzy");
+    const QByteArray first(81 + 40, 'a');
+    const QByteArray second(81 + 80, 'b');
+    const pid_t one = saveRepeatedly(first, dir.filePath("first.TXT"), temp, 500);
+    const pid_t two = saveRepeatedly(second, dir.filePath("second.TXT"), temp, 500);
+    int status[2] = {-1, -1};
+    ::waitpid(one, &status[0], 0);
+    ::waitpid(two, &status[1], 0);
+    for (int result : status) {
+        QVERIFY(WIFEXITED(result));
+        QCOMPARE(WEXITSTATUS(result), 0);
+    }
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 3);
 }
 
 QTEST_GUILESS_MAIN(SaveFilesTest)
