@@ -112,6 +112,10 @@ bool SaveFiles::writeScratch(const QString& path, const QByteArray& bytes, QStri
         *error = file.errorString();
         return false;
     }
+    // The old copy goes first: renaming over a file would make some file
+    // systems push the new one to the disk at once, which the copy does not
+    // need. The rename itself never follows a link.
+    QFile::remove(path);
     if (!renameOver(file.fileName(), path, error))
         return false; // the unfinished copy is removed with `file`
     file.setAutoRemove(false);
