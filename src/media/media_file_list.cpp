@@ -55,13 +55,25 @@ MediaFileList::MediaFileList(Split& form, QWidget* client) : QObject(client), fo
 
 void MediaFileList::Command5_Click()
 {
+    const QString before = Text2->text();
     Text2->setText(GetFolderPath(&form_, form_.dialogs()));
     if (Text2->text().isEmpty())
         return;
 
+    const FolderListing listing = listFolder(Text2->text());
+    if (!listing.error.isEmpty()) {
+        // The list keeps the folder it shows, and so does the path box.
+        const QString chosen = Text2->text();
+        Text2->setText(before);
+        form_.dialogs().message(
+            &form_,
+            QStringLiteral("The folder %1 could not be read: %2").arg(chosen, listing.error),
+            QStringLiteral("+_+"));
+        return;
+    }
+
     FileTable& table = form_.fileTable();
     table.FileCount = 0;
-    const FolderListing listing = listFolder(Text2->text());
     for (const MediaFile& file : listing.files) {
         ++table.FileCount;
         table.FileNames[static_cast<std::size_t>(table.FileCount)] = {file.name, file.sizeText};
@@ -72,11 +84,17 @@ void MediaFileList::Command5_Click()
         MSFlexGrid1->AddItem();
         showFile(f, f);
     }
+
+    QStringList notes;
     if (listing.truncated)
-        form_.dialogs().message(&form_,
-                                QStringLiteral("Only the first %1 files of the folder are listed.")
-                                    .arg(kMaxListedFiles),
-                                QStringLiteral("+_+"));
+        notes << QStringLiteral("Only the first %1 files of the folder are listed.")
+                     .arg(kMaxListedFiles);
+    if (listing.undecodable > 0)
+        notes << QStringLiteral("%1 file name(s) are not valid text and are not listed: a layout "
+                                "file cannot hold them. Rename those files to use them.")
+                     .arg(listing.undecodable);
+    if (!notes.isEmpty())
+        form_.dialogs().message(&form_, notes.join(QLatin1Char(' ')), QStringLiteral("+_+"));
 }
 
 void MediaFileList::FilterFileList()

@@ -7,6 +7,9 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 using namespace tv;
 
 class MediaFileListTest : public QObject {
@@ -20,8 +23,8 @@ private slots:
     void cancelKeepsWhatWasListed();
     void filtersForTheCurrentWindow_data();
     void filtersForTheCurrentWindow();
-    void emptyFolder();
-    void tooManyFiles();
+    void whatTheFolderHolds_data();
+    void whatTheFolderHolds();
     void marking_data();
     void marking();
     void marksArePainted();
@@ -103,25 +106,54 @@ void MediaFileListTest::filtersForTheCurrentWindow()
     QCOMPARE(driver().fileRows(), rows);
 }
 
-void MediaFileListTest::emptyFolder()
+void MediaFileListTest::whatTheFolderHolds_data()
 {
-    test::MediaFolder empty;
-    driver().chooseFolder(empty.path());
-    QCOMPARE(driver().fileRows(), QStringList{""});
-    QCOMPARE(form().fileTable().FileCount, 0);
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<int>("listed"); // -1: the earlier list stays
+    QTest::addColumn<QString>("message");
+    QTest::newRow("empty") << "empty" << 0 << "";
+    QTest::newRow("more files than the list holds")
+        << "crowded" << 255 << "+_+: Only the first 255 files of the folder are listed.";
+    QTest::newRow("names that are not valid text")
+        << "undecodable" << 2
+        << "+_+: 1 file name(s) are not valid text and are not listed: a layout file cannot "
+           "hold them. Rename those files to use them.";
+    QTest::newRow("a folder that vanished")
+        << "vanished" << -1 << "+_+: The folder %1/ could not be read: No such file or directory";
 }
 
-void MediaFileListTest::tooManyFiles()
+void MediaFileListTest::whatTheFolderHolds()
 {
-    test::MediaFolder crowded;
-    for (int i = 0; i < 256; ++i)
-        QVERIFY(crowded.add(QStringLiteral("p%1.jpg").arg(i, 3, 10, QLatin1Char('0')), 1));
-    driver().chooseFolder(crowded.path());
-    QCOMPARE(form().fileTable().FileCount, 255);
-    QCOMPARE(driver().fileRows().size(), 256);
-    QCOMPARE(driver().fileRows().at(254), QStringLiteral("255 p254.jpg 1"));
-    QCOMPARE(harness_.dialogs.messages(),
-             QStringList{"+_+: Only the first 255 files of the folder are listed."});
+    QFETCH(QString, folder);
+    QFETCH(int, listed);
+    QFETCH(QString, message);
+    driver().chooseFolder(folder_.path());
+    const QStringList before = driver().fileRows();
+    test::MediaFolder chosen;
+    if (folder == "crowded") {
+        for (int i = 0; i < 256; ++i)
+            QVERIFY(chosen.add(QStringLiteral("p%1.jpg").arg(i, 3, 10, QLatin1Char('0')), 1));
+    } else if (folder == "undecodable") {
+        QVERIFY(chosen.add("a.jpg", 1));
+        QVERIFY(chosen.add("b.jpg", 2));
+        const QByteArray raw = QFile::encodeName(chosen.path()) + "/caf\xe9.jpg";
+        const int fd = ::open(raw.constData(), O_CREAT | O_WRONLY, 0600);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+    }
+    QString path = chosen.path();
+    if (folder == "vanished")
+        path += "/gone";
+    driver().chooseFolder(path);
+    const QStringList messages = harness_.dialogs.messages();
+    QCOMPARE(messages.join('\n'), message.contains("%1") ? message.arg(path) : message);
+    if (listed < 0) {
+        QCOMPARE(driver().fileRows(), before);
+        QCOMPARE(form().fileList().Text2->text(), folder_.path() + "/");
+    } else {
+        QCOMPARE(form().fileTable().FileCount, listed);
+        QCOMPARE(driver().fileRows().size(), listed + 1);
+    }
 }
 
 void MediaFileListTest::marking_data()
