@@ -2,6 +2,8 @@
 
 #include "editor/editor_icon.h"
 #include "editor/form_controls.h"
+#include "editor/layout_presenter.h"
+#include "editor/layout_steps.h"
 #include "editor/window_commands.h"
 #include "geometry/layout_canvas.h"
 #include "geometry/position_fields.h"
@@ -17,6 +19,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
+#include <QSignalBlocker>
+#include <QUndoStack>
 
 namespace tv {
 
@@ -27,6 +31,7 @@ constexpr int kClientHeightTwips = 7245;
 
 Split::Split(ModalDialogs& dialogs) : QWidget(nullptr), dialogs_(dialogs)
 {
+    history_ = new QUndoStack(this);
     setObjectName(QStringLiteral("Split"));
     setWindowTitle(QStringLiteral("Tessellview"));
     setWindowIcon(editorIcon());
@@ -64,6 +69,13 @@ void Split::load()
     positions_ = new PositionFields(*this, controls_);
     files_ = new MediaFileList(*this, controls_);
     playlists_ = new PlaylistPanel(*this, controls_);
+    presenter_ = new LayoutPresenter(*this, model_, controls_);
+    // After an undo or redo the controls show the restored layout, then the
+    // position fields and the file list follow its current window.
+    connect(&model_, &LayoutModel::restored, controls_, [this] {
+        positions_->RefreshPositionFields();
+        files_->FilterFileList();
+    });
     Label4 = makeLabel(controls_, "Label4", QStringLiteral("Ver: 0.1"), {6300, 6930, 870, 195});
     controls_->show();
 
@@ -73,7 +85,15 @@ void Split::load()
 void Split::Form_Load()
 {
     centreOnPrimaryScreen(this);
-    table_.empty();
+    // The table is emptied; the switch times are left as they are.
+    LayoutState start;
+    start.table.SwitchTime = model_.table().SwitchTime;
+    {
+        // The fresh controls already show an empty layout.
+        const QSignalBlocker quiet(&model_);
+        model_.restore(start);
+    }
+    history_->clear();
     canvas_->hideTemplates();
     prepareFileColumns(*files_->MSFlexGrid1);
     InitPlaylistGrid(0);
@@ -81,6 +101,8 @@ void Split::Form_Load()
 
 void Split::unload()
 {
+    history_->clear();
+    presenter_ = nullptr;
     windows_ = nullptr;
     layoutFile_ = nullptr;
     pointer_ = nullptr;
@@ -91,6 +113,17 @@ void Split::unload()
     playlists_ = nullptr;
     Label4 = nullptr;
     delete controls_.data();
+    // The controls are gone; the layout goes with them.
+    LayoutState closed;
+    closed.table.SwitchTime = model_.table().SwitchTime;
+    const QSignalBlocker quiet(&model_);
+    model_.restore(closed);
+}
+
+void Split::recordStep(const LayoutState& before, const QString& text, int mergeId, int window)
+{
+    if (differentLayouts(before, model_.state()))
+        history_->push(new LayoutStep(model_, before, model_.state(), text, mergeId, window));
 }
 
 void Split::closeEvent(QCloseEvent* event)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/layout_model.h"
 #include "editor/window_table.h"
 #include "media/file_table.h"
 
@@ -7,10 +8,12 @@
 #include <QWidget>
 
 class QLabel;
+class QUndoStack;
 
 namespace tv {
 
 class LayoutCanvas;
+class LayoutPresenter;
 class LayoutFileCommands;
 class MediaFileList;
 class ModalDialogs;
@@ -34,8 +37,18 @@ public:
     void showForm();
     bool isLoaded() const { return !controls_.isNull(); }
 
-    WindowTable& table() { return table_; }
-    const WindowTable& table() const { return table_; }
+    // The layout being edited; the controls only show it.
+    LayoutModel& model() { return model_; }
+    const LayoutModel& model() const { return model_; }
+    WindowTable& table() { return model_.table(); }
+    const WindowTable& table() const { return model_.table(); }
+    // Every change to the layout is a step here, undone with Ctrl+Z.
+    QUndoStack& history() const { return *history_; }
+    // Makes what changed since `before` one step, when the layout changed.
+    // Steps of the same merge id on the same window, one after the other,
+    // become one step (a key held down or pressed again).
+    void recordStep(const LayoutState& before, const QString& text, int mergeId = -1,
+                    int window = 0);
     FileTable& fileTable() { return fileTable_; }
     const FileTable& fileTable() const { return fileTable_; }
     ModalDialogs& dialogs() { return dialogs_; }
@@ -49,6 +62,7 @@ public:
     SwitchTimeBox& switchTime() const { return *switchTime_; }
     LayoutFileCommands& layoutFile() const { return *layoutFile_; }
     WindowPointer& pointer() const { return *pointer_; }
+    LayoutPresenter& presenter() const { return *presenter_; }
     // The form's client area: what lies under the pointer where no control is.
     QWidget* client() const { return controls_; }
     QLabel* Label4 = nullptr;
@@ -71,7 +85,8 @@ private:
     void unload();
 
     ModalDialogs& dialogs_;
-    WindowTable table_;
+    LayoutModel model_;
+    QUndoStack* history_ = nullptr;
     FileTable fileTable_;
 
     QPointer<QWidget> controls_;
@@ -83,6 +98,7 @@ private:
     SwitchTimeBox* switchTime_ = nullptr;
     LayoutFileCommands* layoutFile_ = nullptr;
     WindowPointer* pointer_ = nullptr;
+    LayoutPresenter* presenter_ = nullptr;
 };
 
 } // namespace tv

@@ -1,6 +1,9 @@
 #include "editor/window_commands.h"
 
 #include "editor/form_controls.h"
+#include "editor/layout_model.h"
+#include "editor/layout_presenter.h"
+#include "editor/layout_steps.h"
 #include "editor/modal_dialogs.h"
 #include "editor/split.h"
 #include "editor/window_adding.h"
@@ -17,11 +20,6 @@
 #include <QSignalBlocker>
 
 namespace tv {
-
-namespace {
-const QColor kMarkRed(255, 0, 0);
-const QColor kMarkBlack(0, 0, 0);
-} // namespace
 
 WindowCommands::WindowCommands(Split& form, QWidget* client) : QObject(client), form_(form)
 {
@@ -55,6 +53,7 @@ WindowCommands::WindowCommands(Split& form, QWidget* client) : QObject(client), 
 
 void WindowCommands::Command1_Click()
 {
+    const StepRecorder undoable(form_, QStringLiteral("Add Window"));
     WindowKind kind;
     if (Option1->isChecked())
         kind = WindowKind::Video;
@@ -90,59 +89,47 @@ void WindowCommands::Command1_Click()
 
 void WindowCommands::showVideoAgain()
 {
-    LayoutCanvas& canvas = form_.canvas();
-    canvas.setWindowPartsVisible(kVideoWindow, true);
-    form_.table().WindowInUse[kVideoWindow] = kInUse;
-    FlexGrid* grid = form_.playlists().MSFlexGrid2(kVideoWindow);
-    grid->show();
-    grid->raise();
-    const QString name = canvas.Label1(kVideoWindow)->Caption();
-    Combo1->addItem(name);
+    LayoutModel& model = form_.model();
+    model.setInUse(kVideoWindow, true);
+    const QString name = model.window(kVideoWindow).name;
+    model.appendListEntry(name);
     setListText(name);
     disableSwitchTime();
 }
 
 void WindowCommands::createVideo()
 {
-    WindowTable& table = form_.table();
-    table.HasVideoWindow = 1;
-    table.CurrentWindow = kVideoWindow;
-    table.WindowInUse[kVideoWindow] = kInUse;
-    form_.playlists().createGrid(kVideoWindow);
-    form_.InitPlaylistGrid(kVideoWindow);
+    LayoutModel& model = form_.model();
+    model.table().HasVideoWindow = 1;
+    model.setCurrentWindow(kVideoWindow);
+    model.setInUse(kVideoWindow, true);
     LoadWindow(Option1->Caption(), kVideoWindow);
     disableSwitchTime();
 }
 
 void WindowCommands::showPictureAgain(int index)
 {
-    WindowTable& table = form_.table();
-    table.CurrentWindow = static_cast<std::int16_t>(index);
-    table.WindowInUse[static_cast<std::size_t>(index)] = kInUse;
-    form_.canvas().setWindowPartsVisible(index, true);
+    LayoutModel& model = form_.model();
+    model.setCurrentWindow(index);
     // The window comes back with its place and switch time but an empty
     // playlist.
-    FlexGrid* grid = form_.playlists().MSFlexGrid2(index);
-    grid->setRows(1);
-    grid->setCurrentCell(0, 0);
-    grid->show();
-    grid->raise();
+    model.setPlaylist(index, {}, 0, 0);
+    model.setInUse(index, true);
     const QString name = windowName(Option2->Caption(), index - 1);
-    Combo1->addItem(name);
+    model.appendListEntry(name);
     setListText(name);
     MarkCurrentWindow();
 }
 
 void WindowCommands::createPicture()
 {
-    WindowTable& table = form_.table();
+    LayoutModel& model = form_.model();
+    WindowTable& table = model.table();
     table.PictureWindowCount += 1;
     const int count = table.PictureWindowCount;
     const int index = count + 1;
-    table.CurrentWindow = static_cast<std::int16_t>(index);
-    table.WindowInUse[static_cast<std::size_t>(index)] = kInUse;
-    form_.playlists().createGrid(index);
-    form_.InitPlaylistGrid(index);
+    model.setCurrentWindow(index);
+    model.setInUse(index, true);
     LoadWindow(Option2->Caption(), index);
 
     SwitchTimeBox& switchTime = form_.switchTime();
@@ -161,65 +148,41 @@ void WindowCommands::disableSwitchTime()
 
 void WindowCommands::LoadWindow(const QString& kindCaption, int index)
 {
-    LayoutCanvas& canvas = form_.canvas();
-    const WindowTable& table = form_.table();
-    canvas.createWindowParts(index);
-
-    WindowBody* body = canvas.Image1(index);
-    bool known = true;
-    int number = 0;
+    LayoutModel& model = form_.model();
+    const WindowTable& table = model.table();
     if (kindCaption == Option1->Caption()) {
-        body->setLeft(180);
-        body->setWidth(3500);
-        body->setTop(180);
-        body->setHeight(3000);
-        canvas.Shape1(index)->setFillStyle(WindowOutline::kUpwardDiagonal);
-        number = table.HasVideoWindow;
-    } else if (kindCaption == Option2->Caption()) {
-        body->setLeft(180);
-        body->setWidth(1900);
-        body->setTop(180);
-        body->setHeight(1250);
-        canvas.Shape1(index)->setFillStyle(WindowOutline::kDownwardDiagonal);
-        number = table.PictureWindowCount;
-    } else {
-        known = false;
-    }
-
-    if (known) {
-        const QString name = windowName(kindCaption, number);
-        canvas.Label1(index)->setCaption(name);
-        Combo1->addItem(name);
+        const QString name = windowName(kindCaption, table.HasVideoWindow);
+        model.createWindow(index, name, {180, 180, 3500, 3000}, WindowOutline::kUpwardDiagonal);
+        model.appendListEntry(name);
         setListText(name);
+    } else if (kindCaption == Option2->Caption()) {
+        const QString name = windowName(kindCaption, table.PictureWindowCount);
+        model.createWindow(index, name, {180, 180, 1900, 1250}, WindowOutline::kDownwardDiagonal);
+        model.appendListEntry(name);
+        setListText(name);
+    } else {
+        model.createWindow(index, QString(), model.window(index).rect, WindowOutline::kTransparent);
     }
-
-    canvas.setWindowPartsVisible(index, true);
-    canvas.bringWindowToFront(index);
-    canvas.PlaceWindowParts(index);
+    model.raise(index);
     MarkCurrentWindow();
 }
 
 void WindowCommands::Command2_Click()
 {
-    WindowTable& table = form_.table();
-    const int current = table.CurrentWindow;
-    if (current == 0)
+    const StepRecorder undoable(form_, QStringLiteral("Delete Window"));
+    LayoutModel& model = form_.model();
+    const int current = model.table().CurrentWindow;
+    if (current == 0 || !model.window(current).created)
         return;
-    LayoutCanvas& canvas = form_.canvas();
-    const NameTag* tag = canvas.Label1(current);
-    if (!tag)
-        return;
-    table.WindowInUse[static_cast<std::size_t>(current)] = kFree;
-    canvas.setWindowPartsVisible(current, false);
-    form_.playlists().MSFlexGrid2(current)->hide();
+    model.setInUse(current, false);
 
-    const QString name = tag->Caption();
-    const int entries = Combo1->count();
-    for (int position = 0; position < entries; ++position) {
-        if (Combo1->itemText(position) != name)
+    const QString name = model.window(current).name;
+    const QStringList entries = model.state().listEntries;
+    for (int position = 0; position < entries.size(); ++position) {
+        if (entries[position] != name)
             continue;
-        Combo1->removeItem(position);
-        if (Combo1->count() > 0)
+        model.removeListEntry(position);
+        if (!model.state().listEntries.isEmpty())
             selectListEntry(0);
         else
             setListText(QString());
@@ -229,45 +192,34 @@ void WindowCommands::Command2_Click()
 
 void WindowCommands::ClearLayout()
 {
-    WindowTable& table = form_.table();
-    LayoutCanvas& canvas = form_.canvas();
-    PlaylistPanel& playlists = form_.playlists();
-    auto destroy = [&](int index) {
-        canvas.destroyWindowParts(index);
-        playlists.MSFlexGrid2.unload(index);
-        table.WindowInUse[static_cast<std::size_t>(index)] = kFree;
-    };
+    LayoutModel& model = form_.model();
+    WindowTable& table = model.table();
     if (table.HasVideoWindow == 1)
-        destroy(kVideoWindow);
+        model.destroyWindow(kVideoWindow);
     for (int index = kFirstPictureWindow; index <= table.PictureWindowCount + 1; ++index)
-        destroy(index);
+        model.destroyWindow(index);
     table.HasVideoWindow = 0;
     table.PictureWindowCount = 0;
-
-    const QSignalBlocker quiet(Combo1);
-    Combo1->clear();
-    Combo1->clearEditText();
-    table.CurrentWindow = 0;
+    model.clearList();
+    model.setCurrentWindow(0);
 }
 
 void WindowCommands::Combo1_Change()
 {
+    form_.model().setListText(Combo1->currentText());
     refreshSelection();
 }
 
 void WindowCommands::Combo1_Click()
 {
     showNameFromStart();
+    form_.model().setListText(Combo1->currentText());
     refreshSelection();
 }
 
 void WindowCommands::setListText(const QString& text)
 {
-    {
-        const QSignalBlocker quiet(Combo1);
-        Combo1->setEditText(text);
-    }
-    showNameFromStart();
+    form_.model().setListText(text);
     refreshSelection();
 }
 
@@ -276,9 +228,9 @@ void WindowCommands::selectListEntry(int position)
     {
         const QSignalBlocker quiet(Combo1);
         Combo1->setCurrentIndex(position);
-        Combo1->setEditText(Combo1->itemText(position));
     }
     showNameFromStart();
+    form_.model().setListText(form_.model().state().listEntries.value(position));
     refreshSelection();
 }
 
@@ -291,31 +243,15 @@ void WindowCommands::showNameFromStart()
 
 void WindowCommands::refreshSelection()
 {
-    WindowTable& table = form_.table();
-    const LayoutCanvas& canvas = form_.canvas();
-    const int found = findWindowByName(
-        table,
-        [&canvas](int index) {
-            const NameTag* tag = canvas.Label1(index);
-            return tag ? tag->Caption() : QString();
-        },
-        Combo1->currentText());
-    if (found != 0)
-        table.CurrentWindow = static_cast<std::int16_t>(found);
-
+    form_.model().selectListedWindow();
     MarkCurrentWindow();
     form_.fileList().FilterFileList();
-    form_.playlists().bringToFront(table.CurrentWindow);
     form_.positions().RefreshPositionFields();
 }
 
 void WindowCommands::MarkCurrentWindow()
 {
-    const WindowTable& table = form_.table();
-    const IndexRange range = createdWindows(table);
-    for (int index = range.first; index <= range.last; ++index)
-        if (WindowOutline* outline = form_.canvas().Shape1(index))
-            outline->setFillColor(index == table.CurrentWindow ? kMarkRed : kMarkBlack);
+    form_.presenter().showCurrent();
 }
 
 } // namespace tv

@@ -34,6 +34,7 @@ struct WindowTable {
     void empty();
 
     bool inUse(int index) const;
+    friend bool operator==(const WindowTable&, const WindowTable&) = default;
     // Whether the controls of this index have been created (in use or deleted).
     bool isCreated(int index) const;
 };

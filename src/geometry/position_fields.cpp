@@ -1,6 +1,7 @@
 #include "geometry/position_fields.h"
 
 #include "editor/form_controls.h"
+#include "editor/layout_steps.h"
 #include "editor/modal_dialogs.h"
 #include "editor/split.h"
 #include "geometry/layout_canvas.h"
@@ -53,10 +54,9 @@ PositionFields::PositionFields(Split& form, QWidget* client) : QObject(client), 
 
 void PositionFields::RefreshPositionFields()
 {
-    const WindowBody* body = form_.canvas().Image1(form_.table().CurrentWindow);
-    if (!body)
-        return;
-    const std::array<QString, 4> texts = screenPixelTexts(body->twips());
+    // With no window selected the fields show the template body's place.
+    const std::array<QString, 4> texts =
+        screenPixelTexts(rectOf(form_.model().table().CurrentWindow));
     for (std::size_t i = 0; i < texts.size(); ++i)
         if (Text1[i]->text() != texts[i])
             Text1[i]->setText(texts[i]);
@@ -64,10 +64,10 @@ void PositionFields::RefreshPositionFields()
 
 void PositionFields::Command3_Click()
 {
-    const int current = form_.table().CurrentWindow;
-    WindowBody* body = form_.canvas().Image1(current);
-    if (!body)
+    const int current = form_.model().table().CurrentWindow;
+    if (current != 0 && !form_.model().window(current).created)
         return;
+    const StepRecorder undoable(form_, QStringLiteral("Set Position and Size"));
     std::array<double, 4> values{};
     for (std::size_t i = 0; i < values.size(); ++i)
         values[i] = leadingNumber(Text1[i]->text());
@@ -76,21 +76,38 @@ void PositionFields::Command3_Click()
         form_.dialogs().message(&form_, typed.refusal, QStringLiteral("+_+"));
         return;
     }
-    body->setTwips(typed.twips);
-    form_.canvas().PlaceWindowParts(current);
+    setRect(current, typed.twips);
+}
+
+TwipsRect PositionFields::rectOf(int index) const
+{
+    return index == 0 ? form_.canvas().Image1(0)->twips() : form_.model().window(index).rect;
+}
+
+void PositionFields::setRect(int index, const TwipsRect& rect)
+{
+    // Before any window is selected the fields act on the hidden template,
+    // which is no part of the layout.
+    if (index == 0) {
+        form_.canvas().Image1(0)->setTwips(rect);
+        form_.canvas().PlaceWindowParts(0);
+    } else {
+        form_.model().setRect(index, rect);
+    }
 }
 
 void PositionFields::Command4_Click()
 {
-    const int current = form_.table().CurrentWindow;
-    WindowBody* body = form_.canvas().Image1(current);
-    if (!body)
+    const int current = form_.model().table().CurrentWindow;
+    if (current != 0 && !form_.model().window(current).created)
         return;
+    const StepRecorder undoable(form_, QStringLiteral("Apply Ratio"));
+    TwipsRect rect = rectOf(current);
     if (Option4->isChecked())
-        body->setHeight(ratioHeight(body->Width(), ScreenRatio::FourThree));
+        rect.Height = ratioHeight(rect.Width, ScreenRatio::FourThree);
     else if (Option3->isChecked())
-        body->setHeight(ratioHeight(body->Width(), ScreenRatio::SixteenNine));
-    form_.canvas().PlaceWindowParts(current);
+        rect.Height = ratioHeight(rect.Width, ScreenRatio::SixteenNine);
+    setRect(current, rect);
     RefreshPositionFields();
 }
 

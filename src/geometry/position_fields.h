@@ -1,5 +1,7 @@
 #pragma once
 
+#include "geometry/twips.h"
+
 #include <QObject>
 
 #include <array>
@@ -46,6 +48,8 @@ public:
     void Command4_Click();
 
 private:
+    TwipsRect rectOf(int index) const;
+    void setRect(int index, const TwipsRect& rect);
     Split& form_;
 };
 

@@ -23,15 +23,20 @@ WindowPointer::WindowPointer(Split& form, QObject* parent) : QObject(parent), fo
 
 void WindowPointer::forgetDrag()
 {
-    if (drag_ && drag_->resize)
+    if (!drag_)
+        return;
+    if (drag_->resize)
         QApplication::restoreOverrideCursor();
+    // The whole drag, from the press to its end, is one step.
+    form_.recordStep(beforeDrag_, drag_->resize ? QStringLiteral("Resize Window")
+                                                : QStringLiteral("Move Window"));
     drag_.reset();
 }
 
 void WindowPointer::selectWindowParts(int index)
 {
-    form_.canvas().bringWindowToFront(index);
-    form_.table().CurrentWindow = static_cast<std::int16_t>(index);
+    form_.model().raise(index);
+    form_.model().setCurrentWindow(index);
 }
 
 void WindowPointer::Image1_MouseDown(int index, float x, float y)
@@ -39,7 +44,6 @@ void WindowPointer::Image1_MouseDown(int index, float x, float y)
     DragStartX = x;
     DragStartY = y;
     selectWindowParts(index);
-    form_.playlists().bringToFront(index);
     form_.windows().MarkCurrentWindow();
     form_.fileList().FilterFileList();
 
@@ -53,41 +57,39 @@ void WindowPointer::Image1_MouseDown(int index, float x, float y)
             switchTime.Text3->setText(QString::number(form_.table().SwitchTime[element]));
         switchTime.setControlsEnabled(true);
     }
-    form_.windows().setListText(form_.canvas().Label1(index)->Caption());
+    form_.windows().setListText(form_.model().window(index).name);
 }
 
 void WindowPointer::Image2_MouseDown(int index)
 {
     selectWindowParts(index);
     form_.fileList().FilterFileList();
-    form_.playlists().bringToFront(index);
     form_.windows().MarkCurrentWindow();
-    form_.windows().setListText(form_.canvas().Label1(index)->Caption());
+    form_.windows().setListText(form_.model().window(index).name);
 }
 
 void WindowPointer::dragOver(DragReceiver receiver, const DragSource& source, float x, float y,
                              QPointF origin)
 {
     LayoutCanvas& canvas = form_.canvas();
-    WindowBody* body = canvas.Image1(source.index);
-    if (!body)
+    if (!form_.model().window(source.index).created)
         return;
+    const TwipsRect body = form_.model().window(source.index).rect;
     const CanvasFrame frame{canvas.Picture1->ScaleWidthTwips(), canvas.Picture1->ScaleHeightTwips(),
                             float(canvas.Picture1->x() * kTwipsPerPixel),
                             float(canvas.Picture1->y() * kTwipsPerPixel)};
     const QPointF pointer = canvasPointer(receiver, x, y, origin, frame);
-    const TwipsRect placed = source.resize ? resizedWindow(receiver, body->twips(), pointer, frame)
-                                           : movedWindow(receiver, body->twips(), pointer,
+    const TwipsRect placed = source.resize ? resizedWindow(receiver, body, pointer, frame)
+                                           : movedWindow(receiver, body, pointer,
                                                          QPointF(DragStartX, DragStartY), frame);
-    body->setTwips(placed);
+    form_.model().setRect(source.index, placed);
     form_.positions().RefreshPositionFields();
-    canvas.PlaceWindowParts(source.index);
 }
 
 void WindowPointer::Image1_DragOver(int index, const DragSource& source, float x, float y)
 {
-    const WindowBody* receiver = form_.canvas().Image1(index);
-    dragOver(DragReceiver::Body, source, x, y, QPointF(receiver->Left(), receiver->Top()));
+    const TwipsRect& receiver = form_.model().window(index).rect;
+    dragOver(DragReceiver::Body, source, x, y, QPointF(receiver.Left, receiver.Top));
 }
 
 void WindowPointer::Picture1_DragOver(const DragSource& source, float x, float y)
@@ -103,7 +105,7 @@ void WindowPointer::Form_DragOver(const DragSource& source, float x, float y)
 void WindowPointer::Image1_DragDrop(int index)
 {
     form_.positions().RefreshPositionFields();
-    form_.windows().setListText(form_.canvas().Label1(index)->Caption());
+    form_.windows().setListText(form_.model().window(index).name);
 }
 
 void WindowPointer::Image2_DragDrop(int index)
@@ -124,10 +126,11 @@ void WindowPointer::deliverDragOver(QPoint formPixels)
         return;
     const QWidget* under = form_.childAt(formPixels);
     const QPointF onCanvas = canvasTwips(formPixels);
-    if (const auto* body = qobject_cast<const WindowBody*>(under))
-        Image1_DragOver(body->arrayIndex(), *drag_, float(onCanvas.x() - body->Left()),
-                        float(onCanvas.y() - body->Top()));
-    else if (under == form_.canvas().Picture1)
+    if (const auto* body = qobject_cast<const WindowBody*>(under)) {
+        const TwipsRect& rect = form_.model().window(body->arrayIndex()).rect;
+        Image1_DragOver(body->arrayIndex(), *drag_, float(onCanvas.x() - rect.Left),
+                        float(onCanvas.y() - rect.Top));
+    } else if (under == form_.canvas().Picture1)
         Picture1_DragOver(*drag_, float(onCanvas.x()), float(onCanvas.y()));
     else if (under == form_.client())
         Form_DragOver(*drag_, float(formPixels.x() * kTwipsPerPixel),
@@ -171,12 +174,15 @@ bool WindowPointer::eventFilter(QObject* watched, QEvent* event)
         (mouse->button() == dragButton_ || !mouse->buttons().testFlag(dragButton_)))
         forgetDrag();
     if (press && !drag_) {
+        beforeDrag_ = form_.model().state();
+        form_.canvas().Picture1->setFocus(Qt::MouseFocusReason);
         // Any button, with any keys held, starts the drag.
         if (const auto* body = qobject_cast<const WindowBody*>(watched)) {
             const QPointF onCanvas = canvasTwips(formPixels);
             const int index = body->arrayIndex();
-            Image1_MouseDown(index, float(onCanvas.x() - body->Left()),
-                             float(onCanvas.y() - body->Top()));
+            const TwipsRect& rect = form_.model().window(index).rect;
+            Image1_MouseDown(index, float(onCanvas.x() - rect.Left),
+                             float(onCanvas.y() - rect.Top));
             drag_ = DragSource{false, index};
         } else if (const auto* handle = qobject_cast<const CornerHandle*>(watched)) {
             Image2_MouseDown(handle->arrayIndex());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "editor/layout_model.h"
 #include "geometry/drag_rules.h"
 
 #include <QObject>
@@ -57,6 +58,7 @@ private:
 
     Split& form_;
     std::optional<DragSource> drag_;
+    LayoutState beforeDrag_;
     Qt::MouseButton dragButton_ = Qt::NoButton;
 };
 

@@ -1,6 +1,7 @@
 #include "layoutfile/layout_file_commands.h"
 
 #include "editor/form_controls.h"
+#include "editor/layout_steps.h"
 #include "editor/modal_dialogs.h"
 #include "editor/split.h"
 #include "editor/window_commands.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
+#include <QUndoStack>
 
 namespace tv {
 
@@ -21,13 +23,6 @@ namespace {
 const QString kFilter = QStringLiteral("SPLITFILE|*.TXT");
 const QString kPresetName = QStringLiteral("TESSELLVIEW.TXT");
 
-QStringList playlistNames(const FlexGrid* grid)
-{
-    QStringList names;
-    for (int row = 1; grid && row < grid->Rows(); ++row)
-        names << grid->TextMatrix(row, 2);
-    return names;
-}
 } // namespace
 
 LayoutFileCommands::LayoutFileCommands(Split& form, QWidget* client) : QObject(client), form_(form)
@@ -47,13 +42,14 @@ void LayoutFileCommands::tell(const QString& text)
 
 LayoutDescription LayoutFileCommands::describeLayout() const
 {
-    const WindowTable& table = form_.table();
-    const LayoutCanvas& canvas = form_.canvas();
-    const PlaylistPanel& playlists = form_.playlists();
+    const LayoutModel& model = form_.model();
+    const WindowTable& table = model.table();
     auto window = [&](int index) {
-        return LayoutWindow{canvas.Image1(index)->twips(),
-                            playlistNames(playlists.MSFlexGrid2(index)),
-                            canvas.Label1(index)->Caption(), index};
+        const WindowState& state = model.window(index);
+        QStringList names;
+        for (const PlaylistEntry& entry : state.playlist)
+            names << entry.name;
+        return LayoutWindow{state.rect, names, state.name, index};
     };
 
     LayoutDescription layout;
@@ -92,8 +88,11 @@ void LayoutFileCommands::Command10_Click()
 
     const QString failure =
         saveLayoutFile(std::get<QByteArray>(encoded), *chosen, tempLayoutPath(), *files_);
-    if (!failure.isEmpty())
+    if (!failure.isEmpty()) {
         tell(QStringLiteral("The layout was not saved. ") + failure);
+        return;
+    }
+    form_.history().setClean();
 }
 
 void LayoutFileCommands::Command11_Click()
@@ -108,15 +107,18 @@ void LayoutFileCommands::Command11_Click()
         tell(read.refusal);
         return;
     }
-    const QByteArray& bytes = read.bytes;
-    const QString shownName = QDir::toNativeSeparators(*chosen);
-
-    const auto decoded = decodeLayout(bytes);
+    const auto decoded = decodeLayout(read.bytes);
     if (const auto* refusal = std::get_if<ReadRefusal>(&decoded)) {
-        tell(QStringLiteral("%1 was not opened. %2").arg(shownName, refusal->message));
+        tell(QStringLiteral("%1 was not opened. %2")
+                 .arg(QDir::toNativeSeparators(*chosen), refusal->message));
         return;
     }
-    buildLayout(std::get<LayoutDescription>(decoded));
+    {
+        // Undoing the open brings back the layout it replaced.
+        const StepRecorder undoable(form_, QStringLiteral("Open File"));
+        buildLayout(std::get<LayoutDescription>(decoded));
+    }
+    form_.history().setClean();
 }
 
 void LayoutFileCommands::buildLayout(const LayoutDescription& layout)
@@ -146,29 +148,15 @@ void LayoutFileCommands::buildLayout(const LayoutDescription& layout)
 void LayoutFileCommands::buildWindow(int index, const QString& kindCaption,
                                      const LayoutWindow& window)
 {
-    WindowTable& table = form_.table();
-    table.CurrentWindow = static_cast<std::int16_t>(index);
-    table.WindowInUse[static_cast<std::size_t>(index)] = kInUse;
-    PlaylistPanel& playlists = form_.playlists();
-    playlists.createGrid(index);
-    form_.InitPlaylistGrid(index);
+    LayoutModel& model = form_.model();
+    model.setCurrentWindow(index);
+    model.setInUse(index, true);
     form_.windows().LoadWindow(kindCaption, index);
-
-    LayoutCanvas& canvas = form_.canvas();
-    WindowBody* body = canvas.Image1(index);
-    body->setLeft(window.rect.Left);
-    body->setTop(window.rect.Top);
-    body->setWidth(window.rect.Width);
-    body->setHeight(window.rect.Height);
-    canvas.PlaceWindowParts(index);
-
-    FlexGrid* grid = playlists.MSFlexGrid2(index);
-    for (const QString& name : window.names) {
-        grid->AddItem();
-        const int row = grid->Rows() - 1;
-        grid->setTextMatrix(row, 1, QString::number(row));
-        grid->setTextMatrix(row, 2, name);
-    }
+    model.setRect(index, window.rect);
+    QList<PlaylistEntry> entries;
+    for (const QString& name : window.names)
+        entries.append({name, QString()});
+    model.setPlaylist(index, entries, 0, 0);
 }
 
 } // namespace tv

@@ -1,5 +1,6 @@
 #include "media/playlist_panel.h"
 
+#include "editor/layout_steps.h"
 #include "editor/modal_dialogs.h"
 #include "editor/split.h"
 #include "media/media_file_list.h"
@@ -22,6 +23,7 @@ PlaylistPanel::PlaylistPanel(Split& form, QWidget* client) : QObject(client), fo
     auto* templ = new FlexGrid(client);
     placeTwips(templ, {7425, 3870, 5010, 3255});
     MSFlexGrid2.setTemplate(templ);
+    followClicks(0);
 
     connect(Command6, &QPushButton::clicked, this, &PlaylistPanel::Command6_Click);
     connect(Command7, &QPushButton::clicked, this, &PlaylistPanel::Command7_Click);
@@ -41,12 +43,15 @@ void PlaylistPanel::createGrid(int index)
     grid->setRows(1);
     grid->show();
     grid->raise();
+    followClicks(index);
 }
 
-void PlaylistPanel::bringToFront(int index)
+void PlaylistPanel::followClicks(int index)
 {
-    if (FlexGrid* grid = MSFlexGrid2(index))
-        grid->raise();
+    FlexGrid* grid = MSFlexGrid2(index);
+    connect(grid, &QTableWidget::currentCellChanged, this, [this, index, grid] {
+        form_.model().setPlaylistCurrent(index, grid->Row(), grid->Col());
+    });
 }
 
 FlexGrid* PlaylistPanel::currentPlaylist() const
@@ -56,82 +61,89 @@ FlexGrid* PlaylistPanel::currentPlaylist() const
 
 void PlaylistPanel::Command8_Click()
 {
-    FlexGrid* playlist = currentPlaylist();
+    const int current = form_.table().CurrentWindow;
+    const FlexGrid* playlist = currentPlaylist();
     const FlexGrid* files = form_.fileList().MSFlexGrid1;
     if (!playlist)
         return;
+    const StepRecorder undoable(form_, QStringLiteral("Add to Playlist"));
+    QList<PlaylistEntry> entries = form_.model().window(current).playlist;
+    auto apply = [&] {
+        form_.model().setPlaylist(current, entries, playlist->Row(), playlist->Col());
+    };
     const int last = files->Rows() - 1;
     for (int i = 1; i <= last; ++i) {
         if (files->TextMatrix(i, 0) != QLatin1String("ok"))
             continue;
         const QString name = files->TextMatrix(i, 2);
         if (name.size() > kMaxNameLength) {
+            apply();
             form_.dialogs().message(&form_, QStringLiteral("The max character number is 20"),
                                     QStringLiteral("+_+"));
             return;
         }
-        playlist->AddItem();
-        const int n = playlist->Rows() - 1;
-        playlist->setTextMatrix(n, 1, QString::number(n));
-        playlist->setTextMatrix(n, 2, name);
-        playlist->setTextMatrix(n, 3, files->TextMatrix(i, 3));
+        entries.append({name, files->TextMatrix(i, 3)});
     }
+    apply();
 }
 
 void PlaylistPanel::Command9_Click()
 {
-    FlexGrid* playlist = currentPlaylist();
+    const int index = form_.table().CurrentWindow;
+    const FlexGrid* playlist = currentPlaylist();
     if (!playlist)
         return;
+    const StepRecorder undoable(form_, QStringLiteral("Delete from Playlist"));
+    QList<PlaylistEntry> entries = form_.model().window(index).playlist;
     const int current = playlist->Row();
-    if (playlist->Rows() > 2) {
+    if (entries.size() >= 2) {
         // Of several entries, only the current one goes; without one, none.
-        if (current == 0)
+        if (current == 0 || current > entries.size())
             return;
-        playlist->RemoveItem(current);
-        const int last = playlist->Rows() - 1;
-        for (int r = 1; r <= last; ++r)
-            playlist->setTextMatrix(r, 1, QString::number(r));
-        playlist->setCurrentCell(std::min(current, last), std::max(playlist->Col(), 1));
+        entries.removeAt(current - 1);
+        form_.model().setPlaylist(index, entries, std::min(current, int(entries.size())),
+                                  std::max(playlist->Col(), 1));
     } else {
-        playlist->setRows(1);
-        playlist->setCurrentCell(0, 0);
+        form_.model().setPlaylist(index, {}, 0, 0);
     }
 }
 
 void PlaylistPanel::Command6_Click()
 {
-    FlexGrid* playlist = currentPlaylist();
+    const FlexGrid* playlist = currentPlaylist();
     if (!playlist)
         return;
     const int current = playlist->Row();
     if (current <= 1)
         return;
+    const StepRecorder undoable(form_, QStringLiteral("Move Up"));
     SwapPlaylistRows(current, current - 1);
-    playlist->setCurrentCell(current - 1, std::max(playlist->Col(), 1));
 }
 
 void PlaylistPanel::Command7_Click()
 {
-    FlexGrid* playlist = currentPlaylist();
+    const FlexGrid* playlist = currentPlaylist();
     if (!playlist)
         return;
     const int current = playlist->Row();
     const int last = playlist->Rows() - 1;
     if (current == 0 || current >= last)
         return;
+    const StepRecorder undoable(form_, QStringLiteral("Move Down"));
     SwapPlaylistRows(current, current + 1);
-    playlist->setCurrentCell(current + 1, std::max(playlist->Col(), 1));
 }
 
 void PlaylistPanel::SwapPlaylistRows(int a, int b)
 {
-    FlexGrid* playlist = currentPlaylist();
-    for (int col : {2, 3}) {
-        const QString held = playlist->TextMatrix(a, col);
-        playlist->setTextMatrix(a, col, playlist->TextMatrix(b, col));
-        playlist->setTextMatrix(b, col, held);
-    }
+    // Names and sizes change places; the numbers stay in order, and the
+    // moved entry (from row a) stays current at row b.
+    const int index = form_.table().CurrentWindow;
+    const FlexGrid* playlist = currentPlaylist();
+    QList<PlaylistEntry> entries = form_.model().window(index).playlist;
+    if (a < 1 || b < 1 || a > entries.size() || b > entries.size())
+        return;
+    entries.swapItemsAt(a - 1, b - 1);
+    form_.model().setPlaylist(index, entries, b, std::max(playlist->Col(), 1));
 }
 
 } // namespace tv

@@ -35,8 +35,9 @@ public:
     // Creates window i's playlist grid from the template with the header row
     // only, shows it and brings it in front.
     void createGrid(int index);
-    // Brings window i's grid in front of the other playlist grids.
-    void bringToFront(int index);
+    // Lets the layout follow which entry of window i's grid the user makes
+    // current.
+    void followClicks(int index);
 
     // Add: appends the marked files of the file list, stopping at the first
     // name longer than a layout file can hold.
@@ -46,7 +47,8 @@ public:
     // Up and Down: move the current entry by one place.
     void Command6_Click();
     void Command7_Click();
-    // Exchanges the names and sizes of two entries; the numbers stay in order.
+    // Exchanges the names and sizes of two entries; the numbers stay in order
+    // and entry b becomes current.
     void SwapPlaylistRows(int a, int b);
 
 private:

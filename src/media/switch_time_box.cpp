@@ -1,6 +1,7 @@
 #include "media/switch_time_box.h"
 
 #include "editor/form_controls.h"
+#include "editor/layout_steps.h"
 #include "editor/modal_dialogs.h"
 #include "editor/split.h"
 #include "media/switch_time.h"
@@ -58,6 +59,7 @@ void SwitchTimeBox::Command12_Click()
             QStringLiteral("+_+"));
         return;
     }
+    const StepRecorder undoable(form_, QStringLiteral("Set Switch Time"));
     table.SwitchTime[static_cast<std::size_t>(current - 1)] = *seconds;
 }
 

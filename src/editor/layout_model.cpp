@@ -1,0 +1,160 @@
+#include "editor/layout_model.h"
+
+#include "editor/window_adding.h"
+
+namespace tv {
+
+bool differentLayouts(const LayoutState& a, const LayoutState& b)
+{
+    WindowTable tableA = a.table;
+    WindowTable tableB = b.table;
+    tableA.CurrentWindow = tableB.CurrentWindow = 0;
+    if (tableA.HasVideoWindow != tableB.HasVideoWindow ||
+        tableA.PictureWindowCount != tableB.PictureWindowCount ||
+        tableA.WindowInUse != tableB.WindowInUse || tableA.SwitchTime != tableB.SwitchTime ||
+        a.listEntries != b.listEntries)
+        return true;
+    for (std::size_t i = 0; i < a.windows.size(); ++i) {
+        const WindowState& x = a.windows[i];
+        const WindowState& y = b.windows[i];
+        if (x.created != y.created || x.name != y.name || x.kindStyle != y.kindStyle ||
+            x.playlist != y.playlist || !(x.rect == y.rect))
+            return true;
+    }
+    return false;
+}
+
+const WindowState& LayoutModel::window(int index) const
+{
+    static const WindowState none;
+    if (index < 0 || index >= kLayoutIndices)
+        return none;
+    return state_.windows[static_cast<std::size_t>(index)];
+}
+
+WindowState* LayoutModel::edit(int index)
+{
+    // Index 0 holds only the template grid's entries, which belong to no window.
+    if (index < 0 || index >= kLayoutIndices)
+        return nullptr;
+    return &state_.windows[static_cast<std::size_t>(index)];
+}
+
+void LayoutModel::createWindow(int index, const QString& name, const TwipsRect& rect, int kindStyle)
+{
+    WindowState* window = edit(index);
+    if (!window || index == 0)
+        return;
+    *window = WindowState{true, name, rect, kindStyle, {}, 0, 0};
+    state_.stacking.removeAll(index);
+    state_.stacking.append(index);
+    emit windowChanged(index);
+}
+
+void LayoutModel::destroyWindow(int index)
+{
+    WindowState* window = edit(index);
+    if (!window || index == 0)
+        return;
+    *window = WindowState{};
+    state_.stacking.removeAll(index);
+    state_.table.WindowInUse[static_cast<std::size_t>(index)] = kFree;
+    emit windowChanged(index);
+}
+
+void LayoutModel::setInUse(int index, bool inUse)
+{
+    if (index < 0 || index >= kWindowSlots)
+        return;
+    state_.table.WindowInUse[static_cast<std::size_t>(index)] = inUse ? kInUse : kFree;
+    emit windowChanged(index);
+}
+
+void LayoutModel::setRect(int index, const TwipsRect& rect)
+{
+    WindowState* window = edit(index);
+    if (!window)
+        return;
+    window->rect = rect;
+    emit windowMoved(index);
+}
+
+void LayoutModel::raise(int index)
+{
+    if (!state_.stacking.contains(index))
+        return;
+    state_.stacking.removeAll(index);
+    state_.stacking.append(index);
+    emit windowRaised(index);
+}
+
+void LayoutModel::setCurrentWindow(int index)
+{
+    state_.table.CurrentWindow = static_cast<std::int16_t>(index);
+    emit currentChanged();
+}
+
+void LayoutModel::appendListEntry(const QString& name)
+{
+    state_.listEntries.append(name);
+    emit listChanged();
+}
+
+void LayoutModel::removeListEntry(int position)
+{
+    if (position < 0 || position >= state_.listEntries.size())
+        return;
+    state_.listEntries.removeAt(position);
+    emit listChanged();
+}
+
+void LayoutModel::clearList()
+{
+    state_.listEntries.clear();
+    state_.listText.clear();
+    emit listChanged();
+}
+
+void LayoutModel::setListText(const QString& text)
+{
+    state_.listText = text;
+    emit listChanged();
+}
+
+void LayoutModel::selectListedWindow()
+{
+    const int found = findWindowByName(
+        state_.table, [this](int index) { return window(index).name; }, state_.listText);
+    if (found != 0)
+        setCurrentWindow(found);
+    else
+        emit currentChanged();
+}
+
+void LayoutModel::setPlaylist(int index, const QList<PlaylistEntry>& playlist, int row, int col)
+{
+    WindowState* window = edit(index);
+    if (!window)
+        return;
+    window->playlist = playlist;
+    window->playlistRow = row;
+    window->playlistCol = col;
+    emit playlistChanged(index);
+}
+
+void LayoutModel::setPlaylistCurrent(int index, int row, int col)
+{
+    WindowState* window = edit(index);
+    if (!window)
+        return;
+    window->playlistRow = row;
+    window->playlistCol = col;
+}
+
+void LayoutModel::restore(const LayoutState& state)
+{
+    state_ = state;
+    emit restored();
+}
+
+} // namespace tv

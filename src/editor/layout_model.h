@@ -1,0 +1,104 @@
+#pragma once
+
+#include "editor/window_table.h"
+#include "geometry/twips.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+namespace tv {
+
+// One entry of a window's playlist, as the file list showed it.
+struct PlaylistEntry {
+    QString name;
+    QString size;
+    friend bool operator==(const PlaylistEntry&, const PlaylistEntry&) = default;
+};
+
+// Everything the editor knows of one window index.
+struct WindowState {
+    bool created = false; // its controls exist, in use or deleted
+    QString name;
+    TwipsRect rect;    // the body, in canvas twips
+    int kindStyle = 1; // how the outline hatches the window
+    QList<PlaylistEntry> playlist;
+    int playlistRow = 0; // the current entry (0: none) and column of its grid
+    int playlistCol = 0;
+    friend bool operator==(const WindowState&, const WindowState&) = default;
+};
+
+// Indices a layout can reach: the templates, the video window, ten pictures.
+inline constexpr int kLayoutIndices = kFirstPictureWindow + kMaxPictureWindows;
+
+// The whole layout being edited: the window table, every window, the window
+// list and the order in which the windows lie on the canvas.
+struct LayoutState {
+    WindowTable table;
+    std::array<WindowState, kLayoutIndices> windows{};
+    QStringList listEntries; // the window list's entries, in order
+    QString listText;        // the window list's text
+    QList<int> stacking;     // created windows, bottom to top
+    friend bool operator==(const LayoutState&, const LayoutState&) = default;
+};
+
+// Whether two states hold different layouts. What is only selected (the
+// current window, the list's text, the current playlist entries, the order on
+// the canvas) does not count: choosing is not editing.
+bool differentLayouts(const LayoutState& a, const LayoutState& b);
+
+// The layout of the editor, with no widget: every change goes through it and
+// is announced, and the controls show what it holds.
+class LayoutModel final : public QObject {
+    Q_OBJECT
+public:
+    const LayoutState& state() const { return state_; }
+    // For what no control shows: the counts and the switch times.
+    WindowTable& table() { return state_.table; }
+    const WindowTable& table() const { return state_.table; }
+    // A window's state; an empty one for an index the layout cannot hold.
+    const WindowState& window(int index) const;
+
+    // Creates window `index` on top of the others, with an empty playlist.
+    void createWindow(int index, const QString& name, const TwipsRect& rect, int kindStyle);
+    void destroyWindow(int index);
+    void setInUse(int index, bool inUse);
+    void setRect(int index, const TwipsRect& rect);
+    void raise(int index);
+    void setCurrentWindow(int index);
+
+    void appendListEntry(const QString& name);
+    void removeListEntry(int position);
+    void clearList();
+    void setListText(const QString& text);
+    // The window list picks its window: the in-use window of exactly the
+    // list's name becomes current; without one, the current window stays.
+    void selectListedWindow();
+
+    // A window's whole playlist, and which entry (row 1..n, 0: none) and
+    // column of its grid are current.
+    void setPlaylist(int index, const QList<PlaylistEntry>& playlist, int row, int col);
+    // Follows the user's clicks in a playlist grid; no change of the layout.
+    void setPlaylistCurrent(int index, int row, int col);
+
+    // Puts a whole earlier state back.
+    void restore(const LayoutState& state);
+
+signals:
+    void windowChanged(int index); // created, destroyed, shown, hidden, renamed
+    void windowMoved(int index);
+    void windowRaised(int index);
+    void currentChanged();
+    void listChanged();
+    void playlistChanged(int index);
+    void restored();
+
+private:
+    WindowState* edit(int index);
+    LayoutState state_;
+};
+
+} // namespace tv

@@ -1,0 +1,146 @@
+#include "editor/layout_presenter.h"
+
+#include "editor/layout_model.h"
+#include "editor/split.h"
+#include "editor/window_commands.h"
+#include "geometry/layout_canvas.h"
+#include "media/playlist_panel.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSignalBlocker>
+
+namespace tv {
+
+namespace {
+const QColor kMarkRed(255, 0, 0);
+const QColor kMarkBlack(0, 0, 0);
+} // namespace
+
+LayoutPresenter::LayoutPresenter(Split& form, LayoutModel& model, QObject* parent)
+    : QObject(parent), form_(form), model_(model)
+{
+    connect(&model, &LayoutModel::windowChanged, this, &LayoutPresenter::showWindow);
+    connect(&model, &LayoutModel::windowMoved, this, &LayoutPresenter::moveWindow);
+    connect(&model, &LayoutModel::windowRaised, this, &LayoutPresenter::raiseWindow);
+    connect(&model, &LayoutModel::currentChanged, this, &LayoutPresenter::showCurrent);
+    connect(&model, &LayoutModel::listChanged, this, &LayoutPresenter::showList);
+    connect(&model, &LayoutModel::playlistChanged, this, &LayoutPresenter::showPlaylist);
+    connect(&model, &LayoutModel::restored, this, &LayoutPresenter::showAll);
+}
+
+void LayoutPresenter::showWindow(int index)
+{
+    LayoutCanvas& canvas = form_.canvas();
+    PlaylistPanel& playlists = form_.playlists();
+    const WindowState& window = model_.window(index);
+    if (!window.created) {
+        if (index > 0) {
+            canvas.destroyWindowParts(index);
+            playlists.MSFlexGrid2.unload(index);
+        }
+        return;
+    }
+    if (!canvas.Image1.exists(index)) {
+        canvas.createWindowParts(index);
+        playlists.createGrid(index);
+        form_.InitPlaylistGrid(index);
+        showPlaylist(index);
+    }
+    canvas.Label1(index)->setCaption(window.name);
+    canvas.Shape1(index)->setFillStyle(window.kindStyle);
+    canvas.Shape1(index)->setFillColor(index == model_.table().CurrentWindow ? kMarkRed
+                                                                             : kMarkBlack);
+    moveWindow(index);
+    const bool inUse = model_.table().inUse(index);
+    canvas.setWindowPartsVisible(index, inUse);
+    playlists.MSFlexGrid2(index)->setVisible(inUse);
+    showCurrent();
+}
+
+void LayoutPresenter::moveWindow(int index)
+{
+    LayoutCanvas& canvas = form_.canvas();
+    if (WindowBody* body = canvas.Image1(index)) {
+        body->setTwips(model_.window(index).rect);
+        canvas.PlaceWindowParts(index);
+    }
+}
+
+void LayoutPresenter::raiseWindow(int index)
+{
+    if (form_.canvas().Image1.exists(index))
+        form_.canvas().bringWindowToFront(index);
+}
+
+void LayoutPresenter::showCurrent()
+{
+    const int current = model_.table().CurrentWindow;
+    LayoutCanvas& canvas = form_.canvas();
+    for (int index = 1; index < kLayoutIndices; ++index)
+        if (WindowOutline* outline = canvas.Shape1(index))
+            outline->setFillColor(index == current ? kMarkRed : kMarkBlack);
+    PlaylistPanel& playlists = form_.playlists();
+    FlexGrid* front = playlists.MSFlexGrid2(current);
+    if (!front || front->isHidden())
+        front = playlists.MSFlexGrid2(0);
+    front->raise();
+}
+
+void LayoutPresenter::showList()
+{
+    QComboBox* list = form_.windows().Combo1;
+    const QSignalBlocker quiet(list);
+    const QStringList& entries = model_.state().listEntries;
+    QStringList shown;
+    for (int i = 0; i < list->count(); ++i)
+        shown << list->itemText(i);
+    if (shown != entries) {
+        const QString text = list->currentText();
+        list->clear();
+        list->addItems(entries);
+        list->setEditText(text);
+    }
+    if (list->currentText() != model_.state().listText) {
+        list->setEditText(model_.state().listText);
+        // The box is narrower than most names; a name set as a whole is read
+        // from its first character, not scrolled to its end.
+        list->lineEdit()->home(false);
+    }
+}
+
+void LayoutPresenter::showPlaylist(int index)
+{
+    FlexGrid* grid = form_.playlists().MSFlexGrid2(index);
+    if (!grid)
+        return;
+    const WindowState& window = model_.window(index);
+    const QList<PlaylistEntry>& entries = window.playlist;
+    // The grid's own notices of its current cell are the user's; these
+    // changes are the model's.
+    const QSignalBlocker quiet(grid);
+    grid->setRows(int(entries.size()) + 1);
+    for (int row = 1; row <= entries.size(); ++row) {
+        const PlaylistEntry& entry = entries[row - 1];
+        grid->setTextMatrix(row, 1, QString::number(row));
+        grid->setTextMatrix(row, 2, entry.name);
+        grid->setTextMatrix(row, 3, entry.size);
+    }
+    if (grid->Row() != window.playlistRow || grid->Col() != window.playlistCol)
+        grid->setCurrentCell(window.playlistRow, window.playlistCol);
+}
+
+void LayoutPresenter::showAll()
+{
+    for (int index = 1; index < kLayoutIndices; ++index)
+        showWindow(index);
+    for (int index : model_.state().stacking)
+        raiseWindow(index);
+    showPlaylist(0);
+    for (int index = 1; index < kLayoutIndices; ++index)
+        showPlaylist(index);
+    showList();
+    showCurrent();
+}
+
+} // namespace tv

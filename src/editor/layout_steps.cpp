@@ -1,0 +1,49 @@
+#include "editor/layout_steps.h"
+
+#include "editor/split.h"
+
+namespace tv {
+
+LayoutStep::LayoutStep(LayoutModel& model, LayoutState before, LayoutState after,
+                       const QString& text, int mergeId, int window)
+    : QUndoCommand(text), model_(model), before_(std::move(before)), after_(std::move(after)),
+      mergeId_(mergeId), window_(window)
+{
+}
+
+void LayoutStep::undo()
+{
+    model_.restore(before_);
+}
+
+void LayoutStep::redo()
+{
+    // The first redo comes with the push, when the change is already made.
+    if (done_) {
+        done_ = false;
+        return;
+    }
+    model_.restore(after_);
+}
+
+bool LayoutStep::mergeWith(const QUndoCommand* other)
+{
+    const auto* next = static_cast<const LayoutStep*>(other);
+    if (next->window_ != window_)
+        return false;
+    after_ = next->after_;
+    return true;
+}
+
+StepRecorder::StepRecorder(Split& form, QString text, int mergeId, int window)
+    : form_(form), before_(form.model().state()), text_(std::move(text)), mergeId_(mergeId),
+      window_(window)
+{
+}
+
+StepRecorder::~StepRecorder()
+{
+    form_.recordStep(before_, text_, mergeId_, window_);
+}
+
+} // namespace tv
