@@ -46,6 +46,7 @@ void LayoutPresenter::showWindow(int index)
         playlists.createGrid(index);
         form_.InitPlaylistGrid(index);
         showPlaylist(index);
+        form_.applyTabOrder();
     }
     canvas.Label1(index)->setCaption(window.name);
     canvas.Shape1(index)->setFillStyle(window.kindStyle);

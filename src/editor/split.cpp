@@ -5,6 +5,7 @@
 #include "editor/layout_presenter.h"
 #include "editor/layout_steps.h"
 #include "editor/window_commands.h"
+#include "geometry/canvas_keys.h"
 #include "geometry/layout_canvas.h"
 #include "geometry/position_fields.h"
 #include "geometry/screen_centring.h"
@@ -16,11 +17,15 @@
 #include "media/playlist_panel.h"
 #include "media/switch_time_box.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QSignalBlocker>
 #include <QUndoStack>
+
+#include <algorithm>
+#include <vector>
 
 namespace tv {
 
@@ -32,6 +37,14 @@ constexpr int kClientHeightTwips = 7245;
 Split::Split(ModalDialogs& dialogs) : QWidget(nullptr), dialogs_(dialogs)
 {
     history_ = new QUndoStack(this);
+    // Window-wide keys; a text box that has the focus keeps its own undo.
+    QAction* undo = history_->createUndoAction(this);
+    undo->setShortcut(QKeySequence::Undo);
+    QAction* redo = history_->createRedoAction(this);
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    addAction(undo);
+    addAction(redo);
     setObjectName(QStringLiteral("Split"));
     setWindowTitle(QStringLiteral("Tessellview"));
     setWindowIcon(editorIcon());
@@ -65,6 +78,7 @@ void Split::load()
     switchTime_ = new SwitchTimeBox(*this, controls_);
     canvas_ = new LayoutCanvas(controls_);
     pointer_ = new WindowPointer(*this, controls_);
+    new CanvasKeys(*this, controls_);
     canvas_->setPointerFilter(pointer_);
     positions_ = new PositionFields(*this, controls_);
     files_ = new MediaFileList(*this, controls_);
@@ -78,6 +92,7 @@ void Split::load()
     });
     Label4 = makeLabel(controls_, "Label4", QStringLiteral("Ver: 0.1"), {6300, 6930, 870, 195});
     controls_->show();
+    applyTabOrder();
 
     Form_Load();
 }
@@ -118,6 +133,34 @@ void Split::unload()
     closed.table.SwitchTime = model_.table().SwitchTime;
     const QSignalBlocker quiet(&model_);
     model_.restore(closed);
+}
+
+void Split::applyTabOrder()
+{
+    // Left to right, top to bottom: controls whose middles lie within a few
+    // pixels of each other's height form one row.
+    struct Place {
+        QWidget* control;
+        QPoint middle;
+    };
+    std::vector<Place> places;
+    for (QWidget* control : controls_->findChildren<QWidget*>())
+        if (control->focusPolicy() & Qt::TabFocus && !control->focusProxy())
+            places.push_back({control, control->mapTo(this, control->rect().center())});
+    std::sort(places.begin(), places.end(),
+              [](const Place& a, const Place& b) { return a.middle.y() < b.middle.y(); });
+    constexpr int kRowTolerance = 12;
+    for (std::size_t first = 0; first < places.size();) {
+        std::size_t end = first + 1;
+        while (end < places.size() &&
+               places[end].middle.y() - places[end - 1].middle.y() <= kRowTolerance)
+            ++end;
+        std::sort(places.begin() + std::ptrdiff_t(first), places.begin() + std::ptrdiff_t(end),
+                  [](const Place& a, const Place& b) { return a.middle.x() < b.middle.x(); });
+        first = end;
+    }
+    for (std::size_t i = 1; i < places.size(); ++i)
+        setTabOrder(places[i - 1].control, places[i].control);
 }
 
 void Split::recordStep(const LayoutState& before, const QString& text, int mergeId, int window)

@@ -73,6 +73,10 @@ public:
     static bool IsVideoFile(const QString& name);
     static bool IsPicFile(const QString& name);
 
+    // Chains the controls for Tab in the order of their places: left to
+    // right, top to bottom.
+    void applyTabOrder();
+
     // What the controls show, for checking the window table against them.
     LayoutView layoutView() const;
 

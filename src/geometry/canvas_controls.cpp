@@ -13,6 +13,28 @@ CanvasPicture::CanvasPicture(QWidget* parent) : QFrame(parent)
     setAutoFillBackground(true);
 }
 
+void CanvasPicture::paintEvent(QPaintEvent* event)
+{
+    QFrame::paintEvent(event);
+    if (!hasFocus())
+        return;
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 1, Qt::DotLine));
+    painter.drawRect(rect().adjusted(2, 2, -3, -3));
+}
+
+void CanvasPicture::focusInEvent(QFocusEvent* event)
+{
+    QFrame::focusInEvent(event);
+    update();
+}
+
+void CanvasPicture::focusOutEvent(QFocusEvent* event)
+{
+    QFrame::focusOutEvent(event);
+    update();
+}
+
 CanvasControl::CanvasControl(QWidget* canvas) : QWidget(canvas) {}
 
 void CanvasControl::setLeft(float value)

@@ -20,6 +20,13 @@ public:
     // The canvas's outer extent in twips, read wherever code needs it.
     float ScaleWidthTwips() const { return kCanvasWidthTwips; }
     float ScaleHeightTwips() const { return kCanvasHeightTwips; }
+
+protected:
+    // With the keyboard's focus, a dotted line inside the border says that
+    // the arrow keys move the current window.
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 };
 
 // A control on the canvas whose place is held in single-precision twips; the

@@ -82,4 +82,29 @@ TwipsRect resizedWindow(DragReceiver receiver, const TwipsRect& body, QPointF po
     return resized;
 }
 
+TwipsRect nudgedWindow(const TwipsRect& body, float dx, float dy, const CanvasFrame& canvas)
+{
+    const QPointF wanted(double(body.Left) + dx, double(body.Top) + dy);
+    TwipsRect moved = movedWindow(DragReceiver::Canvas, body, wanted, QPointF(), canvas);
+    if ((dx > 0 && moved.Left < body.Left) || (dx < 0 && moved.Left > body.Left))
+        moved.Left = body.Left;
+    if ((dy > 0 && moved.Top < body.Top) || (dy < 0 && moved.Top > body.Top))
+        moved.Top = body.Top;
+    return moved;
+}
+
+TwipsRect stretchedWindow(const TwipsRect& body, float dw, float dh)
+{
+    TwipsRect stretched = body;
+    stretched.Width = std::max(single(double(body.Width) + dw), kSmallestSide);
+    stretched.Height = std::max(single(double(body.Height) + dh), kSmallestSide);
+    // A side already below the smallest is not made larger by a key that
+    // shrinks it.
+    if (dw < 0 && stretched.Width > body.Width)
+        stretched.Width = body.Width;
+    if (dh < 0 && stretched.Height > body.Height)
+        stretched.Height = body.Height;
+    return stretched;
+}
+
 } // namespace tv

@@ -38,4 +38,17 @@ TwipsRect movedWindow(DragReceiver receiver, const TwipsRect& body, QPointF poin
 TwipsRect resizedWindow(DragReceiver receiver, const TwipsRect& body, QPointF pointer,
                         const CanvasFrame& canvas);
 
+// The keyboard moves and sizes the current window by one screen pixel, or ten
+// with Shift.
+inline constexpr float kKeyStep = 3.75f;
+
+// A window moved by (dx, dy) twips from the keyboard: stopped at the canvas
+// edges as a drag over the canvas stops it, but never sent back against the
+// direction of the key.
+TwipsRect nudgedWindow(const TwipsRect& body, float dx, float dy, const CanvasFrame& canvas);
+
+// A window made wider or taller by (dw, dh) twips from the keyboard, never
+// smaller than a drag can make it.
+TwipsRect stretchedWindow(const TwipsRect& body, float dw, float dh);
+
 } // namespace tv

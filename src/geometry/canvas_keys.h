@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QObject>
+
+namespace tv {
+
+class Split;
+
+// The canvas from the keyboard, while it has the focus (a press on a window
+// or on the canvas gives it): the arrow keys move the current window by one
+// screen pixel, ten with Shift; with Ctrl they make it wider, narrower,
+// taller or shorter by the same steps; Delete deletes it. Pressing the same
+// key again on the same window continues the same undo step.
+class CanvasKeys final : public QObject {
+    Q_OBJECT
+public:
+    CanvasKeys(Split& form, QObject* parent);
+
+    // Returns whether the key was one of the canvas's own.
+    bool Picture1_KeyDown(int key, Qt::KeyboardModifiers modifiers);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    Split& form_;
+};
+
+} // namespace tv
