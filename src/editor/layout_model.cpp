@@ -24,6 +24,36 @@ bool differentLayouts(const LayoutState& a, const LayoutState& b)
     return false;
 }
 
+QStringList layoutViewViolations(const LayoutState& state, const LayoutView& view)
+{
+    QStringList problems;
+    for (int index = 1; index < kLayoutIndices; ++index) {
+        const WindowState& window = state.windows[static_cast<std::size_t>(index)];
+        const WindowPartsView& shown = view.windows[static_cast<std::size_t>(index)];
+        if (!window.created)
+            continue;
+        auto report = [&](const char* what) {
+            problems << QStringLiteral("window %1: %2").arg(index).arg(QLatin1String(what));
+        };
+        if (!(shown.body == window.rect))
+            report("drawn elsewhere than the model holds");
+        if (shown.name != window.name)
+            report("drawn under another name");
+        QStringList names;
+        for (const PlaylistEntry& entry : window.playlist)
+            names << entry.name;
+        if (shown.playlist != names)
+            report("its playlist grid shows other names");
+        if (shown.marked != (index == state.table.CurrentWindow))
+            report("marked against the selection");
+    }
+    if (view.listedNames != state.listEntries)
+        problems << QStringLiteral("the window list shows other entries");
+    if (view.listText != state.listText)
+        problems << QStringLiteral("the window list shows another text");
+    return problems;
+}
+
 const WindowState& LayoutModel::window(int index) const
 {
     static const WindowState none;

@@ -50,6 +50,11 @@ struct LayoutState {
 // the canvas) does not count: choosing is not editing.
 bool differentLayouts(const LayoutState& a, const LayoutState& b);
 
+// Where the controls do not show the model: a window drawn elsewhere or under
+// another name, a playlist grid showing other names, another window marked,
+// or a window list with other entries or text. One line per difference.
+QStringList layoutViewViolations(const LayoutState& state, const LayoutView& view);
+
 // The layout of the editor, with no widget: every change goes through it and
 // is announced, and the controls show what it holds.
 class LayoutModel final : public QObject {

@@ -145,7 +145,8 @@ void Split::applyTabOrder()
     };
     std::vector<Place> places;
     for (QWidget* control : controls_->findChildren<QWidget*>())
-        if (control->focusPolicy() & Qt::TabFocus && !control->focusProxy())
+        if (control->focusPolicy() & Qt::TabFocus && !control->focusProxy() &&
+            control->window() == this)
             places.push_back({control, control->mapTo(this, control->rect().center())});
     std::sort(places.begin(), places.end(),
               [](const Place& a, const Place& b) { return a.middle.y() < b.middle.y(); });
@@ -203,10 +204,17 @@ LayoutView Split::layoutView() const
         window.visible = canvas_->visibleParts(i) + int(grid && !grid->isHidden());
         if (const NameTag* tag = canvas_->Label1(i))
             window.name = tag->Caption();
+        if (const WindowBody* body = canvas_->Image1(i))
+            window.body = body->twips();
+        if (const WindowOutline* outline = canvas_->Shape1(i))
+            window.marked = outline->FillColor() == QColor(255, 0, 0);
+        for (int row = 1; grid && row < grid->Rows(); ++row)
+            window.playlist << grid->TextMatrix(row, 2);
     }
     const QComboBox* list = windows_->Combo1;
     for (int i = 0; i < list->count(); ++i)
         view.listedNames << list->itemText(i);
+    view.listText = list->currentText();
     return view;
 }
 

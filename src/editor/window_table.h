@@ -1,5 +1,7 @@
 #pragma once
 
+#include "geometry/twips.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -46,6 +48,9 @@ struct WindowPartsView {
     int existing = 0;
     int visible = 0;
     QString name;
+    TwipsRect body;       // where the body is drawn, in twips
+    QStringList playlist; // the names its playlist grid shows, in order
+    bool marked = false;  // its outline is red
 };
 
 inline constexpr int kWindowParts = 5;
@@ -55,6 +60,7 @@ inline constexpr int kWindowParts = 5;
 struct LayoutView {
     std::array<WindowPartsView, kWindowSlots> windows{};
     QStringList listedNames; // the entries of the window list, in order
+    QString listText;        // the window list's text
 };
 
 // Checks the four rules that tie the window table to the controls:

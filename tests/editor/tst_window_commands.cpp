@@ -215,8 +215,7 @@ void WindowCommandsTest::deletedVideoComesBackWhole()
     driver().typeFields({"0", "0", "960", "540"});
     driver().applyFields();
     FlexGrid* grid = form().playlists().MSFlexGrid2(1);
-    grid->AddItem();
-    grid->setTextMatrix(1, 2, "clip.avi");
+    form().model().setPlaylist(1, {{"clip.avi", "10"}}, 0, 0);
     driver().addPicture();
     selectByName("Video\n1");
     driver().deleteWindow();

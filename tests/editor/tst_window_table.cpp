@@ -11,10 +11,19 @@ Q_DECLARE_METATYPE(Mutation)
 
 namespace {
 
+WindowPartsView parts(int existing, int visible, const QString& name)
+{
+    WindowPartsView view;
+    view.existing = existing;
+    view.visible = visible;
+    view.name = name;
+    return view;
+}
+
 void showWindow(WindowTable& table, LayoutView& view, int index, const QString& name)
 {
     table.WindowInUse[index] = kInUse;
-    view.windows[index] = {kWindowParts, kWindowParts, name};
+    view.windows[index] = parts(kWindowParts, kWindowParts, name);
     view.listedNames << name;
 }
 
@@ -25,7 +34,7 @@ void sampleLayout(WindowTable& table, LayoutView& view)
     table.PictureWindowCount = 2;
     showWindow(table, view, 1, QStringLiteral("Video\n1"));
     showWindow(table, view, 2, QStringLiteral("Picture1"));
-    view.windows[3] = {kWindowParts, 0, QStringLiteral("Picture2")};
+    view.windows[3] = parts(kWindowParts, 0, QStringLiteral("Picture2"));
     table.CurrentWindow = 3;
 }
 
@@ -65,9 +74,9 @@ void WindowTableTest::brokenRuleIsReported_data()
     }) << "rule 1";
     QTest::newRow("one part of a window missing")
         << Mutation([](auto&, auto& v) { v.windows[2].existing = 4; }) << "rule 1";
-    QTest::newRow("controls beyond the picture count") << Mutation([](auto&, auto& v) {
-        v.windows[4] = {kWindowParts, 0, "Picture3"};
-    }) << "rule 1";
+    QTest::newRow("controls beyond the picture count")
+        << Mutation([](auto&, auto& v) { v.windows[4] = parts(kWindowParts, 0, "Picture3"); })
+        << "rule 1";
     QTest::newRow("video controls exist without the flag") << Mutation([](auto& t, auto& v) {
         t.HasVideoWindow = 0;
         t.WindowInUse[1] = kFree;

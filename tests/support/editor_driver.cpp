@@ -203,7 +203,9 @@ TwipsRect EditorDriver::body(int index) const
 
 QStringList EditorDriver::violations() const
 {
-    return windowTableViolations(form_.table(), form_.layoutView());
+    const LayoutView view = form_.layoutView();
+    return windowTableViolations(form_.table(), view) +
+           layoutViewViolations(form_.model().state(), view);
 }
 
 } // namespace tv::test
