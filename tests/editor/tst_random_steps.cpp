@@ -1,3 +1,4 @@
+#include "editor/layout_model.h"
 #include "editor/window_commands.h"
 #include "geometry/layout_canvas.h"
 #include "geometry/window_geometry.h"
@@ -12,6 +13,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUndoStack>
 #include <QWindow>
 
 using namespace tv;
@@ -30,9 +32,13 @@ private slots:
     void cleanup() { harness_.close(); }
     void tableAndCanvasAgree_data();
     void tableAndCanvasAgree();
+    void undoAllAndRedoAll_data();
+    void undoAllAndRedoAll();
 
 private:
-    QString step(QRandomGenerator& random);
+    // One random user step; `userOnly` leaves out clearing the layout from
+    // code, which no user can do.
+    QString step(QRandomGenerator& random, bool userOnly = false);
     QString drag(QRandomGenerator& random);
     QString editPlaylist(QRandomGenerator& random);
     QString setSwitchTime(QRandomGenerator& random);
@@ -75,7 +81,7 @@ void RandomStepsTest::init()
     roundTripProblem_.clear();
 }
 
-QString RandomStepsTest::step(QRandomGenerator& random)
+QString RandomStepsTest::step(QRandomGenerator& random, bool userOnly)
 {
     test::EditorDriver& driver = *harness_.driver;
     const QStringList entries = driver.listEntries();
@@ -128,7 +134,7 @@ QString RandomStepsTest::step(QRandomGenerator& random)
         return editPlaylist(random);
     if (roll < 97)
         return setSwitchTime(random);
-    if (roll < 99)
+    if (roll < 99 || userOnly)
         return saveAndOpen();
     harness_.form->windows().ClearLayout();
     return "clear";
@@ -324,6 +330,51 @@ void RandomStepsTest::tableAndCanvasAgree()
     qInfo("%d real drags and %d saves opened again in %d steps", drags_, roundTrips_, steps);
     QVERIFY(drags_ * 5 >= steps);
     QVERIFY(roundTrips_ * 200 >= steps);
+}
+
+void RandomStepsTest::undoAllAndRedoAll_data()
+{
+    QTest::addColumn<quint32>("seed");
+    QTest::newRow("seed 3") << 3u;
+    QTest::newRow("seed 20261208") << 20261208u;
+}
+
+// Undoing every step of a long random session gives back the exact start,
+// and redoing them all the exact layout after the last step.
+void RandomStepsTest::undoAllAndRedoAll()
+{
+    QFETCH(quint32, seed);
+    QRandomGenerator random(seed);
+    Split& form = *harness_.form;
+    QUndoStack& history = form.history();
+    // What was only chosen before the first step is no step to undo.
+    LayoutState start;
+    LayoutState afterLastStep;
+    for (int n = 0; n < 2000; ++n) {
+        const int before = history.count();
+        const LayoutState beforeStep = form.model().state();
+        step(random, true);
+        if (history.count() != before)
+            afterLastStep = form.model().state();
+        if (before == 0 && history.count() == 1)
+            start = beforeStep;
+    }
+    const QString where = QStringLiteral("seed %1, %2 steps").arg(seed).arg(history.count());
+    QVERIFY2(history.count() > 200, qPrintable(where));
+    QVERIFY2(roundTripProblem_.isEmpty(), qPrintable(roundTripProblem_));
+
+    while (history.canUndo()) {
+        history.undo();
+        const QStringList problems = harness_.driver->violations();
+        QVERIFY2(problems.isEmpty(),
+                 qPrintable(where + QStringLiteral(", undoing to step %1: ").arg(history.index()) +
+                            problems.join('\n')));
+    }
+    QVERIFY2(form.model().state() == start, qPrintable(where + ": undo all"));
+    while (history.canRedo())
+        history.redo();
+    QVERIFY2(form.model().state() == afterLastStep, qPrintable(where + ": redo all"));
+    QCOMPARE(harness_.driver->violations(), QStringList{});
 }
 
 QTEST_MAIN(RandomStepsTest)
