@@ -1,14 +1,22 @@
+#include "app/command_line.h"
 #include "app/main_form.h"
 #include "editor/editor_icon.h"
 #include "editor/qt_modal_dialogs.h"
+#include "player/media_backend.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
+    tv::preferFfmpegBackend();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessellview"));
+    QApplication::setApplicationVersion(QStringLiteral("0.1"));
     QApplication::setWindowIcon(tv::editorIcon());
+
+    const tv::CommandLine options = tv::readCommandLine(QApplication::arguments());
+    if (!options.play.isEmpty())
+        return tv::playLayout(options);
 
     tv::QtModalDialogs dialogs;
     tv::Main launcher(dialogs);

@@ -45,6 +45,13 @@ Split::Split(ModalDialogs& dialogs) : QWidget(nullptr), dialogs_(dialogs)
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     addAction(undo);
     addAction(redo);
+    auto* preview = new QAction(QStringLiteral("Preview"), this);
+    preview->setShortcut(Qt::Key_F5);
+    connect(preview, &QAction::triggered, this, [this] {
+        if (isLoaded())
+            layoutFile_->preview();
+    });
+    addAction(preview);
     setObjectName(QStringLiteral("Split"));
     setWindowTitle(QStringLiteral("Tessellview"));
     setWindowIcon(editorIcon());
@@ -117,6 +124,7 @@ void Split::Form_Load()
 void Split::unload()
 {
     history_->clear();
+    layoutFile_->closePreview();
     presenter_ = nullptr;
     windows_ = nullptr;
     layoutFile_ = nullptr;

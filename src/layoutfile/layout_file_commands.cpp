@@ -10,9 +10,13 @@
 #include "layoutfile/layout_file_reading.h"
 #include "layoutfile/layout_reader.h"
 #include "layoutfile/layout_writer.h"
+#include "media/media_file_list.h"
 #include "media/playlist_panel.h"
+#include "player/player_window.h"
+#include "player/stage_plan.h"
 
 #include <QDir>
+#include <QLineEdit>
 #include <QFile>
 #include <QPushButton>
 #include <QUndoStack>
@@ -119,6 +123,32 @@ void LayoutFileCommands::Command11_Click()
         buildLayout(std::get<LayoutDescription>(decoded));
     }
     form_.history().setClean();
+}
+
+void LayoutFileCommands::preview()
+{
+    const auto encoded = encodeLayout(describeLayout());
+    if (const auto* refusal = std::get_if<SaveRefusal>(&encoded)) {
+        tell(QStringLiteral("The layout cannot be previewed. ") + refusal->message);
+        return;
+    }
+    const auto decoded = decodeLayout(std::get<QByteArray>(encoded));
+    if (const auto* refusal = std::get_if<ReadRefusal>(&decoded)) {
+        tell(QStringLiteral("The layout cannot be previewed. ") + refusal->message);
+        return;
+    }
+    closePreview();
+    auto* player = new PlayerWindow(planStage(std::get<LayoutDescription>(decoded)),
+                                    form_.fileList().Text2->text(), false, &form_);
+    player->setWindowFlag(Qt::Window);
+    preview_ = player;
+    player->show();
+}
+
+void LayoutFileCommands::closePreview()
+{
+    if (preview_)
+        preview_->close();
 }
 
 void LayoutFileCommands::buildLayout(const LayoutDescription& layout)

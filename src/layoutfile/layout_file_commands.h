@@ -4,8 +4,10 @@
 #include "layoutfile/save_files.h"
 
 #include <QObject>
+#include <QPointer>
 
 class QPushButton;
+class QWidget;
 
 namespace tv {
 
@@ -26,6 +28,10 @@ public:
     // Save File and Open File.
     void Command10_Click();
     void Command11_Click();
+    // F5: plays what Save File would write, read back as a display reads it,
+    // with the media of the chosen folder, in a window of its own.
+    void preview();
+    void closePreview();
 
     // The file name both file dialogs start from: the preset of the last save,
     // or the name last chosen.
@@ -43,6 +49,7 @@ private:
     void tell(const QString& text);
 
     Split& form_;
+    QPointer<QWidget> preview_;
     SaveFiles ownFiles_;
     SaveFiles* files_ = &ownFiles_;
 };

@@ -1,0 +1,42 @@
+#include "player/media_resolver.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace tv {
+
+MediaResolver::MediaResolver(QString folder) : folder_(std::move(folder))
+{
+    const QDir dir(folder_);
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden, QDir::Name))
+        byFoldedName_.insert(name.toCaseFolded(), name);
+}
+
+QString MediaResolver::resolve(const QString& name, QString* why) const
+{
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String("..") ||
+        name.contains(QLatin1Char('/')) || name.contains(QLatin1Char('\\'))) {
+        *why = QStringLiteral("not a file name");
+        return QString();
+    }
+    const QDir dir(folder_);
+    QString found = name;
+    if (!QFileInfo(dir.filePath(found)).isFile())
+        found = byFoldedName_.value(name.toCaseFolded());
+    if (found.isEmpty()) {
+        *why = QStringLiteral("not in the media folder");
+        return QString();
+    }
+    const QFileInfo file(dir.filePath(found));
+    if (!file.isFile()) {
+        *why = QStringLiteral("not a regular file");
+        return QString();
+    }
+    if (!file.isReadable()) {
+        *why = QStringLiteral("cannot be read");
+        return QString();
+    }
+    return file.filePath();
+}
+
+} // namespace tv

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QHash>
+#include <QString>
+
+namespace tv {
+
+// Finds the files a layout names in one media folder: the exact name first,
+// else the one file whose name matches without regard to case (layouts are
+// often written where case does not count). A name is only ever a name in
+// that folder: one with a path separator, or "." or "..", finds nothing.
+class MediaResolver {
+public:
+    explicit MediaResolver(QString folder);
+
+    // The file's path, or an empty string with the reason in `why`.
+    QString resolve(const QString& name, QString* why) const;
+
+private:
+    QString folder_;
+    QHash<QString, QString> byFoldedName_; // case-folded name -> name on disk
+};
+
+} // namespace tv

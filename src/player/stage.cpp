@@ -1,0 +1,100 @@
+#include "player/stage.h"
+
+#include "player/stage_clock.h"
+#include "player/window_view.h"
+
+#include <QPainter>
+
+#include <algorithm>
+
+#include <cstdio>
+
+namespace tv {
+
+Stage::Stage(const QList<StageWindow>& plan, const QString& mediaFolder, StageClock& clock,
+             QWidget* parent)
+    : QWidget(parent), media_(mediaFolder), clock_(clock)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    for (const StageWindow& window : plan) {
+        auto* view = new WindowView(
+            window, media_, [this](const QString& name, const QString& why) { tell(name, why); },
+            this);
+        connect(view, &WindowView::dueNow, this, &Stage::refresh);
+        windows_.append(view); // each one above those before it
+    }
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, &Stage::refresh);
+    problemLog_ = [](const QString& line) {
+        std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+    };
+    placeWindows();
+}
+
+void Stage::start()
+{
+    refresh();
+}
+
+void Stage::refresh()
+{
+    const qint64 now = clock_.nowMs();
+    qint64 next = kNever;
+    for (WindowView* window : windows_) {
+        window->advance(now);
+        next = std::min(next, window->nextChange());
+    }
+    if (next == kNever)
+        timer_.stop();
+    else
+        timer_.start(int(std::clamp<qint64>(next - clock_.nowMs(), 0, 24 * 3600 * 1000)));
+}
+
+void Stage::settle()
+{
+    for (WindowView* window : windows_)
+        window->settle();
+}
+
+QRectF Stage::stageRect() const
+{
+    return letterboxed(size(), QSizeF(kStageWidth, kStageHeight));
+}
+
+void Stage::placeWindows()
+{
+    const QRectF stage = stageRect();
+    const double scale = stage.width() / kStageWidth;
+    for (WindowView* window : windows_) {
+        const QRectF place = window->plan().place;
+        const QRectF scaled(stage.x() + place.x() * scale, stage.y() + place.y() * scale,
+                            place.width() * scale, place.height() * scale);
+        // Edges are rounded on their own, so neighbouring windows meet exactly.
+        const QPoint topLeft(qRound(scaled.left()), qRound(scaled.top()));
+        const QPoint bottomRight(qRound(scaled.right()), qRound(scaled.bottom()));
+        window->setGeometry(QRect(topLeft, bottomRight - QPoint(1, 1)));
+    }
+}
+
+void Stage::tell(const QString& name, const QString& why)
+{
+    const QString line = QStringLiteral("%1: %2").arg(name, why);
+    if (told_.contains(line))
+        return;
+    told_.insert(line);
+    if (problemLog_)
+        problemLog_(line);
+}
+
+void Stage::paintEvent(QPaintEvent*)
+{
+    QPainter(this).fillRect(rect(), Qt::black);
+}
+
+void Stage::resizeEvent(QResizeEvent*)
+{
+    placeWindows();
+}
+
+} // namespace tv

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "player/media_resolver.h"
+#include "player/stage_plan.h"
+
+#include <QSet>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+namespace tv {
+
+class StageClock;
+class WindowView;
+
+// The 1920 x 1080 screen of a layout, scaled into this widget and letterboxed
+// in black, with every window at its place: the video window at the bottom,
+// then picture slots 1 to 10, each above the one before. One clock times the
+// whole show: at each moment a window is due to change, every window is
+// brought to what that moment shows, so windows with the same switch time
+// switch in the same frame and no switch drifts.
+class Stage final : public QWidget {
+    Q_OBJECT
+public:
+    Stage(const QList<StageWindow>& plan, const QString& mediaFolder, StageClock& clock,
+          QWidget* parent = nullptr);
+
+    // Starts the show at the clock's present moment.
+    void start();
+    // Brings every window to the clock's present moment and waits for the
+    // next change. The timer calls it; so do tests with a clock of their own.
+    void refresh();
+    // Waits for pictures still being decoded and shows them.
+    void settle();
+
+    // Where the stage lies in the widget.
+    QRectF stageRect() const;
+    const QList<WindowView*>& windows() const { return windows_; }
+    // Each problem with an item is told here, once per item and reason; by
+    // default on the standard error stream.
+    void setProblemLog(std::function<void(const QString&)> log) { problemLog_ = std::move(log); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void placeWindows();
+    void tell(const QString& name, const QString& why);
+
+    MediaResolver media_;
+    StageClock& clock_;
+    QList<WindowView*> windows_;
+    QTimer timer_;
+    QSet<QString> told_;
+    std::function<void(const QString&)> problemLog_;
+};
+
+} // namespace tv
