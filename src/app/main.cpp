@@ -6,8 +6,22 @@
 
 #include <QApplication>
 
+namespace {
+
+// The media backend chatters about codecs and hardware at debug level; the
+// display's log keeps what went wrong.
+QtMessageHandler defaultHandler = nullptr;
+void dropChatter(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    if (type != QtDebugMsg && type != QtInfoMsg)
+        defaultHandler(type, context, text);
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    defaultHandler = qInstallMessageHandler(dropChatter);
     tv::preferFfmpegBackend();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessellview"));

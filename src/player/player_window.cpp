@@ -23,7 +23,6 @@ PlayerWindow::PlayerWindow(const QList<StageWindow>& plan, const QString& mediaF
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(stage_);
     resize(kPlayerWindowSize);
-    stage_->start();
 }
 
 void PlayerWindow::keyPressEvent(QKeyEvent* event)

@@ -12,9 +12,9 @@ inline constexpr qint64 kNever = std::numeric_limits<qint64>::max();
 // and when the next one begins. Every moment is counted from the start of the
 // show on one clock, so no switch drifts however long the show runs.
 struct PlayPosition {
-    int item = -1;           // -1: nothing to show (an empty list)
-    qint64 round = 0;        // how many times the whole list has played before
-    qint64 itemStart = 0;    // ms from the start of the show
+    int item = -1;        // -1: nothing to show (an empty list)
+    qint64 round = 0;     // how many times the whole list has played before
+    qint64 itemStart = 0; // ms from the start of the show
     qint64 nextChange = kNever;
     friend bool operator==(const PlayPosition&, const PlayPosition&) = default;
 };

@@ -34,11 +34,21 @@ Stage::Stage(const QList<StageWindow>& plan, const QString& mediaFolder, StageCl
 
 void Stage::start()
 {
+    if (started_)
+        return;
+    started_ = true;
     refresh();
+}
+
+void Stage::showEvent(QShowEvent*)
+{
+    start();
 }
 
 void Stage::refresh()
 {
+    if (!started_)
+        return;
     const qint64 now = clock_.nowMs();
     qint64 next = kNever;
     for (WindowView* window : windows_) {

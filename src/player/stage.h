@@ -26,7 +26,8 @@ public:
     Stage(const QList<StageWindow>& plan, const QString& mediaFolder, StageClock& clock,
           QWidget* parent = nullptr);
 
-    // Starts the show at the clock's present moment.
+    // Starts the show at the clock's present moment; showing the stage starts
+    // it too, once its windows have their sizes.
     void start();
     // Brings every window to the clock's present moment and waits for the
     // next change. The timer calls it; so do tests with a clock of their own.
@@ -44,6 +45,7 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void placeWindows();
@@ -53,6 +55,7 @@ private:
     StageClock& clock_;
     QList<WindowView*> windows_;
     QTimer timer_;
+    bool started_ = false;
     QSet<QString> told_;
     std::function<void(const QString&)> problemLog_;
 };

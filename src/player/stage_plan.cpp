@@ -41,6 +41,14 @@ QList<StageWindow> planStage(const LayoutDescription& layout)
     return windows;
 }
 
+bool playsAsPicture(const QString& name)
+{
+    for (const char* ending : {".jpg", ".jpeg", ".bmp", ".png"})
+        if (name.endsWith(QLatin1String(ending), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
 QRectF letterboxed(QSizeF area, QSizeF content)
 {
     if (content.isEmpty() || area.isEmpty())

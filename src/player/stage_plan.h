@@ -21,9 +21,9 @@ enum class WindowRole { Video, Picture };
 // One window of a layout as the player shows it.
 struct StageWindow {
     WindowRole role = WindowRole::Picture;
-    int slot = 0;        // 0 for the video window, 1..10 for the picture slots
-    QRectF place;        // on the 1920 x 1080 stage
-    QStringList names;   // the playlist, in play order
+    int slot = 0;         // 0 for the video window, 1..10 for the picture slots
+    QRectF place;         // on the 1920 x 1080 stage
+    QStringList names;    // the playlist, in play order
     qint64 pictureMs = 0; // how long each picture of the window shows
 };
 
@@ -31,6 +31,10 @@ struct StageWindow {
 // picture slots 1 to 10. Places come from the file's percentage bytes: x and
 // width in hundredths of 1920, y and height in hundredths of 1080.
 QList<StageWindow> planStage(const LayoutDescription& layout);
+
+// Whether an item of the video window is a picture (jpg, jpeg, bmp, png, in
+// any case); every other item is played as a video.
+bool playsAsPicture(const QString& name);
 
 // Where the 1920 x 1080 stage lies in an area of the given size: as large as
 // it fits, centred; the rest stays black.

@@ -1,6 +1,5 @@
 #include "player/window_view.h"
 
-#include "media/media_kind.h"
 #include "player/media_resolver.h"
 
 #include <QAudioOutput>
@@ -25,7 +24,7 @@ WindowView::WindowView(StageWindow plan, const MediaResolver& media, ProblemLog 
     const bool videoWindow = plan_.role == WindowRole::Video;
     for (const QString& name : plan_.names) {
         Item item{name, QString(), QString(),
-                  videoWindow && IsVideoFile(name) ? Kind::Video : Kind::Picture};
+                  videoWindow && !playsAsPicture(name) ? Kind::Video : Kind::Picture};
         item.path = media.resolve(name, &item.problem);
         items_.append(item);
         durations_.append(plan_.pictureMs);
@@ -50,7 +49,8 @@ WindowView::WindowView(StageWindow plan, const MediaResolver& media, ProblemLog 
                     [this, sink](const QVideoFrame& frame) { videoFrame(sink, frame); });
             connect(player, &QMediaPlayer::mediaStatusChanged, this,
                     [this, player](QMediaPlayer::MediaStatus status) {
-                        if (player != players_[std::size_t(activePlayer_)])
+                        // A player reports late, after the window moved on.
+                        if (!playsVideo(player))
                             return;
                         if (status == QMediaPlayer::EndOfMedia) {
                             videoEnded_ = true;
@@ -126,6 +126,7 @@ void WindowView::startItem(int item, qint64 t)
         } else {
             nextChange_ = single ? kNever : t + kVideoWindowPictureMs;
             showDecoded(item);
+            players_[std::size_t(activePlayer_)]->stop();
         }
     } else {
         showDecoded(item);
@@ -158,9 +159,8 @@ QFuture<DecodedItem> WindowView::decodingOf(int item)
         return *found;
     const Item& wanted = items_[item];
     QFuture<DecodedItem> future =
-        wanted.path.isEmpty()
-            ? QtFuture::makeReadyFuture(DecodedItem{QImage(), wanted.problem})
-            : decodeAhead(wanted.path, size());
+        wanted.path.isEmpty() ? QtFuture::makeReadyFuture(DecodedItem{QImage(), wanted.problem})
+                              : decodeAhead(wanted.path, size());
     decoding_.insert(item, future);
     return future;
 }
@@ -238,7 +238,12 @@ void WindowView::playVideo(int item)
 
 void WindowView::videoFrame(QVideoSink* sink, const QVideoFrame& frame)
 {
-    if (sink != sinks_[std::size_t(activePlayer_)] || !frame.isValid())
+    // Only the video being played shows: not one that is opened ahead, nor
+    // one that went back to its start when it ended.
+    const std::size_t active = std::size_t(activePlayer_);
+    if (sink != sinks_[active] || !frame.isValid() || shownItem_ < 0 ||
+        items_[shownItem_].kind != Kind::Video ||
+        players_[active]->playbackState() != QMediaPlayer::PlayingState)
         return;
     const QImage picture = frame.toImage();
     if (picture.isNull())
@@ -248,14 +253,28 @@ void WindowView::videoFrame(QVideoSink* sink, const QVideoFrame& frame)
     update();
 }
 
+bool WindowView::playsVideo(const QMediaPlayer* player) const
+{
+    return player == players_[std::size_t(activePlayer_)] && shownItem_ >= 0 &&
+           items_[shownItem_].kind == Kind::Video && videoProblem_.isEmpty() && !videoEnded_;
+}
+
 void WindowView::videoFailed(QMediaPlayer* player, const QString& why)
 {
-    if (player != players_[std::size_t(activePlayer_)] || shownItem_ < 0 ||
-        items_[shownItem_].kind != Kind::Video)
+    if (!playsVideo(player))
         return;
     videoProblem_ = why.isEmpty() ? QStringLiteral("cannot be played") : why;
     player->stop();
     emit dueNow();
+}
+
+void WindowView::resizeEvent(QResizeEvent*)
+{
+    decoding_.clear();
+    if (shownItem_ < 0 || items_[shownItem_].kind == Kind::Video || !placeholder_.isEmpty())
+        return;
+    showDecoded(shownItem_);
+    prepare((shownItem_ + 1) % int(items_.size()));
 }
 
 void WindowView::paintEvent(QPaintEvent*)
@@ -265,8 +284,8 @@ void WindowView::paintEvent(QPaintEvent*)
     if (!placeholder_.isEmpty()) {
         painter.fillRect(rect(), kPlaceholderGrey);
         painter.setPen(Qt::white);
-        painter.drawText(rect().adjusted(4, 4, -4, -4),
-                         Qt::AlignCenter | Qt::TextWordWrap, placeholder_);
+        painter.drawText(rect().adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap,
+                         placeholder_);
         return;
     }
     if (image_.isNull())

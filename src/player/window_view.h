@@ -58,6 +58,9 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Pictures are decoded for the window's size: a new size decodes the
+    // picture shown and the next one again.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     enum class Kind { Picture, Video };
@@ -79,6 +82,8 @@ private:
     void playVideo(int item);
     void videoFrame(QVideoSink* sink, const QVideoFrame& frame);
     void videoFailed(QMediaPlayer* player, const QString& why);
+    // Whether this player plays the video the window shows now.
+    bool playsVideo(const QMediaPlayer* player) const;
     void showPlaceholder(int item, const QString& why);
 
     StageWindow plan_;
