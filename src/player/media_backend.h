@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QtGlobal>
 
 namespace tv {
@@ -9,7 +10,7 @@ namespace tv {
 inline void preferFfmpegBackend()
 {
     if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND"))
-        qputenv("QT_MEDIA_BACKEND", "ffmpeg");
+        qputenv("QT_MEDIA_BACKEND", QByteArrayLiteral("ffmpeg"));
 }
 
 } // namespace tv

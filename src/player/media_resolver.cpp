@@ -21,8 +21,9 @@ QString MediaResolver::resolve(const QString& name, QString* why) const
     }
     const QDir dir(folder_);
     QString found = name;
-    if (!QFileInfo(dir.filePath(found)).isFile())
-        found = byFoldedName_.value(name.toCaseFolded());
+    const QFileInfo exact(dir.filePath(name));
+    if (!exact.isFile())
+        found = byFoldedName_.value(name.toCaseFolded(), exact.exists() ? name : QString());
     if (found.isEmpty()) {
         *why = QStringLiteral("not in the media folder");
         return QString();
