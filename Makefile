@@ -72,3 +72,4 @@ bench: build
 	cd $(BUILD_DIR)/bench && QT_QPA_PLATFORM=offscreen ./bench_window_drag -median 9
 	cd $(BUILD_DIR)/bench && QT_QPA_PLATFORM=offscreen ./bench_editor -median 9
 	cd $(BUILD_DIR)/bench && QT_QPA_PLATFORM=offscreen ./bench_startup
+	cd $(BUILD_DIR)/bench && QT_QPA_PLATFORM=offscreen ./bench_player

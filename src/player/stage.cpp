@@ -55,6 +55,8 @@ void Stage::refresh()
         window->advance(now);
         next = std::min(next, window->nextChange());
     }
+    emit refreshed(due_, now);
+    due_ = next == kNever ? 0 : next;
     if (next == kNever)
         timer_.stop();
     else

@@ -42,6 +42,11 @@ public:
     // default on the standard error stream.
     void setProblemLog(std::function<void(const QString&)> log) { problemLog_ = std::move(log); }
 
+signals:
+    // After each refresh: the moment the next change was due (0 when none
+    // was) and the moment the windows were brought to.
+    void refreshed(qint64 dueMs, qint64 nowMs);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -55,6 +60,7 @@ private:
     StageClock& clock_;
     QList<WindowView*> windows_;
     QTimer timer_;
+    qint64 due_ = 0;
     bool started_ = false;
     QSet<QString> told_;
     std::function<void(const QString&)> problemLog_;
