@@ -8,8 +8,10 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -83,12 +85,13 @@ int main(int argc, char* argv[])
             QElapsedTimer timer;
             timer.start();
             stage.refresh();
+            stage.repaint(); // the ten windows drawn with their new pictures
             costs.push_back(double(timer.nsecsElapsed()) / 1e6);
             QApplication::processEvents();
         }
-        std::printf(
-            "switch of ten windows on the UI thread: median %.3f ms, 99th percentile %.3f ms\n",
-            percentile(costs, 0.5), percentile(costs, 0.99));
+        std::printf("switch of ten windows on the UI thread, drawing included: median %.3f ms, "
+                    "99th percentile %.3f ms\n",
+                    percentile(costs, 0.5), percentile(costs, 0.99));
     }
 
     // Lateness of switches against the clock, on the real clock and timer.
@@ -103,7 +106,10 @@ int main(int argc, char* argv[])
         });
         stage.resize(1920, 1080);
         stage.show();
-        QTest::qWait(30000);
+        // A plain event loop: QTest's waiting sleeps between its rounds.
+        QEventLoop loop;
+        QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+        loop.exec();
         std::printf("switch lateness over %zu switch moments: median %.1f ms, 99th percentile %.1f "
                     "ms, worst %.1f ms (a frame is 16.7 ms)\n",
                     late.size(), percentile(late, 0.5), percentile(late, 0.99),
