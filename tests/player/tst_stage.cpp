@@ -45,6 +45,9 @@ void StageTest::initTestCase()
         picture.fill(colour);
         QVERIFY(picture.save(media_.filePath(name)));
     }
+    QImage square(40, 40, QImage::Format_RGB32);
+    square.fill(Qt::green);
+    QVERIFY(square.save(media_.filePath("square.png")));
 }
 
 void StageTest::picturesSwitchOnTheClock_data()
@@ -103,7 +106,8 @@ void StageTest::stackingAndLetterbox()
     const QList<StageWindow> plan{
         {WindowRole::Picture, 1, QRectF(0, 0, 1920, 1080), {"red.png"}, 5000},
         {WindowRole::Picture, 2, QRectF(960, 540, 960, 540), {"blue.png"}, 5000},
-        {WindowRole::Picture, 3, QRectF(0, 540, 480, 540), {}, 5000}};
+        {WindowRole::Picture, 3, QRectF(0, 540, 480, 540), {}, 5000},
+        {WindowRole::Picture, 4, QRectF(480, 0, 960, 540), {"square.png"}, 5000}};
     Stage stage(plan, media_.path(), clock);
     stage.resize(800, 600);
     stage.show();
@@ -113,9 +117,15 @@ void StageTest::stackingAndLetterbox()
     const QImage shown = stage.grab().toImage();
     QCOMPARE(shown.pixelColor(400, 30), QColor(Qt::black));  // the bar above
     QCOMPARE(shown.pixelColor(400, 570), QColor(Qt::black)); // the bar below
-    QCOMPARE(shown.pixelColor(300, 150), QColor(Qt::red));
+    QCOMPARE(shown.pixelColor(100, 150), QColor(Qt::red));
     QCOMPARE(shown.pixelColor(600, 450), QColor(Qt::blue));  // slot 2 above slot 1
     QCOMPARE(shown.pixelColor(100, 450), QColor(Qt::black)); // an empty list: black
+    // A square picture in a wide window: as high as the window, centred,
+    // black at its sides, never stretched.
+    QCOMPARE(shown.pixelColor(250, 150), QColor(Qt::black)); // left of the square
+    QCOMPARE(shown.pixelColor(400, 150), QColor(Qt::green)); // the square
+    QCOMPARE(shown.pixelColor(400, 80), QColor(Qt::green));  // as high as the window
+    QCOMPARE(shown.pixelColor(550, 150), QColor(Qt::black)); // right of it
 }
 
 void StageTest::itemsThatCannotShow()
