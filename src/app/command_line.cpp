@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include "layoutfile/layout_file_reading.h"
+#include "layoutfile/layout_inspection.h"
 #include "layoutfile/layout_reader.h"
 #include "player/player_window.h"
 #include "player/stage_plan.h"
@@ -9,6 +10,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QScreen>
 
 #include <cstdio>
@@ -31,28 +33,71 @@ CommandLine readCommandLine(const QStringList& arguments)
         QStringLiteral("FOLDER"));
     const QCommandLineOption window(QStringLiteral("window"),
                                     QStringLiteral("Play in a 960 x 540 window."));
-    parser.addOptions({play, media, window});
+    const QCommandLineOption inspect(QStringLiteral("inspect"),
+                                     QStringLiteral("Print the layout FILE as JSON."),
+                                     QStringLiteral("FILE"));
+    parser.addOptions({play, media, window, inspect});
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("A layout file to open in the editor."),
+                                 QStringLiteral("[FILE]"));
     parser.process(arguments);
-    return {parser.value(play), parser.value(media), parser.isSet(window)};
+    return {parser.positionalArguments().value(0), parser.value(play), parser.value(media),
+            parser.isSet(window), parser.value(inspect)};
+}
+
+bool needsNoDisplay(const QStringList& arguments)
+{
+    for (const QString& argument : arguments)
+        for (const char* textOnly :
+             {"--inspect", "--help", "-h", "-?", "--help-all", "--version", "-v"})
+            if (argument == QLatin1String(textOnly) ||
+                argument.startsWith(QLatin1String("--inspect=")))
+                return true;
+    return false;
+}
+
+namespace {
+
+// The layout in a file, or the reason the editor would give for refusing it.
+std::variant<LayoutDescription, QString> readLayout(const QString& path)
+{
+    const LayoutFileBytes read = readLayoutFileBytes(path);
+    if (!read.refusal.isEmpty())
+        return read.refusal;
+    auto decoded = decodeLayout(read.bytes);
+    if (const auto* refusal = std::get_if<ReadRefusal>(&decoded))
+        return QStringLiteral("%1 was not opened. %2")
+            .arg(QDir::toNativeSeparators(path), refusal->message);
+    return std::get<LayoutDescription>(std::move(decoded));
+}
+
+int refuse(const QString& why)
+{
+    std::fprintf(stderr, "%s\n", why.toLocal8Bit().constData());
+    return 1;
+}
+
+} // namespace
+
+int inspectLayoutFile(const QString& path)
+{
+    const auto layout = readLayout(path);
+    if (const auto* why = std::get_if<QString>(&layout))
+        return refuse(*why);
+    const QByteArray json =
+        QJsonDocument(inspectLayout(std::get<LayoutDescription>(layout))).toJson();
+    std::fwrite(json.constData(), 1, std::size_t(json.size()), stdout);
+    return 0;
 }
 
 int playLayout(const CommandLine& options)
 {
-    auto refuse = [](const QString& why) {
-        std::fprintf(stderr, "%s\n", why.toLocal8Bit().constData());
-        return 1;
-    };
-    const LayoutFileBytes read = readLayoutFileBytes(options.play);
-    if (!read.refusal.isEmpty())
-        return refuse(read.refusal);
-    const auto decoded = decodeLayout(read.bytes);
-    if (const auto* refusal = std::get_if<ReadRefusal>(&decoded))
-        return refuse(QStringLiteral("%1 was not opened. %2")
-                          .arg(QDir::toNativeSeparators(options.play), refusal->message));
-
+    const auto layout = readLayout(options.play);
+    if (const auto* why = std::get_if<QString>(&layout))
+        return refuse(*why);
     const QString folder =
         options.media.isEmpty() ? QFileInfo(options.play).absolutePath() : options.media;
-    auto* player = new PlayerWindow(planStage(std::get<LayoutDescription>(decoded)), folder, true);
+    auto* player = new PlayerWindow(planStage(std::get<LayoutDescription>(layout)), folder, true);
     if (options.window) {
         player->show();
     } else {

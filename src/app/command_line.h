@@ -6,16 +6,28 @@ class QCommandLineParser;
 
 namespace tv {
 
-// What the command line asks for, read by Qt's parser: nothing (the
-// launcher), or a layout to play on the display.
+// What the command line asks for, read by Qt's parser: the launcher (with a
+// layout to open in the editor), a layout to play on the display, or one to
+// describe as JSON.
 struct CommandLine {
-    QString play;  // the layout to play; empty: the launcher
+    QString file;  // opened in the editor at start
+    QString play;  // the layout to play
     QString media; // the media folder; empty: the layout's own folder
     bool window = false;
+    QString inspect; // the layout to describe
 };
+
+// Whether the arguments ask only for text (--inspect, --help, --version), so
+// that no display is needed.
+bool needsNoDisplay(const QStringList& arguments);
 
 // Reads the arguments; --help and --version are answered and end the program.
 CommandLine readCommandLine(const QStringList& arguments);
+
+// Prints a layout as JSON on the standard output; the exit status. A file
+// the reader refuses gets the editor's reason on the standard error stream
+// and status 1.
+int inspectLayoutFile(const QString& path);
 
 // Plays a layout until the user ends it; the exit status. A file the reader
 // refuses gets its reason on the standard error stream and status 1, with no

@@ -6,6 +6,8 @@
 
 #include <QApplication>
 
+#include <memory>
+
 namespace {
 
 // The media backend chatters about codecs and hardware at debug level; the
@@ -23,17 +25,27 @@ int main(int argc, char* argv[])
 {
     defaultHandler = qInstallMessageHandler(dropChatter);
     tv::preferFfmpegBackend();
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tessellview"));
-    QApplication::setApplicationVersion(QStringLiteral("0.1"));
-    QApplication::setWindowIcon(tv::editorIcon());
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    // Answers in text need no display; everything else opens windows.
+    const std::unique_ptr<QCoreApplication> app(tv::needsNoDisplay(arguments)
+                                                    ? new QCoreApplication(argc, argv)
+                                                    : new QApplication(argc, argv));
+    QCoreApplication::setApplicationName(QStringLiteral("Tessellview"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("0.1"));
 
-    const tv::CommandLine options = tv::readCommandLine(QApplication::arguments());
+    const tv::CommandLine options = tv::readCommandLine(QCoreApplication::arguments());
+    if (!options.inspect.isEmpty())
+        return tv::inspectLayoutFile(options.inspect);
     if (!options.play.isEmpty())
         return tv::playLayout(options);
 
+    QApplication::setWindowIcon(tv::editorIcon());
     tv::QtModalDialogs dialogs;
     tv::Main launcher(dialogs);
     launcher.show();
-    return QApplication::exec();
+    if (!options.file.isEmpty())
+        launcher.openLayout(options.file);
+    return QCoreApplication::exec();
 }

@@ -4,6 +4,7 @@
 #include "editor/split.h"
 #include "geometry/screen_centring.h"
 #include "geometry/twips.h"
+#include "layoutfile/layout_file_commands.h"
 
 #include <QPushButton>
 
@@ -33,6 +34,12 @@ Main::~Main() = default;
 void Main::Form_Load()
 {
     centreOnPrimaryScreen(this);
+}
+
+void Main::openLayout(const QString& path)
+{
+    Command1_Click();
+    editor_->layoutFile().openLayoutFile(path);
 }
 
 void Main::Command1_Click()

@@ -25,6 +25,8 @@ public:
     Split* editor() const { return editor_.get(); }
 
     void Command1_Click();
+    // Opens the editor with this layout file loaded as Open File loads it.
+    void openLayout(const QString& path);
 
 private:
     void Form_Load();

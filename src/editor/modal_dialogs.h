@@ -20,6 +20,10 @@ public:
     // A Yes/No question with Yes as the default button; true for Yes.
     virtual bool askYesNo(QWidget* owner, const QString& text, const QString& title) = 0;
 
+    // A Yes/No/Cancel question with Yes as the default button.
+    enum class Answer { Yes, No, Cancel };
+    virtual Answer askYesNoCancel(QWidget* owner, const QString& text, const QString& title) = 0;
+
     // The save and open dialogs. The filter uses the "Description|pattern"
     // notation; presetName is the name the dialog starts with. An empty
     // optional means the user cancelled.

@@ -34,6 +34,24 @@ bool QtModalDialogs::askYesNo(QWidget* owner, const QString& text, const QString
     return box.exec() == QMessageBox::Yes;
 }
 
+ModalDialogs::Answer QtModalDialogs::askYesNoCancel(QWidget* owner, const QString& text,
+                                                    const QString& title)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, text,
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, owner);
+    showPlainText(box);
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
+}
+
 std::optional<QString> QtModalDialogs::saveFileName(QWidget* owner, const QString& filter,
                                                     const QString& presetName)
 {

@@ -9,6 +9,7 @@ class QtModalDialogs final : public ModalDialogs {
 public:
     void message(QWidget* owner, const QString& text, const QString& title) override;
     bool askYesNo(QWidget* owner, const QString& text, const QString& title) override;
+    Answer askYesNoCancel(QWidget* owner, const QString& text, const QString& title) override;
     std::optional<QString> saveFileName(QWidget* owner, const QString& filter,
                                         const QString& presetName) override;
     std::optional<QString> openFileName(QWidget* owner, const QString& filter,

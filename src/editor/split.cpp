@@ -4,6 +4,7 @@
 #include "editor/form_controls.h"
 #include "editor/layout_presenter.h"
 #include "editor/layout_steps.h"
+#include "editor/modal_dialogs.h"
 #include "editor/window_commands.h"
 #include "geometry/canvas_keys.h"
 #include "geometry/layout_canvas.h"
@@ -180,7 +181,24 @@ void Split::recordStep(const LayoutState& before, const QString& text, int merge
 
 void Split::closeEvent(QCloseEvent* event)
 {
-    // Nothing is asked and nothing is saved: the layout goes with the controls.
+    // A layout changed since the start, the last save or the last open is
+    // not dropped without asking; an unchanged one closes at once.
+    if (isLoaded() && !history_->isClean()) {
+        switch (dialogs_.askYesNoCancel(this, QStringLiteral("Save changes to the layout?"),
+                                        QStringLiteral("Confirm"))) {
+        case ModalDialogs::Answer::Cancel:
+            event->ignore();
+            return;
+        case ModalDialogs::Answer::Yes:
+            if (!layoutFile_->saveLayout()) {
+                event->ignore();
+                return;
+            }
+            break;
+        case ModalDialogs::Answer::No:
+            break;
+        }
+    }
     event->accept();
     unload();
 }

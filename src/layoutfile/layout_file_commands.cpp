@@ -16,8 +16,8 @@
 #include "player/stage_plan.h"
 
 #include <QDir>
-#include <QLineEdit>
 #include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QUndoStack>
 
@@ -74,37 +74,48 @@ LayoutDescription LayoutFileCommands::describeLayout() const
 
 void LayoutFileCommands::Command10_Click()
 {
+    saveLayout();
+}
+
+bool LayoutFileCommands::saveLayout()
+{
     const auto encoded = encodeLayout(describeLayout());
     if (const auto* refusal = std::get_if<SaveRefusal>(&encoded)) {
         tell(QStringLiteral("The layout was not saved. ") + refusal->message);
-        return;
+        return false;
     }
 
     CommonDialog1FileName = kPresetName;
     const auto chosen = form_.dialogs().saveFileName(&form_, kFilter, CommonDialog1FileName);
     if (!chosen)
-        return;
+        return false;
     CommonDialog1FileName = *chosen;
     if (files_->exists(*chosen) &&
         !form_.dialogs().askYesNo(&form_, QStringLiteral("Cover the old file?"),
                                   QStringLiteral("Confirm")))
-        return;
+        return false;
 
     const QString failure =
         saveLayoutFile(std::get<QByteArray>(encoded), *chosen, tempLayoutPath(), *files_);
     if (!failure.isEmpty()) {
         tell(QStringLiteral("The layout was not saved. ") + failure);
-        return;
+        return false;
     }
     form_.history().setClean();
+    return true;
 }
 
 void LayoutFileCommands::Command11_Click()
 {
     const auto chosen = form_.dialogs().openFileName(&form_, kFilter, CommonDialog1FileName);
-    if (!chosen)
-        return;
-    CommonDialog1FileName = *chosen;
+    if (chosen)
+        openLayoutFile(*chosen);
+}
+
+void LayoutFileCommands::openLayoutFile(const QString& path)
+{
+    const QString* chosen = &path;
+    CommonDialog1FileName = path;
 
     const LayoutFileBytes read = readLayoutFileBytes(*chosen);
     if (!read.refusal.isEmpty()) {

@@ -27,7 +27,14 @@ public:
 
     // Save File and Open File.
     void Command10_Click();
+    // Save File; whether the layout was saved (not cancelled, refused or
+    // failed).
+    bool saveLayout();
     void Command11_Click();
+    // Opens this file as Open File opens the one chosen in its dialog: the
+    // dialogs then start from its name.
+    void openLayoutFile(const QString& path);
+
     // F5: plays what Save File would write, read back as a display reads it,
     // with the media of the chosen folder, in a window of its own.
     void preview();

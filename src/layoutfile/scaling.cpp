@@ -41,4 +41,11 @@ std::optional<std::int16_t> wholeTwips(float twips)
     return static_cast<std::int16_t>(whole);
 }
 
+int percentageByte(float twips, const QString& kind)
+{
+    const auto whole = wholeTwips(twips);
+    const auto byte = whole ? ScalerChange(*whole, kind) : std::nullopt;
+    return byte ? int(*byte) : 0;
+}
+
 } // namespace tv

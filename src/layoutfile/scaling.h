@@ -13,6 +13,10 @@ namespace tv {
 // 0..255); any other kind gives 0.
 std::optional<std::uint8_t> ScalerChange(std::int16_t coordinate, const QString& kind);
 
+// The percentage byte a single-precision twips value is written as; 0 when it
+// has none. Decoded coordinates give back exactly the byte they came from.
+int percentageByte(float twips, const QString& kind);
+
 // A percentage byte back in twips, rounded down: b x 72 across, the floor of
 // b x 40.5 down.
 float twipsAcross(std::uint8_t percentage);

@@ -8,21 +8,12 @@ namespace tv {
 
 namespace {
 
-// The percentage byte a decoded coordinate came from: the writer's own
-// rounding gives it back exactly.
-double percentage(float twips, const char* kind)
-{
-    const auto whole = wholeTwips(twips);
-    const auto byte = whole ? ScalerChange(*whole, QLatin1String(kind)) : std::nullopt;
-    return byte ? double(*byte) : 0;
-}
-
 QRectF placeOf(const TwipsRect& rect)
 {
-    return {percentage(rect.Left, "x") * kStageWidth / 100,
-            percentage(rect.Top, "y") * kStageHeight / 100,
-            percentage(rect.Width, "width") * kStageWidth / 100,
-            percentage(rect.Height, "height") * kStageHeight / 100};
+    return {percentageByte(rect.Left, QStringLiteral("x")) * kStageWidth / 100,
+            percentageByte(rect.Top, QStringLiteral("y")) * kStageHeight / 100,
+            percentageByte(rect.Width, QStringLiteral("width")) * kStageWidth / 100,
+            percentageByte(rect.Height, QStringLiteral("height")) * kStageHeight / 100};
 }
 
 } // namespace

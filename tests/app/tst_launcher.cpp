@@ -1,5 +1,6 @@
 #include "app/main_form.h"
 #include "editor/split.h"
+#include "layoutfile/layout_file_commands.h"
 #include "media/flex_grid.h"
 #include "support/editor_driver.h"
 #include "support/editor_fixture.h"
@@ -11,7 +12,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QUndoStack>
 
 using namespace tv;
 using tv::test::control;
@@ -68,6 +71,10 @@ private slots:
     void closedEditorOpensInStartState();
     void closingLauncherLeavesEditorWorking();
     void programEndsWithItsLastWindow();
+    void closingAChangedEditorAsks_data();
+    void closingAChangedEditorAsks();
+    void openingAFileAtStart_data();
+    void openingAFileAtStart();
 
 private:
     test::ScriptedDialogs dialogs_;
@@ -85,6 +92,101 @@ void LauncherTest::cleanup()
 {
     delete launcher_;
     launcher_ = nullptr;
+    dialogs_ = test::ScriptedDialogs{};
+}
+
+void LauncherTest::closingAChangedEditorAsks_data()
+{
+    using Answer = ModalDialogs::Answer;
+    QTest::addColumn<QString>("work");    // what the user did before closing
+    QTest::addColumn<int>("answer");      // -1: no question expected
+    QTest::addColumn<bool>("saveChosen"); // whether the save dialog gets a name
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("unchanged: closes without a question") << "" << -1 << false << true;
+    QTest::newRow("undone to the start: no question") << "add,undo" << -1 << false << true;
+    QTest::newRow("saved: no question") << "add,save" << -1 << false << true;
+    QTest::newRow("No discards") << "add" << int(Answer::No) << false << true;
+    QTest::newRow("Cancel keeps editing") << "add" << int(Answer::Cancel) << false << false;
+    QTest::newRow("Yes saves, then closes") << "add" << int(Answer::Yes) << true << true;
+    QTest::newRow("Yes with the save cancelled stays")
+        << "add" << int(Answer::Yes) << false << false;
+}
+
+void LauncherTest::closingAChangedEditorAsks()
+{
+    QFETCH(QString, work);
+    QFETCH(int, answer);
+    QFETCH(bool, saveChosen);
+    QFETCH(bool, closed);
+    QTemporaryDir files;
+    qputenv("TEMP", QFile::encodeName(files.path()));
+    const QString saved = files.filePath("closing.TXT");
+    QTest::mouseClick(launcher_->Command1, Qt::LeftButton);
+    Split& editor = *launcher_->editor();
+    test::EditorDriver driver(editor);
+    for (const QString& step : work.split(',', Qt::SkipEmptyParts)) {
+        if (step == "add")
+            driver.addPicture();
+        else if (step == "undo")
+            editor.history().undo();
+        else {
+            dialogs_.fileChoices.enqueue(saved);
+            editor.layoutFile().Command10_Click();
+        }
+    }
+    const qsizetype before = dialogs_.shown.size();
+    if (answer >= 0)
+        dialogs_.threeWayAnswers.enqueue(ModalDialogs::Answer(answer));
+    if (saveChosen)
+        dialogs_.fileChoices.enqueue(saved);
+    QFile::remove(saved);
+    editor.close();
+
+    const QList<test::ShownDialog> asked = dialogs_.shown.mid(before);
+    QCOMPARE(!asked.isEmpty(), answer >= 0);
+    if (answer >= 0) {
+        QCOMPARE(asked.first().text, QStringLiteral("Save changes to the layout?"));
+        QCOMPARE(asked.first().kind, test::ShownDialog::Kind::Question);
+    }
+    QCOMPARE(editor.isVisible(), !closed);
+    QCOMPARE(editor.isLoaded(), !closed);
+    QCOMPARE(QFileInfo::exists(saved), saveChosen);
+    if (!closed)
+        QCOMPARE(driver.listEntries(), QStringList{"Picture1"});
+}
+
+void LauncherTest::openingAFileAtStart_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("windows");
+    QByteArray oneVideo(81, '\0');
+    oneVideo[0] = 1;
+    oneVideo[4] = 50;
+    oneVideo[5] = 50;
+    QTest::newRow("a layout") << oneVideo << QStringList{"Video\n1"};
+    QTest::newRow("a file too short") << QByteArray(80, '\0') << QStringList{};
+}
+
+// tessellview FILE: the editor opens with the file loaded as Open File loads
+// it, and its dialogs start from that name.
+void LauncherTest::openingAFileAtStart()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, windows);
+    QTemporaryDir files;
+    const QString path = files.filePath("start.TXT");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    file.close();
+    launcher_->openLayout(path);
+    Split& editor = *launcher_->editor();
+    QVERIFY(editor.isVisible());
+    test::EditorDriver driver(editor);
+    QCOMPARE(driver.listEntries(), windows);
+    QCOMPARE(dialogs_.messages().size(), windows.isEmpty() ? 1 : 0);
+    QVERIFY(editor.history().isClean());
+    editor.layoutFile().Command11_Click();
+    QCOMPARE(dialogs_.shown.last().preset, path);
 }
 
 void LauncherTest::looksAsDrawn()

@@ -13,6 +13,13 @@ bool ScriptedDialogs::askYesNo(QWidget*, const QString& text, const QString& tit
     return answers.isEmpty() ? false : answers.dequeue();
 }
 
+ModalDialogs::Answer ScriptedDialogs::askYesNoCancel(QWidget*, const QString& text,
+                                                     const QString& title)
+{
+    shown.append({ShownDialog::Kind::Question, text, title, {}, {}});
+    return threeWayAnswers.isEmpty() ? Answer::No : threeWayAnswers.dequeue();
+}
+
 std::optional<QString> ScriptedDialogs::saveFileName(QWidget*, const QString& filter,
                                                      const QString& presetName)
 {

@@ -25,6 +25,8 @@ class ScriptedDialogs final : public ModalDialogs {
 public:
     void message(QWidget* owner, const QString& text, const QString& title) override;
     bool askYesNo(QWidget* owner, const QString& text, const QString& title) override;
+    // With no answer queued: No.
+    Answer askYesNoCancel(QWidget* owner, const QString& text, const QString& title) override;
     std::optional<QString> saveFileName(QWidget* owner, const QString& filter,
                                         const QString& presetName) override;
     std::optional<QString> openFileName(QWidget* owner, const QString& filter,
@@ -32,6 +34,7 @@ public:
     QString pickFolder(QWidget* owner, const QString& title) override;
 
     QQueue<bool> answers;                       // for askYesNo
+    QQueue<Answer> threeWayAnswers;             // for askYesNoCancel
     QQueue<std::optional<QString>> fileChoices; // for the save and open dialogs
     QQueue<QString> folderChoices;              // for the folder picker
 
