@@ -15,7 +15,7 @@ SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
 export QT_QPA_PLATFORM_TEST := offscreen
 
-.PHONY: run test deps install build build-sanitize fuzz bench
+.PHONY: run test deps install build build-sanitize fuzz bench samples
 
 run: build
 	./$(BUILD_DIR)/src/tessellview
@@ -73,3 +73,7 @@ bench: build
 	cd $(BUILD_DIR)/bench && QT_QPA_PLATFORM=offscreen ./bench_editor -median 9
 	cd $(BUILD_DIR)/bench && QT_QPA_PLATFORM=offscreen ./bench_startup
 	cd $(BUILD_DIR)/bench && QT_QPA_PLATFORM=offscreen ./bench_player
+
+# The demo media and layout in samples/, made anew.
+samples: build
+	QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/tools/make_samples samples
