@@ -7,7 +7,7 @@ SANITIZE_DIR := build-sanitize
 JOBS := 2
 
 PACKAGES := g++ cmake ninja-build qt6-base-dev qt6-qpa-plugins qt6-multimedia-dev libgl-dev \
-            fonts-dejavu-core fonts-wqy-microhei
+            fonts-dejavu-core fonts-wqy-microhei desktop-file-utils appstream
 FUZZ_DIR := build-fuzz
 FUZZ_RUNS := 10000000
 FUZZ_PACKAGES := clang libclang-rt-14-dev
@@ -15,7 +15,7 @@ SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
 export QT_QPA_PLATFORM_TEST := offscreen
 
-.PHONY: run test deps install build build-sanitize fuzz bench samples
+.PHONY: run test deps install build build-sanitize fuzz bench samples package
 
 run: build
 	./$(BUILD_DIR)/src/tessellview
@@ -77,3 +77,8 @@ bench: build
 # The demo media and layout in samples/, made anew.
 samples: build
 	QT_QPA_PLATFORM=offscreen ./$(BUILD_DIR)/tools/make_samples samples
+
+# A Debian package of the plain build; its dependencies come from dpkg-shlibdeps.
+package: build
+	@$(MAKE) --no-print-directory install PACKAGE_LIST="dpkg-dev fakeroot"
+	cd $(BUILD_DIR) && cpack -G DEB

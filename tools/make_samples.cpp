@@ -55,7 +55,8 @@ int main(int argc, char* argv[])
     // Three seconds of a bar crossing the screen, at 12 frames a second.
     QList<QImage> frames;
     for (int n = 0; n < 36; ++n) {
-        QImage frame = poster(QStringLiteral("Clip"), QColor(10, 10, 30), QColor(40, 40, 90), {320, 180});
+        QImage frame =
+            poster(QStringLiteral("Clip"), QColor(10, 10, 30), QColor(40, 40, 90), {320, 180});
         QPainter painter(&frame);
         painter.fillRect(QRect(n * 9, 150, 40, 12), QColor(250, 200, 60));
         frames << frame;
@@ -68,7 +69,10 @@ int main(int argc, char* argv[])
     layout.video = tv::LayoutWindow{{0, 0, 4320, 4050}, {"clip.avi", "welcome.jpg"}, {}, 1};
     layout.pictures << tv::LayoutWindow{{4320, 0, 2880, 1377}, {"menu.jpg", "offer.jpg"}, {}, 2}
                     << tv::LayoutWindow{{4320, 1377, 2880, 1377}, {"offer.jpg", "hours.jpg"}, {}, 3}
-                    << tv::LayoutWindow{{4320, 2754, 2880, 1296}, {"hours.jpg", "welcome.jpg", "menu.jpg"}, {}, 4};
+                    << tv::LayoutWindow{{4320, 2754, 2880, 1296},
+                                        {"hours.jpg", "welcome.jpg", "menu.jpg"},
+                                        {},
+                                        4};
     layout.switchTimes = {5, 8, 12};
     const auto encoded = tv::encodeLayout(layout);
     if (!std::holds_alternative<QByteArray>(encoded))

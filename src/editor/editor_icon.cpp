@@ -7,36 +7,58 @@ namespace tv {
 
 namespace {
 
-QPixmap drawIcon(int size)
+// The icon on a 16 x 16 grid: a screen on its stand, divided into one large
+// video window and three picture windows, as a layout tiles them.
+struct IconPart {
+    QRectF place;
+    QColor colour;
+};
+
+const QColor kScreen(40, 44, 52);
+const QColor kVideo(220, 60, 50);
+const QColor kPicture(250, 200, 60);
+
+const IconPart kParts[] = {{{0.5, 2, 15, 11}, kScreen},   {{1.5, 3, 8.5, 9}, kVideo},
+                           {{11, 3, 3.5, 2.5}, kPicture}, {{11, 6, 3.5, 2.5}, kPicture},
+                           {{11, 9, 3.5, 2.5}, kPicture}, {{6, 13, 4, 1}, kScreen},
+                           {{4, 14, 8, 1}, kScreen}};
+
+} // namespace
+
+QPixmap editorIconPixmap(int size)
 {
     QPixmap pixmap(size, size);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing, false);
-
     const qreal unit = size / 16.0;
-    const QRectF screen(0.5 * unit, 2 * unit, 15 * unit, 11 * unit);
-    painter.fillRect(screen, QColor(40, 44, 52));
-
-    // One large video window and three picture windows, as a layout tiles them.
-    const QRectF video(1.5 * unit, 3 * unit, 8.5 * unit, 9 * unit);
-    painter.fillRect(video, QColor(220, 60, 50));
-    const QColor picture(250, 200, 60);
-    for (int row = 0; row < 3; ++row)
-        painter.fillRect(QRectF(11 * unit, (3 + 3 * row) * unit, 3.5 * unit, 2.5 * unit), picture);
-
-    painter.fillRect(QRectF(6 * unit, 13 * unit, 4 * unit, 1 * unit), QColor(40, 44, 52));
-    painter.fillRect(QRectF(4 * unit, 14 * unit, 8 * unit, 1 * unit), QColor(40, 44, 52));
+    for (const IconPart& part : kParts)
+        painter.fillRect(QRectF(part.place.topLeft() * unit, part.place.size() * unit),
+                         part.colour);
     return pixmap;
 }
 
-} // namespace
+QByteArray editorIconSvg()
+{
+    QByteArray svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"256\" height=\"256\" "
+                     "viewBox=\"0 0 16 16\">\n";
+    for (const IconPart& part : kParts)
+        svg +=
+            QStringLiteral("  <rect x=\"%1\" y=\"%2\" width=\"%3\" height=\"%4\" fill=\"%5\"/>\n")
+                .arg(part.place.x())
+                .arg(part.place.y())
+                .arg(part.place.width())
+                .arg(part.place.height())
+                .arg(part.colour.name())
+                .toUtf8();
+    return svg + "</svg>\n";
+}
 
 QIcon editorIcon()
 {
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64, 128})
-        icon.addPixmap(drawIcon(size));
+        icon.addPixmap(editorIconPixmap(size));
     return icon;
 }
 
