@@ -80,5 +80,5 @@ samples: build
 
 # A Debian package of the plain build; its dependencies come from dpkg-shlibdeps.
 package: build
-	@$(MAKE) --no-print-directory install PACKAGE_LIST="dpkg-dev fakeroot"
+	@$(MAKE) --no-print-directory install PACKAGE_LIST="dpkg-dev"
 	cd $(BUILD_DIR) && cpack -G DEB
