@@ -97,6 +97,7 @@ void Split::load()
     connect(&model_, &LayoutModel::restored, controls_, [this] {
         positions_->RefreshPositionFields();
         files_->FilterFileList();
+        switchTime_->showCurrentWindow();
     });
     Label4 = makeLabel(controls_, "Label4", QStringLiteral("Ver: 0.1"), {6300, 6930, 870, 195});
     controls_->show();

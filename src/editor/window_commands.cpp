@@ -245,8 +245,21 @@ void WindowCommands::refreshSelection()
 {
     form_.model().selectListedWindow();
     MarkCurrentWindow();
-    form_.fileList().FilterFileList();
+    if (fileListHeld_ == 0)
+        form_.fileList().FilterFileList();
     form_.positions().RefreshPositionFields();
+    form_.switchTime().showCurrentWindow();
+}
+
+void WindowCommands::holdFileList()
+{
+    ++fileListHeld_;
+}
+
+void WindowCommands::releaseFileList()
+{
+    if (--fileListHeld_ == 0)
+        form_.fileList().FilterFileList();
 }
 
 void WindowCommands::MarkCurrentWindow()

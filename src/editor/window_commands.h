@@ -46,6 +46,11 @@ public:
     // Paints the current window's outline red and every other created one black.
     void MarkCurrentWindow();
 
+    // An action that selects many windows in turn (Open File) fills the
+    // file list once, when it releases it.
+    void holdFileList();
+    void releaseFileList();
+
     // The ways code changes the list; each runs the selection refresh once.
     void setListText(const QString& text);
     void selectListEntry(int position);
@@ -60,6 +65,7 @@ private:
     void disableSwitchTime();
 
     Split& form_;
+    int fileListHeld_ = 0;
 };
 
 } // namespace tv

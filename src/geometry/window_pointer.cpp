@@ -45,25 +45,14 @@ void WindowPointer::Image1_MouseDown(int index, float x, float y)
     DragStartY = y;
     selectWindowParts(index);
     form_.windows().MarkCurrentWindow();
-    form_.fileList().FilterFileList();
-
-    SwitchTimeBox& switchTime = form_.switchTime();
-    if (index == kVideoWindow) {
-        switchTime.Text3->clear();
-        switchTime.setControlsEnabled(false);
-    } else {
-        const std::size_t element = static_cast<std::size_t>(index - 1);
-        if (element < form_.table().SwitchTime.size())
-            switchTime.Text3->setText(QString::number(form_.table().SwitchTime[element]));
-        switchTime.setControlsEnabled(true);
-    }
+    // The selection refresh fills the file list and shows the window's
+    // switch time, once.
     form_.windows().setListText(form_.model().window(index).name);
 }
 
 void WindowPointer::Image2_MouseDown(int index)
 {
     selectWindowParts(index);
-    form_.fileList().FilterFileList();
     form_.windows().MarkCurrentWindow();
     form_.windows().setListText(form_.model().window(index).name);
 }

@@ -12,6 +12,7 @@
 #include "layoutfile/layout_writer.h"
 #include "media/media_file_list.h"
 #include "media/playlist_panel.h"
+#include "media/switch_time_box.h"
 #include "player/player_window.h"
 #include "player/stage_plan.h"
 
@@ -166,6 +167,7 @@ void LayoutFileCommands::buildLayout(const LayoutDescription& layout)
 {
     WindowCommands& windows = form_.windows();
     WindowTable& table = form_.table();
+    windows.holdFileList();
     windows.ClearLayout();
 
     table.HasVideoWindow = layout.video ? 1 : 0;
@@ -184,6 +186,8 @@ void LayoutFileCommands::buildLayout(const LayoutDescription& layout)
     // was applied; show the current window as it now is.
     if (table.CurrentWindow != 0)
         form_.positions().RefreshPositionFields();
+    form_.switchTime().showCurrentWindow();
+    windows.releaseFileList();
 }
 
 void LayoutFileCommands::buildWindow(int index, const QString& kindCaption,

@@ -32,6 +32,21 @@ void SwitchTimeBox::setControlsEnabled(bool enabled)
     Label9->setEnabled(enabled);
 }
 
+void SwitchTimeBox::showCurrentWindow()
+{
+    const WindowTable& table = form_.table();
+    const int current = table.CurrentWindow;
+    const bool picture = current >= kFirstPictureWindow && table.inUse(current) &&
+                         current - 1 < int(table.SwitchTime.size());
+    if (!picture) {
+        Text3->clear();
+        setControlsEnabled(false);
+        return;
+    }
+    Text3->setText(QString::number(table.SwitchTime[static_cast<std::size_t>(current - 1)]));
+    setControlsEnabled(true);
+}
+
 void SwitchTimeBox::Text3_Change()
 {
     if (const auto corrected = switchTimeWhileTyping(Text3->text()))

@@ -24,6 +24,10 @@ public:
 
     // The box, its label and its button are enabled and disabled together.
     void setControlsEnabled(bool enabled);
+    // Shows the current window's switch time, so OK never stores one
+    // window's value for another: empty and disabled for the video window
+    // or when no window in use is current.
+    void showCurrentWindow();
 
     void Text3_Change();
     void Text3_LostFocus();

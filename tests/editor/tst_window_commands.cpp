@@ -31,7 +31,7 @@ private slots:
     void deletedVideoComesBackWhole();
     void deletingTheOnlyWindow();
     void deleteWithNothingSelected();
-    void reusedPictureLeavesSwitchTimeBox();
+    void reusedPictureShowsItsSwitchTime();
     void newestWindowOnTop();
     void clearLayout();
     void clearEmptyLayout();
@@ -258,16 +258,17 @@ void WindowCommandsTest::deleteWithNothingSelected()
     QCOMPARE(driver().violations(), QStringList{});
 }
 
-void WindowCommandsTest::reusedPictureLeavesSwitchTimeBox()
+void WindowCommandsTest::reusedPictureShowsItsSwitchTime()
 {
     driver().addPicture();
+    form().table().SwitchTime[1] = 33;
     driver().deleteWindow();
     driver().addVideo();
-    driver().addPicture(); // index 2 again
+    driver().addPicture(); // index 2 again, with the time it had
     QCOMPARE(driver().current(), 2);
     const SwitchTimeBox& box = form().switchTime();
-    QCOMPARE(box.Text3->text(), QString());
-    QVERIFY(!box.Text3->isEnabled());
+    QCOMPARE(box.Text3->text(), QStringLiteral("33"));
+    QVERIFY(box.Text3->isEnabled());
 }
 
 void WindowCommandsTest::newestWindowOnTop()
