@@ -32,8 +32,10 @@ public:
     virtual std::optional<QString> openFileName(QWidget* owner, const QString& filter,
                                                 const QString& presetName) = 0;
 
-    // The folder picker; an empty string when cancelled.
-    virtual QString pickFolder(QWidget* owner, const QString& title) = 0;
+    // The folder picker, opening at startFolder; an empty string when
+    // cancelled.
+    virtual QString pickFolder(QWidget* owner, const QString& title,
+                               const QString& startFolder) = 0;
 };
 
 } // namespace tv

@@ -75,9 +75,10 @@ std::optional<QString> QtModalDialogs::openFileName(QWidget* owner, const QStrin
     return name;
 }
 
-QString QtModalDialogs::pickFolder(QWidget* owner, const QString& title)
+QString QtModalDialogs::pickFolder(QWidget* owner, const QString& title, const QString& startFolder)
 {
-    return QFileDialog::getExistingDirectory(owner, title, QDir::homePath());
+    return QFileDialog::getExistingDirectory(
+        owner, title, startFolder.isEmpty() ? QDir::homePath() : startFolder);
 }
 
 } // namespace tv

@@ -14,7 +14,7 @@ public:
                                         const QString& presetName) override;
     std::optional<QString> openFileName(QWidget* owner, const QString& filter,
                                         const QString& presetName) override;
-    QString pickFolder(QWidget* owner, const QString& title) override;
+    QString pickFolder(QWidget* owner, const QString& title, const QString& startFolder) override;
 };
 
 } // namespace tv

@@ -6,12 +6,12 @@
 
 namespace tv {
 
-QString GetFolderPath(QWidget* owner, ModalDialogs& dialogs)
+QString GetFolderPath(QWidget* owner, ModalDialogs& dialogs, const QString& startFolder)
 {
     // The path is used as the user chose it: a folder name may begin or end
     // with a blank, so nothing is trimmed.
     QString path = QDir::toNativeSeparators(
-        dialogs.pickFolder(owner, QStringLiteral("\u8BF7\u9009\u62E9\u8DEF\u5F84:")));
+        dialogs.pickFolder(owner, QStringLiteral("\u8BF7\u9009\u62E9\u8DEF\u5F84:"), startFolder));
     if (path.isEmpty())
         return path;
     if (!path.endsWith(QDir::separator()))

@@ -3,6 +3,7 @@
 #include "editor/form_controls.h"
 #include "editor/modal_dialogs.h"
 #include "editor/split.h"
+#include "layoutfile/layout_file_commands.h"
 #include "media/browse_folder.h"
 #include "media/file_marks.h"
 #include "media/flex_grid.h"
@@ -10,6 +11,7 @@
 #include "media/media_kind.h"
 #include "media/playlist_panel.h"
 
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,6 +39,9 @@ MediaFileList::MediaFileList(Split& form, QWidget* client) : QObject(client), fo
 {
     Label2 = makeLabel(client, "Label2", QStringLiteral(" Path:"), {7425, 135, 645, 240});
     Text2 = makeTextBox(client, "Text2", QString(), {8145, 120, 3030, 285});
+    // It shows the folder chosen with Select; typing a path would only make
+    // it disagree with the list.
+    Text2->setReadOnly(true);
     Command5 = makeButton(client, "Command5", QStringLiteral("Select"), {11385, 90, 870, 330});
 
     MSFlexGrid1 = new FlexGrid(client);
@@ -53,12 +58,25 @@ MediaFileList::MediaFileList(Split& form, QWidget* client) : QObject(client), fo
     connect(Command5, &QPushButton::clicked, this, &MediaFileList::Command5_Click);
 }
 
+QString MediaFileList::pickerStart() const
+{
+    // The last folder chosen; before any, the folder of the layout file last
+    // opened or saved.
+    if (!Text2->text().isEmpty())
+        return Text2->text();
+    const QFileInfo layout(form_.layoutFile().CommonDialog1FileName);
+    return layout.isAbsolute() ? layout.absolutePath() : QString();
+}
+
 void MediaFileList::Command5_Click()
 {
+    // A cancelled picker changes nothing: the path box keeps the last folder
+    // and the list keeps following the current window.
     const QString before = Text2->text();
-    Text2->setText(GetFolderPath(&form_, form_.dialogs()));
-    if (Text2->text().isEmpty())
+    const QString chosen = GetFolderPath(&form_, form_.dialogs(), pickerStart());
+    if (chosen.isEmpty())
         return;
+    Text2->setText(chosen);
 
     const FolderListing listing = listFolder(Text2->text());
     if (!listing.error.isEmpty()) {

@@ -27,6 +27,8 @@ public:
 
     // "Select": chooses the folder and lists every normal file in it.
     void Command5_Click();
+    // Where the folder picker opens.
+    QString pickerStart() const;
     // Refills the file list with the files that suit the current window.
     void FilterFileList();
 

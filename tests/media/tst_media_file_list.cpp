@@ -1,10 +1,12 @@
 #include "editor/split.h"
+#include "layoutfile/layout_file_commands.h"
 #include "media/flex_grid.h"
 #include "media/media_file_list.h"
 #include "support/editor_harness.h"
 #include "support/media_folder.h"
 
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <fcntl.h>
@@ -21,6 +23,8 @@ private slots:
 
     void selectListsEveryFile();
     void cancelKeepsWhatWasListed();
+    void pickerOpensWhereTheUserWas_data();
+    void pickerOpensWhereTheUserWas();
     void filtersForTheCurrentWindow_data();
     void filtersForTheCurrentWindow();
     void whatTheFolderHolds_data();
@@ -65,15 +69,44 @@ void MediaFileListTest::selectListsEveryFile()
 
 void MediaFileListTest::cancelKeepsWhatWasListed()
 {
+    // A cancelled picker changes nothing: the path box keeps the folder and
+    // the list keeps following the current window.
     driver().chooseFolder(folder_.path());
-    const QStringList listed = driver().fileRows();
+    driver().addVideo();
+    const QStringList everything = driver().fileRows();
     driver().chooseFolder(QString());
-    QCOMPARE(form().fileList().Text2->text(), QString());
-    QCOMPARE(driver().fileRows(), listed);
-    QCOMPARE(form().fileTable().FileCount, 7);
-    // With no path shown, selecting a window leaves the list as it is.
+    QCOMPARE(form().fileList().Text2->text(), folder_.path() + "/");
+    QCOMPARE(driver().fileRows(), everything);
     driver().addPicture();
-    QCOMPARE(driver().fileRows(), listed);
+    QVERIFY(!driver().fileRows().join(' ').contains("A.avi"));
+    QVERIFY(form().fileList().Text2->isReadOnly());
+}
+
+void MediaFileListTest::pickerOpensWhereTheUserWas_data()
+{
+    QTest::addColumn<QString>("before"); // folder, layout or nothing
+    QTest::newRow("at first: where the system chooses") << "";
+    QTest::newRow("the last folder chosen") << "folder";
+    QTest::newRow("the folder of the layout last saved") << "layout";
+}
+
+void MediaFileListTest::pickerOpensWhereTheUserWas()
+{
+    QFETCH(QString, before);
+    QTemporaryDir layouts;
+    qputenv("TEMP", QFile::encodeName(layouts.path()));
+    QString expected;
+    if (before == "folder") {
+        driver().chooseFolder(folder_.path());
+        expected = folder_.path() + "/";
+    } else if (before == "layout") {
+        harness_.dialogs.fileChoices.enqueue(layouts.filePath("shop.TXT"));
+        form().layoutFile().Command10_Click();
+        expected = layouts.path();
+    }
+    driver().chooseFolder(QString());
+    QCOMPARE(harness_.dialogs.shown.last().kind, test::ShownDialog::Kind::Folder);
+    QCOMPARE(harness_.dialogs.shown.last().preset, expected);
 }
 
 void MediaFileListTest::filtersForTheCurrentWindow_data()

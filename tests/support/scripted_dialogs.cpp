@@ -34,9 +34,9 @@ std::optional<QString> ScriptedDialogs::openFileName(QWidget*, const QString& fi
     return fileChoices.isEmpty() ? std::nullopt : fileChoices.dequeue();
 }
 
-QString ScriptedDialogs::pickFolder(QWidget*, const QString& title)
+QString ScriptedDialogs::pickFolder(QWidget*, const QString& title, const QString& startFolder)
 {
-    shown.append({ShownDialog::Kind::Folder, {}, title, {}, {}});
+    shown.append({ShownDialog::Kind::Folder, {}, title, {}, startFolder});
     return folderChoices.isEmpty() ? QString() : folderChoices.dequeue();
 }
 

@@ -15,7 +15,7 @@ struct ShownDialog {
     QString text;   // message or question text, empty for the file dialogs
     QString title;  // title of a message, question or folder picker
     QString filter; // file dialogs only
-    QString preset; // file dialogs only
+    QString preset; // file dialogs: the preset name; folder picker: where it opens
 };
 
 // Stands in for the user at every modal dialog: records what was shown and
@@ -31,7 +31,7 @@ public:
                                         const QString& presetName) override;
     std::optional<QString> openFileName(QWidget* owner, const QString& filter,
                                         const QString& presetName) override;
-    QString pickFolder(QWidget* owner, const QString& title) override;
+    QString pickFolder(QWidget* owner, const QString& title, const QString& startFolder) override;
 
     QQueue<bool> answers;                       // for askYesNo
     QQueue<Answer> threeWayAnswers;             // for askYesNoCancel
