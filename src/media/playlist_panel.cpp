@@ -3,12 +3,16 @@
 #include "editor/layout_steps.h"
 #include "editor/modal_dialogs.h"
 #include "editor/split.h"
+#include "layoutfile/layout_file_commands.h"
+#include "layoutfile/layout_writer.h"
 #include "media/media_file_list.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
 #include <algorithm>
+#include <functional>
 
 namespace tv {
 
@@ -49,14 +53,57 @@ void PlaylistPanel::createGrid(int index)
 void PlaylistPanel::followClicks(int index)
 {
     FlexGrid* grid = MSFlexGrid2(index);
+    // Entries are marked with Shift and Ctrl as in any list; the Delete key
+    // deletes as the Del button does.
+    grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->installEventFilter(this);
     connect(grid, &QTableWidget::currentCellChanged, this, [this, index, grid] {
         form_.model().setPlaylistCurrent(index, grid->Row(), grid->Col());
     });
 }
 
+bool PlaylistPanel::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete &&
+        watched == MSFlexGrid2(form_.table().CurrentWindow)) {
+        Command9_Click();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
 FlexGrid* PlaylistPanel::currentPlaylist() const
 {
     return MSFlexGrid2(form_.table().CurrentWindow);
+}
+
+bool PlaylistPanel::fitsTheLayoutFile(int index, const QList<PlaylistEntry>& entries)
+{
+    // The writer's own check decides, so Add and Save never disagree; only a
+    // refusal that this add brings about stops it.
+    const LayoutFileCommands& files = form_.layoutFile();
+    if (!form_.table().inUse(index) ||
+        std::holds_alternative<SaveRefusal>(encodeLayout(files.describeLayout())))
+        return true;
+    LayoutDescription layout = files.describeLayout();
+    QStringList names;
+    for (const PlaylistEntry& entry : entries)
+        names << entry.name;
+    if (layout.video && layout.video->index == index)
+        layout.video->names = names;
+    for (LayoutWindow& picture : layout.pictures)
+        if (picture.index == index)
+            picture.names = names;
+    const auto encoded = encodeLayout(layout);
+    if (const auto* refusal = std::get_if<SaveRefusal>(&encoded)) {
+        form_.dialogs().message(&form_,
+                                QStringLiteral("The files were not added. ") + refusal->message,
+                                QStringLiteral("+_+"));
+        return false;
+    }
+    return true;
 }
 
 void PlaylistPanel::Command8_Click()
@@ -68,23 +115,23 @@ void PlaylistPanel::Command8_Click()
         return;
     const StepRecorder undoable(form_, QStringLiteral("Add to Playlist"));
     QList<PlaylistEntry> entries = form_.model().window(current).playlist;
-    auto apply = [&] {
-        form_.model().setPlaylist(current, entries, playlist->Row(), playlist->Col());
-    };
+    QString tooLong;
     const int last = files->Rows() - 1;
     for (int i = 1; i <= last; ++i) {
         if (files->TextMatrix(i, 0) != QLatin1String("ok"))
             continue;
         const QString name = files->TextMatrix(i, 2);
         if (name.size() > kMaxNameLength) {
-            apply();
-            form_.dialogs().message(&form_, QStringLiteral("The max character number is 20"),
-                                    QStringLiteral("+_+"));
-            return;
+            tooLong = name;
+            break;
         }
         entries.append({name, files->TextMatrix(i, 3)});
     }
-    apply();
+    if (fitsTheLayoutFile(current, entries))
+        form_.model().setPlaylist(current, entries, playlist->Row(), playlist->Col());
+    if (!tooLong.isEmpty())
+        form_.dialogs().message(&form_, QStringLiteral("The max character number is 20"),
+                                QStringLiteral("+_+"));
 }
 
 void PlaylistPanel::Command9_Click()
@@ -96,6 +143,20 @@ void PlaylistPanel::Command9_Click()
     const StepRecorder undoable(form_, QStringLiteral("Delete from Playlist"));
     QList<PlaylistEntry> entries = form_.model().window(index).playlist;
     const int current = playlist->Row();
+    // Several entries marked together go together.
+    QList<int> marked;
+    for (const QModelIndex& cell : playlist->selectionModel()->selectedIndexes())
+        if (!marked.contains(cell.row() + 1))
+            marked << cell.row() + 1;
+    if (marked.size() > 1) {
+        std::sort(marked.begin(), marked.end(), std::greater<>());
+        for (int row : marked)
+            if (row >= 1 && row <= entries.size())
+                entries.removeAt(row - 1);
+        form_.model().setPlaylist(index, entries, std::min(marked.last(), int(entries.size())),
+                                  std::max(playlist->Col(), 1));
+        return;
+    }
     if (entries.size() >= 2) {
         // Of several entries, only the current one goes; without one, none.
         if (current == 0 || current > entries.size())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/control_array.h"
+#include "editor/layout_model.h"
 #include "media/flex_grid.h"
 
 #include <QObject>
@@ -51,8 +52,14 @@ public:
     // and entry b becomes current.
     void SwapPlaylistRows(int a, int b);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     FlexGrid* currentPlaylist() const;
+    // Whether window i's playlist with these entries still fits a layout
+    // file; tells the user when it does not.
+    bool fitsTheLayoutFile(int index, const QList<PlaylistEntry>& entries);
 
     Split& form_;
 };

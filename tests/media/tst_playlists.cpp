@@ -1,3 +1,5 @@
+#include "layoutfile/layout_file_commands.h"
+#include "layoutfile/layout_writer.h"
 #include "media/flex_grid.h"
 #include "media/playlist_panel.h"
 #include "support/editor_harness.h"
@@ -27,6 +29,9 @@ private slots:
     void withoutACurrentEntry_data();
     void withoutACurrentEntry();
     void playlistsAreIndependent();
+    void deletingByKeyAndMarks_data();
+    void deletingByKeyAndMarks();
+    void addStopsWhereTheFileEnds();
 
 private:
     void fillPlaylist(); // the four short names, in order
@@ -183,6 +188,78 @@ void PlaylistsTest::playlistsAreIndependent()
     QCOMPARE(driver().playlist(3).size(), 4);
     QCOMPARE(driver().playlist(2), QStringList{});
     QCOMPARE(harness_.form->playlists().MSFlexGrid2(0)->Rows(), 1);
+}
+
+void PlaylistsTest::deletingByKeyAndMarks_data()
+{
+    QTest::addColumn<QList<int>>("clicked"); // the first plain, the others with Ctrl
+    QTest::addColumn<bool>("key");           // the Delete key, else the Del button
+    QTest::addColumn<QStringList>("left");
+    QTest::newRow("Delete key on one entry")
+        << QList<int>{2} << true << QStringList{"a1", "c3", "d4"};
+    QTest::newRow("two marked entries, Del")
+        << QList<int>{1, 3} << false << QStringList{"b2", "d4"};
+    QTest::newRow("three marked entries, Delete key")
+        << QList<int>{4, 2, 1} << true << QStringList{"c3"};
+}
+
+void PlaylistsTest::deletingByKeyAndMarks()
+{
+    QFETCH(QList<int>, clicked);
+    QFETCH(bool, key);
+    QFETCH(QStringList, left);
+    fillPlaylist();
+    FlexGrid* grid = harness_.form->playlists().MSFlexGrid2(2);
+    for (qsizetype i = 0; i < clicked.size(); ++i) {
+        const QRect cell = grid->visualRect(grid->model()->index(clicked[i] - 1, 2));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton,
+                          i == 0 ? Qt::NoModifier : Qt::ControlModifier, cell.center());
+    }
+    if (key)
+        QTest::keyClick(grid, Qt::Key_Delete);
+    else
+        driver().playlistDelete();
+    QStringList expected;
+    for (int i = 0; i < left.size(); ++i)
+        expected << QStringLiteral("%1 %2.jpg 10").arg(i + 1).arg(left[i]);
+    QCOMPARE(driver().playlist(2), expected);
+}
+
+// The add is checked by the writer's own rule: a playlist that would no
+// longer fit a layout file is refused with the writer's message, nothing
+// added; one that fits saves.
+void PlaylistsTest::addStopsWhereTheFileEnds()
+{
+    // The video window's 250 names and Picture1's 5 bring the running count
+    // to 255, the most a list start can hold.
+    driver().addVideo();
+    QList<PlaylistEntry> names;
+    for (int n = 0; n < 250; ++n)
+        names.append({QStringLiteral("v%1.avi").arg(n), QStringLiteral("1")});
+    harness_.form->model().setPlaylist(1, names, 0, 0);
+    driver().pickListEntry(0); // Picture1
+    QCOMPARE(driver().current(), 2);
+    driver().pressFileRow(1);
+    driver().pressFileRow(4, Qt::ShiftModifier);
+    driver().addMarkedFiles(); // four: 254
+    driver().pressFileRow(1);
+    driver().addMarkedFiles(); // one more: 255
+    QCOMPARE(driver().playlist(2).size(), 5);
+    QVERIFY(harness_.dialogs.messages().isEmpty());
+
+    driver().addMarkedFiles(); // 256 would not fit
+    QCOMPARE(driver().playlist(2).size(), 5);
+    QCOMPARE(harness_.dialogs.messages().size(), 1);
+    const auto refused = encodeLayout([&] {
+        LayoutDescription layout = harness_.form->layoutFile().describeLayout();
+        layout.pictures.first().names << "a1.jpg";
+        return layout;
+    }());
+    QVERIFY(std::holds_alternative<SaveRefusal>(refused));
+    QCOMPARE(harness_.dialogs.messages().first(),
+             "+_+: The files were not added. " + std::get<SaveRefusal>(refused).message);
+    QVERIFY(std::holds_alternative<QByteArray>(
+        encodeLayout(harness_.form->layoutFile().describeLayout())));
 }
 
 QTEST_MAIN(PlaylistsTest)
