@@ -15,6 +15,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <map>
+#include <memory>
+
+#include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -57,7 +61,10 @@ class EditorBenchmark : public QObject {
 private slots:
     void initTestCase();
     void selectionRefreshWith255Files();
-    void selectFolderOf10000Entries();
+    void selectFolder_data();
+    void selectFolder();
+    void rawDirectoryRead_data();
+    void rawDirectoryRead();
     void rawWriteSyncRename();
     void saveLargestLayout();
     void openLargestLayout();
@@ -68,7 +75,7 @@ private:
     test::ScriptedDialogs dialogs_;
     std::unique_ptr<Split> form_;
     QTemporaryDir pictures_;
-    QTemporaryDir large_;
+    std::map<int, std::unique_ptr<QTemporaryDir>> large_; // by number of entries
     // On the disk the build lives on, where a sync costs what it costs users.
     QTemporaryDir files_{QStringLiteral("bench-files-XXXXXX")};
     QByteArray layout_;
@@ -79,9 +86,13 @@ void EditorBenchmark::initTestCase()
     for (int n = 0; n < 255; ++n)
         QVERIFY(
             QFile(pictures_.filePath(QStringLiteral("p%1.jpg").arg(n))).open(QIODevice::WriteOnly));
-    for (int n = 0; n < 10000; ++n)
-        QVERIFY(QFile(large_.filePath(QStringLiteral("clip %1.avi").arg(n)))
-                    .open(QIODevice::WriteOnly));
+    for (int entries : {1000, 10000, 100000}) {
+        auto folder = std::make_unique<QTemporaryDir>();
+        for (int n = 0; n < entries; ++n)
+            QVERIFY(QFile(folder->filePath(QStringLiteral("clip %1.avi").arg(n)))
+                        .open(QIODevice::WriteOnly));
+        large_[entries] = std::move(folder);
+    }
     layout_ = largestLayout();
     QCOMPARE(layout_.size(), 81 + 40 * 255);
     qputenv("TEMP", QFile::encodeName(files_.path()));
@@ -111,15 +122,46 @@ void EditorBenchmark::selectionRefreshWith255Files()
     QCOMPARE(driver.fileRows().size(), 256);
 }
 
-void EditorBenchmark::selectFolderOf10000Entries()
+void EditorBenchmark::selectFolder_data()
 {
+    QTest::addColumn<int>("entries");
+    for (int entries : {1000, 10000, 100000})
+        QTest::newRow(qPrintable(QString::number(entries))) << entries;
+}
+
+void EditorBenchmark::selectFolder()
+{
+    QFETCH(int, entries);
+    const QString folder = large_[entries]->path();
     QBENCHMARK
     {
-        dialogs_.folderChoices.enqueue(large_.path());
+        dialogs_.folderChoices.enqueue(folder);
         form_->fileList().Command5_Click();
     }
     dialogs_.folderChoices.enqueue(pictures_.path());
     form_->fileList().Command5_Click();
+}
+
+void EditorBenchmark::rawDirectoryRead_data()
+{
+    selectFolder_data();
+}
+
+// The floor Select stands on: reading the folder's names and nothing else.
+void EditorBenchmark::rawDirectoryRead()
+{
+    QFETCH(int, entries);
+    const QByteArray folder = QFile::encodeName(large_[entries]->path());
+    int read = 0;
+    QBENCHMARK
+    {
+        read = 0;
+        DIR* dir = ::opendir(folder.constData());
+        while (::readdir(dir))
+            ++read;
+        ::closedir(dir);
+    }
+    QCOMPARE(read, entries + 2);
 }
 
 void EditorBenchmark::rawWriteSyncRename()

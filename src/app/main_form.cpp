@@ -6,6 +6,7 @@
 #include "geometry/twips.h"
 #include "layoutfile/layout_file_commands.h"
 
+#include <QKeyEvent>
 #include <QPushButton>
 
 namespace tv {
@@ -40,6 +41,15 @@ void Main::openLayout(const QString& path)
 {
     Command1_Click();
     editor_->layoutFile().openLayoutFile(path);
+}
+
+void Main::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        Command1->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void Main::Command1_Click()

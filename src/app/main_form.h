@@ -28,6 +28,10 @@ public:
     // Opens the editor with this layout file loaded as Open File loads it.
     void openLayout(const QString& path);
 
+protected:
+    // Enter presses the launcher's one button.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void Form_Load();
 

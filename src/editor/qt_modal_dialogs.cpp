@@ -55,13 +55,19 @@ ModalDialogs::Answer QtModalDialogs::askYesNoCancel(QWidget* owner, const QStrin
 std::optional<QString> QtModalDialogs::saveFileName(QWidget* owner, const QString& filter,
                                                     const QString& presetName)
 {
-    // The editor asks its own overwrite question, so the dialog must not.
-    const QString name =
-        QFileDialog::getSaveFileName(owner, QString(), presetName, qtFileFilter(filter), nullptr,
-                                     QFileDialog::DontConfirmOverwrite);
-    if (name.isEmpty())
+    QFileDialog dialog(owner);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(qtFileFilter(filter));
+    // A name typed without an extension gets the filter's, or the open
+    // dialog's filter would hide the file. The editor asks its own overwrite
+    // question, so the dialog must not.
+    dialog.setDefaultSuffix(QStringLiteral("TXT"));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.selectFile(presetName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return name;
+    return dialog.selectedFiles().first();
 }
 
 std::optional<QString> QtModalDialogs::openFileName(QWidget* owner, const QString& filter,

@@ -58,6 +58,9 @@ Split::Split(ModalDialogs& dialogs) : QWidget(nullptr), dialogs_(dialogs)
     setWindowIcon(editorIcon());
     setFont(formFont(font()));
     setFixedSize(twipsToPixels(kClientWidthTwips), twipsToPixels(kClientHeightTwips));
+    // A window of fixed size offers no maximize button.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 }
 
 Split::~Split() = default;

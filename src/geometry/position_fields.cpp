@@ -49,6 +49,9 @@ PositionFields::PositionFields(Split& form, QWidget* client) : QObject(client), 
     Command4 = makeButton(Frame5, "Command4", QStringLiteral("OK"), {3285, 135, 915, 285});
 
     connect(Command3, &QPushButton::clicked, this, &PositionFields::Command3_Click);
+    // Enter in a field applies the four, as their OK does.
+    for (QLineEdit* field : Text1)
+        connect(field, &QLineEdit::returnPressed, this, &PositionFields::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &PositionFields::Command4_Click);
 }
 

@@ -18,6 +18,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QUndoStack>
@@ -86,7 +87,10 @@ bool LayoutFileCommands::saveLayout()
         return false;
     }
 
-    CommonDialog1FileName = kPresetName;
+    // The preset name, in the folder of the layout last opened or saved.
+    const QFileInfo last(CommonDialog1FileName);
+    CommonDialog1FileName =
+        last.isAbsolute() ? QDir(last.absolutePath()).filePath(kPresetName) : kPresetName;
     const auto chosen = form_.dialogs().saveFileName(&form_, kFilter, CommonDialog1FileName);
     if (!chosen)
         return false;

@@ -15,6 +15,8 @@ constexpr int kRowHeightPixels = 18;
 FlexGrid::FlexGrid(QWidget* parent) : QTableWidget(0, kCols, parent)
 {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab moves on to the next control of the form, not through the cells.
+    setTabKeyNavigation(false);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setWordWrap(false);
     verticalHeader()->hide();

@@ -23,6 +23,11 @@ SwitchTimeBox::SwitchTimeBox(Split& form, QWidget* client) : QObject(client), fo
     connect(Text3, &QLineEdit::textChanged, this, &SwitchTimeBox::Text3_Change);
     Text3->installEventFilter(this);
     connect(Command12, &QPushButton::clicked, this, &SwitchTimeBox::Command12_Click);
+    // Enter applies the time as OK does, after the check leaving the box makes.
+    connect(Text3, &QLineEdit::returnPressed, this, [this] {
+        Text3_LostFocus();
+        Command12_Click();
+    });
 }
 
 void SwitchTimeBox::setControlsEnabled(bool enabled)

@@ -75,6 +75,7 @@ private slots:
     void closingAChangedEditorAsks();
     void openingAFileAtStart_data();
     void openingAFileAtStart();
+    void enterOpensTheEditor();
 
 private:
     test::ScriptedDialogs dialogs_;
@@ -291,6 +292,14 @@ void LauncherTest::programEndsWithItsLastWindow()
     QCOMPARE(visibleWindows(), 1);
     editor->close();
     QCOMPARE(visibleWindows(), 0);
+}
+
+void LauncherTest::enterOpensTheEditor()
+{
+    QApplication::setActiveWindow(launcher_);
+    QVERIFY(QTest::qWaitForWindowActive(launcher_));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QVERIFY(launcher_->editor() && launcher_->editor()->isVisible());
 }
 
 QTEST_MAIN(LauncherTest)

@@ -2,10 +2,13 @@
 #include "geometry/canvas_controls.h"
 #include "geometry/twips.h"
 #include "media/flex_grid.h"
+#include "support/editor_driver.h"
 #include "support/editor_fixture.h"
 #include "support/scripted_dialogs.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -33,6 +36,9 @@ private slots:
     void gridColumns_data();
     void gridColumns();
     void startsWithEmptyWindowTable();
+    void keyboard_data();
+    void keyboard();
+    void noMaximizeButton();
 
 private:
     test::ScriptedDialogs dialogs_;
@@ -232,6 +238,62 @@ void EditorFormTest::startsWithEmptyWindowTable()
     QCOMPARE(table.PictureWindowCount, std::int16_t(0));
     QCOMPARE(table.CurrentWindow, std::int16_t(0));
     QCOMPARE(std::count(table.WindowInUse.begin(), table.WindowInUse.end(), kInUse), 0);
+}
+
+void EditorFormTest::keyboard_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("key");
+    QTest::newRow("Enter in the x field applies the rectangle") << "Text1(0)"
+                                                                << "100" << int(Qt::Key_Return);
+    QTest::newRow("Enter in the switch-time box applies it, checked") << "Text3"
+                                                                      << "3" << int(Qt::Key_Enter);
+    QTest::newRow("Tab leaves the file list") << "MSFlexGrid1"
+                                              << "" << int(Qt::Key_Tab);
+    QTest::newRow("Escape changes nothing") << "Text1(1)"
+                                            << "7" << int(Qt::Key_Escape);
+}
+
+void EditorFormTest::keyboard()
+{
+    QFETCH(QString, control);
+    QFETCH(QString, typed);
+    QFETCH(int, key);
+    QApplication::setActiveWindow(form_);
+    QVERIFY(QTest::qWaitForWindowActive(form_));
+    test::EditorDriver driver(*form_);
+    driver.chooseFolder(QDir::tempPath());
+    driver.addPicture();
+    const LayoutState before = form_->model().state();
+    QWidget* target = form_->findChild<QWidget*>(control);
+    QVERIFY(target);
+    target->setFocus(Qt::TabFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(target)) {
+        edit->selectAll();
+        QTest::keyClicks(edit, typed);
+    }
+    QTest::keyClick(target, Qt::Key(key));
+    const LayoutState after = form_->model().state();
+    if (control == "Text1(0)") {
+        QCOMPARE(after.windows[2].rect.Left, 375.0f);
+    } else if (control == "Text3") {
+        QCOMPARE(after.table.SwitchTime[1], 5);
+        QCOMPARE(qobject_cast<QLineEdit*>(target)->text(), QStringLiteral("5"));
+    } else if (control == "MSFlexGrid1") {
+        QVERIFY(!target->hasFocus());
+        QVERIFY(QApplication::focusWidget() && QApplication::focusWidget()->window() == form_);
+    } else {
+        QVERIFY(!differentLayouts(before, after));
+        QVERIFY(form_->isVisible());
+    }
+}
+
+void EditorFormTest::noMaximizeButton()
+{
+    QVERIFY(!form_->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    QVERIFY(form_->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(form_->windowFlags().testFlag(Qt::WindowCloseButtonHint));
 }
 
 QTEST_MAIN(EditorFormTest)

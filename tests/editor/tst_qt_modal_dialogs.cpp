@@ -1,9 +1,14 @@
 #include "editor/qt_modal_dialogs.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -15,6 +20,8 @@ class QtModalDialogsTest : public QObject {
 private slots:
     void namesAreShownAsText_data();
     void namesAreShownAsText();
+    void savedNamesGetTheExtension_data();
+    void savedNamesGetTheExtension();
 };
 
 void QtModalDialogsTest::namesAreShownAsText_data()
@@ -47,6 +54,44 @@ void QtModalDialogsTest::namesAreShownAsText()
         dialogs.message(nullptr, text, QStringLiteral("+_+"));
     QCOMPARE(shown, text);
     QCOMPARE(format, Qt::PlainText);
+}
+
+void QtModalDialogsTest::savedNamesGetTheExtension_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("no extension: .TXT added") << "shop"
+                                              << "shop.TXT";
+    QTest::newRow("already .TXT") << "shop.TXT"
+                                  << "shop.TXT";
+    QTest::newRow("another case") << "shop.txt"
+                                  << "shop.txt";
+    QTest::newRow("an extension of its own") << "shop.layout"
+                                             << "shop.layout";
+}
+
+// The real save dialog: a name typed without an extension is saved with
+// ".TXT", so the open dialog's filter shows it.
+void QtModalDialogsTest::savedNamesGetTheExtension()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, saved);
+    QTemporaryDir folder;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        QCOMPARE(dialog->directory().absolutePath(), QDir(folder.path()).absolutePath());
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->setText(typed);
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    QtModalDialogs dialogs;
+    const auto chosen = dialogs.saveFileName(nullptr, QStringLiteral("SPLITFILE|*.TXT"),
+                                             QDir(folder.path()).filePath("TESSELLVIEW.TXT"));
+    QVERIFY(chosen);
+    QCOMPARE(QFileInfo(*chosen).fileName(), saved);
+    QCOMPARE(QFileInfo(*chosen).absolutePath(), QDir(folder.path()).absolutePath());
 }
 
 QTEST_MAIN(QtModalDialogsTest)

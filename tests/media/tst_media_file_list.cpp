@@ -1,4 +1,5 @@
 #include "editor/split.h"
+#include "geometry/layout_canvas.h"
 #include "layoutfile/layout_file_commands.h"
 #include "media/flex_grid.h"
 #include "media/media_file_list.h"
@@ -8,6 +9,7 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -33,6 +35,8 @@ private slots:
     void marking();
     void marksArePainted();
     void anchorSurvivesRefills();
+    void fillsOncePerAction_data();
+    void fillsOncePerAction();
     void doubleClickAdds_data();
     void doubleClickAdds();
 
@@ -252,6 +256,49 @@ void MediaFileListTest::anchorSurvivesRefills()
     QCOMPARE(driver().fileMarks(), "....");
     driver().pressFileRow(1, Qt::ShiftModifier);
     QCOMPARE(driver().fileMarks(), "xxx.");
+}
+
+void MediaFileListTest::fillsOncePerAction_data()
+{
+    QTest::addColumn<QString>("action");
+    QTest::newRow("opening a layout of eleven windows") << "open";
+    QTest::newRow("pressing a window's body") << "press";
+    QTest::newRow("pressing a window's corner") << "corner";
+    // (A release over a window selects it again: a second action.)
+}
+
+// Each action fills the file list once, however many windows it selects on
+// the way.
+void MediaFileListTest::fillsOncePerAction()
+{
+    QFETCH(QString, action);
+    QTemporaryDir files;
+    qputenv("TEMP", QFile::encodeName(files.path()));
+    driver().chooseFolder(folder_.path());
+    driver().addVideo();
+    for (int i = 0; i < 10; ++i)
+        driver().addPicture();
+    int fills = 0;
+    // Every fill empties the list and starts again at its first row.
+    connect(form().fileList().MSFlexGrid1->model(), &QAbstractItemModel::rowsInserted, this,
+            [&fills](const QModelIndex&, int first) { fills += first == 0 ? 1 : 0; });
+    if (action == "open") {
+        harness_.dialogs.fileChoices.enqueue(files.filePath("full.TXT"));
+        form().layoutFile().Command10_Click();
+        fills = 0;
+        harness_.dialogs.fileChoices.enqueue(files.filePath("full.TXT"));
+        form().layoutFile().Command11_Click();
+        QCOMPARE(driver().listEntries().size(), 11);
+    } else {
+        QWidget* part = action == "press" ? static_cast<QWidget*>(form().canvas().Image1(11))
+                                          : static_cast<QWidget*>(form().canvas().Image2(11));
+        const QPoint at = part->mapTo(&form(), part->rect().center());
+        QTest::mousePress(form().windowHandle(), Qt::LeftButton, {}, at);
+        QCOMPARE(fills, 1);
+        QTest::mouseRelease(form().windowHandle(), Qt::LeftButton, {}, at);
+        return;
+    }
+    QCOMPARE(fills, 1);
 }
 
 void MediaFileListTest::doubleClickAdds_data()
