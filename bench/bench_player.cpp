@@ -4,6 +4,7 @@
 #include "player/media_backend.h"
 #include "player/stage.h"
 #include "player/stage_clock.h"
+#include "support/manual_clock.h"
 #include "support/mjpeg_avi.h"
 
 #include <QApplication>
@@ -18,14 +19,9 @@
 #include <vector>
 
 using namespace tv;
+using tv::test::ManualClock;
 
 namespace {
-
-class ManualClock final : public StageClock {
-public:
-    qint64 nowMs() const override { return now; }
-    qint64 now = 0;
-};
 
 QList<StageWindow> tenPictureWindows(qint64 switchMs)
 {

@@ -1,22 +1,14 @@
 #include "player/stage.h"
 #include "player/stage_clock.h"
 #include "player/window_view.h"
+#include "support/manual_clock.h"
 
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace tv;
-
-namespace {
-
-class ManualClock final : public StageClock {
-public:
-    qint64 nowMs() const override { return now; }
-    qint64 now = 0;
-};
-
-} // namespace
+using tv::test::ManualClock;
 
 // The stage as the viewer sees it: grabbed to an image on a clock the test
 // moves, with pictures made as solid colours.
