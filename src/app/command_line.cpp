@@ -17,32 +17,45 @@
 
 namespace tv {
 
+namespace {
+
+struct Options {
+    QCommandLineOption play{QStringLiteral("play"),
+                            QStringLiteral("Play LAYOUT full screen, without the editor."),
+                            QStringLiteral("LAYOUT")};
+    QCommandLineOption media{
+        QStringLiteral("media"),
+        QStringLiteral("Take the media from FOLDER (default: the layout's own folder)."),
+        QStringLiteral("FOLDER")};
+    QCommandLineOption window{QStringLiteral("window"),
+                              QStringLiteral("Play in a 960 x 540 window.")};
+    QCommandLineOption inspect{QStringLiteral("inspect"),
+                               QStringLiteral("Print the layout FILE as JSON."),
+                               QStringLiteral("FILE")};
+
+    explicit Options(QCommandLineParser& parser)
+    {
+        parser.setApplicationDescription(
+            QStringLiteral("Composes the screen layout of a media display, and plays it."));
+        parser.addHelpOption();
+        parser.addVersionOption();
+        parser.addOptions({play, media, window, inspect});
+        parser.addPositionalArgument(QStringLiteral("FILE"),
+                                     QStringLiteral("A layout file to open in the editor."),
+                                     QStringLiteral("[FILE]"));
+    }
+};
+
+} // namespace
+
 CommandLine readCommandLine(const QStringList& arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Composes the screen layout of a media display, and plays it."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption play(QStringLiteral("play"),
-                                  QStringLiteral("Play LAYOUT full screen, without the editor."),
-                                  QStringLiteral("LAYOUT"));
-    const QCommandLineOption media(
-        QStringLiteral("media"),
-        QStringLiteral("Take the media from FOLDER (default: the layout's own folder)."),
-        QStringLiteral("FOLDER"));
-    const QCommandLineOption window(QStringLiteral("window"),
-                                    QStringLiteral("Play in a 960 x 540 window."));
-    const QCommandLineOption inspect(QStringLiteral("inspect"),
-                                     QStringLiteral("Print the layout FILE as JSON."),
-                                     QStringLiteral("FILE"));
-    parser.addOptions({play, media, window, inspect});
-    parser.addPositionalArgument(QStringLiteral("FILE"),
-                                 QStringLiteral("A layout file to open in the editor."),
-                                 QStringLiteral("[FILE]"));
+    const Options options(parser);
     parser.process(arguments);
-    return {parser.positionalArguments().value(0), parser.value(play), parser.value(media),
-            parser.isSet(window), parser.value(inspect)};
+    return {parser.positionalArguments().value(0), parser.value(options.play),
+            parser.value(options.media), parser.isSet(options.window),
+            parser.value(options.inspect)};
 }
 
 bool needsNoDisplay(const QStringList& arguments)
@@ -78,6 +91,18 @@ int refuse(const QString& why)
 }
 
 } // namespace
+
+QString playRefusal(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    const Options options(parser);
+    parser.parse(arguments); // what it cannot read, the full reading reports
+    if (!parser.isSet(options.play))
+        return QString();
+    const auto layout = readLayout(parser.value(options.play));
+    const auto* why = std::get_if<QString>(&layout);
+    return why ? *why : QString();
+}
 
 int inspectLayoutFile(const QString& path)
 {

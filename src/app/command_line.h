@@ -24,6 +24,10 @@ bool needsNoDisplay(const QStringList& arguments);
 // Reads the arguments; --help and --version are answered and end the program.
 CommandLine readCommandLine(const QStringList& arguments);
 
+// Why the layout given to --play will not be played, found before anything
+// needs a display; empty when there is nothing to refuse.
+QString playRefusal(const QStringList& arguments);
+
 // Prints a layout as JSON on the standard output; the exit status. A file
 // the reader refuses gets the editor's reason on the standard error stream
 // and status 1.

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -28,7 +29,12 @@ int main(int argc, char* argv[])
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    // Answers in text need no display; everything else opens windows.
+    // A layout the display could not play is refused before a window system
+    // is needed, as are answers in text; everything else opens windows.
+    if (const QString refusal = tv::playRefusal(arguments); !refusal.isEmpty()) {
+        std::fprintf(stderr, "%s\n", refusal.toLocal8Bit().constData());
+        return 1;
+    }
     const std::unique_ptr<QCoreApplication> app(tv::needsNoDisplay(arguments)
                                                     ? new QCoreApplication(argc, argv)
                                                     : new QApplication(argc, argv));
