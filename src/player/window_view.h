@@ -48,9 +48,6 @@ public:
     void settle();
 
     const StageWindow& plan() const { return plan_; }
-    // The item shown (-1: none yet) and whether it is a placeholder.
-    int shownItem() const { return shownItem_; }
-    bool showsPlaceholder() const { return !placeholder_.isEmpty(); }
 
 signals:
     // A video ended or failed: the stage should advance its windows now.
