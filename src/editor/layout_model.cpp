@@ -4,24 +4,24 @@
 
 namespace tv {
 
+namespace {
+
+// The state with what is only chosen set aside.
+LayoutState layoutOnly(LayoutState state)
+{
+    state.table.CurrentWindow = 0;
+    state.listText.clear();
+    state.stacking.clear();
+    for (WindowState& window : state.windows)
+        window.playlistRow = window.playlistCol = 0;
+    return state;
+}
+
+} // namespace
+
 bool differentLayouts(const LayoutState& a, const LayoutState& b)
 {
-    WindowTable tableA = a.table;
-    WindowTable tableB = b.table;
-    tableA.CurrentWindow = tableB.CurrentWindow = 0;
-    if (tableA.HasVideoWindow != tableB.HasVideoWindow ||
-        tableA.PictureWindowCount != tableB.PictureWindowCount ||
-        tableA.WindowInUse != tableB.WindowInUse || tableA.SwitchTime != tableB.SwitchTime ||
-        a.listEntries != b.listEntries)
-        return true;
-    for (std::size_t i = 0; i < a.windows.size(); ++i) {
-        const WindowState& x = a.windows[i];
-        const WindowState& y = b.windows[i];
-        if (x.created != y.created || x.name != y.name || x.kindStyle != y.kindStyle ||
-            x.playlist != y.playlist || !(x.rect == y.rect))
-            return true;
-    }
-    return false;
+    return !(layoutOnly(a) == layoutOnly(b));
 }
 
 QStringList layoutViewViolations(const LayoutState& state, const LayoutView& view)

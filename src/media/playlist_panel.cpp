@@ -83,11 +83,11 @@ bool PlaylistPanel::fitsTheLayoutFile(int index, const QList<PlaylistEntry>& ent
 {
     // The writer's own check decides, so Add and Save never disagree; only a
     // refusal that this add brings about stops it.
-    const LayoutFileCommands& files = form_.layoutFile();
-    if (!form_.table().inUse(index) ||
-        std::holds_alternative<SaveRefusal>(encodeLayout(files.describeLayout())))
+    if (!form_.table().inUse(index))
         return true;
-    LayoutDescription layout = files.describeLayout();
+    LayoutDescription layout = form_.layoutFile().describeLayout();
+    if (std::holds_alternative<SaveRefusal>(encodeLayout(layout)))
+        return true;
     QStringList names;
     for (const PlaylistEntry& entry : entries)
         names << entry.name;
