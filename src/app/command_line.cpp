@@ -14,6 +14,7 @@
 #include <QScreen>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace tv {
 
@@ -130,7 +131,13 @@ int playLayout(const CommandLine& options)
             player->setGeometry(primary->geometry());
         player->showFullScreen();
     }
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // The show is over: media players and decodes still busy are abandoned,
+    // not waited for, so that Esc ends the display at once whatever the
+    // media are doing.
+    std::fflush(stdout);
+    std::fflush(stderr);
+    std::_Exit(status);
 }
 
 } // namespace tv

@@ -3,10 +3,12 @@
 #include "editor/editor_icon.h"
 #include "editor/qt_modal_dialogs.h"
 #include "player/media_backend.h"
+#include "player/player_window.h"
 
 #include <QApplication>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -53,5 +55,13 @@ int main(int argc, char* argv[])
     launcher.show();
     if (!options.file.isEmpty())
         launcher.openLayout(options.file);
-    return QCoreApplication::exec();
+    const int status = QCoreApplication::exec();
+    // A closed preview may have left a decode or a media player ending in the
+    // background: the program ends without waiting for it.
+    if (tv::playerWorkUnderWay()) {
+        std::fflush(stdout);
+        std::fflush(stderr);
+        std::_Exit(status);
+    }
+    return status;
 }

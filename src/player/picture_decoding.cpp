@@ -1,25 +1,56 @@
 #include "player/picture_decoding.h"
 
+#include "player/media_open.h"
+
+#include <QBuffer>
 #include <QImageReader>
-#include <QtConcurrent/QtConcurrentRun>
 
 namespace tv {
 
-DecodedItem decodePicture(const QString& path, QSize fit)
+QSize decodeSize(QSize source, DrawnSize drawn)
 {
-    QImageReader reader(path);
+    if (source.isEmpty())
+        return {1, 1};
+    QSize size = source.scaled(drawn.window.expandedTo({1, 1}), Qt::KeepAspectRatio);
+    const QSize visible = drawn.visible.expandedTo({1, 1});
+    if (size.width() > visible.width() || size.height() > visible.height())
+        size = size.scaled(size.boundedTo(visible), Qt::KeepAspectRatio);
+    if (size.width() > source.width() || size.height() > source.height())
+        size = source;
+    return size.expandedTo({1, 1});
+}
+
+DecodedItem decodePicture(const QString& path, DrawnSize drawn)
+{
+    const MediaHandle file = MediaHandle::open(path);
+    QString why;
+    QByteArray bytes = file.readAll(kMaxPictureFileBytes, &why);
+    if (!why.isEmpty())
+        return {QImage(), why};
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
     reader.setAutoTransform(true);
+    QSize source = reader.size();
+    const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
+    if (turned)
+        source.transpose();
+    if (source.isValid()) {
+        QSize target = decodeSize(source, drawn);
+        if (turned)
+            target.transpose();
+        if (target != (turned ? source.transposed() : source))
+            reader.setScaledSize(target);
+    }
     QImage image = reader.read();
     if (image.isNull())
         return {QImage(), reader.errorString()};
-    if (!fit.isEmpty() && image.size() != image.size().scaled(fit, Qt::KeepAspectRatio))
-        image = image.scaled(fit, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    // A reader that ignores the scaled size (or a header without one) still
+    // yields no more than the window shows.
+    const QSize wanted = decodeSize(image.size(), drawn);
+    if (image.width() > wanted.width() + 1 || image.height() > wanted.height() + 1)
+        image = image.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return {image.convertToFormat(QImage::Format_RGB32), QString()};
-}
-
-QFuture<DecodedItem> decodeAhead(const QString& path, QSize fit)
-{
-    return QtConcurrent::run(decodePicture, path, fit);
 }
 
 } // namespace tv

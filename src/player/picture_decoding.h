@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QFuture>
 #include <QImage>
 #include <QString>
 
@@ -13,10 +12,25 @@ struct DecodedItem {
     QString problem; // empty when the image is there
 };
 
-// Reads a picture and scales it to fit `fit`, keeping its aspect ratio.
-DecodedItem decodePicture(const QString& path, QSize fit);
+// How a window is drawn on the screen: its whole size, and the part of it
+// that lies on the screen (a window may reach past the screen's edges).
+struct DrawnSize {
+    QSize window;
+    QSize visible;
+    friend bool operator==(const DrawnSize&, const DrawnSize&) = default;
+};
 
-// The same, on a worker thread, so that the window has it before it is due.
-QFuture<DecodedItem> decodeAhead(const QString& path, QSize fit);
+// The size to decode a picture of `source` pixels at, for a window drawn at
+// `drawn`: as it fits the window keeping its aspect ratio, never larger than
+// the window's visible part, never larger than the picture itself, and never
+// empty.
+QSize decodeSize(QSize source, DrawnSize drawn);
+
+// The largest picture file read; anything larger gets its placeholder.
+inline constexpr qint64 kMaxPictureFileBytes = qint64(256) << 20;
+
+// Reads a picture straight to the size it is drawn at. The file is opened
+// without waiting and read only when it is a regular file.
+DecodedItem decodePicture(const QString& path, DrawnSize drawn);
 
 } // namespace tv

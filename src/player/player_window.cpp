@@ -1,6 +1,8 @@
 #include "player/player_window.h"
 
+#include "player/decode_queue.h"
 #include "player/stage.h"
+#include "player/video_channel.h"
 
 #include <QKeyEvent>
 #include <QVBoxLayout>
@@ -23,6 +25,34 @@ PlayerWindow::PlayerWindow(const QList<StageWindow>& plan, const QString& mediaF
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(stage_);
     resize(kPlayerWindowSize);
+    setMouseTracking(true);
+    pointerRest_.setSingleShot(true);
+    pointerRest_.setInterval(kPointerRestMs);
+    connect(&pointerRest_, &QTimer::timeout, this, &PlayerWindow::hidePointer);
+}
+
+void PlayerWindow::hidePointer()
+{
+    if (isFullScreen())
+        setCursor(Qt::BlankCursor);
+}
+
+void PlayerWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    unsetCursor();
+    pointerRest_.start();
+    QWidget::mouseMoveEvent(event);
+}
+
+void PlayerWindow::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::WindowStateChange) {
+        if (isFullScreen())
+            hidePointer();
+        else
+            unsetCursor();
+    }
+    QWidget::changeEvent(event);
 }
 
 void PlayerWindow::keyPressEvent(QKeyEvent* event)
@@ -47,6 +77,11 @@ void PlayerWindow::keyPressEvent(QKeyEvent* event)
         break;
     }
     QWidget::keyPressEvent(event);
+}
+
+bool playerWorkUnderWay()
+{
+    return VideoChannel::abandoned() > 0 || DecodeQueue::shared().running() > 0;
 }
 
 } // namespace tv

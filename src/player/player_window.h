@@ -3,6 +3,7 @@
 #include "player/stage_clock.h"
 #include "player/stage_plan.h"
 
+#include <QTimer>
 #include <QWidget>
 
 namespace tv {
@@ -11,7 +12,9 @@ class Stage;
 
 // A window that plays a layout: the preview from the editor, or the display
 // player itself. Esc closes it (so does Q when it is the display player), F11
-// switches between full screen and a window.
+// switches between full screen and a window. Over a full-screen show the
+// pointer is hidden; it appears while the mouse moves and hides again when
+// it rests.
 class PlayerWindow final : public QWidget {
     Q_OBJECT
 public:
@@ -20,14 +23,27 @@ public:
 
     Stage& stage() const { return *stage_; }
 
+    // How long the pointer stays after the mouse last moved.
+    static constexpr int kPointerRestMs = 2000;
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void hidePointer();
+
+    QTimer pointerRest_;
     SteadyClock clock_;
     Stage* stage_ = nullptr;
     bool displayPlayer_;
 };
+
+// Whether pictures are still being decoded or video players are still
+// shutting down after their show ended: a program ending now should not wait
+// for them.
+bool playerWorkUnderWay();
 
 // The size a player window opens at, when it is not full screen.
 inline constexpr QSize kPlayerWindowSize(960, 540);

@@ -1,5 +1,6 @@
 #include "player/stage.h"
 
+#include "player/media_open.h"
 #include "player/stage_clock.h"
 #include "player/window_view.h"
 
@@ -37,12 +38,8 @@ void Stage::start()
     if (started_)
         return;
     started_ = true;
+    clock_.begin();
     refresh();
-}
-
-void Stage::showEvent(QShowEvent*)
-{
-    start();
 }
 
 void Stage::refresh()
@@ -65,6 +62,7 @@ void Stage::refresh()
 
 void Stage::settle()
 {
+    start();
     for (WindowView* window : windows_)
         window->settle();
 }
@@ -78,20 +76,23 @@ void Stage::placeWindows()
 {
     const QRectF stage = stageRect();
     const double scale = stage.width() / kStageWidth;
+    // Edges are rounded on their own, so neighbouring windows meet exactly.
+    auto rounded = [](const QRectF& r) {
+        return QRect(QPoint(qRound(r.left()), qRound(r.top())),
+                     QPoint(qRound(r.right()), qRound(r.bottom())) - QPoint(1, 1));
+    };
+    const QRect screen = rounded(stage);
     for (WindowView* window : windows_) {
         const QRectF place = window->plan().place;
         const QRectF scaled(stage.x() + place.x() * scale, stage.y() + place.y() * scale,
                             place.width() * scale, place.height() * scale);
-        // Edges are rounded on their own, so neighbouring windows meet exactly.
-        const QPoint topLeft(qRound(scaled.left()), qRound(scaled.top()));
-        const QPoint bottomRight(qRound(scaled.right()), qRound(scaled.bottom()));
-        window->setGeometry(QRect(topLeft, bottomRight - QPoint(1, 1)));
+        window->place(rounded(scaled), screen);
     }
 }
 
 void Stage::tell(const QString& name, const QString& why)
 {
-    const QString line = QStringLiteral("%1: %2").arg(name, why);
+    const QString line = escapedForLog(QStringLiteral("%1: %2").arg(name, why));
     if (told_.contains(line))
         return;
     told_.insert(line);
@@ -102,6 +103,14 @@ void Stage::tell(const QString& name, const QString& why)
 void Stage::paintEvent(QPaintEvent*)
 {
     QPainter(this).fillRect(rect(), Qt::black);
+}
+
+void Stage::showEvent(QShowEvent*)
+{
+    // The show's time begins once it is on the screen, after the events that
+    // draw it, not when it was built: its first picture gets its whole time.
+    if (!started_)
+        QMetaObject::invokeMethod(this, &Stage::start, Qt::QueuedConnection);
 }
 
 void Stage::resizeEvent(QResizeEvent*)

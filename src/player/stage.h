@@ -15,7 +15,8 @@ class StageClock;
 class WindowView;
 
 // The 1920 x 1080 screen of a layout, scaled into this widget and letterboxed
-// in black, with every window at its place: the video window at the bottom,
+// in black, with every window at its place and cut at the screen's edges
+// (nothing is drawn into the black bands): the video window at the bottom,
 // then picture slots 1 to 10, each above the one before. One clock times the
 // whole show: at each moment a window is due to change, every window is
 // brought to what that moment shows, so windows with the same switch time
@@ -26,20 +27,21 @@ public:
     Stage(const QList<StageWindow>& plan, const QString& mediaFolder, StageClock& clock,
           QWidget* parent = nullptr);
 
-    // Starts the show at the clock's present moment; showing the stage starts
-    // it too, once its windows have their sizes.
+    // Starts the show and its clock; showing the stage starts it too, once
+    // it is drawn.
     void start();
     // Brings every window to the clock's present moment and waits for the
     // next change. The timer calls it; so do tests with a clock of their own.
     void refresh();
-    // Waits for pictures still being decoded and shows them.
+    // Starts the show if it has not started, waits for pictures still being
+    // decoded and shows them. For tests and benchmarks: a show never waits.
     void settle();
 
     // Where the stage lies in the widget.
     QRectF stageRect() const;
     const QList<WindowView*>& windows() const { return windows_; }
-    // Each problem with an item is told here, once per item and reason; by
-    // default on the standard error stream.
+    // Each problem with an item is told here, once per item and reason, with
+    // control characters escaped; by default on the standard error stream.
     void setProblemLog(std::function<void(const QString&)> log) { problemLog_ = std::move(log); }
 
 signals:

@@ -1,12 +1,12 @@
 #include "player/window_view.h"
 
 #include "player/media_resolver.h"
+#include "player/video_channel.h"
 
-#include <QAudioOutput>
-#include <QMediaPlayer>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QPainter>
-#include <QVideoFrame>
-#include <QVideoSink>
+#include <QThread>
 
 namespace tv {
 
@@ -32,46 +32,45 @@ WindowView::WindowView(StageWindow plan, const MediaResolver& media, ProblemLog 
     // A picture window whose switch time is 0 stays on its first picture.
     if (!videoWindow && plan_.pictureMs <= 0 && !durations_.isEmpty())
         durations_ = {1};
-    connect(&watcher_, &QFutureWatcher<DecodedItem>::finished, this, [this] {
-        if (pendingItem_ >= 0)
-            showDecoded(pendingItem_);
-    });
+    lane_ = DecodeQueue::shared().openLane(
+        this, [this](quint64 ticket, const DecodedItem& decoded) { delivered(ticket, decoded); });
 
-    if (videoWindow) {
-        audio_ = new QAudioOutput(this);
-        for (std::size_t i = 0; i < players_.size(); ++i) {
-            players_[i] = new QMediaPlayer(this);
-            sinks_[i] = new QVideoSink(this);
-            players_[i]->setVideoSink(sinks_[i]);
-            QVideoSink* sink = sinks_[i];
-            QMediaPlayer* player = players_[i];
-            connect(sink, &QVideoSink::videoFrameChanged, this,
-                    [this, sink](const QVideoFrame& frame) { videoFrame(sink, frame); });
-            connect(player, &QMediaPlayer::mediaStatusChanged, this,
-                    [this, player](QMediaPlayer::MediaStatus status) {
-                        // A player reports late, after the window moved on.
-                        if (!playsVideo(player))
-                            return;
-                        if (status == QMediaPlayer::EndOfMedia) {
-                            videoEnded_ = true;
-                            emit dueNow();
-                        } else if (status == QMediaPlayer::InvalidMedia) {
-                            videoFailed(player, player->errorString());
-                        }
-                    });
-            connect(player, &QMediaPlayer::errorOccurred, this,
-                    [this, player](QMediaPlayer::Error, const QString& why) {
-                        videoFailed(player, why);
-                    });
-        }
+    const bool playsVideo = std::any_of(items_.begin(), items_.end(), [](const Item& item) {
+        return item.kind == Kind::Video && !item.path.isEmpty();
+    });
+    if (playsVideo) {
+        video_ = new VideoChannel(this);
+        connect(video_, &VideoChannel::frameReady, this, &WindowView::takeVideoFrame);
+        connect(video_, &VideoChannel::ended, this,
+                [this](quint64 ticket) { videoStopped(ticket, QString()); });
+        connect(video_, &VideoChannel::failed, this, &WindowView::videoStopped);
     }
 }
 
 WindowView::~WindowView()
 {
-    // Decoding that is still under way finishes on its own; nothing waits
-    // for its result.
-    watcher_.disconnect();
+    // Decoding under way finishes unseen; nothing waits for it.
+    DecodeQueue::shared().close(lane_);
+}
+
+void WindowView::place(const QRect& window, const QRect& screen)
+{
+    const QRect visible = window.intersected(screen);
+    setGeometry(visible);
+    setVisible(!visible.isEmpty());
+    window_ = window.translated(-visible.topLeft());
+    const DrawnSize drawn{window.size(), visible.size()};
+    if (drawn == drawn_)
+        return;
+    drawn_ = drawn;
+    if (video_)
+        video_->setDrawnSize(drawn_);
+    // Pictures are decoded for the size they are drawn at: the one shown and
+    // the next are decoded again; the shown one stays meanwhile.
+    ready_ = {};
+    pending_ = {};
+    if (shownItem_ >= 0 && placeholder_.isEmpty() && items_[shownItem_].kind == Kind::Picture)
+        request(shownItem_, true, 0);
 }
 
 void WindowView::advance(qint64 t)
@@ -102,8 +101,8 @@ void WindowView::advanceVideoWindow(qint64 t)
         startItem(0, t);
     } else if (!videoProblem_.isEmpty()) {
         // A video that fails shows its placeholder for the time of a picture.
-        const QString why = videoProblem_;
-        videoProblem_.clear();
+        const QString why = std::exchange(videoProblem_, QString());
+        playing_ = 0;
         showPlaceholder(shownItem_, why);
         nextChange_ = items_.size() > 1 ? t + kVideoWindowPictureMs : kNever;
     } else if (videoEnded_) {
@@ -118,70 +117,81 @@ void WindowView::startItem(int item, qint64 t)
 {
     shownItem_ = item;
     const Item& shown = items_[item];
-    const bool single = items_.size() == 1;
     if (plan_.role == WindowRole::Video) {
         if (shown.kind == Kind::Video && !shown.path.isEmpty()) {
             nextChange_ = kNever;
-            playVideo(item);
-        } else {
-            nextChange_ = single ? kNever : t + kVideoWindowPictureMs;
-            showDecoded(item);
-            players_[std::size_t(activePlayer_)]->stop();
+            videoEnded_ = false;
+            playing_ = ++tickets_;
+            video_->play(playing_, shown.path, items_.size() == 1);
+            prepareNext();
+            return;
         }
+        nextChange_ = items_.size() == 1 ? kNever : t + kVideoWindowPictureMs;
+        playing_ = 0;
+        if (video_)
+            video_->stop();
+    }
+    showPicture(item, t);
+}
+
+void WindowView::showPicture(int item, qint64 t)
+{
+    if (ready_.item == item) {
+        const Ready ready = std::exchange(ready_, {});
+        apply(item, ready.decoded);
+        prepareNext();
+    } else if (pending_.item == item) {
+        pending_.forNow = true; // the last frame stays until it is there
+    } else if (items_[item].path.isEmpty()) {
+        apply(item, {QImage(), items_[item].problem});
+        prepareNext();
     } else {
-        showDecoded(item);
+        request(item, true, t);
     }
-    const int next = (item + 1) % int(items_.size());
-    dropDecodingExcept(item, next);
-    prepare(next);
 }
 
-void WindowView::prepare(int item)
+void WindowView::prepareNext()
 {
-    const Item& next = items_[item];
-    if (next.kind == Kind::Video && !next.path.isEmpty()) {
-        // The next video opens in the other player while this item shows.
-        if (items_.size() > 1) {
-            QMediaPlayer* spare = players_[std::size_t(1 - activePlayer_)];
-            const QUrl url = QUrl::fromLocalFile(next.path);
-            if (spare->source() != url)
-                spare->setSource(url);
-        }
+    if (items_.size() < 2 || pending_.item >= 0)
+        return;
+    const int next = (shownItem_ + 1) % int(items_.size());
+    const Item& item = items_[next];
+    if (item.kind == Kind::Video) {
+        if (!item.path.isEmpty())
+            video_->prepare(item.path);
         return;
     }
-    decodingOf(item);
+    if (ready_.item == next)
+        return;
+    if (item.path.isEmpty())
+        ready_ = {next, {QImage(), item.problem}};
+    else
+        request(next, false, nextChange_);
 }
 
-QFuture<DecodedItem> WindowView::decodingOf(int item)
+void WindowView::request(int item, bool forNow, qint64 dueMs)
 {
-    auto found = decoding_.find(item);
-    if (found != decoding_.end())
-        return *found;
-    const Item& wanted = items_[item];
-    QFuture<DecodedItem> future =
-        wanted.path.isEmpty() ? QtFuture::makeReadyFuture(DecodedItem{QImage(), wanted.problem})
-                              : decodeAhead(wanted.path, size());
-    decoding_.insert(item, future);
-    return future;
-}
-
-void WindowView::dropDecodingExcept(int keepA, int keepB)
-{
-    for (auto it = decoding_.begin(); it != decoding_.end();)
-        it = (it.key() == keepA || it.key() == keepB) ? std::next(it) : decoding_.erase(it);
-}
-
-void WindowView::showDecoded(int item)
-{
-    QFuture<DecodedItem> future = decodingOf(item);
-    if (!future.isFinished()) {
-        // The last frame stays until the next item is ready.
-        pendingItem_ = item;
-        watcher_.setFuture(future);
+    // A window off the screen decodes nothing.
+    if (drawn_.visible.isEmpty()) {
+        pending_ = {};
         return;
     }
-    pendingItem_ = -1;
-    apply(item, future.result());
+    pending_ = {item, ++tickets_, forNow};
+    DecodeQueue::shared().request(lane_, pending_.ticket, items_[item].path, drawn_, dueMs);
+}
+
+void WindowView::delivered(quint64 ticket, const DecodedItem& decoded)
+{
+    if (ticket != pending_.ticket || pending_.item < 0)
+        return; // its moment has passed
+    const Pending done = std::exchange(pending_, {});
+    if (!done.forNow) {
+        ready_ = {done.item, decoded};
+        return;
+    }
+    if (done.item == shownItem_)
+        apply(done.item, decoded);
+    prepareNext();
 }
 
 void WindowView::apply(int item, const DecodedItem& decoded)
@@ -193,6 +203,7 @@ void WindowView::apply(int item, const DecodedItem& decoded)
     image_ = decoded.image;
     placeholder_.clear();
     update();
+    emit shown();
 }
 
 void WindowView::showPlaceholder(int item, const QString& why)
@@ -203,78 +214,47 @@ void WindowView::showPlaceholder(int item, const QString& why)
     if (log_)
         log_(name, why);
     update();
+    emit shown();
+}
+
+void WindowView::takeVideoFrame()
+{
+    VideoChannel::Frame frame = video_->takeFrame();
+    // Only the video being played shows: not one opened ahead, nor the tail
+    // of one the window has moved on from.
+    if (frame.image.isNull() || playing_ == 0 || frame.ticket != playing_)
+        return;
+    image_ = std::move(frame.image);
+    placeholder_.clear();
+    update();
+    emit shown();
+}
+
+void WindowView::videoStopped(quint64 ticket, const QString& why)
+{
+    if (ticket != playing_ || videoEnded_ || !videoProblem_.isEmpty())
+        return;
+    if (why.isEmpty())
+        videoEnded_ = true;
+    else
+        videoProblem_ = why;
+    emit dueNow();
+}
+
+quint64 WindowView::droppedFrames() const
+{
+    return video_ ? video_->droppedFrames() : 0;
 }
 
 void WindowView::settle()
 {
-    if (pendingItem_ >= 0) {
-        decodingOf(pendingItem_).waitForFinished();
-        showDecoded(pendingItem_);
+    QElapsedTimer waited;
+    waited.start();
+    while (pending_.item >= 0 && waited.elapsed() < 60000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        if (DecodeQueue::shared().busy(lane_))
+            QThread::usleep(200);
     }
-    for (auto& future : decoding_)
-        future.waitForFinished();
-}
-
-void WindowView::playVideo(int item)
-{
-    const QUrl url = QUrl::fromLocalFile(items_[item].path);
-    QMediaPlayer* spare = players_[std::size_t(1 - activePlayer_)];
-    if (spare->source() == url)
-        activePlayer_ = 1 - activePlayer_;
-    QMediaPlayer* player = players_[std::size_t(activePlayer_)];
-    players_[std::size_t(1 - activePlayer_)]->stop();
-    if (player->source() != url)
-        player->setSource(url);
-    player->setAudioOutput(audio_);
-    players_[std::size_t(1 - activePlayer_)]->setAudioOutput(nullptr);
-    player->setLoops(items_.size() == 1 ? QMediaPlayer::Infinite : QMediaPlayer::Once);
-    if (player->mediaStatus() == QMediaPlayer::InvalidMedia) {
-        videoFailed(player, player->errorString());
-        return;
-    }
-    player->setPosition(0);
-    player->play();
-}
-
-void WindowView::videoFrame(QVideoSink* sink, const QVideoFrame& frame)
-{
-    // Only the video being played shows: not one that is opened ahead, nor
-    // one that went back to its start when it ended.
-    const std::size_t active = std::size_t(activePlayer_);
-    if (sink != sinks_[active] || !frame.isValid() || shownItem_ < 0 ||
-        items_[shownItem_].kind != Kind::Video ||
-        players_[active]->playbackState() != QMediaPlayer::PlayingState)
-        return;
-    const QImage picture = frame.toImage();
-    if (picture.isNull())
-        return;
-    image_ = picture;
-    placeholder_.clear();
-    update();
-}
-
-bool WindowView::playsVideo(const QMediaPlayer* player) const
-{
-    return player == players_[std::size_t(activePlayer_)] && shownItem_ >= 0 &&
-           items_[shownItem_].kind == Kind::Video && videoProblem_.isEmpty() && !videoEnded_;
-}
-
-void WindowView::videoFailed(QMediaPlayer* player, const QString& why)
-{
-    if (!playsVideo(player))
-        return;
-    videoProblem_ = why.isEmpty() ? QStringLiteral("cannot be played") : why;
-    player->stop();
-    emit dueNow();
-}
-
-void WindowView::resizeEvent(QResizeEvent*)
-{
-    decoding_.clear();
-    if (shownItem_ < 0 || items_[shownItem_].kind == Kind::Video || !placeholder_.isEmpty())
-        return;
-    showDecoded(shownItem_);
-    prepare((shownItem_ + 1) % int(items_.size()));
 }
 
 void WindowView::paintEvent(QPaintEvent*)
@@ -282,18 +262,20 @@ void WindowView::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
     if (!placeholder_.isEmpty()) {
-        painter.fillRect(rect(), kPlaceholderGrey);
+        painter.fillRect(window_, kPlaceholderGrey);
         painter.setPen(Qt::white);
-        painter.drawText(rect().adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap,
+        painter.drawText(window_.adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap,
                          placeholder_);
         return;
     }
     if (image_.isNull())
         return;
-    const QSize fitted = image_.size().scaled(size(), Qt::KeepAspectRatio);
-    const QRect target(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2),
+    const QSize fitted = image_.size().scaled(window_.size(), Qt::KeepAspectRatio);
+    const QRect target(window_.topLeft() + QPoint((window_.width() - fitted.width()) / 2,
+                                                  (window_.height() - fitted.height()) / 2),
                        fitted);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    if (target.size() != image_.size())
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(target, image_);
 }
 

@@ -1,35 +1,32 @@
 #pragma once
 
+#include "player/decode_queue.h"
 #include "player/picture_decoding.h"
 #include "player/schedule.h"
 #include "player/stage_plan.h"
 
-#include <QFutureWatcher>
-#include <QHash>
 #include <QImage>
 #include <QWidget>
 
-#include <array>
 #include <functional>
-
-class QAudioOutput;
-class QMediaPlayer;
-class QVideoFrame;
-class QVideoSink;
+#include <memory>
 
 namespace tv {
 
 class MediaResolver;
+class VideoChannel;
 
 // One layout window on the stage. It plays its playlist in order and loops:
 // a picture window shows each picture for its switch time, timed from the
 // start of the show; the video window plays each video to its end and shows
-// each picture for ten seconds. Whatever it shows fills it as far as the
-// aspect ratio allows, centred on black. Between two items the last frame
-// stays until the next one is ready, so the window never flashes black: the
-// next picture is decoded and scaled ahead on a worker thread, the next video
-// is opened in a second player. An item that cannot be shown gets a dark grey
-// placeholder with its name and the reason, for the time it would have shown.
+// each picture for ten seconds. Whatever it shows fills the window as far as
+// the aspect ratio allows, centred on black; the widget itself covers only
+// the part of the window that lies on the screen. Between two items the last
+// frame stays until the next one is ready, so the window never flashes
+// black: the next picture is decoded ahead at the size it is drawn, the next
+// video is opened in a second player. An item that cannot be shown gets a
+// dark grey placeholder with its name and the reason, for the time it would
+// have shown.
 class WindowView final : public QWidget {
     Q_OBJECT
 public:
@@ -38,26 +35,33 @@ public:
     WindowView(StageWindow plan, const MediaResolver& media, ProblemLog log, QWidget* parent);
     ~WindowView() override;
 
+    // Where the whole window lies, in the parent's pixels, and the part of
+    // the parent it may draw on (the screen): the widget covers the overlap.
+    void place(const QRect& window, const QRect& screen);
+    const DrawnSize& drawnSize() const { return drawn_; }
+
     // Shows what is due at t (ms from the start of the show, on the stage's
     // clock).
     void advance(qint64 t);
     // When the window next changes by the clock; kNever while nothing is due
     // (a video plays to its end, or the list has one item or none).
     qint64 nextChange() const { return nextChange_; }
-    // Waits for the decoding under way and shows what it gave.
+    // Waits for the pictures being decoded for this window and shows the one
+    // due. For tests and benchmarks: a show never waits.
     void settle();
 
     const StageWindow& plan() const { return plan_; }
+    // Video frames dropped because a newer one came first.
+    quint64 droppedFrames() const;
 
 signals:
     // A video ended or failed: the stage should advance its windows now.
     void dueNow();
+    // A new picture or video frame was taken for showing.
+    void shown();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    // Pictures are decoded for the window's size: a new size decodes the
-    // picture shown and the next one again.
-    void resizeEvent(QResizeEvent* event) override;
 
 private:
     enum class Kind { Picture, Video };
@@ -67,44 +71,52 @@ private:
         QString problem; // why it resolves to none
         Kind kind;
     };
+    // The one decode this window waits for: the item due now, or the next.
+    struct Pending {
+        int item = -1;
+        quint64 ticket = 0;
+        bool forNow = false;
+    };
+    struct Ready {
+        int item = -1;
+        DecodedItem decoded;
+    };
 
     void advancePictures(qint64 t);
     void advanceVideoWindow(qint64 t);
     void startItem(int item, qint64 t);
-    void showDecoded(int item);
+    void showPicture(int item, qint64 t);
+    void prepareNext();
+    void request(int item, bool forNow, qint64 dueMs);
+    void delivered(quint64 ticket, const DecodedItem& decoded);
     void apply(int item, const DecodedItem& decoded);
-    void prepare(int item);
-    QFuture<DecodedItem> decodingOf(int item);
-    void dropDecodingExcept(int keepA, int keepB);
-    void playVideo(int item);
-    void videoFrame(QVideoSink* sink, const QVideoFrame& frame);
-    void videoFailed(QMediaPlayer* player, const QString& why);
-    // Whether this player plays the video the window shows now.
-    bool playsVideo(const QMediaPlayer* player) const;
+    void takeVideoFrame();
+    void videoStopped(quint64 ticket, const QString& why);
     void showPlaceholder(int item, const QString& why);
 
     StageWindow plan_;
     ProblemLog log_;
     QList<Item> items_;
     QList<qint64> durations_;
+    DrawnSize drawn_;
+    QRect window_; // the whole window, in this widget's own pixels
 
     QImage image_;
     QString placeholder_; // the name and reason shown instead of the item
     int shownItem_ = -1;
     qint64 shownRound_ = -1;
     qint64 nextChange_ = kNever;
-    int pendingItem_ = -1;
-    QHash<int, QFuture<DecodedItem>> decoding_;
-    QFutureWatcher<DecodedItem> watcher_;
+    quint64 tickets_ = 0;
+    Pending pending_;
+    Ready ready_;
+    std::shared_ptr<DecodeQueue::Lane> lane_;
 
     // The video window only.
+    VideoChannel* video_ = nullptr;
     bool started_ = false;
+    quint64 playing_ = 0; // the ticket of the video shown
     bool videoEnded_ = false;
     QString videoProblem_;
-    std::array<QMediaPlayer*, 2> players_{};
-    std::array<QVideoSink*, 2> sinks_{};
-    QAudioOutput* audio_ = nullptr;
-    int activePlayer_ = 0;
 };
 
 } // namespace tv

@@ -1,0 +1,111 @@
+#include "player/media_open.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tv {
+
+MediaHandle::MediaHandle(MediaHandle&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), size_(other.size_), problem_(std::move(other.problem_))
+{
+}
+
+MediaHandle& MediaHandle::operator=(MediaHandle&& other) noexcept
+{
+    if (this != &other) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+        size_ = other.size_;
+        problem_ = std::move(other.problem_);
+    }
+    return *this;
+}
+
+MediaHandle::~MediaHandle()
+{
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+MediaHandle MediaHandle::open(const QString& path)
+{
+    MediaHandle handle;
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        handle.problem_ = errno == ELOOP ? QStringLiteral("a link, not a file")
+                                         : QString::fromLocal8Bit(std::strerror(errno));
+        return handle;
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        handle.problem_ = QStringLiteral("not a regular file");
+        return handle;
+    }
+    // Reads of a regular file never wait for a writer; the flag is dropped so
+    // that a short read means the end of the file.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    handle.fd_ = fd;
+    handle.size_ = qint64(status.st_size);
+    return handle;
+}
+
+QString MediaHandle::stablePath() const
+{
+    return fd_ < 0 ? QString() : QStringLiteral("/proc/self/fd/%1").arg(fd_);
+}
+
+QByteArray MediaHandle::readAll(qint64 maxBytes, QString* why) const
+{
+    if (fd_ < 0) {
+        *why = problem_;
+        return {};
+    }
+    if (size_ > maxBytes) {
+        *why = QStringLiteral("larger than %1 MB").arg(maxBytes >> 20);
+        return {};
+    }
+    QByteArray bytes;
+    bytes.resize(qsizetype(size_));
+    qint64 done = 0;
+    while (done < size_) {
+        const ssize_t got = ::pread(fd_, bytes.data() + done, std::size_t(size_ - done), done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            *why = QString::fromLocal8Bit(std::strerror(errno));
+            return {};
+        }
+        if (got == 0)
+            break; // the file shrank since it was opened
+        done += got;
+    }
+    bytes.truncate(qsizetype(done));
+    return bytes;
+}
+
+QString escapedForLog(const QString& text)
+{
+    QString escaped;
+    escaped.reserve(text.size());
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == '\\')
+            escaped += QStringLiteral("\\\\");
+        else if (u < 0x20 || (u >= 0x7f && u < 0xa0) || u == 0x2028 || u == 0x2029)
+            escaped += QStringLiteral("\\x%1").arg(uint(u), 2, 16, QLatin1Char('0'));
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
+} // namespace tv
