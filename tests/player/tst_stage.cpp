@@ -4,8 +4,11 @@
 #include "support/manual_clock.h"
 
 #include <QImage>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace tv;
 using tv::test::ManualClock;
@@ -20,6 +23,8 @@ private slots:
     void picturesSwitchOnTheClock();
     void stackingAndLetterbox();
     void itemsThatCannotShow();
+    void filesSwappedAfterTheStart();
+    void slowDecodesStillSwitchEveryWindow();
 
 private:
     QColor colourAt(Stage& stage, QPoint at) { return stage.grab().toImage().pixelColor(at); }
@@ -99,7 +104,9 @@ void StageTest::stackingAndLetterbox()
         {WindowRole::Picture, 1, QRectF(0, 0, 1920, 1080), {"red.png"}, 5000},
         {WindowRole::Picture, 2, QRectF(960, 540, 960, 540), {"blue.png"}, 5000},
         {WindowRole::Picture, 3, QRectF(0, 540, 480, 540), {}, 5000},
-        {WindowRole::Picture, 4, QRectF(480, 0, 960, 540), {"square.png"}, 5000}};
+        {WindowRole::Picture, 4, QRectF(480, 0, 960, 540), {"square.png"}, 5000},
+        // Reaching far past the screen's bottom right corner.
+        {WindowRole::Picture, 5, QRectF(1680, 945, 4896, 2754), {"yellow.png"}, 5000}};
     Stage stage(plan, media_.path(), clock);
     stage.resize(800, 600);
     stage.show();
@@ -118,6 +125,11 @@ void StageTest::stackingAndLetterbox()
     QCOMPARE(shown.pixelColor(400, 150), QColor(Qt::green)); // the square
     QCOMPARE(shown.pixelColor(400, 80), QColor(Qt::green));  // as high as the window
     QCOMPARE(shown.pixelColor(550, 150), QColor(Qt::black)); // right of it
+    // A window past the screen's edge is cut there, never drawn into the bar,
+    // and decoded no larger than the part on the screen.
+    QCOMPARE(shown.pixelColor(750, 500), QColor(Qt::yellow));
+    QCOMPARE(shown.pixelColor(750, 560), QColor(Qt::black));
+    QCOMPARE(stage.windows().last()->drawnSize(), (DrawnSize{{2040, 1147}, {100, 56}}));
 }
 
 void StageTest::itemsThatCannotShow()
@@ -151,6 +163,70 @@ void StageTest::itemsThatCannotShow()
     QCOMPARE(told.size(), 2);
     QCOMPARE(told.first(), QStringLiteral("missing.png: not in the media folder"));
     QVERIFY(told.last().startsWith("broken.png: "));
+}
+
+// Names are resolved when the show is built and opened when they are due: a
+// FIFO or a link to a device swapped in meanwhile gets its placeholder, and
+// neither that window nor any other stops.
+void StageTest::filesSwappedAfterTheStart()
+{
+    QTemporaryDir dir;
+    for (const char* name : {"red.png", "blue.png", "fifo.png", "zero.png"})
+        QVERIFY(QFile::copy(media_.filePath(name[0] == 'b' || name[0] == 'r' ? name : "green.png"),
+                            dir.filePath(name)));
+    ManualClock clock;
+    const QList<StageWindow> plan{
+        {WindowRole::Picture, 1, QRectF(0, 0, 960, 1080), {"red.png", "fifo.png"}, 1000},
+        {WindowRole::Picture, 2, QRectF(960, 0, 960, 1080), {"blue.png", "zero.png"}, 1000}};
+    Stage stage(plan, dir.path(), clock);
+    QStringList told;
+    stage.setProblemLog([&told](const QString& line) { told << line; });
+    QVERIFY(QFile::remove(dir.filePath("fifo.png")) && QFile::remove(dir.filePath("zero.png")));
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("fifo.png")).constData(), 0600), 0);
+    QVERIFY(QFile::link("/dev/zero", dir.filePath("zero.png")));
+    stage.resize(480, 270);
+    stage.show();
+    const QColor grey(48, 48, 48);
+    for (qint64 t = 0; t <= 4000; t += 1000) {
+        clock.now = t;
+        stage.refresh();
+        stage.settle();
+        const bool first = t % 2000 == 0;
+        QCOMPARE(colourAt(stage, {100, 100}), first ? QColor(Qt::red) : grey);
+        QCOMPARE(colourAt(stage, {400, 100}), first ? QColor(Qt::blue) : grey);
+    }
+    QCOMPARE(told, (QStringList{"fifo.png: not a regular file", "zero.png: a link, not a file"}));
+}
+
+// Ten windows switching every second between two large pictures, on the
+// real clock: every window keeps switching, none waits behind the others.
+void StageTest::slowDecodesStillSwitchEveryWindow()
+{
+    QTemporaryDir dir;
+    for (const auto& [name, colour] : {std::pair{"a.jpg", QColor(Qt::red)}, {"b.jpg", Qt::blue}}) {
+        QImage big(4000, 4000, QImage::Format_RGB32);
+        big.fill(colour);
+        QVERIFY(big.save(dir.filePath(name), "JPG", 95));
+    }
+    QList<StageWindow> plan;
+    for (int slot = 1; slot <= 10; ++slot)
+        plan.append({WindowRole::Picture, slot,
+                     QRectF((slot - 1) % 5 * 384.0, (slot - 1) / 5 * 540.0, 384, 540),
+                     QStringList{"a.jpg", "b.jpg"}, 1000});
+    SteadyClock clock;
+    Stage stage(plan, dir.path(), clock);
+    QList<QSet<QRgb>> seen(10);
+    for (int k = 0; k < 10; ++k)
+        connect(stage.windows()[k], &WindowView::shown, this, [&stage, &seen, k] {
+            seen[k] << stage.windows()[k]->grab().toImage().pixel(96, 135);
+        });
+    stage.resize(960, 540);
+    stage.show();
+    QTRY_VERIFY_WITH_TIMEOUT(std::all_of(seen.begin(), seen.end(),
+                                         [](const QSet<QRgb>& colours) {
+                                             return colours.size() >= 2;
+                                         }),
+                             20000);
 }
 
 QTEST_MAIN(StageTest)

@@ -1,0 +1,81 @@
+#!/bin/bash
+# The reference show of a display, measured as the public sees it: ten
+# picture windows cycling 1920x1080 JPEGs every 5 s over a looping H.264
+# video, full screen on a 1920x1080 X server with a window manager and no GPU.
+# Prints the CPU (% of one core) and RSS of the player at three moments, the
+# same for a bare QMediaPlayer + QVideoWidget playing the same clip, the video
+# frames a second and the picture switches seen in a screen recording, and
+# how long Esc takes to end the show.
+#   bench/reference_show.sh BUILD_DIR [SECONDS] [1080|4k] [PICTURES_PER_WINDOW]
+set -u
+here=$(dirname "$(realpath "$0")")
+build=$(realpath "${1:?build folder}")
+seconds=${2:-600}
+size=${3:-1080}
+per_window=${4:-3}
+record=20
+work=$(mktemp -d)
+display=:$((90 + RANDOM % 9))
+trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
+
+[ "$size" = 4k ] && dims=3840x2160 || dims=1920x1080
+ffmpeg -loglevel error -f lavfi -i "testsrc2=size=$dims:rate=30" -t 20 -c:v libx264 \
+    -pix_fmt yuv420p -preset veryfast "$work/clip.mp4" || exit 1
+for n in 1 2 3; do
+    ffmpeg -loglevel error -f lavfi -i "testsrc2=size=1920x1080" -vf "hue=h=$((n * 120))" \
+        -frames:v 1 "$work/pic$n.jpg" || exit 1
+done
+"$build/bench/make_reference_show" "$work" clip.mp4 "$per_window" || exit 1
+
+Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+sleep 1
+DISPLAY=$display openbox >/dev/null 2>&1 &
+sleep 1
+export DISPLAY=$display
+
+ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+rss_mb() { awk '/VmRSS/ {printf "%.0f", $2 / 1024}' "/proc/$1/status"; }
+
+# Samples CPU and RSS at 1/10, 1/2 and the whole of the run.
+measure() {
+    local pid=$1 label=$2 last_t=0 last_ticks=0 t ticks_now
+    local hz; hz=$(getconf CLK_TCK)
+    for t in $((seconds / 10)) $((seconds / 2)) "$seconds"; do
+        sleep $((t - last_t))
+        ticks_now=$(ticks "$pid") || { echo "$label: ended early"; return 1; }
+        printf '%-14s at %4d s: CPU %5.1f %% of a core, RSS %4d MB\n' "$label" "$t" \
+            "$(echo "100 * ($ticks_now - $last_ticks) / $hz / ($t - $last_t)" | bc -l)" \
+            "$(rss_mb "$pid")"
+        last_t=$t
+        last_ticks=$ticks_now
+    done
+}
+
+analyse() {
+    printf '%s, from a %d-s screen recording:\n' "$2" "$record"
+    python3 "$here/screen_analysis.py" "$1" 5
+}
+
+cd "$work" || exit 1
+"$build/src/tessellview" --play show.TXT 2>"$work/player.log" &
+player=$!
+measure "$player" "tessellview" || exit 1
+ffmpeg -loglevel error -f x11grab -framerate 30 -video_size 1920x1080 -i "$display" -t "$record" \
+    -c:v libx264 -preset ultrafast -qp 0 "$work/shown.mkv"
+analyse "$work/shown.mkv" "tessellview"
+start=$(date +%s%N)
+xdotool key Escape
+while kill -0 "$player" 2>/dev/null; do
+    sleep 0.01
+    [ $(( $(date +%s%N) - start )) -gt 30000000000 ] && break
+done
+printf 'Esc to exit: %d ms\n' $(( ($(date +%s%N) - start) / 1000000 ))
+kill -9 "$player" 2>/dev/null
+
+"$build/bench/bare_player" "$work/clip.mp4" 2>/dev/null &
+bare=$!
+measure "$bare" "bare player" || exit 1
+ffmpeg -loglevel error -f x11grab -framerate 30 -video_size 1920x1080 -i "$display" -t "$record" \
+    -c:v libx264 -preset ultrafast -qp 0 "$work/bare.mkv"
+analyse "$work/bare.mkv" "bare player"
+kill "$bare"

@@ -1,0 +1,211 @@
+#include "player/frame_conversion.h"
+#include "player/media_open.h"
+#include "player/picture_decoding.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVideoFrame>
+#include <QVideoFrameFormat>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace tv;
+
+// What the player does with a media file before anything decodes it, and
+// the sizes it decodes at.
+class MediaSafetyTest : public QObject {
+    Q_OBJECT
+private slots:
+    void opening_data();
+    void opening();
+    void decodeSizes_data();
+    void decodeSizes();
+    void picturesDecodeToTheirDrawnSize();
+    void framesConvertToTheirDrawnSize_data();
+    void framesConvertToTheirDrawnSize();
+    void logEscapes();
+};
+
+void MediaSafetyTest::opening_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("problem"); // empty: it opens
+    QTest::newRow("a regular file") << "plain.png" << "";
+    QTest::newRow("a FIFO without a writer") << "fifo.png" << "not a regular file";
+    QTest::newRow("a link to a device") << "zero.png" << "a link, not a file";
+    QTest::newRow("a link to a regular file") << "link.png" << "a link, not a file";
+    QTest::newRow("a folder") << "folder.png" << "not a regular file";
+    QTest::newRow("nothing") << "missing.png" << "No such file or directory";
+}
+
+// Whatever the name stands for, opening it returns at once; only a regular
+// file, reached without a link, is read.
+void MediaSafetyTest::opening()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, problem);
+    QTemporaryDir dir;
+    QFile plain(dir.filePath("plain.png"));
+    QVERIFY(plain.open(QIODevice::WriteOnly) && plain.write("0123456789") == 10);
+    plain.close();
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("fifo.png")).constData(), 0600), 0);
+    QVERIFY(QFile::link("/dev/zero", dir.filePath("zero.png")));
+    QVERIFY(QFile::link(dir.filePath("plain.png"), dir.filePath("link.png")));
+    QVERIFY(QDir(dir.path()).mkdir("folder.png"));
+
+    const MediaHandle file = MediaHandle::open(dir.filePath(name));
+    QCOMPARE(file.problem(), problem);
+    QCOMPARE(file.isOpen(), problem.isEmpty());
+    QString why;
+    const QByteArray bytes = file.readAll(1 << 20, &why);
+    QCOMPARE(bytes, problem.isEmpty() ? QByteArray("0123456789") : QByteArray());
+    QCOMPARE(why, problem);
+    if (file.isOpen()) {
+        // The file read is the one opened, whatever its name points at now.
+        QVERIFY(QFile::remove(dir.filePath(name)));
+        QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath(name)).constData(), 0600), 0);
+        QCOMPARE(file.readAll(1 << 20, &why), QByteArray("0123456789"));
+        QFile again(file.stablePath());
+        QVERIFY(again.open(QIODevice::ReadOnly));
+        QCOMPARE(again.readAll(), QByteArray("0123456789"));
+        QCOMPARE(file.readAll(9, &why), QByteArray());
+        QCOMPARE(why, QStringLiteral("larger than 0 MB"));
+    }
+}
+
+void MediaSafetyTest::decodeSizes_data()
+{
+    QTest::addColumn<QSize>("source");
+    QTest::addColumn<QSize>("window");
+    QTest::addColumn<QSize>("visible");
+    QTest::addColumn<QSize>("decoded");
+    QTest::newRow("fits the window") << QSize(1920, 1080) << QSize(384, 216) << QSize(384, 216)
+                                     << QSize(384, 216);
+    QTest::newRow("a square in a wide window")
+        << QSize(5700, 5700) << QSize(960, 540) << QSize(960, 540) << QSize(540, 540);
+    QTest::newRow("never enlarged") << QSize(64, 36) << QSize(1920, 1080) << QSize(1920, 1080)
+                                    << QSize(64, 36);
+    QTest::newRow("a window reaching far past the screen")
+        << QSize(1920, 1080) << QSize(4896, 2754) << QSize(1920, 1080) << QSize(1920, 1080);
+    QTest::newRow("mostly off the screen")
+        << QSize(5700, 5700) << QSize(4000, 4000) << QSize(100, 1000) << QSize(100, 100);
+    QTest::newRow("a window 0 wide") << QSize(5700, 5700) << QSize(0, 1080) << QSize(0, 1080)
+                                     << QSize(1, 1);
+    QTest::newRow("an empty window") << QSize(5700, 5700) << QSize() << QSize() << QSize(1, 1);
+    QTest::newRow("a 1-pixel-high window")
+        << QSize(1920, 1080) << QSize(1920, 1) << QSize(1920, 1) << QSize(1, 1);
+}
+
+void MediaSafetyTest::decodeSizes()
+{
+    QFETCH(QSize, source);
+    QFETCH(QSize, window);
+    QFETCH(QSize, visible);
+    QFETCH(QSize, decoded);
+    QCOMPARE(decodeSize(source, {window, visible}), decoded);
+}
+
+// A large picture comes out at the size it is drawn, by the real reader;
+// a file that is not a picture and a FIFO give their reasons at once.
+void MediaSafetyTest::picturesDecodeToTheirDrawnSize()
+{
+    QTemporaryDir dir;
+    QImage big(4000, 3000, QImage::Format_RGB32);
+    big.fill(QColor(200, 30, 40));
+    QVERIFY(big.save(dir.filePath("big.jpg"), "JPG", 90));
+    const DecodedItem decoded = decodePicture(dir.filePath("big.jpg"), {{400, 400}, {400, 400}});
+    QVERIFY(decoded.problem.isEmpty());
+    QCOMPARE(decoded.image.size(), QSize(400, 300));
+    const QColor middle = decoded.image.pixelColor(200, 150);
+    QVERIFY2(qAbs(middle.red() - 200) < 12 && middle.green() < 50, qPrintable(middle.name()));
+
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("fifo.jpg")).constData(), 0600), 0);
+    QCOMPARE(decodePicture(dir.filePath("fifo.jpg"), {{400, 400}, {400, 400}}).problem,
+             QStringLiteral("not a regular file"));
+    QFile text(dir.filePath("text.jpg"));
+    QVERIFY(text.open(QIODevice::WriteOnly) && text.write("not a picture") > 0);
+    text.close();
+    const DecodedItem broken = decodePicture(dir.filePath("text.jpg"), {{400, 400}, {400, 400}});
+    QVERIFY(broken.image.isNull());
+    QVERIFY(!broken.problem.isEmpty());
+}
+
+void MediaSafetyTest::framesConvertToTheirDrawnSize_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QSize>("target");
+    QTest::newRow("planar 4:2:0, halved") << int(QVideoFrameFormat::Format_YUV420P) << QSize(32, 18);
+    QTest::newRow("planar 4:2:0, odd size")
+        << int(QVideoFrameFormat::Format_YUV420P) << QSize(33, 7);
+    QTest::newRow("semi-planar 4:2:0") << int(QVideoFrameFormat::Format_NV12) << QSize(64, 36);
+    QTest::newRow("swapped chroma") << int(QVideoFrameFormat::Format_YV12) << QSize(16, 9);
+    QTest::newRow("packed BGRA") << int(QVideoFrameFormat::Format_BGRA8888) << QSize(20, 20);
+    QTest::newRow("packed XRGB") << int(QVideoFrameFormat::Format_XRGB8888) << QSize(64, 36);
+}
+
+// A frame of known colours, left half one, right half another, converted at
+// the size asked comes out in those colours (limited-range BT.601 for YUV).
+void MediaSafetyTest::framesConvertToTheirDrawnSize()
+{
+    QFETCH(int, format);
+    QFETCH(QSize, target);
+    const auto pixelFormat = QVideoFrameFormat::PixelFormat(format);
+    QVideoFrame frame(QVideoFrameFormat(QSize(64, 36), pixelFormat));
+    QVERIFY(frame.map(QVideoFrame::WriteOnly));
+    // Left: pure red; right: pure blue, in each format's own terms.
+    const uchar yuvRed[3] = {81, 90, 240}, yuvBlue[3] = {41, 240, 110};
+    for (int y = 0; y < 36; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const bool left = x < 32;
+            const uchar* yuv = left ? yuvRed : yuvBlue;
+            switch (pixelFormat) {
+            case QVideoFrameFormat::Format_YUV420P:
+            case QVideoFrameFormat::Format_YV12: {
+                frame.bits(0)[y * frame.bytesPerLine(0) + x] = yuv[0];
+                const int u = pixelFormat == QVideoFrameFormat::Format_YUV420P ? 1 : 2;
+                frame.bits(u)[y / 2 * frame.bytesPerLine(u) + x / 2] = yuv[1];
+                frame.bits(3 - u)[y / 2 * frame.bytesPerLine(3 - u) + x / 2] = yuv[2];
+                break;
+            }
+            case QVideoFrameFormat::Format_NV12:
+                frame.bits(0)[y * frame.bytesPerLine(0) + x] = yuv[0];
+                frame.bits(1)[y / 2 * frame.bytesPerLine(1) + x / 2 * 2] = yuv[1];
+                frame.bits(1)[y / 2 * frame.bytesPerLine(1) + x / 2 * 2 + 1] = yuv[2];
+                break;
+            default: {
+                uchar* p = frame.bits(0) + y * frame.bytesPerLine(0) + 4 * x;
+                const uchar r = left ? 255 : 0, b = left ? 0 : 255;
+                if (pixelFormat == QVideoFrameFormat::Format_BGRA8888) {
+                    p[0] = b, p[1] = 0, p[2] = r, p[3] = 255;
+                } else {
+                    p[0] = 255, p[1] = r, p[2] = 0, p[3] = b;
+                }
+            }
+            }
+        }
+    }
+    frame.unmap();
+    const QImage image = frameToImage(frame, target);
+    QCOMPARE(image.size(), target);
+    auto near = [](QColor c, QColor want) {
+        return qAbs(c.red() - want.red()) < 8 && qAbs(c.green() - want.green()) < 8 &&
+               qAbs(c.blue() - want.blue()) < 8;
+    };
+    const QColor left = image.pixelColor(0, target.height() / 2);
+    const QColor right = image.pixelColor(target.width() - 1, target.height() / 2);
+    QVERIFY2(near(left, Qt::red), qPrintable(left.name()));
+    QVERIFY2(near(right, Qt::blue), qPrintable(right.name()));
+}
+
+void MediaSafetyTest::logEscapes()
+{
+    QCOMPARE(escapedForLog(QStringLiteral("a\nb\x1b[2Jc\\d\u2028é.png")),
+             QStringLiteral("a\\x0ab\\x1b[2Jc\\\\d\\x2028é.png"));
+}
+
+QTEST_MAIN(MediaSafetyTest)
+#include "tst_media_safety.moc"
