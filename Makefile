@@ -10,6 +10,7 @@ PACKAGES := g++ cmake ninja-build qt6-base-dev qt6-qpa-plugins qt6-multimedia-de
             fonts-dejavu-core fonts-wqy-microhei desktop-file-utils appstream
 FUZZ_DIR := build-fuzz
 FUZZ_RUNS := 10000000
+REFERENCE_SECONDS := 120
 FUZZ_PACKAGES := clang libclang-rt-14-dev
 SUDO := $(shell [ "$$(id -u)" -eq 0 ] || echo sudo)
 
@@ -70,9 +71,19 @@ fuzz:
 # Benchmarks, in the plain build; each reports the median of nine runs.
 bench: build
 	cd $(BUILD_DIR)/bench && QT_QPA_PLATFORM=offscreen ./bench_window_drag -median 9
-	cd $(BUILD_DIR)/bench && QT_QPA_PLATFORM=offscreen ./bench_editor -median 9
+	cd $(BUILD_DIR)/bench && QT_QPA_PLATFORM=offscreen ./bench_editor -median 9 \
+	    selectionRefreshWith255Files selectFolder rawDirectoryRead rawWriteSyncRename \
+	    saveLargestLayout openLargestLayout
+	# Peak memory in a process of its own, so no earlier case counts.
+	cd $(BUILD_DIR)/bench && QT_QPA_PLATFORM=offscreen ./bench_editor peakMemoryWithEveryWindow
 	cd $(BUILD_DIR)/bench && QT_QPA_PLATFORM=offscreen ./bench_startup
 	cd $(BUILD_DIR)/bench && QT_QPA_PLATFORM=offscreen ./bench_player
+	# The reference show of a display, under Xvfb; REFERENCE_SECONDS=600 for
+	# the full ten minutes.
+	@$(MAKE) --no-print-directory install PACKAGE_LIST="xvfb openbox xdotool ffmpeg bc python3"
+	bench/reference_show.sh $(BUILD_DIR) $(REFERENCE_SECONDS) 1080 3
+	bench/reference_show.sh $(BUILD_DIR) $(REFERENCE_SECONDS) 4k 3
+	bench/reference_show.sh $(BUILD_DIR) $(REFERENCE_SECONDS) 1080 255
 
 # The demo media and layout in samples/, made anew.
 samples: build

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <cstdio>
 
 int main(int argc, char* argv[])
@@ -28,8 +29,11 @@ int main(int argc, char* argv[])
     for (int k = 0; k < 10; ++k) {
         const tv::TwipsRect rect = k < 5 ? tv::TwipsRect{5760, float(k * 648), 1440, 648}
                                          : tv::TwipsRect{float((k - 5) * 1152), 3402, 1152, 648};
+        // Slots 1 to 9 share the 255 list starts a file can count; the last
+        // slot's list is as long as asked.
+        const int count = k < 9 ? std::min(perWindow, (255 - 1) / 9) : perWindow;
         QStringList names;
-        for (int n = 0; n < perWindow; ++n)
+        for (int n = 0; n < count; ++n)
             names << QStringLiteral("pic%1.jpg").arg((k * 3 + n) % 3 + 1);
         layout.pictures << tv::LayoutWindow{rect, names, {}, k + 2};
         layout.switchTimes[std::size_t(k)] = 5;

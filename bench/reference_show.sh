@@ -53,7 +53,7 @@ measure() {
 
 analyse() {
     printf '%s, from a %d-s screen recording:\n' "$2" "$record"
-    python3 "$here/screen_analysis.py" "$1" 5
+    python3 "$here/screen_analysis.py" "$1" "$3"
 }
 
 cd "$work" || exit 1
@@ -62,7 +62,7 @@ player=$!
 measure "$player" "tessellview" || exit 1
 ffmpeg -loglevel error -f x11grab -framerate 30 -video_size 1920x1080 -i "$display" -t "$record" \
     -c:v libx264 -preset ultrafast -qp 0 "$work/shown.mkv"
-analyse "$work/shown.mkv" "tessellview"
+analyse "$work/shown.mkv" "tessellview" 5
 start=$(date +%s%N)
 xdotool key Escape
 while kill -0 "$player" 2>/dev/null; do
@@ -77,5 +77,5 @@ bare=$!
 measure "$bare" "bare player" || exit 1
 ffmpeg -loglevel error -f x11grab -framerate 30 -video_size 1920x1080 -i "$display" -t "$record" \
     -c:v libx264 -preset ultrafast -qp 0 "$work/bare.mkv"
-analyse "$work/bare.mkv" "bare player"
+analyse "$work/bare.mkv" "bare player" 0
 kill "$bare"

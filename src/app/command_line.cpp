@@ -3,7 +3,9 @@
 #include "layoutfile/layout_file_reading.h"
 #include "layoutfile/layout_inspection.h"
 #include "layoutfile/layout_reader.h"
+#include "player/media_open.h"
 #include "player/player_window.h"
+#include "player/stage.h"
 #include "player/stage_plan.h"
 
 #include <QApplication>
@@ -124,6 +126,11 @@ int playLayout(const CommandLine& options)
     const QString folder =
         options.media.isEmpty() ? QFileInfo(options.play).absolutePath() : options.media;
     auto* player = new PlayerWindow(planStage(std::get<LayoutDescription>(layout)), folder, true);
+    // What the operator's log keeps: the show is on the screen.
+    QObject::connect(&player->stage(), &Stage::firstShown, [path = options.play] {
+        std::fprintf(stderr, "showing %s\n",
+                     escapedForLog(QDir::toNativeSeparators(path)).toLocal8Bit().constData());
+    });
     if (options.window) {
         player->show();
     } else {

@@ -22,6 +22,10 @@ Stage::Stage(const QList<StageWindow>& plan, const QString& mediaFolder, StageCl
             window, media_, [this](const QString& name, const QString& why) { tell(name, why); },
             this);
         connect(view, &WindowView::dueNow, this, &Stage::refresh);
+        connect(view, &WindowView::shown, this, [this] {
+            if (!std::exchange(shown_, true))
+                emit firstShown();
+        });
         windows_.append(view); // each one above those before it
     }
     timer_.setSingleShot(true);

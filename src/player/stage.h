@@ -48,6 +48,8 @@ signals:
     // After each refresh: the moment the next change was due (0 when none
     // was) and the moment the windows were brought to.
     void refreshed(qint64 dueMs, qint64 nowMs);
+    // Once, when the first picture, frame or placeholder of the show is shown.
+    void firstShown();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -64,6 +66,7 @@ private:
     QTimer timer_;
     qint64 due_ = 0;
     bool started_ = false;
+    bool shown_ = false;
     QSet<QString> told_;
     std::function<void(const QString&)> problemLog_;
 };

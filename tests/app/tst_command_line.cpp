@@ -2,12 +2,15 @@
 #include "support/file_helpers.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 // The program as a display machine starts it.
 class CommandLineTest : public QObject {
@@ -16,6 +19,7 @@ private slots:
     void answers_data();
     void answers();
     void inspectPrintsTheLayout();
+    void aDisplayGoesOnPastAFifoAndEndsAtOnce();
 };
 
 void CommandLineTest::answers_data()
@@ -90,6 +94,51 @@ void CommandLineTest::inspectPrintsTheLayout()
     QCOMPARE(picture["pixels"].toArray(), (QJsonArray{192, 0, 192, 216}));
     QCOMPARE(picture["switchTime"].toInt(), 12);
     QCOMPARE(json["names"].toInt(), 3);
+}
+
+// The display player itself, in a window on an offscreen screen: a picture
+// that turns into a FIFO after the start gets its placeholder, the show goes
+// on, and the process ends within a second of being told to.
+void CommandLineTest::aDisplayGoesOnPastAFifoAndEndsAtOnce()
+{
+    QTemporaryDir scratch;
+    for (const char* name : {"b.png", "c.png"})
+        QVERIFY(tv::test::put(scratch.filePath(name), "no picture"));
+    tv::LayoutDescription layout;
+    layout.pictures << tv::LayoutWindow{{3600, 0, 3600, 2025}, {"b.png", "c.png"}, {}, 2};
+    layout.switchTimes = {1};
+    QVERIFY(tv::test::put(scratch.filePath("show.TXT"),
+                          std::get<QByteArray>(tv::encodeLayout(layout))));
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(TESSELLVIEW_EXECUTABLE),
+                  {"--play", scratch.filePath("show.TXT"), "--window"});
+    QByteArray said;
+    auto waitToSay = [&](const QByteArray& what) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!said.contains(what) && waited.elapsed() < 30000) {
+            program.waitForReadyRead(100);
+            said += program.readAllStandardError();
+        }
+        return said.contains(what);
+    };
+    QVERIFY2(waitToSay("showing "), said.constData());
+    QVERIFY(QFile::remove(scratch.filePath("c.png")));
+    QCOMPARE(::mkfifo(QFile::encodeName(scratch.filePath("c.png")).constData(), 0600), 0);
+    QVERIFY2(waitToSay("c.png: not a regular file"), said.constData());
+    // Still switching: b.png's problem comes round again, told once.
+    QTest::qWait(1500);
+    said += program.readAllStandardError();
+    QCOMPARE(said.count("b.png: "), 1);
+    QCOMPARE(program.state(), QProcess::Running);
+    QElapsedTimer ending;
+    ending.start();
+    program.terminate();
+    QVERIFY(program.waitForFinished(1000));
+    QVERIFY(ending.elapsed() < 1000);
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)

@@ -34,12 +34,18 @@ void MediaSafetyTest::opening_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("problem"); // empty: it opens
-    QTest::newRow("a regular file") << "plain.png" << "";
-    QTest::newRow("a FIFO without a writer") << "fifo.png" << "not a regular file";
-    QTest::newRow("a link to a device") << "zero.png" << "a link, not a file";
-    QTest::newRow("a link to a regular file") << "link.png" << "a link, not a file";
-    QTest::newRow("a folder") << "folder.png" << "not a regular file";
-    QTest::newRow("nothing") << "missing.png" << "No such file or directory";
+    QTest::newRow("a regular file") << "plain.png"
+                                    << "";
+    QTest::newRow("a FIFO without a writer") << "fifo.png"
+                                             << "not a regular file";
+    QTest::newRow("a link to a device") << "zero.png"
+                                        << "a link, not a file";
+    QTest::newRow("a link to a regular file") << "link.png"
+                                              << "a link, not a file";
+    QTest::newRow("a folder") << "folder.png"
+                              << "not a regular file";
+    QTest::newRow("nothing") << "missing.png"
+                             << "No such file or directory";
 }
 
 // Whatever the name stands for, opening it returns at once; only a regular
@@ -83,18 +89,18 @@ void MediaSafetyTest::decodeSizes_data()
     QTest::addColumn<QSize>("window");
     QTest::addColumn<QSize>("visible");
     QTest::addColumn<QSize>("decoded");
-    QTest::newRow("fits the window") << QSize(1920, 1080) << QSize(384, 216) << QSize(384, 216)
-                                     << QSize(384, 216);
+    QTest::newRow("fits the window")
+        << QSize(1920, 1080) << QSize(384, 216) << QSize(384, 216) << QSize(384, 216);
     QTest::newRow("a square in a wide window")
         << QSize(5700, 5700) << QSize(960, 540) << QSize(960, 540) << QSize(540, 540);
-    QTest::newRow("never enlarged") << QSize(64, 36) << QSize(1920, 1080) << QSize(1920, 1080)
-                                    << QSize(64, 36);
+    QTest::newRow("never enlarged")
+        << QSize(64, 36) << QSize(1920, 1080) << QSize(1920, 1080) << QSize(64, 36);
     QTest::newRow("a window reaching far past the screen")
         << QSize(1920, 1080) << QSize(4896, 2754) << QSize(1920, 1080) << QSize(1920, 1080);
     QTest::newRow("mostly off the screen")
         << QSize(5700, 5700) << QSize(4000, 4000) << QSize(100, 1000) << QSize(100, 100);
-    QTest::newRow("a window 0 wide") << QSize(5700, 5700) << QSize(0, 1080) << QSize(0, 1080)
-                                     << QSize(1, 1);
+    QTest::newRow("a window 0 wide")
+        << QSize(5700, 5700) << QSize(0, 1080) << QSize(0, 1080) << QSize(1, 1);
     QTest::newRow("an empty window") << QSize(5700, 5700) << QSize() << QSize() << QSize(1, 1);
     QTest::newRow("a 1-pixel-high window")
         << QSize(1920, 1080) << QSize(1920, 1) << QSize(1920, 1) << QSize(1, 1);
@@ -138,7 +144,8 @@ void MediaSafetyTest::framesConvertToTheirDrawnSize_data()
 {
     QTest::addColumn<int>("format");
     QTest::addColumn<QSize>("target");
-    QTest::newRow("planar 4:2:0, halved") << int(QVideoFrameFormat::Format_YUV420P) << QSize(32, 18);
+    QTest::newRow("planar 4:2:0, halved")
+        << int(QVideoFrameFormat::Format_YUV420P) << QSize(32, 18);
     QTest::newRow("planar 4:2:0, odd size")
         << int(QVideoFrameFormat::Format_YUV420P) << QSize(33, 7);
     QTest::newRow("semi-planar 4:2:0") << int(QVideoFrameFormat::Format_NV12) << QSize(64, 36);

@@ -222,11 +222,10 @@ void StageTest::slowDecodesStillSwitchEveryWindow()
         });
     stage.resize(960, 540);
     stage.show();
-    QTRY_VERIFY_WITH_TIMEOUT(std::all_of(seen.begin(), seen.end(),
-                                         [](const QSet<QRgb>& colours) {
-                                             return colours.size() >= 2;
-                                         }),
-                             20000);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        std::all_of(seen.begin(), seen.end(),
+                    [](const QSet<QRgb>& colours) { return colours.size() >= 2; }),
+        20000);
 }
 
 QTEST_MAIN(StageTest)

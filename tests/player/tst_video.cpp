@@ -1,10 +1,14 @@
 #include "player/media_backend.h"
 #include "player/stage.h"
 #include "player/stage_clock.h"
+#include "player/video_channel.h"
 #include "support/mjpeg_avi.h"
 
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace tv;
 
@@ -15,6 +19,8 @@ private slots:
     void initTestCase();
     void clipThenPictureWithoutBlack();
     void aClipThatFailsShowsItsPlaceholder();
+    void onlyRegularFilesPlay_data();
+    void onlyRegularFilesPlay();
 
 private:
     QColor colourAt(Stage& stage) { return stage.grab().toImage().pixelColor(100, 60); }
@@ -82,6 +88,37 @@ void VideoTest::aClipThatFailsShowsItsPlaceholder()
     QTRY_COMPARE_WITH_TIMEOUT(colourAt(stage), QColor(48, 48, 48), 10000);
     QCOMPARE(told.size(), 1);
     QVERIFY(told.first().startsWith("bad.avi: "));
+}
+
+void VideoTest::onlyRegularFilesPlay_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("a FIFO") << "fifo.avi"
+                            << "not a regular file";
+    QTest::newRow("a link to a device") << "zero.avi"
+                                        << "a link, not a file";
+    QTest::newRow("a link to a clip") << "link.avi"
+                                      << "a link, not a file";
+}
+
+// A clip that turned into something else since the show was built is refused
+// on the video thread, and said so at once: nothing waits for a writer.
+void VideoTest::onlyRegularFilesPlay()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, why);
+    QTemporaryDir dir;
+    QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("fifo.avi")).constData(), 0600), 0);
+    QVERIFY(QFile::link("/dev/zero", dir.filePath("zero.avi")));
+    QVERIFY(QFile::link(media_.filePath("clip.avi"), dir.filePath("link.avi")));
+    VideoChannel channel;
+    QSignalSpy failed(&channel, &VideoChannel::failed);
+    channel.prepare(dir.filePath(name));
+    channel.play(7, dir.filePath(name), false);
+    QVERIFY(failed.wait(VideoChannel::kStartTimeoutMs - 1000));
+    QCOMPARE(failed.first().at(0).toULongLong(), 7ull);
+    QCOMPARE(failed.first().at(1).toString(), why);
 }
 
 QTEST_MAIN(VideoTest)
