@@ -1,6 +1,7 @@
 #include "player/player_window.h"
 
 #include "player/decode_queue.h"
+#include "player/screen_awake.h"
 #include "player/stage.h"
 #include "player/video_channel.h"
 
@@ -29,6 +30,7 @@ PlayerWindow::PlayerWindow(const QList<StageWindow>& plan, const QString& mediaF
     pointerRest_.setSingleShot(true);
     pointerRest_.setInterval(kPointerRestMs);
     connect(&pointerRest_, &QTimer::timeout, this, &PlayerWindow::hidePointer);
+    new ScreenAwake(this);
 }
 
 void PlayerWindow::hidePointer()
