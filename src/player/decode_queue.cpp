@@ -2,7 +2,9 @@
 
 #include <QMetaObject>
 
+#include <chrono>
 #include <condition_variable>
+#include <set>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -12,7 +14,13 @@ namespace tv {
 
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 constexpr int kWorkers = 2;
+// A read that hangs (a network share gone quiet) holds its worker; when every
+// worker has been busy this long, another one starts, up to a limit.
+constexpr auto kStuckAfter = std::chrono::seconds(2);
+constexpr int kMostWorkers = 8;
 
 struct Request {
     quint64 ticket = 0;
@@ -35,6 +43,8 @@ struct DecodeQueue::State {
     std::condition_variable wake;
     std::vector<std::shared_ptr<Lane>> lanes; // those with a decode waiting
     int running = 0;
+    int workers = 0;
+    std::multiset<Clock::time_point> started; // of the decodes under way
 };
 
 DecodeQueue& DecodeQueue::shared()
@@ -46,6 +56,7 @@ DecodeQueue& DecodeQueue::shared()
 
 DecodeQueue::DecodeQueue() : state_(new State)
 {
+    state_->workers = kWorkers;
     for (int i = 0; i < kWorkers; ++i)
         std::thread([this] { work(); }).detach();
 }
@@ -76,6 +87,11 @@ void DecodeQueue::request(const std::shared_ptr<Lane>& lane, quint64 ticket, con
         lane->waiting = Request{ticket, path, drawn, dueMs};
         if (std::find(state_->lanes.begin(), state_->lanes.end(), lane) == state_->lanes.end())
             state_->lanes.push_back(lane);
+        if (state_->running == state_->workers && state_->workers < kMostWorkers &&
+            Clock::now() - *state_->started.begin() > kStuckAfter) {
+            ++state_->workers;
+            std::thread([this] { work(); }).detach();
+        }
     }
     state_->wake.notify_one();
 }
@@ -109,6 +125,7 @@ void DecodeQueue::work()
         next->waiting.reset();
         next->running = true;
         ++state.running;
+        const auto began = state.started.insert(Clock::now());
         std::erase(state.lanes, next);
         lock.unlock();
 
@@ -117,6 +134,7 @@ void DecodeQueue::work()
         lock.lock();
         next->running = false;
         --state.running;
+        state.started.erase(began);
         if (next->receiver) {
             // Posted while the lane is known open; closing takes the same
             // lock, so nothing reaches a receiver after it closed its lane.

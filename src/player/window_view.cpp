@@ -32,6 +32,14 @@ WindowView::WindowView(StageWindow plan, const MediaResolver& media, ProblemLog 
     // A picture window whose switch time is 0 stays on its first picture.
     if (!videoWindow && plan_.pictureMs <= 0 && !durations_.isEmpty())
         durations_ = {1};
+    slowRead_.setSingleShot(true);
+    slowRead_.setInterval(kSlowReadMs);
+    connect(&slowRead_, &QTimer::timeout, this, [this] {
+        // The picture stays due: if it comes after all, it replaces this.
+        if (pending_.forNow && pending_.item == shownItem_)
+            showPlaceholder(shownItem_, QStringLiteral("not read within %1 s")
+                                            .arg(kSlowReadMs / 1000));
+    });
     lane_ = DecodeQueue::shared().openLane(
         this, [this](quint64 ticket, const DecodedItem& decoded) { delivered(ticket, decoded); });
 
@@ -142,6 +150,7 @@ void WindowView::showPicture(int item, qint64 t)
         prepareNext();
     } else if (pending_.item == item) {
         pending_.forNow = true; // the last frame stays until it is there
+        slowRead_.start();
     } else if (items_[item].path.isEmpty()) {
         apply(item, {QImage(), items_[item].problem});
         prepareNext();
@@ -177,6 +186,8 @@ void WindowView::request(int item, bool forNow, qint64 dueMs)
         return;
     }
     pending_ = {item, ++tickets_, forNow};
+    if (forNow)
+        slowRead_.start();
     DecodeQueue::shared().request(lane_, pending_.ticket, items_[item].path, drawn_, dueMs);
 }
 

@@ -6,6 +6,7 @@
 #include "player/stage_plan.h"
 
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -51,6 +52,8 @@ public:
     void settle();
 
     const StageWindow& plan() const { return plan_; }
+    // A picture due but not read by then shows its placeholder meanwhile.
+    static constexpr int kSlowReadMs = 3000;
     // Video frames dropped because a newer one came first.
     quint64 droppedFrames() const;
 
@@ -110,6 +113,7 @@ private:
     Pending pending_;
     Ready ready_;
     std::shared_ptr<DecodeQueue::Lane> lane_;
+    QTimer slowRead_;
 
     // The video window only.
     VideoChannel* video_ = nullptr;
