@@ -1,6 +1,6 @@
 #include "app/main_form.h"
 
-#include "editor/form_controls.h"
+#include "controls/form_controls.h"
 #include "editor/split.h"
 #include "geometry/screen_centring.h"
 #include "geometry/twips.h"

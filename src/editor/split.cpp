@@ -1,7 +1,7 @@
 #include "editor/split.h"
 
 #include "editor/editor_icon.h"
-#include "editor/form_controls.h"
+#include "controls/form_controls.h"
 #include "editor/layout_presenter.h"
 #include "editor/layout_steps.h"
 #include "editor/modal_dialogs.h"

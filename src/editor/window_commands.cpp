@@ -1,6 +1,6 @@
 #include "editor/window_commands.h"
 
-#include "editor/form_controls.h"
+#include "controls/form_controls.h"
 #include "editor/layout_model.h"
 #include "editor/layout_presenter.h"
 #include "editor/layout_steps.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/control_array.h"
+#include "controls/control_array.h"
 #include "geometry/canvas_controls.h"
 
 #include <QObject>

@@ -1,6 +1,6 @@
 #include "geometry/position_fields.h"
 
-#include "editor/form_controls.h"
+#include "controls/form_controls.h"
 #include "editor/layout_steps.h"
 #include "editor/modal_dialogs.h"
 #include "editor/split.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "editor/control_array.h"
+#include "controls/control_array.h"
 #include "editor/layout_model.h"
-#include "media/flex_grid.h"
+#include "controls/flex_grid.h"
 
 #include <QObject>
 

@@ -1,7 +1,7 @@
 #include "app/main_form.h"
 #include "editor/split.h"
 #include "layoutfile/layout_file_commands.h"
-#include "media/flex_grid.h"
+#include "controls/flex_grid.h"
 #include "support/editor_driver.h"
 #include "support/editor_fixture.h"
 #include "support/scripted_dialogs.h"

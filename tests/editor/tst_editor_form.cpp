@@ -1,7 +1,7 @@
 #include "editor/split.h"
 #include "geometry/canvas_controls.h"
 #include "geometry/twips.h"
-#include "media/flex_grid.h"
+#include "controls/flex_grid.h"
 #include "support/editor_driver.h"
 #include "support/editor_fixture.h"
 #include "support/scripted_dialogs.h"

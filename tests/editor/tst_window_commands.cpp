@@ -1,6 +1,6 @@
 #include "editor/window_commands.h"
 #include "geometry/layout_canvas.h"
-#include "media/flex_grid.h"
+#include "controls/flex_grid.h"
 #include "media/playlist_panel.h"
 #include "media/switch_time_box.h"
 #include "support/editor_harness.h"

@@ -2,7 +2,7 @@
 #include "geometry/layout_canvas.h"
 #include "layoutfile/layout_file_commands.h"
 #include "layoutfile/layout_writer.h"
-#include "media/flex_grid.h"
+#include "controls/flex_grid.h"
 #include "media/playlist_panel.h"
 #include "media/switch_time_box.h"
 #include "support/editor_harness.h"

@@ -1,7 +1,7 @@
 #include "editor/split.h"
 #include "geometry/layout_canvas.h"
 #include "layoutfile/layout_file_commands.h"
-#include "media/flex_grid.h"
+#include "controls/flex_grid.h"
 #include "media/media_file_list.h"
 #include "support/editor_harness.h"
 #include "support/media_folder.h"

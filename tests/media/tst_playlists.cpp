@@ -1,6 +1,6 @@
 #include "layoutfile/layout_file_commands.h"
 #include "layoutfile/layout_writer.h"
-#include "media/flex_grid.h"
+#include "controls/flex_grid.h"
 #include "media/playlist_panel.h"
 #include "support/editor_harness.h"
 #include "support/media_folder.h"

@@ -1,10 +1,10 @@
 #include "support/editor_driver.h"
 
-#include "editor/form_controls.h"
+#include "controls/form_controls.h"
 #include "editor/window_commands.h"
 #include "geometry/layout_canvas.h"
 #include "geometry/position_fields.h"
-#include "media/flex_grid.h"
+#include "controls/flex_grid.h"
 #include "media/media_file_list.h"
 #include "media/playlist_panel.h"
 #include "support/scripted_dialogs.h"

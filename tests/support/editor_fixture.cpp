@@ -1,6 +1,6 @@
 #include "support/editor_fixture.h"
 
-#include "editor/form_controls.h"
+#include "controls/form_controls.h"
 #include "geometry/canvas_controls.h"
 
 #include <QAbstractButton>

@@ -1,4 +1,4 @@
-#include "editor/form_controls.h"
+#include "controls/form_controls.h"
 
 #include "geometry/twips.h"
 

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "editor/form_controls.h"
-#include "editor/window_table.h"
+#include "controls/form_controls.h"
 
 #include <QPointer>
 
@@ -13,8 +12,9 @@ namespace tv {
 // template; element i is created from it when window i is first used, starts
 // hidden, and is destroyed only when the whole layout is cleared.
 // T provides `static T* cloneOf(const T& templ)`, which copies the template's
-// properties into a new control with the same parent.
-template <class T> class ControlArray {
+// properties into a new control with the same parent. An array holds as many
+// elements as a 16-bit window index table has slots.
+template <class T, int Slots = 256> class ControlArray {
 public:
     explicit ControlArray(QString name) : name_(std::move(name)) {}
 
@@ -44,7 +44,7 @@ public:
         elements_[static_cast<std::size_t>(index)] = nullptr;
     }
 
-    static bool inRange(int index) { return index >= 0 && index < kWindowSlots; }
+    static bool inRange(int index) { return index >= 0 && index < Slots; }
 
 private:
     void adopt(int index, T* element)
@@ -56,7 +56,7 @@ private:
     }
 
     QString name_;
-    std::array<QPointer<T>, kWindowSlots> elements_{};
+    std::array<QPointer<T>, Slots> elements_{};
 };
 
 } // namespace tv

@@ -1,4 +1,4 @@
-#include "media/flex_grid.h"
+#include "controls/flex_grid.h"
 
 #include "geometry/twips.h"
 
