@@ -2,6 +2,7 @@
 // full file list, choosing a folder of 10,000 entries, saving and opening the
 // largest layout a file can hold (beside a plain write, sync and rename of
 // the same bytes), and the memory the editor holds with every window made.
+#include "editor/layout_model.h"
 #include "editor/split.h"
 #include "layoutfile/layout_file_commands.h"
 #include "layoutfile/layout_writer.h"
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUndoStack>
 
 #include <map>
 #include <memory>
@@ -68,6 +70,9 @@ private slots:
     void rawWriteSyncRename();
     void saveLargestLayout();
     void openLargestLayout();
+    void moveStep();
+    void undoOneStep();
+    void undoThousandSteps();
     void peakMemoryWithEveryWindow();
 
 private:
@@ -203,6 +208,69 @@ void EditorBenchmark::openLargestLayout()
     }
     QVERIFY(dialogs_.messages().isEmpty());
     fillEditor();
+}
+
+namespace {
+
+// A window moved by a step, as an arrow key moves it.
+LayoutState moved(LayoutState state, int index, float by)
+{
+    state.windows[static_cast<std::size_t>(index)].rect.Left += by;
+    return state;
+}
+
+} // namespace
+
+// The step an undo undoes: a window moved in the whole editor, recorded as
+// a step (merged with the one before, as a key held down).
+void EditorBenchmark::moveStep()
+{
+    LayoutModel& model = form_->model();
+    const int index = kFirstPictureWindow;
+    float by = 15;
+    QBENCHMARK
+    {
+        const LayoutState before = model.state();
+        TwipsRect rect = model.window(index).rect;
+        rect.Left += (by = -by);
+        model.setRect(index, rect);
+        form_->recordStep(before, QStringLiteral("Move"), 1, index);
+    }
+    form_->history().undo();
+}
+
+// One step undone, then done again, in the whole editor with eleven windows.
+void EditorBenchmark::undoOneStep()
+{
+    LayoutModel& model = form_->model();
+    const LayoutState before = model.state();
+    model.restore(moved(before, kFirstPictureWindow, 15));
+    form_->recordStep(before, QStringLiteral("Move"));
+    QBENCHMARK
+    {
+        form_->history().undo();
+        form_->history().redo();
+    }
+    form_->history().undo();
+}
+
+// A thousand steps undone at once, and done again.
+void EditorBenchmark::undoThousandSteps()
+{
+    LayoutModel& model = form_->model();
+    QUndoStack& history = form_->history();
+    const int start = history.index();
+    for (int step = 0; step < 1000; ++step) {
+        const LayoutState before = model.state();
+        model.restore(moved(before, kFirstPictureWindow + step % 10, step % 2 ? -15 : 15));
+        form_->recordStep(before, QStringLiteral("Move"));
+    }
+    QBENCHMARK
+    {
+        history.setIndex(start);
+        history.setIndex(start + 1000);
+    }
+    history.setIndex(start);
 }
 
 void EditorBenchmark::peakMemoryWithEveryWindow()

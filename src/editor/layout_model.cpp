@@ -59,7 +59,7 @@ const WindowState& LayoutModel::window(int index) const
     static const WindowState none;
     if (index < 0 || index >= kLayoutIndices)
         return none;
-    return state_.windows[static_cast<std::size_t>(index)];
+    return state().windows[static_cast<std::size_t>(index)];
 }
 
 WindowState* LayoutModel::edit(int index)
@@ -67,7 +67,7 @@ WindowState* LayoutModel::edit(int index)
     // Index 0 holds only the template grid's entries, which belong to no window.
     if (index < 0 || index >= kLayoutIndices)
         return nullptr;
-    return &state_.windows[static_cast<std::size_t>(index)];
+    return &live().windows[static_cast<std::size_t>(index)];
 }
 
 void LayoutModel::createWindow(int index, const QString& name, const TwipsRect& rect, int kindStyle)
@@ -76,8 +76,8 @@ void LayoutModel::createWindow(int index, const QString& name, const TwipsRect& 
     if (!window || index == 0)
         return;
     *window = WindowState{true, name, rect, kindStyle, {}, 0, 0};
-    state_.stacking.removeAll(index);
-    state_.stacking.append(index);
+    live().stacking.removeAll(index);
+    live().stacking.append(index);
     emit windowChanged(index);
 }
 
@@ -87,8 +87,8 @@ void LayoutModel::destroyWindow(int index)
     if (!window || index == 0)
         return;
     *window = WindowState{};
-    state_.stacking.removeAll(index);
-    state_.table.WindowInUse[static_cast<std::size_t>(index)] = kFree;
+    live().stacking.removeAll(index);
+    live().table.WindowInUse[static_cast<std::size_t>(index)] = kFree;
     emit windowChanged(index);
 }
 
@@ -96,7 +96,7 @@ void LayoutModel::setInUse(int index, bool inUse)
 {
     if (index < 0 || index >= kWindowSlots)
         return;
-    state_.table.WindowInUse[static_cast<std::size_t>(index)] = inUse ? kInUse : kFree;
+    live().table.WindowInUse[static_cast<std::size_t>(index)] = inUse ? kInUse : kFree;
     emit windowChanged(index);
 }
 
@@ -111,50 +111,50 @@ void LayoutModel::setRect(int index, const TwipsRect& rect)
 
 void LayoutModel::raise(int index)
 {
-    if (!state_.stacking.contains(index))
+    if (!live().stacking.contains(index))
         return;
-    state_.stacking.removeAll(index);
-    state_.stacking.append(index);
+    live().stacking.removeAll(index);
+    live().stacking.append(index);
     emit windowRaised(index);
 }
 
 void LayoutModel::setCurrentWindow(int index)
 {
-    state_.table.CurrentWindow = static_cast<std::int16_t>(index);
+    live().table.CurrentWindow = static_cast<std::int16_t>(index);
     emit currentChanged();
 }
 
 void LayoutModel::appendListEntry(const QString& name)
 {
-    state_.listEntries.append(name);
+    live().listEntries.append(name);
     emit listChanged();
 }
 
 void LayoutModel::removeListEntry(int position)
 {
-    if (position < 0 || position >= state_.listEntries.size())
+    if (position < 0 || position >= live().listEntries.size())
         return;
-    state_.listEntries.removeAt(position);
+    live().listEntries.removeAt(position);
     emit listChanged();
 }
 
 void LayoutModel::clearList()
 {
-    state_.listEntries.clear();
-    state_.listText.clear();
+    live().listEntries.clear();
+    live().listText.clear();
     emit listChanged();
 }
 
 void LayoutModel::setListText(const QString& text)
 {
-    state_.listText = text;
+    live().listText = text;
     emit listChanged();
 }
 
 void LayoutModel::selectListedWindow()
 {
     const int found = findWindowByName(
-        state_.table, [this](int index) { return window(index).name; }, state_.listText);
+        live().table, [this](int index) { return window(index).name; }, live().listText);
     if (found != 0)
         setCurrentWindow(found);
     else
@@ -183,8 +183,34 @@ void LayoutModel::setPlaylistCurrent(int index, int row, int col)
 
 void LayoutModel::restore(const LayoutState& state)
 {
-    state_ = state;
+    holdRestore(state);
+    releaseRestore();
+}
+
+void LayoutModel::holdRestore(const LayoutState& state)
+{
+    if (!held_)
+        beforeRestore_ = state_;
+    held_ = true;
+    heldState_ = &state;
+}
+
+void LayoutModel::releaseRestore()
+{
+    if (!held_)
+        return;
+    live();
     emit restored();
+}
+
+LayoutState& LayoutModel::live()
+{
+    if (held_) {
+        state_ = *heldState_;
+        held_ = false;
+        heldState_ = nullptr;
+    }
+    return state_;
 }
 
 } // namespace tv

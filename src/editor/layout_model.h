@@ -60,10 +60,10 @@ QStringList layoutViewViolations(const LayoutState& state, const LayoutView& vie
 class LayoutModel final : public QObject {
     Q_OBJECT
 public:
-    const LayoutState& state() const { return state_; }
+    const LayoutState& state() const { return held_ ? *heldState_ : state_; }
     // For what no control shows: the counts and the switch times.
-    WindowTable& table() { return state_.table; }
-    const WindowTable& table() const { return state_.table; }
+    WindowTable& table() { return live().table; }
+    const WindowTable& table() const { return state().table; }
     // A window's state; an empty one for an index the layout cannot hold.
     const WindowState& window(int index) const;
 
@@ -91,6 +91,13 @@ public:
 
     // Puts a whole earlier state back.
     void restore(const LayoutState& state);
+    // Puts a state back without announcing it yet: many steps undone at once
+    // are drawn once, when the last is back and `releaseRestore` announces
+    // them together.
+    void holdRestore(const LayoutState& state);
+    void releaseRestore();
+    // The state before the last announced restore (or held run of them).
+    const LayoutState& beforeRestore() const { return beforeRestore_; }
 
 signals:
     void windowChanged(int index); // created, destroyed, shown, hidden, renamed
@@ -103,7 +110,14 @@ signals:
 
 private:
     WindowState* edit(int index);
+    // The state to change: one held back is taken first.
+    LayoutState& live();
     LayoutState state_;
+    LayoutState beforeRestore_;
+    // While steps are undone together, the state each puts back is only
+    // pointed at (the step keeps it), and copied once, when they are done.
+    bool held_ = false;
+    const LayoutState* heldState_ = nullptr;
 };
 
 } // namespace tv

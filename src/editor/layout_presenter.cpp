@@ -26,7 +26,7 @@ LayoutPresenter::LayoutPresenter(Split& form, LayoutModel& model, QObject* paren
     connect(&model, &LayoutModel::currentChanged, this, &LayoutPresenter::showCurrent);
     connect(&model, &LayoutModel::listChanged, this, &LayoutPresenter::showList);
     connect(&model, &LayoutModel::playlistChanged, this, &LayoutPresenter::showPlaylist);
-    connect(&model, &LayoutModel::restored, this, &LayoutPresenter::showAll);
+    connect(&model, &LayoutModel::restored, this, &LayoutPresenter::showRestored);
 }
 
 void LayoutPresenter::showWindow(int index)
@@ -131,16 +131,25 @@ void LayoutPresenter::showPlaylist(int index)
         grid->setCurrentCell(window.playlistRow, window.playlistCol);
 }
 
-void LayoutPresenter::showAll()
+void LayoutPresenter::showRestored()
 {
-    for (int index = 1; index < kLayoutIndices; ++index)
-        showWindow(index);
-    for (int index : model_.state().stacking)
-        raiseWindow(index);
-    showPlaylist(0);
-    for (int index = 1; index < kLayoutIndices; ++index)
-        showPlaylist(index);
-    showList();
+    const LayoutState& before = model_.beforeRestore();
+    const LayoutState& now = model_.state();
+    for (int index = 1; index < kLayoutIndices; ++index) {
+        const auto i = static_cast<std::size_t>(index);
+        const WindowState& was = before.windows[i];
+        const WindowState& is = now.windows[i];
+        if (was != is || before.table.WindowInUse[i] != now.table.WindowInUse[i])
+            showWindow(index);
+        if (was.playlist != is.playlist || was.playlistRow != is.playlistRow ||
+            was.playlistCol != is.playlistCol)
+            showPlaylist(index);
+    }
+    if (before.stacking != now.stacking)
+        for (int index : now.stacking)
+            raiseWindow(index);
+    if (before.listEntries != now.listEntries || before.listText != now.listText)
+        showList();
     showCurrent();
 }
 

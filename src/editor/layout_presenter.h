@@ -17,8 +17,9 @@ class LayoutPresenter final : public QObject {
 public:
     LayoutPresenter(Split& form, LayoutModel& model, QObject* parent);
 
-    // Draws the whole model, as after an undo.
-    void showAll();
+    // Draws what an undo or redo changed: the windows, playlists, order and
+    // list that differ from the state before it.
+    void showRestored();
     // Marks the current window red and every other one black, and brings its
     // playlist grid in front (the empty template's when it has none shown).
     void showCurrent();

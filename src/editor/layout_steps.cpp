@@ -11,9 +11,11 @@ LayoutStep::LayoutStep(LayoutModel& model, LayoutState before, LayoutState after
 {
 }
 
+// The history announces the restore once it has undone or redone every step
+// it was asked for.
 void LayoutStep::undo()
 {
-    model_.restore(before_);
+    model_.holdRestore(before_);
 }
 
 void LayoutStep::redo()
@@ -23,7 +25,7 @@ void LayoutStep::redo()
         done_ = false;
         return;
     }
-    model_.restore(after_);
+    model_.holdRestore(after_);
 }
 
 bool LayoutStep::mergeWith(const QUndoCommand* other)

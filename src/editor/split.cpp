@@ -1,7 +1,7 @@
 #include "editor/split.h"
 
-#include "editor/editor_icon.h"
 #include "controls/form_controls.h"
+#include "editor/editor_icon.h"
 #include "editor/layout_presenter.h"
 #include "editor/layout_steps.h"
 #include "editor/modal_dialogs.h"
@@ -38,6 +38,8 @@ constexpr int kClientHeightTwips = 7245;
 Split::Split(ModalDialogs& dialogs) : QWidget(nullptr), dialogs_(dialogs)
 {
     history_ = new QUndoStack(this);
+    // Steps undone or redone together are drawn once, after the last.
+    connect(history_, &QUndoStack::indexChanged, &model_, &LayoutModel::releaseRestore);
     // Window-wide keys; a text box that has the focus keeps its own undo.
     QAction* undo = history_->createUndoAction(this);
     undo->setShortcut(QKeySequence::Undo);
@@ -97,9 +99,15 @@ void Split::load()
     presenter_ = new LayoutPresenter(*this, model_, controls_);
     // After an undo or redo the controls show the restored layout, then the
     // position fields and the file list follow its current window.
+    // The file list is filled anew only when the kind it lists for changed:
+    // the files of the folder are no part of the layout.
     connect(&model_, &LayoutModel::restored, controls_, [this] {
         positions_->RefreshPositionFields();
-        files_->FilterFileList();
+        auto kindOf = [](int window) {
+            return window == kVideoWindow ? 1 : window >= kFirstPictureWindow ? 2 : 0;
+        };
+        if (kindOf(model_.beforeRestore().table.CurrentWindow) != kindOf(table().CurrentWindow))
+            files_->FilterFileList();
         switchTime_->showCurrentWindow();
     });
     Label4 = makeLabel(controls_, "Label4", QStringLiteral("Ver: 0.1"), {6300, 6930, 870, 195});
