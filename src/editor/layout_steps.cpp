@@ -1,6 +1,6 @@
 #include "editor/layout_steps.h"
 
-#include "editor/split.h"
+#include "editor/layout_history.h"
 
 namespace tv {
 
@@ -37,15 +37,15 @@ bool LayoutStep::mergeWith(const QUndoCommand* other)
     return true;
 }
 
-StepRecorder::StepRecorder(Split& form, QString text, int mergeId, int window)
-    : form_(form), before_(form.model().state()), text_(std::move(text)), mergeId_(mergeId),
-      window_(window)
+StepRecorder::StepRecorder(LayoutHistory& history, QString text, int mergeId, int window)
+    : history_(history), before_(history.model().state()), text_(std::move(text)),
+      mergeId_(mergeId), window_(window)
 {
 }
 
 StepRecorder::~StepRecorder()
 {
-    form_.recordStep(before_, text_, mergeId_, window_);
+    history_.recordStep(before_, text_, mergeId_, window_);
 }
 
 } // namespace tv

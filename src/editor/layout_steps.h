@@ -6,7 +6,7 @@
 
 namespace tv {
 
-class Split;
+class LayoutHistory;
 
 // One undoable change of the layout: the whole layout before and after it, so
 // undoing gives back exactly what was there, to the bit.
@@ -33,13 +33,13 @@ private:
 // is taken when the action starts and compared when it ends.
 class StepRecorder {
 public:
-    StepRecorder(Split& form, QString text, int mergeId = -1, int window = 0);
+    StepRecorder(LayoutHistory& history, QString text, int mergeId = -1, int window = 0);
     ~StepRecorder();
     StepRecorder(const StepRecorder&) = delete;
     StepRecorder& operator=(const StepRecorder&) = delete;
 
 private:
-    Split& form_;
+    LayoutHistory& history_;
     LayoutState before_;
     QString text_;
     int mergeId_;

@@ -2,6 +2,7 @@
 
 #include "controls/form_controls.h"
 #include "editor/editor_icon.h"
+#include "editor/layout_history.h"
 #include "editor/layout_presenter.h"
 #include "editor/layout_steps.h"
 #include "editor/modal_dialogs.h"
@@ -37,13 +38,11 @@ constexpr int kClientHeightTwips = 7245;
 
 Split::Split(ModalDialogs& dialogs) : QWidget(nullptr), dialogs_(dialogs)
 {
-    history_ = new QUndoStack(this);
-    // Steps undone or redone together are drawn once, after the last.
-    connect(history_, &QUndoStack::indexChanged, &model_, &LayoutModel::releaseRestore);
+    steps_ = new LayoutHistory(model_, this);
     // Window-wide keys; a text box that has the focus keeps its own undo.
-    QAction* undo = history_->createUndoAction(this);
+    QAction* undo = history().createUndoAction(this);
     undo->setShortcut(QKeySequence::Undo);
-    QAction* redo = history_->createRedoAction(this);
+    QAction* redo = history().createRedoAction(this);
     redo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     addAction(undo);
@@ -128,7 +127,7 @@ void Split::Form_Load()
         const QSignalBlocker quiet(&model_);
         model_.restore(start);
     }
-    history_->clear();
+    history().clear();
     canvas_->hideTemplates();
     prepareFileColumns(*files_->MSFlexGrid1);
     InitPlaylistGrid(0);
@@ -136,7 +135,7 @@ void Split::Form_Load()
 
 void Split::unload()
 {
-    history_->clear();
+    history().clear();
     layoutFile_->closePreview();
     presenter_ = nullptr;
     windows_ = nullptr;
@@ -185,17 +184,21 @@ void Split::applyTabOrder()
         setTabOrder(places[i - 1].control, places[i].control);
 }
 
+QUndoStack& Split::history() const
+{
+    return steps_->stack();
+}
+
 void Split::recordStep(const LayoutState& before, const QString& text, int mergeId, int window)
 {
-    if (differentLayouts(before, model_.state()))
-        history_->push(new LayoutStep(model_, before, model_.state(), text, mergeId, window));
+    steps_->recordStep(before, text, mergeId, window);
 }
 
 void Split::closeEvent(QCloseEvent* event)
 {
     // A layout changed since the start, the last save or the last open is
     // not dropped without asking; an unchanged one closes at once.
-    if (isLoaded() && !history_->isClean()) {
+    if (isLoaded() && !history().isClean()) {
         switch (dialogs_.askYesNoCancel(this, QStringLiteral("Save changes to the layout?"),
                                         QStringLiteral("Confirm"))) {
         case ModalDialogs::Answer::Cancel:

@@ -15,6 +15,7 @@ namespace tv {
 class LayoutCanvas;
 class LayoutPresenter;
 class LayoutFileCommands;
+class LayoutHistory;
 class MediaFileList;
 class ModalDialogs;
 class PlaylistPanel;
@@ -43,10 +44,8 @@ public:
     WindowTable& table() { return model_.table(); }
     const WindowTable& table() const { return model_.table(); }
     // Every change to the layout is a step here, undone with Ctrl+Z.
-    QUndoStack& history() const { return *history_; }
-    // Makes what changed since `before` one step, when the layout changed.
-    // Steps of the same merge id on the same window, one after the other,
-    // become one step (a key held down or pressed again).
+    QUndoStack& history() const;
+    LayoutHistory& steps() const { return *steps_; }
     void recordStep(const LayoutState& before, const QString& text, int mergeId = -1,
                     int window = 0);
     FileTable& fileTable() { return fileTable_; }
@@ -90,7 +89,7 @@ private:
 
     ModalDialogs& dialogs_;
     LayoutModel model_;
-    QUndoStack* history_ = nullptr;
+    LayoutHistory* steps_ = nullptr;
     FileTable fileTable_;
 
     QPointer<QWidget> controls_;

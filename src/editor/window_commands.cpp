@@ -1,6 +1,7 @@
 #include "editor/window_commands.h"
 
 #include "controls/form_controls.h"
+#include "editor/layout_history.h"
 #include "editor/layout_model.h"
 #include "editor/layout_presenter.h"
 #include "editor/layout_steps.h"
@@ -53,7 +54,7 @@ WindowCommands::WindowCommands(Split& form, QWidget* client) : QObject(client), 
 
 void WindowCommands::Command1_Click()
 {
-    const StepRecorder undoable(form_, QStringLiteral("Add Window"));
+    const StepRecorder undoable(form_.steps(), QStringLiteral("Add Window"));
     WindowKind kind;
     if (Option1->isChecked())
         kind = WindowKind::Video;
@@ -169,7 +170,7 @@ void WindowCommands::LoadWindow(const QString& kindCaption, int index)
 
 void WindowCommands::Command2_Click()
 {
-    const StepRecorder undoable(form_, QStringLiteral("Delete Window"));
+    const StepRecorder undoable(form_.steps(), QStringLiteral("Delete Window"));
     LayoutModel& model = form_.model();
     const int current = model.table().CurrentWindow;
     if (current == 0 || !model.window(current).created)

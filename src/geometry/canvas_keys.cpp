@@ -1,5 +1,6 @@
 #include "geometry/canvas_keys.h"
 
+#include "editor/layout_history.h"
 #include "editor/layout_steps.h"
 #include "editor/split.h"
 #include "editor/window_commands.h"
@@ -57,7 +58,7 @@ bool CanvasKeys::Picture1_KeyDown(int key, Qt::KeyboardModifiers modifiers)
     const int mergeId = kFirstKeyStepId + (key - Qt::Key_Left) * 4 + (stretch ? 2 : 0) +
                         (modifiers.testFlag(Qt::ShiftModifier) ? 1 : 0);
     const StepRecorder undoable(
-        form_, stretch ? QStringLiteral("Resize Window") : QStringLiteral("Move Window"), mergeId,
+        form_.steps(), stretch ? QStringLiteral("Resize Window") : QStringLiteral("Move Window"), mergeId,
         current);
     const TwipsRect& rect = model.window(current).rect;
     model.setRect(current, stretch ? stretchedWindow(rect, dx * step, dy * step)

@@ -1,6 +1,7 @@
 #include "geometry/position_fields.h"
 
 #include "controls/form_controls.h"
+#include "editor/layout_history.h"
 #include "editor/layout_steps.h"
 #include "editor/modal_dialogs.h"
 #include "editor/split.h"
@@ -70,7 +71,7 @@ void PositionFields::Command3_Click()
     const int current = form_.model().table().CurrentWindow;
     if (current != 0 && !form_.model().window(current).created)
         return;
-    const StepRecorder undoable(form_, QStringLiteral("Set Position and Size"));
+    const StepRecorder undoable(form_.steps(), QStringLiteral("Set Position and Size"));
     std::array<double, 4> values{};
     for (std::size_t i = 0; i < values.size(); ++i)
         values[i] = leadingNumber(Text1[i]->text());
@@ -104,7 +105,7 @@ void PositionFields::Command4_Click()
     const int current = form_.model().table().CurrentWindow;
     if (current != 0 && !form_.model().window(current).created)
         return;
-    const StepRecorder undoable(form_, QStringLiteral("Apply Ratio"));
+    const StepRecorder undoable(form_.steps(), QStringLiteral("Apply Ratio"));
     TwipsRect rect = rectOf(current);
     if (Option4->isChecked())
         rect.Height = ratioHeight(rect.Width, ScreenRatio::FourThree);

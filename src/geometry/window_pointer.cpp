@@ -1,5 +1,6 @@
 #include "geometry/window_pointer.h"
 
+#include "editor/layout_history.h"
 #include "editor/split.h"
 #include "editor/window_commands.h"
 #include "geometry/layout_canvas.h"
@@ -28,7 +29,7 @@ void WindowPointer::forgetDrag()
     if (drag_->resize)
         QApplication::restoreOverrideCursor();
     // The whole drag, from the press to its end, is one step.
-    form_.recordStep(beforeDrag_, drag_->resize ? QStringLiteral("Resize Window")
+    form_.steps().recordStep(beforeDrag_, drag_->resize ? QStringLiteral("Resize Window")
                                                 : QStringLiteral("Move Window"));
     drag_.reset();
 }

@@ -1,6 +1,7 @@
 #include "layoutfile/layout_file_commands.h"
 
 #include "controls/form_controls.h"
+#include "editor/layout_history.h"
 #include "editor/layout_steps.h"
 #include "editor/modal_dialogs.h"
 #include "editor/split.h"
@@ -135,7 +136,7 @@ void LayoutFileCommands::openLayoutFile(const QString& path)
     }
     {
         // Undoing the open brings back the layout it replaced.
-        const StepRecorder undoable(form_, QStringLiteral("Open File"));
+        const StepRecorder undoable(form_.steps(), QStringLiteral("Open File"));
         buildLayout(std::get<LayoutDescription>(decoded));
     }
     form_.history().setClean();

@@ -1,5 +1,6 @@
 #include "media/playlist_panel.h"
 
+#include "editor/layout_history.h"
 #include "editor/layout_steps.h"
 #include "editor/modal_dialogs.h"
 #include "editor/split.h"
@@ -113,7 +114,7 @@ void PlaylistPanel::Command8_Click()
     const FlexGrid* files = form_.fileList().MSFlexGrid1;
     if (!playlist)
         return;
-    const StepRecorder undoable(form_, QStringLiteral("Add to Playlist"));
+    const StepRecorder undoable(form_.steps(), QStringLiteral("Add to Playlist"));
     QList<PlaylistEntry> entries = form_.model().window(current).playlist;
     QString tooLong;
     const int last = files->Rows() - 1;
@@ -140,7 +141,7 @@ void PlaylistPanel::Command9_Click()
     const FlexGrid* playlist = currentPlaylist();
     if (!playlist)
         return;
-    const StepRecorder undoable(form_, QStringLiteral("Delete from Playlist"));
+    const StepRecorder undoable(form_.steps(), QStringLiteral("Delete from Playlist"));
     QList<PlaylistEntry> entries = form_.model().window(index).playlist;
     const int current = playlist->Row();
     // Several entries marked together go together.
@@ -177,7 +178,7 @@ void PlaylistPanel::Command6_Click()
     const int current = playlist->Row();
     if (current <= 1)
         return;
-    const StepRecorder undoable(form_, QStringLiteral("Move Up"));
+    const StepRecorder undoable(form_.steps(), QStringLiteral("Move Up"));
     SwapPlaylistRows(current, current - 1);
 }
 
@@ -190,7 +191,7 @@ void PlaylistPanel::Command7_Click()
     const int last = playlist->Rows() - 1;
     if (current == 0 || current >= last)
         return;
-    const StepRecorder undoable(form_, QStringLiteral("Move Down"));
+    const StepRecorder undoable(form_.steps(), QStringLiteral("Move Down"));
     SwapPlaylistRows(current, current + 1);
 }
 

@@ -1,6 +1,7 @@
 #include "media/switch_time_box.h"
 
 #include "controls/form_controls.h"
+#include "editor/layout_history.h"
 #include "editor/layout_steps.h"
 #include "editor/modal_dialogs.h"
 #include "editor/split.h"
@@ -79,7 +80,7 @@ void SwitchTimeBox::Command12_Click()
             QStringLiteral("+_+"));
         return;
     }
-    const StepRecorder undoable(form_, QStringLiteral("Set Switch Time"));
+    const StepRecorder undoable(form_.steps(), QStringLiteral("Set Switch Time"));
     table.SwitchTime[static_cast<std::size_t>(current - 1)] = *seconds;
 }
 
