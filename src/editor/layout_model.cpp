@@ -124,6 +124,14 @@ void LayoutModel::setCurrentWindow(int index)
     emit currentChanged();
 }
 
+void LayoutModel::setSwitchTime(int position, std::int32_t seconds)
+{
+    if (position < 0 || position >= int(live().table.SwitchTime.size()))
+        return;
+    live().table.SwitchTime[static_cast<std::size_t>(position)] = seconds;
+    emit switchTimeChanged();
+}
+
 void LayoutModel::appendListEntry(const QString& name)
 {
     live().listEntries.append(name);

@@ -74,6 +74,9 @@ public:
     void setRect(int index, const TwipsRect& rect);
     void raise(int index);
     void setCurrentWindow(int index);
+    // A picture window's switch time; `position` counts as the table does
+    // (window index - 1).
+    void setSwitchTime(int position, std::int32_t seconds);
 
     void appendListEntry(const QString& name);
     void removeListEntry(int position);
@@ -104,6 +107,7 @@ signals:
     void windowMoved(int index);
     void windowRaised(int index);
     void currentChanged();
+    void switchTimeChanged();
     void listChanged();
     void playlistChanged(int index);
     void restored();

@@ -87,7 +87,7 @@ void Split::load()
 
     windows_ = new WindowCommands(*this, controls_);
     layoutFile_ = new LayoutFileCommands(*this, controls_);
-    switchTime_ = new SwitchTimeBox(*this, controls_);
+    switchTime_ = new SwitchTimeBox(*steps_, dialogs_, controls_);
     canvas_ = new LayoutCanvas(controls_);
     pointer_ = new WindowPointer(*this, controls_);
     new CanvasKeys(*this, controls_);
@@ -107,7 +107,6 @@ void Split::load()
         };
         if (kindOf(model_.beforeRestore().table.CurrentWindow) != kindOf(table().CurrentWindow))
             files_->FilterFileList();
-        switchTime_->showCurrentWindow();
     });
     Label4 = makeLabel(controls_, "Label4", QStringLiteral("Ver: 0.1"), {6300, 6930, 870, 195});
     controls_->show();

@@ -95,7 +95,6 @@ void WindowCommands::showVideoAgain()
     const QString name = model.window(kVideoWindow).name;
     model.appendListEntry(name);
     setListText(name);
-    disableSwitchTime();
 }
 
 void WindowCommands::createVideo()
@@ -105,7 +104,6 @@ void WindowCommands::createVideo()
     model.setCurrentWindow(kVideoWindow);
     model.setInUse(kVideoWindow, true);
     LoadWindow(Option1->Caption(), kVideoWindow);
-    disableSwitchTime();
 }
 
 void WindowCommands::showPictureAgain(int index)
@@ -133,18 +131,7 @@ void WindowCommands::createPicture()
     model.setInUse(index, true);
     LoadWindow(Option2->Caption(), index);
 
-    SwitchTimeBox& switchTime = form_.switchTime();
-    switchTime.Text3->setText(QStringLiteral("10"));
-    table.SwitchTime[static_cast<std::size_t>(count)] = 10;
-    switchTime.setControlsEnabled(true);
-}
-
-void WindowCommands::disableSwitchTime()
-{
-    // A video window has no switch time.
-    SwitchTimeBox& switchTime = form_.switchTime();
-    switchTime.Text3->clear();
-    switchTime.setControlsEnabled(false);
+    model.setSwitchTime(count, 10);
 }
 
 void WindowCommands::LoadWindow(const QString& kindCaption, int index)
@@ -249,7 +236,6 @@ void WindowCommands::refreshSelection()
     if (fileListHeld_ == 0)
         form_.fileList().FilterFileList();
     form_.positions().RefreshPositionFields();
-    form_.switchTime().showCurrentWindow();
 }
 
 void WindowCommands::holdFileList()

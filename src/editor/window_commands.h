@@ -62,7 +62,6 @@ private:
     void createVideo();
     void showPictureAgain(int index);
     void createPicture();
-    void disableSwitchTime();
 
     Split& form_;
     int fileListHeld_ = 0;

@@ -185,13 +185,12 @@ void LayoutFileCommands::buildLayout(const LayoutDescription& layout)
                     layout.pictures[slot]);
     }
     for (std::size_t slot = 0; slot < layout.switchTimes.size(); ++slot)
-        table.SwitchTime[slot + 1] = layout.switchTimes[slot];
+        form_.model().setSwitchTime(int(slot) + 1, layout.switchTimes[slot]);
 
     // Each window was announced with its start rectangle before the file's
     // was applied; show the current window as it now is.
     if (table.CurrentWindow != 0)
         form_.positions().RefreshPositionFields();
-    form_.switchTime().showCurrentWindow();
     windows.releaseFileList();
 }
 

@@ -1,12 +1,12 @@
 #include "media/media_file_list.h"
 
+#include "controls/flex_grid.h"
 #include "controls/form_controls.h"
 #include "editor/modal_dialogs.h"
 #include "editor/split.h"
 #include "layoutfile/layout_file_commands.h"
 #include "media/browse_folder.h"
 #include "media/file_marks.h"
-#include "controls/flex_grid.h"
 #include "media/folder_listing.h"
 #include "media/media_kind.h"
 #include "media/playlist_panel.h"

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "controls/control_array.h"
-#include "editor/layout_model.h"
 #include "controls/flex_grid.h"
+#include "editor/layout_model.h"
 
 #include <QObject>
 

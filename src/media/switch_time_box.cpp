@@ -2,9 +2,9 @@
 
 #include "controls/form_controls.h"
 #include "editor/layout_history.h"
+#include "editor/layout_model.h"
 #include "editor/layout_steps.h"
 #include "editor/modal_dialogs.h"
-#include "editor/split.h"
 #include "media/switch_time.h"
 
 #include <QFocusEvent>
@@ -14,7 +14,8 @@
 
 namespace tv {
 
-SwitchTimeBox::SwitchTimeBox(Split& form, QWidget* client) : QObject(client), form_(form)
+SwitchTimeBox::SwitchTimeBox(LayoutHistory& history, ModalDialogs& dialogs, QWidget* client)
+    : QObject(client), history_(history), dialogs_(dialogs)
 {
     Label9 = makeLabel(client, "Label9", QStringLiteral("Picture Switch Time(s):"),
                        {3195, 1380, 2085, 195});
@@ -29,6 +30,11 @@ SwitchTimeBox::SwitchTimeBox(Split& form, QWidget* client) : QObject(client), fo
         Text3_LostFocus();
         Command12_Click();
     });
+    const LayoutModel& model = history_.model();
+    connect(&model, &LayoutModel::currentChanged, this, &SwitchTimeBox::showCurrentWindow);
+    connect(&model, &LayoutModel::windowChanged, this, &SwitchTimeBox::showCurrentWindow);
+    connect(&model, &LayoutModel::switchTimeChanged, this, &SwitchTimeBox::showCurrentWindow);
+    connect(&model, &LayoutModel::restored, this, &SwitchTimeBox::showCurrentWindow);
 }
 
 void SwitchTimeBox::setControlsEnabled(bool enabled)
@@ -40,7 +46,7 @@ void SwitchTimeBox::setControlsEnabled(bool enabled)
 
 void SwitchTimeBox::showCurrentWindow()
 {
-    const WindowTable& table = form_.table();
+    const WindowTable& table = history_.model().table();
     const int current = table.CurrentWindow;
     const bool picture = current >= kFirstPictureWindow && table.inUse(current) &&
                          current - 1 < int(table.SwitchTime.size());
@@ -67,21 +73,22 @@ void SwitchTimeBox::Text3_LostFocus()
 
 void SwitchTimeBox::Command12_Click()
 {
-    WindowTable& table = form_.table();
+    LayoutModel& model = history_.model();
+    const WindowTable& table = model.table();
     const int current = table.CurrentWindow;
     if (current < 1 || current > static_cast<int>(table.SwitchTime.size()))
         return;
     const auto seconds = switchTimeOfText(Text3->text());
     if (!seconds) {
-        form_.dialogs().message(
-            &form_,
+        dialogs_.message(
+            Text3->window(),
             QStringLiteral("The switch time must be a whole number of seconds; it was not "
                            "changed."),
             QStringLiteral("+_+"));
         return;
     }
-    const StepRecorder undoable(form_.steps(), QStringLiteral("Set Switch Time"));
-    table.SwitchTime[static_cast<std::size_t>(current - 1)] = *seconds;
+    const StepRecorder undoable(history_, QStringLiteral("Set Switch Time"));
+    model.setSwitchTime(current - 1, *seconds);
 }
 
 bool SwitchTimeBox::eventFilter(QObject* watched, QEvent* event)

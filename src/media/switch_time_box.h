@@ -8,25 +8,25 @@ class QPushButton;
 
 namespace tv {
 
-class Split;
+class LayoutHistory;
+class ModalDialogs;
 
 // The picture switch time of the current picture window, in seconds. The box
 // keeps its text within 5..65535: the upper bound while typing, the lower one
-// when the box is left.
+// when the box is left. It follows the layout by itself: whenever the current
+// window, a window's use or a switch time changes, it shows the current
+// window's time (so OK never stores one window's value for another).
 class SwitchTimeBox final : public QObject {
     Q_OBJECT
 public:
-    SwitchTimeBox(Split& form, QWidget* client);
+    SwitchTimeBox(LayoutHistory& history, ModalDialogs& dialogs, QWidget* client);
 
     QLabel* Label9 = nullptr;
     QLineEdit* Text3 = nullptr;
     QPushButton* Command12 = nullptr;
 
-    // The box, its label and its button are enabled and disabled together.
-    void setControlsEnabled(bool enabled);
-    // Shows the current window's switch time, so OK never stores one
-    // window's value for another: empty and disabled for the video window
-    // or when no window in use is current.
+    // Shows the current window's switch time: empty and disabled for the
+    // video window or when no window in use is current.
     void showCurrentWindow();
 
     void Text3_Change();
@@ -38,7 +38,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    Split& form_;
+    // The box, its label and its button are enabled and disabled together.
+    void setControlsEnabled(bool enabled);
+
+    LayoutHistory& history_;
+    ModalDialogs& dialogs_;
 };
 
 } // namespace tv
