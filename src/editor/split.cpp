@@ -90,9 +90,11 @@ void Split::load()
     switchTime_ = new SwitchTimeBox(*steps_, dialogs_, controls_);
     canvas_ = new LayoutCanvas(controls_);
     pointer_ = new WindowPointer(*this, controls_);
-    new CanvasKeys(*this, controls_);
+    auto* keys = new CanvasKeys(*steps_, canvas_->Picture1, controls_);
     canvas_->setPointerFilter(pointer_);
     positions_ = new PositionFields(*this, controls_);
+    connect(keys, &CanvasKeys::deleteRequested, windows_, &WindowCommands::Command2_Click);
+    connect(keys, &CanvasKeys::windowNudged, positions_, &PositionFields::RefreshPositionFields);
     files_ = new MediaFileList(*this, controls_);
     playlists_ = new PlaylistPanel(*this, controls_);
     presenter_ = new LayoutPresenter(*this, model_, controls_);

@@ -2,13 +2,10 @@
 
 #include "editor/layout_history.h"
 #include "editor/layout_steps.h"
-#include "editor/split.h"
-#include "editor/window_commands.h"
 #include "geometry/drag_rules.h"
-#include "geometry/layout_canvas.h"
-#include "geometry/position_fields.h"
 
 #include <QKeyEvent>
+#include <QWidget>
 
 namespace tv {
 
@@ -19,16 +16,17 @@ constexpr int kFirstKeyStepId = 1000;
 
 } // namespace
 
-CanvasKeys::CanvasKeys(Split& form, QObject* parent) : QObject(parent), form_(form)
+CanvasKeys::CanvasKeys(LayoutHistory& history, QWidget* canvas, QObject* parent)
+    : QObject(parent), history_(history)
 {
-    form.canvas().Picture1->setFocusPolicy(Qt::StrongFocus);
-    form.canvas().Picture1->installEventFilter(this);
+    canvas->setFocusPolicy(Qt::StrongFocus);
+    canvas->installEventFilter(this);
 }
 
 bool CanvasKeys::Picture1_KeyDown(int key, Qt::KeyboardModifiers modifiers)
 {
     if (key == Qt::Key_Delete) {
-        form_.windows().Command2_Click();
+        emit deleteRequested();
         return true;
     }
     float dx = 0;
@@ -49,7 +47,7 @@ bool CanvasKeys::Picture1_KeyDown(int key, Qt::KeyboardModifiers modifiers)
     default:
         return false;
     }
-    LayoutModel& model = form_.model();
+    LayoutModel& model = history_.model();
     const int current = model.table().CurrentWindow;
     if (!model.table().inUse(current))
         return true;
@@ -58,12 +56,12 @@ bool CanvasKeys::Picture1_KeyDown(int key, Qt::KeyboardModifiers modifiers)
     const int mergeId = kFirstKeyStepId + (key - Qt::Key_Left) * 4 + (stretch ? 2 : 0) +
                         (modifiers.testFlag(Qt::ShiftModifier) ? 1 : 0);
     const StepRecorder undoable(
-        form_.steps(), stretch ? QStringLiteral("Resize Window") : QStringLiteral("Move Window"), mergeId,
-        current);
+        history_, stretch ? QStringLiteral("Resize Window") : QStringLiteral("Move Window"),
+        mergeId, current);
     const TwipsRect& rect = model.window(current).rect;
     model.setRect(current, stretch ? stretchedWindow(rect, dx * step, dy * step)
                                    : nudgedWindow(rect, dx * step, dy * step, CanvasFrame{}));
-    form_.positions().RefreshPositionFields();
+    emit windowNudged();
     return true;
 }
 

@@ -4,26 +4,33 @@
 
 namespace tv {
 
-class Split;
+class LayoutHistory;
 
 // The canvas from the keyboard, while it has the focus (a press on a window
 // or on the canvas gives it): the arrow keys move the current window by one
 // screen pixel, ten with Shift; with Ctrl they make it wider, narrower,
 // taller or shorter by the same steps; Delete deletes it. Pressing the same
-// key again on the same window continues the same undo step.
+// key again on the same window continues the same undo step. What a key
+// asks of the rest of the editor (deleting, showing the new place in the
+// position fields) it says by its signals.
 class CanvasKeys final : public QObject {
     Q_OBJECT
 public:
-    CanvasKeys(Split& form, QObject* parent);
+    CanvasKeys(LayoutHistory& history, QWidget* canvas, QObject* parent);
 
     // Returns whether the key was one of the canvas's own.
     bool Picture1_KeyDown(int key, Qt::KeyboardModifiers modifiers);
+
+signals:
+    void deleteRequested();
+    // The current window moved or changed size, before the step is recorded.
+    void windowNudged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    Split& form_;
+    LayoutHistory& history_;
 };
 
 } // namespace tv
