@@ -29,9 +29,9 @@ int main(int argc, char* argv[])
     for (int k = 0; k < 10; ++k) {
         const tv::TwipsRect rect = k < 5 ? tv::TwipsRect{5760, float(k * 648), 1440, 648}
                                          : tv::TwipsRect{float((k - 5) * 1152), 3402, 1152, 648};
-        // Slots 1 to 9 share the 255 list starts a file can count; the last
-        // slot's list is as long as asked.
-        const int count = k < 9 ? std::min(perWindow, (255 - 1) / 9) : perWindow;
+        // A file counts at most 255 names from one empty playlist to the
+        // next: longer lists go to every other slot, the ones between empty.
+        const int count = perWindow <= 25 ? perWindow : k % 2 ? std::min(perWindow, 255) : 0;
         QStringList names;
         for (int n = 0; n < count; ++n)
             names << QStringLiteral("pic%1.jpg").arg((k * 3 + n) % 3 + 1);
