@@ -9,6 +9,7 @@
 #include "geometry/layout_canvas.h"
 #include "geometry/position_fields.h"
 #include "layoutfile/layout_file_reading.h"
+#include "layoutfile/layout_from_model.h"
 #include "layoutfile/layout_reader.h"
 #include "layoutfile/layout_writer.h"
 #include "media/media_file_list.h"
@@ -49,30 +50,7 @@ void LayoutFileCommands::tell(const QString& text)
 
 LayoutDescription LayoutFileCommands::describeLayout() const
 {
-    const LayoutModel& model = form_.model();
-    const WindowTable& table = model.table();
-    auto window = [&](int index) {
-        const WindowState& state = model.window(index);
-        QStringList names;
-        for (const PlaylistEntry& entry : state.playlist)
-            names << entry.name;
-        return LayoutWindow{state.rect, names, state.name, index};
-    };
-
-    LayoutDescription layout;
-    if (table.inUse(kVideoWindow))
-        layout.video = window(kVideoWindow);
-    const int last = table.PictureWindowCount + 1;
-    for (int index = kFirstPictureWindow; index <= last; ++index) {
-        if (!table.inUse(index))
-            continue;
-        layout.switchTimes[static_cast<std::size_t>(layout.pictures.size())] =
-            table.SwitchTime[static_cast<std::size_t>(index - 1)];
-        layout.pictures << window(index);
-        if (layout.pictures.size() == kPictureSlots)
-            break;
-    }
-    return layout;
+    return tv::describeLayout(form_.model().state());
 }
 
 void LayoutFileCommands::Command10_Click()

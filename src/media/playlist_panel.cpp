@@ -4,7 +4,7 @@
 #include "editor/layout_steps.h"
 #include "editor/modal_dialogs.h"
 #include "editor/split.h"
-#include "layoutfile/layout_file_commands.h"
+#include "layoutfile/layout_from_model.h"
 #include "layoutfile/layout_writer.h"
 #include "media/media_file_list.h"
 
@@ -86,7 +86,7 @@ bool PlaylistPanel::fitsTheLayoutFile(int index, const QList<PlaylistEntry>& ent
     // refusal that this add brings about stops it.
     if (!form_.table().inUse(index))
         return true;
-    LayoutDescription layout = form_.layoutFile().describeLayout();
+    LayoutDescription layout = describeLayout(form_.model().state());
     if (std::holds_alternative<SaveRefusal>(encodeLayout(layout)))
         return true;
     QStringList names;
