@@ -167,6 +167,7 @@ void LayoutModel::selectListedWindow()
         setCurrentWindow(found);
     else
         emit currentChanged();
+    emit selected();
 }
 
 void LayoutModel::setPlaylist(int index, const QList<PlaylistEntry>& playlist, int row, int col)

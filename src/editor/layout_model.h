@@ -107,6 +107,9 @@ signals:
     void windowMoved(int index);
     void windowRaised(int index);
     void currentChanged();
+    // The window list picked its window (the selection refresh), as opposed
+    // to code setting the current window on its way elsewhere.
+    void selected();
     void switchTimeChanged();
     void listChanged();
     void playlistChanged(int index);

@@ -92,9 +92,14 @@ void Split::load()
     pointer_ = new WindowPointer(*this, controls_);
     auto* keys = new CanvasKeys(*steps_, canvas_->Picture1, controls_);
     canvas_->setPointerFilter(pointer_);
-    positions_ = new PositionFields(*this, controls_);
+    positions_ = new PositionFields(*steps_, dialogs_,
+                                    {[this] { return canvas_->Image1(0)->twips(); },
+                                     [this](const TwipsRect& rect) {
+                                         canvas_->Image1(0)->setTwips(rect);
+                                         canvas_->PlaceWindowParts(0);
+                                     }},
+                                    controls_);
     connect(keys, &CanvasKeys::deleteRequested, windows_, &WindowCommands::Command2_Click);
-    connect(keys, &CanvasKeys::windowNudged, positions_, &PositionFields::RefreshPositionFields);
     files_ = new MediaFileList(*this, controls_);
     playlists_ = new PlaylistPanel(*this, controls_);
     presenter_ = new LayoutPresenter(*this, model_, controls_);
@@ -103,7 +108,6 @@ void Split::load()
     // The file list is filled anew only when the kind it lists for changed:
     // the files of the folder are no part of the layout.
     connect(&model_, &LayoutModel::restored, controls_, [this] {
-        positions_->RefreshPositionFields();
         auto kindOf = [](int window) {
             return window == kVideoWindow ? 1 : window >= kFirstPictureWindow ? 2 : 0;
         };

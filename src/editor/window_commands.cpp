@@ -9,7 +9,6 @@
 #include "editor/split.h"
 #include "editor/window_adding.h"
 #include "geometry/layout_canvas.h"
-#include "geometry/position_fields.h"
 #include "media/media_file_list.h"
 #include "media/playlist_panel.h"
 #include "media/switch_time_box.h"
@@ -235,7 +234,6 @@ void WindowCommands::refreshSelection()
     MarkCurrentWindow();
     if (fileListHeld_ == 0)
         form_.fileList().FilterFileList();
-    form_.positions().RefreshPositionFields();
 }
 
 void WindowCommands::holdFileList()

@@ -61,7 +61,6 @@ bool CanvasKeys::Picture1_KeyDown(int key, Qt::KeyboardModifiers modifiers)
     const TwipsRect& rect = model.window(current).rect;
     model.setRect(current, stretch ? stretchedWindow(rect, dx * step, dy * step)
                                    : nudgedWindow(rect, dx * step, dy * step, CanvasFrame{}));
-    emit windowNudged();
     return true;
 }
 

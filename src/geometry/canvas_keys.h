@@ -10,9 +10,8 @@ class LayoutHistory;
 // or on the canvas gives it): the arrow keys move the current window by one
 // screen pixel, ten with Shift; with Ctrl they make it wider, narrower,
 // taller or shorter by the same steps; Delete deletes it. Pressing the same
-// key again on the same window continues the same undo step. What a key
-// asks of the rest of the editor (deleting, showing the new place in the
-// position fields) it says by its signals.
+// key again on the same window continues the same undo step. Deleting is
+// asked of the window commands by a signal.
 class CanvasKeys final : public QObject {
     Q_OBJECT
 public:
@@ -23,8 +22,6 @@ public:
 
 signals:
     void deleteRequested();
-    // The current window moved or changed size, before the step is recorded.
-    void windowNudged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -4,8 +4,6 @@
 #include "editor/layout_history.h"
 #include "editor/layout_steps.h"
 #include "editor/modal_dialogs.h"
-#include "editor/split.h"
-#include "geometry/layout_canvas.h"
 #include "geometry/leading_number.h"
 #include "geometry/window_geometry.h"
 
@@ -22,7 +20,9 @@ constexpr std::array<int, 4> kFieldLefts{765, 1800, 2835, 3870};
 constexpr std::array<const char*, 4> kFieldCaptions{"x", "y", "w", "h"};
 } // namespace
 
-PositionFields::PositionFields(Split& form, QWidget* client) : QObject(client), form_(form)
+PositionFields::PositionFields(LayoutHistory& history, ModalDialogs& dialogs,
+                               TemplateBody templateBody, QWidget* client)
+    : QObject(client), history_(history), dialogs_(dialogs), template_(std::move(templateBody))
 {
     Frame4 = makeBorderFrame(client, "Frame4", {1305, 6165, 6000, 465});
     Label6 = makeLabel(Frame4, "Label6", QStringLiteral(" Size:"), {135, 180, 555, 195});
@@ -54,13 +54,24 @@ PositionFields::PositionFields(Split& form, QWidget* client) : QObject(client), 
     for (QLineEdit* field : Text1)
         connect(field, &QLineEdit::returnPressed, this, &PositionFields::Command3_Click);
     connect(Command4, &QPushButton::clicked, this, &PositionFields::Command4_Click);
+
+    const LayoutModel& model = history_.model();
+    connect(&model, &LayoutModel::selected, this, &PositionFields::RefreshPositionFields);
+    connect(&model, &LayoutModel::windowMoved, this, &PositionFields::windowMoved);
+    connect(&model, &LayoutModel::restored, this, &PositionFields::RefreshPositionFields);
+}
+
+void PositionFields::windowMoved(int index)
+{
+    if (!applying_ && index == history_.model().table().CurrentWindow)
+        RefreshPositionFields();
 }
 
 void PositionFields::RefreshPositionFields()
 {
     // With no window selected the fields show the template body's place.
     const std::array<QString, 4> texts =
-        screenPixelTexts(rectOf(form_.model().table().CurrentWindow));
+        screenPixelTexts(rectOf(history_.model().table().CurrentWindow));
     for (std::size_t i = 0; i < texts.size(); ++i)
         if (Text1[i]->text() != texts[i])
             Text1[i]->setText(texts[i]);
@@ -68,24 +79,27 @@ void PositionFields::RefreshPositionFields()
 
 void PositionFields::Command3_Click()
 {
-    const int current = form_.model().table().CurrentWindow;
-    if (current != 0 && !form_.model().window(current).created)
+    const int current = history_.model().table().CurrentWindow;
+    if (current != 0 && !history_.model().window(current).created)
         return;
-    const StepRecorder undoable(form_.steps(), QStringLiteral("Set Position and Size"));
+    const StepRecorder undoable(history_, QStringLiteral("Set Position and Size"));
     std::array<double, 4> values{};
     for (std::size_t i = 0; i < values.size(); ++i)
         values[i] = leadingNumber(Text1[i]->text());
     const TypedRect typed = twipsOfScreenPixels(values);
     if (!typed.refusal.isEmpty()) {
-        form_.dialogs().message(&form_, typed.refusal, QStringLiteral("+_+"));
+        dialogs_.message(Command3->window(), typed.refusal, QStringLiteral("+_+"));
         return;
     }
+    // What was typed stays in the fields, as typed.
+    applying_ = true;
     setRect(current, typed.twips);
+    applying_ = false;
 }
 
 TwipsRect PositionFields::rectOf(int index) const
 {
-    return index == 0 ? form_.canvas().Image1(0)->twips() : form_.model().window(index).rect;
+    return index == 0 ? template_.place() : history_.model().window(index).rect;
 }
 
 void PositionFields::setRect(int index, const TwipsRect& rect)
@@ -93,19 +107,18 @@ void PositionFields::setRect(int index, const TwipsRect& rect)
     // Before any window is selected the fields act on the hidden template,
     // which is no part of the layout.
     if (index == 0) {
-        form_.canvas().Image1(0)->setTwips(rect);
-        form_.canvas().PlaceWindowParts(0);
+        template_.setPlace(rect);
     } else {
-        form_.model().setRect(index, rect);
+        history_.model().setRect(index, rect);
     }
 }
 
 void PositionFields::Command4_Click()
 {
-    const int current = form_.model().table().CurrentWindow;
-    if (current != 0 && !form_.model().window(current).created)
+    const int current = history_.model().table().CurrentWindow;
+    if (current != 0 && !history_.model().window(current).created)
         return;
-    const StepRecorder undoable(form_.steps(), QStringLiteral("Apply Ratio"));
+    const StepRecorder undoable(history_, QStringLiteral("Apply Ratio"));
     TwipsRect rect = rectOf(current);
     if (Option4->isChecked())
         rect.Height = ratioHeight(rect.Width, ScreenRatio::FourThree);

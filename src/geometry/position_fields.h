@@ -5,6 +5,7 @@
 #include <QObject>
 
 #include <array>
+#include <functional>
 
 class QGroupBox;
 class QFrame;
@@ -14,17 +15,29 @@ class QPushButton;
 
 namespace tv {
 
+class LayoutHistory;
+class ModalDialogs;
 class OptionButton;
-class Split;
 
 // Below the canvas: the current window's rectangle in screen pixels (x, y, w,
 // h) with the button that applies it, and the screen-ratio choice with its own
 // button. Both buttons act on the current window, even when that is the
-// hidden template (no window selected yet) or a deleted window.
+// hidden template (no window selected yet) or a deleted window. The fields
+// follow the layout by themselves: they show the current window's place
+// after each selection refresh, whenever the current window moves (by the
+// mouse, the keys or a file) and after an undo; what was typed stays when
+// the fields themselves apply it, and when code only clears the layout.
 class PositionFields final : public QObject {
     Q_OBJECT
 public:
-    PositionFields(Split& form, QWidget* client);
+    // The hidden template body belongs to the canvas: the fields reach it
+    // through these two.
+    struct TemplateBody {
+        std::function<TwipsRect()> place;
+        std::function<void(const TwipsRect&)> setPlace;
+    };
+    PositionFields(LayoutHistory& history, ModalDialogs& dialogs, TemplateBody templateBody,
+                   QWidget* client);
 
     QGroupBox* Frame4 = nullptr;
     QLabel* Label6 = nullptr;
@@ -50,7 +63,12 @@ public:
 private:
     TwipsRect rectOf(int index) const;
     void setRect(int index, const TwipsRect& rect);
-    Split& form_;
+    void windowMoved(int index);
+
+    LayoutHistory& history_;
+    ModalDialogs& dialogs_;
+    TemplateBody template_;
+    bool applying_ = false;
 };
 
 } // namespace tv

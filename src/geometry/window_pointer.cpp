@@ -4,7 +4,6 @@
 #include "editor/split.h"
 #include "editor/window_commands.h"
 #include "geometry/layout_canvas.h"
-#include "geometry/position_fields.h"
 #include "media/media_file_list.h"
 #include "media/playlist_panel.h"
 #include "media/switch_time_box.h"
@@ -30,7 +29,7 @@ void WindowPointer::forgetDrag()
         QApplication::restoreOverrideCursor();
     // The whole drag, from the press to its end, is one step.
     form_.steps().recordStep(beforeDrag_, drag_->resize ? QStringLiteral("Resize Window")
-                                                : QStringLiteral("Move Window"));
+                                                        : QStringLiteral("Move Window"));
     drag_.reset();
 }
 
@@ -73,7 +72,6 @@ void WindowPointer::dragOver(DragReceiver receiver, const DragSource& source, fl
                                            : movedWindow(receiver, body, pointer,
                                                          QPointF(DragStartX, DragStartY), frame);
     form_.model().setRect(source.index, placed);
-    form_.positions().RefreshPositionFields();
 }
 
 void WindowPointer::Image1_DragOver(int index, const DragSource& source, float x, float y)
@@ -94,7 +92,6 @@ void WindowPointer::Form_DragOver(const DragSource& source, float x, float y)
 
 void WindowPointer::Image1_DragDrop(int index)
 {
-    form_.positions().RefreshPositionFields();
     form_.windows().setListText(form_.model().window(index).name);
 }
 

@@ -7,7 +7,6 @@
 #include "editor/split.h"
 #include "editor/window_commands.h"
 #include "geometry/layout_canvas.h"
-#include "geometry/position_fields.h"
 #include "layoutfile/layout_file_reading.h"
 #include "layoutfile/layout_from_model.h"
 #include "layoutfile/layout_reader.h"
@@ -165,10 +164,6 @@ void LayoutFileCommands::buildLayout(const LayoutDescription& layout)
     for (std::size_t slot = 0; slot < layout.switchTimes.size(); ++slot)
         form_.model().setSwitchTime(int(slot) + 1, layout.switchTimes[slot]);
 
-    // Each window was announced with its start rectangle before the file's
-    // was applied; show the current window as it now is.
-    if (table.CurrentWindow != 0)
-        form_.positions().RefreshPositionFields();
     windows.releaseFileList();
 }
 
