@@ -170,6 +170,12 @@ void LayoutModel::selectListedWindow()
     emit selected();
 }
 
+void LayoutModel::releaseSelection()
+{
+    if (selectionHeld_ > 0 && --selectionHeld_ == 0)
+        emit selectionReleased();
+}
+
 void LayoutModel::setPlaylist(int index, const QList<PlaylistEntry>& playlist, int row, int col)
 {
     WindowState* window = edit(index);

@@ -85,6 +85,12 @@ public:
     // The window list picks its window: the in-use window of exactly the
     // list's name becomes current; without one, the current window stays.
     void selectListedWindow();
+    // An action that selects many windows in turn (Open File) holds what
+    // follows a selection at some cost (the file list's fill) until it
+    // releases it, and then announces the selection once.
+    void holdSelection() { ++selectionHeld_; }
+    void releaseSelection();
+    bool selectionHeld() const { return selectionHeld_ > 0; }
 
     // A window's whole playlist, and which entry (row 1..n, 0: none) and
     // column of its grid are current.
@@ -110,6 +116,7 @@ signals:
     // The window list picked its window (the selection refresh), as opposed
     // to code setting the current window on its way elsewhere.
     void selected();
+    void selectionReleased();
     void switchTimeChanged();
     void listChanged();
     void playlistChanged(int index);
@@ -124,6 +131,7 @@ private:
     // While steps are undone together, the state each puts back is only
     // pointed at (the step keeps it), and copied once, when they are done.
     bool held_ = false;
+    int selectionHeld_ = 0;
     const LayoutState* heldState_ = nullptr;
 };
 

@@ -116,7 +116,6 @@ void WindowCommands::showPictureAgain(int index)
     const QString name = windowName(Option2->Caption(), index - 1);
     model.appendListEntry(name);
     setListText(name);
-    MarkCurrentWindow();
 }
 
 void WindowCommands::createPicture()
@@ -151,7 +150,6 @@ void WindowCommands::LoadWindow(const QString& kindCaption, int index)
         model.createWindow(index, QString(), model.window(index).rect, WindowOutline::kTransparent);
     }
     model.raise(index);
-    MarkCurrentWindow();
 }
 
 void WindowCommands::Command2_Click()
@@ -228,28 +226,11 @@ void WindowCommands::showNameFromStart()
     Combo1->lineEdit()->home(false);
 }
 
+// The selection refresh: the views follow the model's selection by
+// themselves (outlines, playlist in front, file list, fields, switch time).
 void WindowCommands::refreshSelection()
 {
     form_.model().selectListedWindow();
-    MarkCurrentWindow();
-    if (fileListHeld_ == 0)
-        form_.fileList().FilterFileList();
-}
-
-void WindowCommands::holdFileList()
-{
-    ++fileListHeld_;
-}
-
-void WindowCommands::releaseFileList()
-{
-    if (--fileListHeld_ == 0)
-        form_.fileList().FilterFileList();
-}
-
-void WindowCommands::MarkCurrentWindow()
-{
-    form_.presenter().showCurrent();
 }
 
 } // namespace tv

@@ -43,14 +43,6 @@ public:
     void Combo1_Change();
     void Combo1_Click();
 
-    // Paints the current window's outline red and every other created one black.
-    void MarkCurrentWindow();
-
-    // An action that selects many windows in turn (Open File) fills the
-    // file list once, when it releases it.
-    void holdFileList();
-    void releaseFileList();
-
     // The ways code changes the list; each runs the selection refresh once.
     void setListText(const QString& text);
     void selectListEntry(int position);
@@ -64,7 +56,6 @@ private:
     void createPicture();
 
     Split& form_;
-    int fileListHeld_ = 0;
 };
 
 } // namespace tv

@@ -44,7 +44,6 @@ void WindowPointer::Image1_MouseDown(int index, float x, float y)
     DragStartX = x;
     DragStartY = y;
     selectWindowParts(index);
-    form_.windows().MarkCurrentWindow();
     // The selection refresh fills the file list and shows the window's
     // switch time, once.
     form_.windows().setListText(form_.model().window(index).name);
@@ -53,7 +52,6 @@ void WindowPointer::Image1_MouseDown(int index, float x, float y)
 void WindowPointer::Image2_MouseDown(int index)
 {
     selectWindowParts(index);
-    form_.windows().MarkCurrentWindow();
     form_.windows().setListText(form_.model().window(index).name);
 }
 

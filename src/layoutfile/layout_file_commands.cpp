@@ -149,7 +149,7 @@ void LayoutFileCommands::buildLayout(const LayoutDescription& layout)
 {
     WindowCommands& windows = form_.windows();
     WindowTable& table = form_.table();
-    windows.holdFileList();
+    form_.model().holdSelection();
     windows.ClearLayout();
 
     table.HasVideoWindow = layout.video ? 1 : 0;
@@ -164,7 +164,7 @@ void LayoutFileCommands::buildLayout(const LayoutDescription& layout)
     for (std::size_t slot = 0; slot < layout.switchTimes.size(); ++slot)
         form_.model().setSwitchTime(int(slot) + 1, layout.switchTimes[slot]);
 
-    windows.releaseFileList();
+    form_.model().releaseSelection();
 }
 
 void LayoutFileCommands::buildWindow(int index, const QString& kindCaption,

@@ -56,6 +56,14 @@ MediaFileList::MediaFileList(Split& form, QWidget* client) : QObject(client), fo
     MSFlexGrid1->viewport()->installEventFilter(this);
     MSFlexGrid1->horizontalHeader()->viewport()->installEventFilter(this);
     connect(Command5, &QPushButton::clicked, this, &MediaFileList::Command5_Click);
+    // The list follows each selection, narrowed to the files that suit the
+    // current window; an action holding the selection gets one fill at its end.
+    const LayoutModel& model = form_.model();
+    connect(&model, &LayoutModel::selected, this, [this] {
+        if (!form_.model().selectionHeld())
+            FilterFileList();
+    });
+    connect(&model, &LayoutModel::selectionReleased, this, &MediaFileList::FilterFileList);
 }
 
 QString MediaFileList::pickerStart() const
