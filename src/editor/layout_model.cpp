@@ -170,6 +170,12 @@ void LayoutModel::selectListedWindow()
     emit selected();
 }
 
+void LayoutModel::selectByName(const QString& text)
+{
+    setListText(text);
+    selectListedWindow();
+}
+
 void LayoutModel::releaseSelection()
 {
     if (selectionHeld_ > 0 && --selectionHeld_ == 0)

@@ -85,6 +85,8 @@ public:
     // The window list picks its window: the in-use window of exactly the
     // list's name becomes current; without one, the current window stays.
     void selectListedWindow();
+    // The window list's text set by code, and the selection refresh it runs.
+    void selectByName(const QString& text);
     // An action that selects many windows in turn (Open File) holds what
     // follows a selection at some cost (the file list's fill) until it
     // releases it, and then announces the selection once.

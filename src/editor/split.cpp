@@ -89,7 +89,7 @@ void Split::load()
     layoutFile_ = new LayoutFileCommands(*this, controls_);
     switchTime_ = new SwitchTimeBox(*steps_, dialogs_, controls_);
     canvas_ = new LayoutCanvas(controls_);
-    pointer_ = new WindowPointer(*this, controls_);
+    pointer_ = new WindowPointer(*steps_, *canvas_, *this, controls_, controls_);
     auto* keys = new CanvasKeys(*steps_, canvas_->Picture1, controls_);
     canvas_->setPointerFilter(pointer_);
     positions_ = new PositionFields(*steps_, dialogs_,

@@ -204,8 +204,7 @@ void WindowCommands::Combo1_Click()
 
 void WindowCommands::setListText(const QString& text)
 {
-    form_.model().setListText(text);
-    refreshSelection();
+    form_.model().selectByName(text);
 }
 
 void WindowCommands::selectListEntry(int position)

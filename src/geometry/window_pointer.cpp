@@ -1,12 +1,7 @@
 #include "geometry/window_pointer.h"
 
 #include "editor/layout_history.h"
-#include "editor/split.h"
-#include "editor/window_commands.h"
 #include "geometry/layout_canvas.h"
-#include "media/media_file_list.h"
-#include "media/playlist_panel.h"
-#include "media/switch_time_box.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -14,7 +9,10 @@
 
 namespace tv {
 
-WindowPointer::WindowPointer(Split& form, QObject* parent) : QObject(parent), form_(form)
+WindowPointer::WindowPointer(LayoutHistory& history, LayoutCanvas& canvas, QWidget& form,
+                             QWidget* client, QObject* parent)
+    : QObject(parent), history_(history), model_(history.model()), canvas_(canvas), form_(form),
+      client_(client)
 {
     // A drag ends when the editor stops being the active window, as it does
     // when a modal dialog opens: the release may then never reach us.
@@ -28,15 +26,15 @@ void WindowPointer::forgetDrag()
     if (drag_->resize)
         QApplication::restoreOverrideCursor();
     // The whole drag, from the press to its end, is one step.
-    form_.steps().recordStep(beforeDrag_, drag_->resize ? QStringLiteral("Resize Window")
-                                                        : QStringLiteral("Move Window"));
+    history_.recordStep(beforeDrag_, drag_->resize ? QStringLiteral("Resize Window")
+                                                   : QStringLiteral("Move Window"));
     drag_.reset();
 }
 
 void WindowPointer::selectWindowParts(int index)
 {
-    form_.model().raise(index);
-    form_.model().setCurrentWindow(index);
+    model_.raise(index);
+    model_.setCurrentWindow(index);
 }
 
 void WindowPointer::Image1_MouseDown(int index, float x, float y)
@@ -46,22 +44,22 @@ void WindowPointer::Image1_MouseDown(int index, float x, float y)
     selectWindowParts(index);
     // The selection refresh fills the file list and shows the window's
     // switch time, once.
-    form_.windows().setListText(form_.model().window(index).name);
+    model_.selectByName(model_.window(index).name);
 }
 
 void WindowPointer::Image2_MouseDown(int index)
 {
     selectWindowParts(index);
-    form_.windows().setListText(form_.model().window(index).name);
+    model_.selectByName(model_.window(index).name);
 }
 
 void WindowPointer::dragOver(DragReceiver receiver, const DragSource& source, float x, float y,
                              QPointF origin)
 {
-    LayoutCanvas& canvas = form_.canvas();
-    if (!form_.model().window(source.index).created)
+    LayoutCanvas& canvas = canvas_;
+    if (!model_.window(source.index).created)
         return;
-    const TwipsRect body = form_.model().window(source.index).rect;
+    const TwipsRect body = model_.window(source.index).rect;
     const CanvasFrame frame{canvas.Picture1->ScaleWidthTwips(), canvas.Picture1->ScaleHeightTwips(),
                             float(canvas.Picture1->x() * kTwipsPerPixel),
                             float(canvas.Picture1->y() * kTwipsPerPixel)};
@@ -69,12 +67,12 @@ void WindowPointer::dragOver(DragReceiver receiver, const DragSource& source, fl
     const TwipsRect placed = source.resize ? resizedWindow(receiver, body, pointer, frame)
                                            : movedWindow(receiver, body, pointer,
                                                          QPointF(DragStartX, DragStartY), frame);
-    form_.model().setRect(source.index, placed);
+    model_.setRect(source.index, placed);
 }
 
 void WindowPointer::Image1_DragOver(int index, const DragSource& source, float x, float y)
 {
-    const TwipsRect& receiver = form_.model().window(index).rect;
+    const TwipsRect& receiver = model_.window(index).rect;
     dragOver(DragReceiver::Body, source, x, y, QPointF(receiver.Left, receiver.Top));
 }
 
@@ -90,7 +88,7 @@ void WindowPointer::Form_DragOver(const DragSource& source, float x, float y)
 
 void WindowPointer::Image1_DragDrop(int index)
 {
-    form_.windows().setListText(form_.model().window(index).name);
+    model_.selectByName(model_.window(index).name);
 }
 
 void WindowPointer::Image2_DragDrop(int index)
@@ -100,7 +98,7 @@ void WindowPointer::Image2_DragDrop(int index)
 
 QPointF WindowPointer::canvasTwips(QPoint formPixels) const
 {
-    const QPoint onCanvas = formPixels - form_.canvas().Picture1->pos();
+    const QPoint onCanvas = formPixels - canvas_.Picture1->pos();
     return QPointF(onCanvas.x() * kTwipsPerPixel, onCanvas.y() * kTwipsPerPixel);
 }
 
@@ -112,12 +110,12 @@ void WindowPointer::deliverDragOver(QPoint formPixels)
     const QWidget* under = form_.childAt(formPixels);
     const QPointF onCanvas = canvasTwips(formPixels);
     if (const auto* body = qobject_cast<const WindowBody*>(under)) {
-        const TwipsRect& rect = form_.model().window(body->arrayIndex()).rect;
+        const TwipsRect& rect = model_.window(body->arrayIndex()).rect;
         Image1_DragOver(body->arrayIndex(), *drag_, float(onCanvas.x() - rect.Left),
                         float(onCanvas.y() - rect.Top));
-    } else if (under == form_.canvas().Picture1)
+    } else if (under == canvas_.Picture1)
         Picture1_DragOver(*drag_, float(onCanvas.x()), float(onCanvas.y()));
-    else if (under == form_.client())
+    else if (under == client_)
         Form_DragOver(*drag_, float(formPixels.x() * kTwipsPerPixel),
                       float(formPixels.y() * kTwipsPerPixel));
 }
@@ -159,13 +157,13 @@ bool WindowPointer::eventFilter(QObject* watched, QEvent* event)
         (mouse->button() == dragButton_ || !mouse->buttons().testFlag(dragButton_)))
         forgetDrag();
     if (press && !drag_) {
-        beforeDrag_ = form_.model().state();
-        form_.canvas().Picture1->setFocus(Qt::MouseFocusReason);
+        beforeDrag_ = model_.state();
+        canvas_.Picture1->setFocus(Qt::MouseFocusReason);
         // Any button, with any keys held, starts the drag.
         if (const auto* body = qobject_cast<const WindowBody*>(watched)) {
             const QPointF onCanvas = canvasTwips(formPixels);
             const int index = body->arrayIndex();
-            const TwipsRect& rect = form_.model().window(index).rect;
+            const TwipsRect& rect = model_.window(index).rect;
             Image1_MouseDown(index, float(onCanvas.x() - rect.Left),
                              float(onCanvas.y() - rect.Top));
             drag_ = DragSource{false, index};

@@ -10,7 +10,8 @@
 
 namespace tv {
 
-class Split;
+class LayoutCanvas;
+class LayoutHistory;
 
 // Moving and resizing windows with the mouse. A press on a window's body
 // selects it and starts a move; a press on its corner handle selects it and
@@ -22,7 +23,10 @@ class Split;
 class WindowPointer final : public QObject {
     Q_OBJECT
 public:
-    WindowPointer(Split& form, QObject* parent);
+    // `form` is the editor's window, whose background takes part in drags;
+    // `client` is its client area, where no control is.
+    WindowPointer(LayoutHistory& history, LayoutCanvas& canvas, QWidget& form, QWidget* client,
+                  QObject* parent);
 
     // The dragged window and whether it is moved (by its body) or resized
     // (by its handle).
@@ -56,7 +60,11 @@ private:
                   QPointF origin);
     QPointF canvasTwips(QPoint formPixels) const;
 
-    Split& form_;
+    LayoutHistory& history_;
+    LayoutModel& model_;
+    LayoutCanvas& canvas_;
+    QWidget& form_;
+    QWidget* client_;
     std::optional<DragSource> drag_;
     LayoutState beforeDrag_;
     Qt::MouseButton dragButton_ = Qt::NoButton;
