@@ -100,8 +100,11 @@ void Split::load()
                                      }},
                                     controls_);
     connect(keys, &CanvasKeys::deleteRequested, windows_, &WindowCommands::Command2_Click);
-    files_ = new MediaFileList(*this, controls_);
+    files_ = new MediaFileList(
+        model_, fileTable_, dialogs_, [this] { return layoutFile_->CommonDialog1FileName; },
+        controls_);
     playlists_ = new PlaylistPanel(*this, controls_);
+    connect(files_, &MediaFileList::addRequested, playlists_, &PlaylistPanel::Command8_Click);
     presenter_ = new LayoutPresenter(*this, model_, controls_);
     // After an undo or redo the controls show the restored layout, then the
     // position fields and the file list follow its current window.

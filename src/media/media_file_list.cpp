@@ -2,14 +2,13 @@
 
 #include "controls/flex_grid.h"
 #include "controls/form_controls.h"
+#include "editor/layout_model.h"
 #include "editor/modal_dialogs.h"
-#include "editor/split.h"
-#include "layoutfile/layout_file_commands.h"
 #include "media/browse_folder.h"
 #include "media/file_marks.h"
+#include "media/file_table.h"
 #include "media/folder_listing.h"
 #include "media/media_kind.h"
-#include "media/playlist_panel.h"
 
 #include <QFileInfo>
 #include <QHeaderView>
@@ -35,7 +34,10 @@ int shiftOf(Qt::KeyboardModifiers modifiers)
 
 } // namespace
 
-MediaFileList::MediaFileList(Split& form, QWidget* client) : QObject(client), form_(form)
+MediaFileList::MediaFileList(LayoutModel& model, FileTable& files, ModalDialogs& dialogs,
+                             std::function<QString()> lastLayoutFile, QWidget* client)
+    : QObject(client), model_(model), files_(files), dialogs_(dialogs),
+      lastLayoutFile_(std::move(lastLayoutFile))
 {
     Label2 = makeLabel(client, "Label2", QStringLiteral(" Path:"), {7425, 135, 645, 240});
     Text2 = makeTextBox(client, "Text2", QString(), {8145, 120, 3030, 285});
@@ -58,12 +60,11 @@ MediaFileList::MediaFileList(Split& form, QWidget* client) : QObject(client), fo
     connect(Command5, &QPushButton::clicked, this, &MediaFileList::Command5_Click);
     // The list follows each selection, narrowed to the files that suit the
     // current window; an action holding the selection gets one fill at its end.
-    const LayoutModel& model = form_.model();
-    connect(&model, &LayoutModel::selected, this, [this] {
-        if (!form_.model().selectionHeld())
+    connect(&model_, &LayoutModel::selected, this, [this] {
+        if (!model_.selectionHeld())
             FilterFileList();
     });
-    connect(&model, &LayoutModel::selectionReleased, this, &MediaFileList::FilterFileList);
+    connect(&model_, &LayoutModel::selectionReleased, this, &MediaFileList::FilterFileList);
 }
 
 QString MediaFileList::pickerStart() const
@@ -72,7 +73,7 @@ QString MediaFileList::pickerStart() const
     // opened or saved.
     if (!Text2->text().isEmpty())
         return Text2->text();
-    const QFileInfo layout(form_.layoutFile().CommonDialog1FileName);
+    const QFileInfo layout(lastLayoutFile_());
     return layout.isAbsolute() ? layout.absolutePath() : QString();
 }
 
@@ -81,7 +82,7 @@ void MediaFileList::Command5_Click()
     // A cancelled picker changes nothing: the path box keeps the last folder
     // and the list keeps following the current window.
     const QString before = Text2->text();
-    const QString chosen = GetFolderPath(&form_, form_.dialogs(), pickerStart());
+    const QString chosen = GetFolderPath(Text2->window(), dialogs_, pickerStart());
     if (chosen.isEmpty())
         return;
     Text2->setText(chosen);
@@ -91,14 +92,14 @@ void MediaFileList::Command5_Click()
         // The list keeps the folder it shows, and so does the path box.
         const QString chosen = Text2->text();
         Text2->setText(before);
-        form_.dialogs().message(
-            &form_,
+        dialogs_.message(
+            Text2->window(),
             QStringLiteral("The folder %1 could not be read: %2").arg(chosen, listing.error),
             QStringLiteral("+_+"));
         return;
     }
 
-    FileTable& table = form_.fileTable();
+    FileTable& table = files_;
     table.FileCount = 0;
     for (const MediaFile& file : listing.files) {
         ++table.FileCount;
@@ -120,7 +121,7 @@ void MediaFileList::Command5_Click()
                                 "file cannot hold them. Rename those files to use them.")
                      .arg(listing.undecodable);
     if (!notes.isEmpty())
-        form_.dialogs().message(&form_, notes.join(QLatin1Char(' ')), QStringLiteral("+_+"));
+        dialogs_.message(Text2->window(), notes.join(QLatin1Char(' ')), QStringLiteral("+_+"));
 }
 
 void MediaFileList::FilterFileList()
@@ -128,8 +129,8 @@ void MediaFileList::FilterFileList()
     if (Text2->text().isEmpty())
         return;
     clearFileList();
-    const FileTable& table = form_.fileTable();
-    const int current = form_.table().CurrentWindow;
+    const FileTable& table = files_;
+    const int current = model_.table().CurrentWindow;
     int row = 1;
     for (int c = 1; c <= table.FileCount; ++c) {
         const QString& name = table.FileNames[static_cast<std::size_t>(c)][0];
@@ -154,7 +155,7 @@ void MediaFileList::clearFileList()
 
 void MediaFileList::showFile(int row, int file)
 {
-    const auto& entry = form_.fileTable().FileNames[static_cast<std::size_t>(file)];
+    const auto& entry = files_.FileNames[static_cast<std::size_t>(file)];
     MSFlexGrid1->setTextMatrix(row, 1, QString::number(row));
     MSFlexGrid1->setTextMatrix(row, 2, entry[0]);
     MSFlexGrid1->setTextMatrix(row, 3, entry[1]);
@@ -168,14 +169,14 @@ void MediaFileList::MSFlexGrid1_MouseDown(int row, int col, int shift)
     }
     const int rows = MSFlexGrid1->Rows();
     FileMarks marks;
-    marks.anchor = form_.fileTable().FileListAnchor;
+    marks.anchor = files_.FileListAnchor;
     marks.marked.resize(rows);
     for (int i = 1; i < rows; ++i)
         marks.marked[i] = MSFlexGrid1->TextMatrix(i, 0) == kMark;
     pressRow(marks, row, shift);
     for (int i = 1; i < rows; ++i)
         MSFlexGrid1->setTextMatrix(i, 0, marks.marked[i] ? kMark : QString());
-    form_.fileTable().FileListAnchor = marks.anchor;
+    files_.FileListAnchor = marks.anchor;
     PaintFileListMarks(row, col);
 }
 
@@ -214,7 +215,7 @@ bool MediaFileList::eventFilter(QObject* watched, QEvent* event)
             MSFlexGrid1_MouseDown(tableRow + 1, col, shiftOf(mouse->modifiers()));
         }
     } else if (type == QEvent::MouseButtonDblClick) {
-        form_.playlists().Command8_Click();
+        emit addRequested();
     }
     return true;
 }

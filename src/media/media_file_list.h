@@ -2,6 +2,8 @@
 
 #include <QObject>
 
+#include <functional>
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -9,16 +11,22 @@ class QPushButton;
 namespace tv {
 
 class FlexGrid;
-class Split;
+class LayoutModel;
+class ModalDialogs;
+struct FileTable;
 
 // The media folder's path with its "Select" button, and the file list. The
 // list shows the chosen folder's files, narrowed to those that suit the
 // current window whenever a window is selected. Rows are marked with the
-// mouse; the grid's own selection takes no part in it.
+// mouse; the grid's own selection takes no part in it. A double click asks
+// for the marked files to be added to the current playlist.
 class MediaFileList final : public QObject {
     Q_OBJECT
 public:
-    MediaFileList(Split& form, QWidget* client);
+    // `lastLayoutFile` tells the layout file last opened or saved, whose
+    // folder the picker opens at before any folder was chosen.
+    MediaFileList(LayoutModel& model, FileTable& files, ModalDialogs& dialogs,
+                  std::function<QString()> lastLayoutFile, QWidget* client);
 
     QLabel* Label2 = nullptr;
     QLineEdit* Text2 = nullptr;
@@ -37,6 +45,9 @@ public:
     void MSFlexGrid1_MouseDown(int row, int col, int shift);
     void PaintFileListMarks(int mouseRow, int mouseCol);
 
+signals:
+    void addRequested();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -44,7 +55,10 @@ private:
     void clearFileList();
     void showFile(int row, int file);
 
-    Split& form_;
+    LayoutModel& model_;
+    FileTable& files_;
+    ModalDialogs& dialogs_;
+    std::function<QString()> lastLayoutFile_;
 };
 
 // The columns shared by the file list and every playlist: column 0 hidden,
