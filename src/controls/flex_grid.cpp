@@ -167,4 +167,20 @@ void FlexGrid::setCellBackColor(int row, int col, const QColor& color)
         target->setBackground(color);
 }
 
+void prepareFileColumns(FlexGrid& grid)
+{
+    constexpr Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
+    constexpr Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
+    grid.setColWidth(0, 0);
+    grid.setColWidth(1, 600);
+    grid.setColWidth(2, 3100);
+    grid.setColWidth(3, 980);
+    grid.setColAlignment(1, left);
+    grid.setColAlignment(2, left);
+    grid.setColAlignment(3, right);
+    grid.setTextMatrix(0, 1, QStringLiteral("No."));
+    grid.setTextMatrix(0, 2, QStringLiteral("File"));
+    grid.setTextMatrix(0, 3, QStringLiteral("Size"));
+}
+
 } // namespace tv

@@ -55,4 +55,8 @@ private:
     int currentCol_ = 0;
 };
 
+// The columns shared by the file list and every playlist: column 0 hidden,
+// then "No.", "File" and "Size", the size right-aligned.
+void prepareFileColumns(FlexGrid& grid);
+
 } // namespace tv

@@ -103,7 +103,8 @@ void Split::load()
     files_ = new MediaFileList(
         model_, fileTable_, dialogs_, [this] { return layoutFile_->CommonDialog1FileName; },
         controls_);
-    playlists_ = new PlaylistPanel(*this, controls_);
+    playlists_ = new PlaylistPanel(
+        *steps_, dialogs_, [this] { return files_->markedFiles(); }, controls_);
     connect(files_, &MediaFileList::addRequested, playlists_, &PlaylistPanel::Command8_Click);
     presenter_ = new LayoutPresenter(*this, model_, controls_);
     // After an undo or redo the controls show the restored layout, then the

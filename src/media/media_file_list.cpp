@@ -220,20 +220,14 @@ bool MediaFileList::eventFilter(QObject* watched, QEvent* event)
     return true;
 }
 
-void prepareFileColumns(FlexGrid& grid)
+QList<PlaylistEntry> MediaFileList::markedFiles() const
 {
-    constexpr Qt::Alignment left = Qt::AlignLeft | Qt::AlignVCenter;
-    constexpr Qt::Alignment right = Qt::AlignRight | Qt::AlignVCenter;
-    grid.setColWidth(0, 0);
-    grid.setColWidth(1, 600);
-    grid.setColWidth(2, 3100);
-    grid.setColWidth(3, 980);
-    grid.setColAlignment(1, left);
-    grid.setColAlignment(2, left);
-    grid.setColAlignment(3, right);
-    grid.setTextMatrix(0, 1, QStringLiteral("No."));
-    grid.setTextMatrix(0, 2, QStringLiteral("File"));
-    grid.setTextMatrix(0, 3, QStringLiteral("Size"));
+    QList<PlaylistEntry> marked;
+    const int last = MSFlexGrid1->Rows() - 1;
+    for (int row = 1; row <= last; ++row)
+        if (MSFlexGrid1->TextMatrix(row, 0) == QLatin1String("ok"))
+            marked.append({MSFlexGrid1->TextMatrix(row, 2), MSFlexGrid1->TextMatrix(row, 3)});
+    return marked;
 }
 
 } // namespace tv

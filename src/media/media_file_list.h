@@ -14,6 +14,7 @@ class FlexGrid;
 class LayoutModel;
 class ModalDialogs;
 struct FileTable;
+struct PlaylistEntry;
 
 // The media folder's path with its "Select" button, and the file list. The
 // list shows the chosen folder's files, narrowed to those that suit the
@@ -44,6 +45,8 @@ public:
     // header), with the keys held (1 Shift, 2 Ctrl, 4 Alt, added).
     void MSFlexGrid1_MouseDown(int row, int col, int shift);
     void PaintFileListMarks(int mouseRow, int mouseCol);
+    // The marked rows' names and sizes, top to bottom.
+    QList<PlaylistEntry> markedFiles() const;
 
 signals:
     void addRequested();
@@ -60,9 +63,5 @@ private:
     ModalDialogs& dialogs_;
     std::function<QString()> lastLayoutFile_;
 };
-
-// The columns shared by the file list and every playlist: column 0 hidden,
-// then "No.", "File" and "Size", the size right-aligned.
-void prepareFileColumns(FlexGrid& grid);
 
 } // namespace tv

@@ -1,12 +1,11 @@
 #include "media/playlist_panel.h"
 
 #include "editor/layout_history.h"
+#include "editor/layout_model.h"
 #include "editor/layout_steps.h"
 #include "editor/modal_dialogs.h"
-#include "editor/split.h"
 #include "layoutfile/layout_from_model.h"
 #include "layoutfile/layout_writer.h"
-#include "media/media_file_list.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,7 +16,10 @@
 
 namespace tv {
 
-PlaylistPanel::PlaylistPanel(Split& form, QWidget* client) : QObject(client), form_(form)
+PlaylistPanel::PlaylistPanel(LayoutHistory& history, ModalDialogs& dialogs,
+                             std::function<QList<PlaylistEntry>()> markedFiles, QWidget* client)
+    : QObject(client), history_(history), model_(history.model()), dialogs_(dialogs),
+      markedFiles_(std::move(markedFiles))
 {
     Label3 = makeLabel(client, "Label3", QStringLiteral("  List:"), {7470, 3465, 825, 195});
     Command6 = makeButton(client, "Command6", QStringLiteral("Up"), {8505, 3375, 825, 375});
@@ -59,16 +61,15 @@ void PlaylistPanel::followClicks(int index)
     grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->installEventFilter(this);
-    connect(grid, &QTableWidget::currentCellChanged, this, [this, index, grid] {
-        form_.model().setPlaylistCurrent(index, grid->Row(), grid->Col());
-    });
+    connect(grid, &QTableWidget::currentCellChanged, this,
+            [this, index, grid] { model_.setPlaylistCurrent(index, grid->Row(), grid->Col()); });
 }
 
 bool PlaylistPanel::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete &&
-        watched == MSFlexGrid2(form_.table().CurrentWindow)) {
+        watched == MSFlexGrid2(model_.table().CurrentWindow)) {
         Command9_Click();
         return true;
     }
@@ -77,16 +78,16 @@ bool PlaylistPanel::eventFilter(QObject* watched, QEvent* event)
 
 FlexGrid* PlaylistPanel::currentPlaylist() const
 {
-    return MSFlexGrid2(form_.table().CurrentWindow);
+    return MSFlexGrid2(model_.table().CurrentWindow);
 }
 
 bool PlaylistPanel::fitsTheLayoutFile(int index, const QList<PlaylistEntry>& entries)
 {
     // The writer's own check decides, so Add and Save never disagree; only a
     // refusal that this add brings about stops it.
-    if (!form_.table().inUse(index))
+    if (!model_.table().inUse(index))
         return true;
-    LayoutDescription layout = describeLayout(form_.model().state());
+    LayoutDescription layout = describeLayout(model_.state());
     if (std::holds_alternative<SaveRefusal>(encodeLayout(layout)))
         return true;
     QStringList names;
@@ -99,9 +100,9 @@ bool PlaylistPanel::fitsTheLayoutFile(int index, const QList<PlaylistEntry>& ent
             picture.names = names;
     const auto encoded = encodeLayout(layout);
     if (const auto* refusal = std::get_if<SaveRefusal>(&encoded)) {
-        form_.dialogs().message(&form_,
-                                QStringLiteral("The files were not added. ") + refusal->message,
-                                QStringLiteral("+_+"));
+        dialogs_.message(Command8->window(),
+                         QStringLiteral("The files were not added. ") + refusal->message,
+                         QStringLiteral("+_+"));
         return false;
     }
     return true;
@@ -109,40 +110,35 @@ bool PlaylistPanel::fitsTheLayoutFile(int index, const QList<PlaylistEntry>& ent
 
 void PlaylistPanel::Command8_Click()
 {
-    const int current = form_.table().CurrentWindow;
+    const int current = model_.table().CurrentWindow;
     const FlexGrid* playlist = currentPlaylist();
-    const FlexGrid* files = form_.fileList().MSFlexGrid1;
     if (!playlist)
         return;
-    const StepRecorder undoable(form_.steps(), QStringLiteral("Add to Playlist"));
-    QList<PlaylistEntry> entries = form_.model().window(current).playlist;
+    const StepRecorder undoable(history_, QStringLiteral("Add to Playlist"));
+    QList<PlaylistEntry> entries = model_.window(current).playlist;
     QString tooLong;
-    const int last = files->Rows() - 1;
-    for (int i = 1; i <= last; ++i) {
-        if (files->TextMatrix(i, 0) != QLatin1String("ok"))
-            continue;
-        const QString name = files->TextMatrix(i, 2);
-        if (name.size() > kMaxNameLength) {
-            tooLong = name;
+    for (const PlaylistEntry& file : markedFiles_()) {
+        if (file.name.size() > kMaxNameLength) {
+            tooLong = file.name;
             break;
         }
-        entries.append({name, files->TextMatrix(i, 3)});
+        entries.append(file);
     }
     if (fitsTheLayoutFile(current, entries))
-        form_.model().setPlaylist(current, entries, playlist->Row(), playlist->Col());
+        model_.setPlaylist(current, entries, playlist->Row(), playlist->Col());
     if (!tooLong.isEmpty())
-        form_.dialogs().message(&form_, QStringLiteral("The max character number is 20"),
-                                QStringLiteral("+_+"));
+        dialogs_.message(Command8->window(), QStringLiteral("The max character number is 20"),
+                         QStringLiteral("+_+"));
 }
 
 void PlaylistPanel::Command9_Click()
 {
-    const int index = form_.table().CurrentWindow;
+    const int index = model_.table().CurrentWindow;
     const FlexGrid* playlist = currentPlaylist();
     if (!playlist)
         return;
-    const StepRecorder undoable(form_.steps(), QStringLiteral("Delete from Playlist"));
-    QList<PlaylistEntry> entries = form_.model().window(index).playlist;
+    const StepRecorder undoable(history_, QStringLiteral("Delete from Playlist"));
+    QList<PlaylistEntry> entries = model_.window(index).playlist;
     const int current = playlist->Row();
     // Several entries marked together go together.
     QList<int> marked;
@@ -154,8 +150,8 @@ void PlaylistPanel::Command9_Click()
         for (int row : marked)
             if (row >= 1 && row <= entries.size())
                 entries.removeAt(row - 1);
-        form_.model().setPlaylist(index, entries, std::min(marked.last(), int(entries.size())),
-                                  std::max(playlist->Col(), 1));
+        model_.setPlaylist(index, entries, std::min(marked.last(), int(entries.size())),
+                           std::max(playlist->Col(), 1));
         return;
     }
     if (entries.size() >= 2) {
@@ -163,10 +159,10 @@ void PlaylistPanel::Command9_Click()
         if (current == 0 || current > entries.size())
             return;
         entries.removeAt(current - 1);
-        form_.model().setPlaylist(index, entries, std::min(current, int(entries.size())),
-                                  std::max(playlist->Col(), 1));
+        model_.setPlaylist(index, entries, std::min(current, int(entries.size())),
+                           std::max(playlist->Col(), 1));
     } else {
-        form_.model().setPlaylist(index, {}, 0, 0);
+        model_.setPlaylist(index, {}, 0, 0);
     }
 }
 
@@ -178,7 +174,7 @@ void PlaylistPanel::Command6_Click()
     const int current = playlist->Row();
     if (current <= 1)
         return;
-    const StepRecorder undoable(form_.steps(), QStringLiteral("Move Up"));
+    const StepRecorder undoable(history_, QStringLiteral("Move Up"));
     SwapPlaylistRows(current, current - 1);
 }
 
@@ -191,7 +187,7 @@ void PlaylistPanel::Command7_Click()
     const int last = playlist->Rows() - 1;
     if (current == 0 || current >= last)
         return;
-    const StepRecorder undoable(form_.steps(), QStringLiteral("Move Down"));
+    const StepRecorder undoable(history_, QStringLiteral("Move Down"));
     SwapPlaylistRows(current, current + 1);
 }
 
@@ -199,13 +195,13 @@ void PlaylistPanel::SwapPlaylistRows(int a, int b)
 {
     // Names and sizes change places; the numbers stay in order, and the
     // moved entry (from row a) stays current at row b.
-    const int index = form_.table().CurrentWindow;
+    const int index = model_.table().CurrentWindow;
     const FlexGrid* playlist = currentPlaylist();
-    QList<PlaylistEntry> entries = form_.model().window(index).playlist;
+    QList<PlaylistEntry> entries = model_.window(index).playlist;
     if (a < 1 || b < 1 || a > entries.size() || b > entries.size())
         return;
     entries.swapItemsAt(a - 1, b - 1);
-    form_.model().setPlaylist(index, entries, b, std::max(playlist->Col(), 1));
+    model_.setPlaylist(index, entries, b, std::max(playlist->Col(), 1));
 }
 
 } // namespace tv

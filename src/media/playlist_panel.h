@@ -6,12 +6,17 @@
 
 #include <QObject>
 
+#include <functional>
+
 class QLabel;
 class QPushButton;
 
 namespace tv {
 
-class Split;
+class LayoutHistory;
+class LayoutModel;
+class ModalDialogs;
+struct PlaylistEntry;
 
 // The playlist area: one grid per window, all at the same place with the
 // current window's in front, and the buttons that edit the playlist of the
@@ -20,7 +25,9 @@ class Split;
 class PlaylistPanel final : public QObject {
     Q_OBJECT
 public:
-    PlaylistPanel(Split& form, QWidget* client);
+    // `markedFiles` tells the files marked in the file list, which Add adds.
+    PlaylistPanel(LayoutHistory& history, ModalDialogs& dialogs,
+                  std::function<QList<PlaylistEntry>()> markedFiles, QWidget* client);
 
     QLabel* Label3 = nullptr;
     QPushButton* Command6 = nullptr;
@@ -61,7 +68,10 @@ private:
     // file; tells the user when it does not.
     bool fitsTheLayoutFile(int index, const QList<PlaylistEntry>& entries);
 
-    Split& form_;
+    LayoutHistory& history_;
+    LayoutModel& model_;
+    ModalDialogs& dialogs_;
+    std::function<QList<PlaylistEntry>()> markedFiles_;
 };
 
 // The longest file name a playlist takes: a layout file keeps each name in 20
