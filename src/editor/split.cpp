@@ -23,6 +23,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSignalBlocker>
 #include <QUndoStack>
 
@@ -85,8 +86,9 @@ void Split::load()
     controls_->setObjectName(QStringLiteral("SplitControls"));
     controls_->setGeometry(rect());
 
-    windows_ = new WindowCommands(*this, controls_);
-    layoutFile_ = new LayoutFileCommands(*this, controls_);
+    windows_ = new WindowCommands(*steps_, dialogs_, controls_);
+    layoutFile_ = new LayoutFileCommands(
+        *steps_, *windows_, dialogs_, [this] { return files_->Text2->text(); }, controls_.data());
     switchTime_ = new SwitchTimeBox(*steps_, dialogs_, controls_);
     canvas_ = new LayoutCanvas(controls_);
     pointer_ = new WindowPointer(*steps_, *canvas_, *this, controls_, controls_);

@@ -6,7 +6,6 @@
 #include "editor/layout_presenter.h"
 #include "editor/layout_steps.h"
 #include "editor/modal_dialogs.h"
-#include "editor/split.h"
 #include "editor/window_adding.h"
 #include "geometry/layout_canvas.h"
 #include "media/media_file_list.h"
@@ -21,7 +20,8 @@
 
 namespace tv {
 
-WindowCommands::WindowCommands(Split& form, QWidget* client) : QObject(client), form_(form)
+WindowCommands::WindowCommands(LayoutHistory& history, ModalDialogs& dialogs, QWidget* client)
+    : QObject(client), history_(history), model_(history.model()), dialogs_(dialogs)
 {
     Frame1 = makePlainFrame(client, "Frame1", {225, 180, 2445, 420});
     // The video caption ends in a line feed; window names are built from it
@@ -53,7 +53,7 @@ WindowCommands::WindowCommands(Split& form, QWidget* client) : QObject(client), 
 
 void WindowCommands::Command1_Click()
 {
-    const StepRecorder undoable(form_.steps(), QStringLiteral("Add Window"));
+    const StepRecorder undoable(history_, QStringLiteral("Add Window"));
     WindowKind kind;
     if (Option1->isChecked())
         kind = WindowKind::Video;
@@ -62,11 +62,11 @@ void WindowCommands::Command1_Click()
     else
         return;
 
-    const AddStep step = planAddWindow(form_.table(), kind);
+    const AddStep step = planAddWindow(model_.table(), kind);
     switch (step.action) {
     case AddAction::VideoLimit:
-        form_.dialogs().message(&form_, QStringLiteral("Can only add one video window"),
-                                QStringLiteral("+__+"));
+        dialogs_.message(Command1->window(), QStringLiteral("Can only add one video window"),
+                         QStringLiteral("+__+"));
         break;
     case AddAction::ShowVideoAgain:
         showVideoAgain();
@@ -78,8 +78,8 @@ void WindowCommands::Command1_Click()
         showPictureAgain(step.index);
         break;
     case AddAction::PictureLimit:
-        form_.dialogs().message(&form_, QStringLiteral("Can only add ten picture window"),
-                                QStringLiteral("+_+"));
+        dialogs_.message(Command1->window(), QStringLiteral("Can only add ten picture window"),
+                         QStringLiteral("+_+"));
         break;
     case AddAction::CreatePicture:
         createPicture();
@@ -89,7 +89,7 @@ void WindowCommands::Command1_Click()
 
 void WindowCommands::showVideoAgain()
 {
-    LayoutModel& model = form_.model();
+    LayoutModel& model = model_;
     model.setInUse(kVideoWindow, true);
     const QString name = model.window(kVideoWindow).name;
     model.appendListEntry(name);
@@ -98,7 +98,7 @@ void WindowCommands::showVideoAgain()
 
 void WindowCommands::createVideo()
 {
-    LayoutModel& model = form_.model();
+    LayoutModel& model = model_;
     model.table().HasVideoWindow = 1;
     model.setCurrentWindow(kVideoWindow);
     model.setInUse(kVideoWindow, true);
@@ -107,7 +107,7 @@ void WindowCommands::createVideo()
 
 void WindowCommands::showPictureAgain(int index)
 {
-    LayoutModel& model = form_.model();
+    LayoutModel& model = model_;
     model.setCurrentWindow(index);
     // The window comes back with its place and switch time but an empty
     // playlist.
@@ -120,7 +120,7 @@ void WindowCommands::showPictureAgain(int index)
 
 void WindowCommands::createPicture()
 {
-    LayoutModel& model = form_.model();
+    LayoutModel& model = model_;
     WindowTable& table = model.table();
     table.PictureWindowCount += 1;
     const int count = table.PictureWindowCount;
@@ -134,7 +134,7 @@ void WindowCommands::createPicture()
 
 void WindowCommands::LoadWindow(const QString& kindCaption, int index)
 {
-    LayoutModel& model = form_.model();
+    LayoutModel& model = model_;
     const WindowTable& table = model.table();
     if (kindCaption == Option1->Caption()) {
         const QString name = windowName(kindCaption, table.HasVideoWindow);
@@ -154,8 +154,8 @@ void WindowCommands::LoadWindow(const QString& kindCaption, int index)
 
 void WindowCommands::Command2_Click()
 {
-    const StepRecorder undoable(form_.steps(), QStringLiteral("Delete Window"));
-    LayoutModel& model = form_.model();
+    const StepRecorder undoable(history_, QStringLiteral("Delete Window"));
+    LayoutModel& model = model_;
     const int current = model.table().CurrentWindow;
     if (current == 0 || !model.window(current).created)
         return;
@@ -177,7 +177,7 @@ void WindowCommands::Command2_Click()
 
 void WindowCommands::ClearLayout()
 {
-    LayoutModel& model = form_.model();
+    LayoutModel& model = model_;
     WindowTable& table = model.table();
     if (table.HasVideoWindow == 1)
         model.destroyWindow(kVideoWindow);
@@ -191,20 +191,20 @@ void WindowCommands::ClearLayout()
 
 void WindowCommands::Combo1_Change()
 {
-    form_.model().setListText(Combo1->currentText());
+    model_.setListText(Combo1->currentText());
     refreshSelection();
 }
 
 void WindowCommands::Combo1_Click()
 {
     showNameFromStart();
-    form_.model().setListText(Combo1->currentText());
+    model_.setListText(Combo1->currentText());
     refreshSelection();
 }
 
 void WindowCommands::setListText(const QString& text)
 {
-    form_.model().selectByName(text);
+    model_.selectByName(text);
 }
 
 void WindowCommands::selectListEntry(int position)
@@ -214,7 +214,7 @@ void WindowCommands::selectListEntry(int position)
         Combo1->setCurrentIndex(position);
     }
     showNameFromStart();
-    form_.model().setListText(form_.model().state().listEntries.value(position));
+    model_.setListText(model_.state().listEntries.value(position));
     refreshSelection();
 }
 
@@ -229,7 +229,7 @@ void WindowCommands::showNameFromStart()
 // themselves (outlines, playlist in front, file list, fields, switch time).
 void WindowCommands::refreshSelection()
 {
-    form_.model().selectListedWindow();
+    model_.selectListedWindow();
 }
 
 } // namespace tv

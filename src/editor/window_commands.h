@@ -8,8 +8,10 @@ class QPushButton;
 
 namespace tv {
 
+class LayoutHistory;
+class LayoutModel;
+class ModalDialogs;
 class OptionButton;
-class Split;
 
 // The window kind choice, Add Window and Del Window, and the window list with
 // the selection it drives. Whenever the list's text or selected entry changes
@@ -18,7 +20,7 @@ class Split;
 class WindowCommands final : public QObject {
     Q_OBJECT
 public:
-    WindowCommands(Split& form, QWidget* client);
+    WindowCommands(LayoutHistory& history, ModalDialogs& dialogs, QWidget* client);
 
     QFrame* Frame1 = nullptr;
     OptionButton* Option1 = nullptr;
@@ -55,7 +57,9 @@ private:
     void showPictureAgain(int index);
     void createPicture();
 
-    Split& form_;
+    LayoutHistory& history_;
+    LayoutModel& model_;
+    ModalDialogs& dialogs_;
 };
 
 } // namespace tv

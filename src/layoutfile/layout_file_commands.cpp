@@ -4,16 +4,11 @@
 #include "editor/layout_history.h"
 #include "editor/layout_steps.h"
 #include "editor/modal_dialogs.h"
-#include "editor/split.h"
 #include "editor/window_commands.h"
-#include "geometry/layout_canvas.h"
 #include "layoutfile/layout_file_reading.h"
 #include "layoutfile/layout_from_model.h"
 #include "layoutfile/layout_reader.h"
 #include "layoutfile/layout_writer.h"
-#include "media/media_file_list.h"
-#include "media/playlist_panel.h"
-#include "media/switch_time_box.h"
 #include "player/player_window.h"
 #include "player/stage_plan.h"
 
@@ -32,7 +27,11 @@ const QString kPresetName = QStringLiteral("TESSELLVIEW.TXT");
 
 } // namespace
 
-LayoutFileCommands::LayoutFileCommands(Split& form, QWidget* client) : QObject(client), form_(form)
+LayoutFileCommands::LayoutFileCommands(LayoutHistory& history, WindowCommands& windows,
+                                       ModalDialogs& dialogs, std::function<QString()> mediaFolder,
+                                       QWidget* client)
+    : QObject(client), history_(history), windows_(windows), dialogs_(dialogs),
+      mediaFolder_(std::move(mediaFolder)), client_(client)
 {
     Command11 =
         makeButton(client, "Command11", QStringLiteral("Open File"), {3330, 270, 1230, 465});
@@ -44,12 +43,12 @@ LayoutFileCommands::LayoutFileCommands(Split& form, QWidget* client) : QObject(c
 
 void LayoutFileCommands::tell(const QString& text)
 {
-    form_.dialogs().message(&form_, text, QStringLiteral("+_+"));
+    dialogs_.message(client_->window(), text, QStringLiteral("+_+"));
 }
 
 LayoutDescription LayoutFileCommands::describeLayout() const
 {
-    return tv::describeLayout(form_.model().state());
+    return tv::describeLayout(history_.model().state());
 }
 
 void LayoutFileCommands::Command10_Click()
@@ -69,13 +68,13 @@ bool LayoutFileCommands::saveLayout()
     const QFileInfo last(CommonDialog1FileName);
     CommonDialog1FileName =
         last.isAbsolute() ? QDir(last.absolutePath()).filePath(kPresetName) : kPresetName;
-    const auto chosen = form_.dialogs().saveFileName(&form_, kFilter, CommonDialog1FileName);
+    const auto chosen = dialogs_.saveFileName(client_->window(), kFilter, CommonDialog1FileName);
     if (!chosen)
         return false;
     CommonDialog1FileName = *chosen;
     if (files_->exists(*chosen) &&
-        !form_.dialogs().askYesNo(&form_, QStringLiteral("Cover the old file?"),
-                                  QStringLiteral("Confirm")))
+        !dialogs_.askYesNo(client_->window(), QStringLiteral("Cover the old file?"),
+                           QStringLiteral("Confirm")))
         return false;
 
     const QString failure =
@@ -84,13 +83,13 @@ bool LayoutFileCommands::saveLayout()
         tell(QStringLiteral("The layout was not saved. ") + failure);
         return false;
     }
-    form_.history().setClean();
+    history_.stack().setClean();
     return true;
 }
 
 void LayoutFileCommands::Command11_Click()
 {
-    const auto chosen = form_.dialogs().openFileName(&form_, kFilter, CommonDialog1FileName);
+    const auto chosen = dialogs_.openFileName(client_->window(), kFilter, CommonDialog1FileName);
     if (chosen)
         openLayoutFile(*chosen);
 }
@@ -113,10 +112,10 @@ void LayoutFileCommands::openLayoutFile(const QString& path)
     }
     {
         // Undoing the open brings back the layout it replaced.
-        const StepRecorder undoable(form_.steps(), QStringLiteral("Open File"));
+        const StepRecorder undoable(history_, QStringLiteral("Open File"));
         buildLayout(std::get<LayoutDescription>(decoded));
     }
-    form_.history().setClean();
+    history_.stack().setClean();
 }
 
 void LayoutFileCommands::preview()
@@ -132,8 +131,8 @@ void LayoutFileCommands::preview()
         return;
     }
     closePreview();
-    auto* player = new PlayerWindow(planStage(std::get<LayoutDescription>(decoded)),
-                                    form_.fileList().Text2->text(), false, &form_);
+    auto* player = new PlayerWindow(planStage(std::get<LayoutDescription>(decoded)), mediaFolder_(),
+                                    false, client_->window());
     player->setWindowFlag(Qt::Window);
     preview_ = player;
     player->show();
@@ -147,9 +146,9 @@ void LayoutFileCommands::closePreview()
 
 void LayoutFileCommands::buildLayout(const LayoutDescription& layout)
 {
-    WindowCommands& windows = form_.windows();
-    WindowTable& table = form_.table();
-    form_.model().holdSelection();
+    WindowCommands& windows = windows_;
+    WindowTable& table = history_.model().table();
+    history_.model().holdSelection();
     windows.ClearLayout();
 
     table.HasVideoWindow = layout.video ? 1 : 0;
@@ -162,18 +161,18 @@ void LayoutFileCommands::buildLayout(const LayoutDescription& layout)
                     layout.pictures[slot]);
     }
     for (std::size_t slot = 0; slot < layout.switchTimes.size(); ++slot)
-        form_.model().setSwitchTime(int(slot) + 1, layout.switchTimes[slot]);
+        history_.model().setSwitchTime(int(slot) + 1, layout.switchTimes[slot]);
 
-    form_.model().releaseSelection();
+    history_.model().releaseSelection();
 }
 
 void LayoutFileCommands::buildWindow(int index, const QString& kindCaption,
                                      const LayoutWindow& window)
 {
-    LayoutModel& model = form_.model();
+    LayoutModel& model = history_.model();
     model.setCurrentWindow(index);
     model.setInUse(index, true);
-    form_.windows().LoadWindow(kindCaption, index);
+    windows_.LoadWindow(kindCaption, index);
     model.setRect(index, window.rect);
     QList<PlaylistEntry> entries;
     for (const QString& name : window.names)

@@ -4,14 +4,18 @@
 #include "layoutfile/save_files.h"
 
 #include <QObject>
+
 #include <QPointer>
+#include <functional>
 
 class QPushButton;
 class QWidget;
 
 namespace tv {
 
-class Split;
+class LayoutHistory;
+class ModalDialogs;
+class WindowCommands;
 
 // "Open File" and "Save File". A save writes the whole layout or nothing: what
 // the format cannot hold is refused before anything is written, the old file
@@ -20,7 +24,10 @@ class Split;
 class LayoutFileCommands final : public QObject {
     Q_OBJECT
 public:
-    LayoutFileCommands(Split& form, QWidget* client);
+    // Open File builds the layout through the window commands; the preview
+    // takes its media from `mediaFolder`.
+    LayoutFileCommands(LayoutHistory& history, WindowCommands& windows, ModalDialogs& dialogs,
+                       std::function<QString()> mediaFolder, QWidget* client);
 
     QPushButton* Command11 = nullptr;
     QPushButton* Command10 = nullptr;
@@ -55,7 +62,11 @@ private:
     void buildWindow(int index, const QString& kindCaption, const LayoutWindow& window);
     void tell(const QString& text);
 
-    Split& form_;
+    LayoutHistory& history_;
+    WindowCommands& windows_;
+    ModalDialogs& dialogs_;
+    std::function<QString()> mediaFolder_;
+    QWidget* client_;
     QPointer<QWidget> preview_;
     SaveFiles ownFiles_;
     SaveFiles* files_ = &ownFiles_;
