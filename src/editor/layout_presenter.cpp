@@ -1,8 +1,6 @@
 #include "editor/layout_presenter.h"
 
 #include "editor/layout_model.h"
-#include "editor/split.h"
-#include "editor/window_commands.h"
 #include "geometry/layout_canvas.h"
 #include "media/playlist_panel.h"
 
@@ -17,8 +15,10 @@ const QColor kMarkRed(255, 0, 0);
 const QColor kMarkBlack(0, 0, 0);
 } // namespace
 
-LayoutPresenter::LayoutPresenter(Split& form, LayoutModel& model, QObject* parent)
-    : QObject(parent), form_(form), model_(model)
+LayoutPresenter::LayoutPresenter(LayoutModel& model, LayoutCanvas& canvas, PlaylistPanel& playlists,
+                                 QComboBox* list, FormSteps form, QObject* parent)
+    : QObject(parent), model_(model), canvas_(canvas), playlists_(playlists), list_(list),
+      form_(std::move(form))
 {
     connect(&model, &LayoutModel::windowChanged, this, &LayoutPresenter::showWindow);
     connect(&model, &LayoutModel::windowMoved, this, &LayoutPresenter::moveWindow);
@@ -31,8 +31,8 @@ LayoutPresenter::LayoutPresenter(Split& form, LayoutModel& model, QObject* paren
 
 void LayoutPresenter::showWindow(int index)
 {
-    LayoutCanvas& canvas = form_.canvas();
-    PlaylistPanel& playlists = form_.playlists();
+    LayoutCanvas& canvas = canvas_;
+    PlaylistPanel& playlists = playlists_;
     const WindowState& window = model_.window(index);
     if (!window.created) {
         if (index > 0) {
@@ -44,7 +44,7 @@ void LayoutPresenter::showWindow(int index)
     if (!canvas.Image1.exists(index)) {
         canvas.createWindowParts(index);
         playlists.createGrid(index);
-        form_.InitPlaylistGrid(index);
+        form_.initPlaylistGrid(index);
         showPlaylist(index);
         form_.applyTabOrder();
     }
@@ -61,7 +61,7 @@ void LayoutPresenter::showWindow(int index)
 
 void LayoutPresenter::moveWindow(int index)
 {
-    LayoutCanvas& canvas = form_.canvas();
+    LayoutCanvas& canvas = canvas_;
     if (WindowBody* body = canvas.Image1(index)) {
         body->setTwips(model_.window(index).rect);
         canvas.PlaceWindowParts(index);
@@ -70,18 +70,18 @@ void LayoutPresenter::moveWindow(int index)
 
 void LayoutPresenter::raiseWindow(int index)
 {
-    if (form_.canvas().Image1.exists(index))
-        form_.canvas().bringWindowToFront(index);
+    if (canvas_.Image1.exists(index))
+        canvas_.bringWindowToFront(index);
 }
 
 void LayoutPresenter::showCurrent()
 {
     const int current = model_.table().CurrentWindow;
-    LayoutCanvas& canvas = form_.canvas();
+    LayoutCanvas& canvas = canvas_;
     for (int index = 1; index < kLayoutIndices; ++index)
         if (WindowOutline* outline = canvas.Shape1(index))
             outline->setFillColor(index == current ? kMarkRed : kMarkBlack);
-    PlaylistPanel& playlists = form_.playlists();
+    PlaylistPanel& playlists = playlists_;
     FlexGrid* front = playlists.MSFlexGrid2(current);
     if (!front || front->isHidden())
         front = playlists.MSFlexGrid2(0);
@@ -90,7 +90,7 @@ void LayoutPresenter::showCurrent()
 
 void LayoutPresenter::showList()
 {
-    QComboBox* list = form_.windows().Combo1;
+    QComboBox* list = list_;
     const QSignalBlocker quiet(list);
     const QStringList& entries = model_.state().listEntries;
     QStringList shown;
@@ -112,7 +112,7 @@ void LayoutPresenter::showList()
 
 void LayoutPresenter::showPlaylist(int index)
 {
-    FlexGrid* grid = form_.playlists().MSFlexGrid2(index);
+    FlexGrid* grid = playlists_.MSFlexGrid2(index);
     if (!grid)
         return;
     const WindowState& window = model_.window(index);

@@ -2,10 +2,15 @@
 
 #include <QObject>
 
+#include <functional>
+
+class QComboBox;
+
 namespace tv {
 
+class LayoutCanvas;
 class LayoutModel;
-class Split;
+class PlaylistPanel;
 
 // Shows the layout model in the editor's controls, and nothing else: each
 // announced change is drawn at once, so the controls always show the model.
@@ -15,7 +20,14 @@ class Split;
 class LayoutPresenter final : public QObject {
     Q_OBJECT
 public:
-    LayoutPresenter(Split& form, LayoutModel& model, QObject* parent);
+    // What the form does for a new window's grid and for Tab, once the
+    // window's controls exist.
+    struct FormSteps {
+        std::function<void(int index)> initPlaylistGrid;
+        std::function<void()> applyTabOrder;
+    };
+    LayoutPresenter(LayoutModel& model, LayoutCanvas& canvas, PlaylistPanel& playlists,
+                    QComboBox* list, FormSteps form, QObject* parent);
 
     // Draws what an undo or redo changed: the windows, playlists, order and
     // list that differ from the state before it.
@@ -31,8 +43,11 @@ private:
     void showList();
     void showPlaylist(int index);
 
-    Split& form_;
     LayoutModel& model_;
+    LayoutCanvas& canvas_;
+    PlaylistPanel& playlists_;
+    QComboBox* list_;
+    FormSteps form_;
 };
 
 } // namespace tv

@@ -108,7 +108,9 @@ void Split::load()
     playlists_ = new PlaylistPanel(
         *steps_, dialogs_, [this] { return files_->markedFiles(); }, controls_);
     connect(files_, &MediaFileList::addRequested, playlists_, &PlaylistPanel::Command8_Click);
-    presenter_ = new LayoutPresenter(*this, model_, controls_);
+    presenter_ = new LayoutPresenter(
+        model_, *canvas_, *playlists_, windows_->Combo1,
+        {[this](int index) { InitPlaylistGrid(index); }, [this] { applyTabOrder(); }}, controls_);
     // After an undo or redo the controls show the restored layout, then the
     // position fields and the file list follow its current window.
     // The file list is filled anew only when the kind it lists for changed:
