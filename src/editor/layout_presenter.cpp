@@ -2,7 +2,6 @@
 
 #include "editor/layout_model.h"
 #include "geometry/layout_canvas.h"
-#include "media/playlist_panel.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -15,47 +14,39 @@ const QColor kMarkRed(255, 0, 0);
 const QColor kMarkBlack(0, 0, 0);
 } // namespace
 
-LayoutPresenter::LayoutPresenter(LayoutModel& model, LayoutCanvas& canvas, PlaylistPanel& playlists,
-                                 QComboBox* list, FormSteps form, QObject* parent)
-    : QObject(parent), model_(model), canvas_(canvas), playlists_(playlists), list_(list),
-      form_(std::move(form))
+LayoutPresenter::LayoutPresenter(LayoutModel& model, LayoutCanvas& canvas, QComboBox* list,
+                                 std::function<void()> applyTabOrder, QObject* parent)
+    : QObject(parent), model_(model), canvas_(canvas), list_(list),
+      applyTabOrder_(std::move(applyTabOrder))
 {
     connect(&model, &LayoutModel::windowChanged, this, &LayoutPresenter::showWindow);
     connect(&model, &LayoutModel::windowMoved, this, &LayoutPresenter::moveWindow);
     connect(&model, &LayoutModel::windowRaised, this, &LayoutPresenter::raiseWindow);
     connect(&model, &LayoutModel::currentChanged, this, &LayoutPresenter::showCurrent);
     connect(&model, &LayoutModel::listChanged, this, &LayoutPresenter::showList);
-    connect(&model, &LayoutModel::playlistChanged, this, &LayoutPresenter::showPlaylist);
     connect(&model, &LayoutModel::restored, this, &LayoutPresenter::showRestored);
 }
 
 void LayoutPresenter::showWindow(int index)
 {
     LayoutCanvas& canvas = canvas_;
-    PlaylistPanel& playlists = playlists_;
     const WindowState& window = model_.window(index);
     if (!window.created) {
-        if (index > 0) {
+        if (index > 0)
             canvas.destroyWindowParts(index);
-            playlists.MSFlexGrid2.unload(index);
-        }
         return;
     }
     if (!canvas.Image1.exists(index)) {
         canvas.createWindowParts(index);
-        playlists.createGrid(index);
-        form_.initPlaylistGrid(index);
-        showPlaylist(index);
-        form_.applyTabOrder();
+        // The playlist panel made the window's grid first: Tab takes both.
+        applyTabOrder_();
     }
     canvas.Label1(index)->setCaption(window.name);
     canvas.Shape1(index)->setFillStyle(window.kindStyle);
     canvas.Shape1(index)->setFillColor(index == model_.table().CurrentWindow ? kMarkRed
                                                                              : kMarkBlack);
     moveWindow(index);
-    const bool inUse = model_.table().inUse(index);
-    canvas.setWindowPartsVisible(index, inUse);
-    playlists.MSFlexGrid2(index)->setVisible(inUse);
+    canvas.setWindowPartsVisible(index, model_.table().inUse(index));
     showCurrent();
 }
 
@@ -81,11 +72,6 @@ void LayoutPresenter::showCurrent()
     for (int index = 1; index < kLayoutIndices; ++index)
         if (WindowOutline* outline = canvas.Shape1(index))
             outline->setFillColor(index == current ? kMarkRed : kMarkBlack);
-    PlaylistPanel& playlists = playlists_;
-    FlexGrid* front = playlists.MSFlexGrid2(current);
-    if (!front || front->isHidden())
-        front = playlists.MSFlexGrid2(0);
-    front->raise();
 }
 
 void LayoutPresenter::showList()
@@ -110,27 +96,6 @@ void LayoutPresenter::showList()
     }
 }
 
-void LayoutPresenter::showPlaylist(int index)
-{
-    FlexGrid* grid = playlists_.MSFlexGrid2(index);
-    if (!grid)
-        return;
-    const WindowState& window = model_.window(index);
-    const QList<PlaylistEntry>& entries = window.playlist;
-    // The grid's own notices of its current cell are the user's; these
-    // changes are the model's.
-    const QSignalBlocker quiet(grid);
-    grid->setRows(int(entries.size()) + 1);
-    for (int row = 1; row <= entries.size(); ++row) {
-        const PlaylistEntry& entry = entries[row - 1];
-        grid->setTextMatrix(row, 1, QString::number(row));
-        grid->setTextMatrix(row, 2, entry.name);
-        grid->setTextMatrix(row, 3, entry.size);
-    }
-    if (grid->Row() != window.playlistRow || grid->Col() != window.playlistCol)
-        grid->setCurrentCell(window.playlistRow, window.playlistCol);
-}
-
 void LayoutPresenter::showRestored()
 {
     const LayoutState& before = model_.beforeRestore();
@@ -141,9 +106,6 @@ void LayoutPresenter::showRestored()
         const WindowState& is = now.windows[i];
         if (was != is || before.table.WindowInUse[i] != now.table.WindowInUse[i])
             showWindow(index);
-        if (was.playlist != is.playlist || was.playlistRow != is.playlistRow ||
-            was.playlistCol != is.playlistCol)
-            showPlaylist(index);
     }
     if (before.stacking != now.stacking)
         for (int index : now.stacking)

@@ -109,8 +109,7 @@ void Split::load()
         *steps_, dialogs_, [this] { return files_->markedFiles(); }, controls_);
     connect(files_, &MediaFileList::addRequested, playlists_, &PlaylistPanel::Command8_Click);
     presenter_ = new LayoutPresenter(
-        model_, *canvas_, *playlists_, windows_->Combo1,
-        {[this](int index) { InitPlaylistGrid(index); }, [this] { applyTabOrder(); }}, controls_);
+        model_, *canvas_, windows_->Combo1, [this] { applyTabOrder(); }, controls_);
     // After an undo or redo the controls show the restored layout, then the
     // position fields and the file list follow its current window.
     // The file list is filled anew only when the kind it lists for changed:

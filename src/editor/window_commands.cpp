@@ -3,14 +3,10 @@
 #include "controls/form_controls.h"
 #include "editor/layout_history.h"
 #include "editor/layout_model.h"
-#include "editor/layout_presenter.h"
 #include "editor/layout_steps.h"
 #include "editor/modal_dialogs.h"
 #include "editor/window_adding.h"
 #include "geometry/layout_canvas.h"
-#include "media/media_file_list.h"
-#include "media/playlist_panel.h"
-#include "media/switch_time_box.h"
 
 #include <QComboBox>
 #include <QFrame>

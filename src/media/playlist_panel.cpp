@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 #include <algorithm>
 #include <functional>
@@ -36,6 +37,73 @@ PlaylistPanel::PlaylistPanel(LayoutHistory& history, ModalDialogs& dialogs,
     connect(Command7, &QPushButton::clicked, this, &PlaylistPanel::Command7_Click);
     connect(Command8, &QPushButton::clicked, this, &PlaylistPanel::Command8_Click);
     connect(Command9, &QPushButton::clicked, this, &PlaylistPanel::Command9_Click);
+
+    connect(&model_, &LayoutModel::windowChanged, this, &PlaylistPanel::showWindow);
+    connect(&model_, &LayoutModel::playlistChanged, this, &PlaylistPanel::showPlaylist);
+    connect(&model_, &LayoutModel::currentChanged, this, &PlaylistPanel::showFront);
+    connect(&model_, &LayoutModel::restored, this, &PlaylistPanel::showRestored);
+}
+
+void PlaylistPanel::showWindow(int index)
+{
+    if (!model_.window(index).created) {
+        if (index > 0)
+            MSFlexGrid2.unload(index);
+        return;
+    }
+    if (!MSFlexGrid2.exists(index)) {
+        createGrid(index);
+        InitPlaylistGrid(index);
+        showPlaylist(index);
+    }
+    MSFlexGrid2(index)->setVisible(model_.table().inUse(index));
+    showFront();
+}
+
+void PlaylistPanel::showPlaylist(int index)
+{
+    FlexGrid* grid = MSFlexGrid2(index);
+    if (!grid)
+        return;
+    const WindowState& window = model_.window(index);
+    const QList<PlaylistEntry>& entries = window.playlist;
+    // The grid's own notices of its current cell are the user's; these
+    // changes are the model's.
+    const QSignalBlocker quiet(grid);
+    grid->setRows(int(entries.size()) + 1);
+    for (int row = 1; row <= entries.size(); ++row) {
+        const PlaylistEntry& entry = entries[row - 1];
+        grid->setTextMatrix(row, 1, QString::number(row));
+        grid->setTextMatrix(row, 2, entry.name);
+        grid->setTextMatrix(row, 3, entry.size);
+    }
+    if (grid->Row() != window.playlistRow || grid->Col() != window.playlistCol)
+        grid->setCurrentCell(window.playlistRow, window.playlistCol);
+}
+
+void PlaylistPanel::showFront()
+{
+    FlexGrid* front = MSFlexGrid2(model_.table().CurrentWindow);
+    if (!front || front->isHidden())
+        front = MSFlexGrid2(0);
+    front->raise();
+}
+
+void PlaylistPanel::showRestored()
+{
+    const LayoutState& before = model_.beforeRestore();
+    const LayoutState& now = model_.state();
+    for (int index = 1; index < kLayoutIndices; ++index) {
+        const auto i = static_cast<std::size_t>(index);
+        const WindowState& was = before.windows[i];
+        const WindowState& is = now.windows[i];
+        if (was.created != is.created || before.table.WindowInUse[i] != now.table.WindowInUse[i])
+            showWindow(index);
+        if (was.playlist != is.playlist || was.playlistRow != is.playlistRow ||
+            was.playlistCol != is.playlistCol)
+            showPlaylist(index);
+    }
+    showFront();
 }
 
 void PlaylistPanel::InitPlaylistGrid(int index)

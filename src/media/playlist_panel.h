@@ -20,7 +20,9 @@ struct PlaylistEntry;
 
 // The playlist area: one grid per window, all at the same place with the
 // current window's in front, and the buttons that edit the playlist of the
-// current window. A playlist's rows 1..n are its entries in play order,
+// current window. The grids follow the layout by themselves: one is made and
+// dropped with its window, shown while the window is in use, and shows the
+// window's entries and current entry. A playlist's rows 1..n are its entries in play order,
 // numbered 1..n; its current row is the current entry (0: none).
 class PlaylistPanel final : public QObject {
     Q_OBJECT
@@ -63,6 +65,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void showWindow(int index);
+    void showPlaylist(int index);
+    // The current window's grid in front, or the empty template's.
+    void showFront();
+    void showRestored();
     FlexGrid* currentPlaylist() const;
     // Whether window i's playlist with these entries still fits a layout
     // file; tells the user when it does not.
