@@ -73,7 +73,7 @@ bench: build
 	cd $(BUILD_DIR)/bench && QT_QPA_PLATFORM=offscreen ./bench_window_drag -median 9
 	cd $(BUILD_DIR)/bench && QT_QPA_PLATFORM=offscreen ./bench_editor -median 9 \
 	    selectionRefreshWith255Files selectFolder rawDirectoryRead rawWriteSyncRename \
-	    saveLargestLayout openLargestLayout moveStep undoOneStep undoThousandSteps
+	    saveLargestLayout openLargestLayout readAndDecodeLargestLayout moveStep undoOneStep undoThousandSteps
 	# Peak memory in a process of its own, so no earlier case counts.
 	cd $(BUILD_DIR)/bench && QT_QPA_PLATFORM=offscreen ./bench_editor peakMemoryWithEveryWindow
 	cd $(BUILD_DIR)/bench && QT_QPA_PLATFORM=offscreen ./bench_startup

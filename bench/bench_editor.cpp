@@ -5,6 +5,8 @@
 #include "editor/layout_model.h"
 #include "editor/split.h"
 #include "layoutfile/layout_file_commands.h"
+#include "layoutfile/layout_file_reading.h"
+#include "layoutfile/layout_reader.h"
 #include "layoutfile/layout_writer.h"
 #include "layoutfile/save_files.h"
 #include "media/media_file_list.h"
@@ -70,6 +72,7 @@ private slots:
     void rawWriteSyncRename();
     void saveLargestLayout();
     void openLargestLayout();
+    void readAndDecodeLargestLayout();
     void moveStep();
     void undoOneStep();
     void undoThousandSteps();
@@ -208,6 +211,20 @@ void EditorBenchmark::openLargestLayout()
     }
     QVERIFY(dialogs_.messages().isEmpty());
     fillEditor();
+}
+
+// The floor Open File stands on: reading the file and decoding it.
+void EditorBenchmark::readAndDecodeLargestLayout()
+{
+    const QString path = files_.filePath("open.TXT");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(layout_) == layout_.size());
+    file.close();
+    QBENCHMARK
+    {
+        const LayoutFileBytes read = readLayoutFileBytes(path);
+        QVERIFY(std::holds_alternative<LayoutDescription>(decodeLayout(read.bytes)));
+    }
 }
 
 namespace {

@@ -176,6 +176,22 @@ void LayoutModel::selectByName(const QString& text)
     selectListedWindow();
 }
 
+void LayoutModel::beginBatch()
+{
+    if (batch_++ > 0)
+        return;
+    beforeRestore_ = state();
+    signalsWereBlocked_ = blockSignals(true);
+}
+
+void LayoutModel::endBatch()
+{
+    if (batch_ == 0 || --batch_ > 0)
+        return;
+    blockSignals(signalsWereBlocked_);
+    emit restored();
+}
+
 void LayoutModel::releaseSelection()
 {
     if (selectionHeld_ > 0 && --selectionHeld_ == 0)

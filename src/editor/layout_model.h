@@ -107,6 +107,11 @@ public:
     // them together.
     void holdRestore(const LayoutState& state);
     void releaseRestore();
+    // A run of changes announced as one restore at its end (Open File builds
+    // a whole layout so): the views draw only what differs, reusing the
+    // controls of windows that are there before and after.
+    void beginBatch();
+    void endBatch();
     // The state before the last announced restore (or held run of them).
     const LayoutState& beforeRestore() const { return beforeRestore_; }
 
@@ -134,6 +139,8 @@ private:
     // pointed at (the step keeps it), and copied once, when they are done.
     bool held_ = false;
     int selectionHeld_ = 0;
+    int batch_ = 0;
+    bool signalsWereBlocked_ = false;
     const LayoutState* heldState_ = nullptr;
 };
 

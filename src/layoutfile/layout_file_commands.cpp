@@ -149,6 +149,7 @@ void LayoutFileCommands::buildLayout(const LayoutDescription& layout)
     WindowCommands& windows = windows_;
     WindowTable& table = history_.model().table();
     history_.model().holdSelection();
+    history_.model().beginBatch();
     windows.ClearLayout();
 
     table.HasVideoWindow = layout.video ? 1 : 0;
@@ -163,6 +164,7 @@ void LayoutFileCommands::buildLayout(const LayoutDescription& layout)
     for (std::size_t slot = 0; slot < layout.switchTimes.size(); ++slot)
         history_.model().setSwitchTime(int(slot) + 1, layout.switchTimes[slot]);
 
+    history_.model().endBatch();
     history_.model().releaseSelection();
 }
 

@@ -128,20 +128,21 @@ void MediaFileList::FilterFileList()
 {
     if (Text2->text().isEmpty())
         return;
-    clearFileList();
     const FileTable& table = files_;
     const int current = model_.table().CurrentWindow;
-    int row = 1;
+    QList<int> listed;
     for (int c = 1; c <= table.FileCount; ++c) {
         const QString& name = table.FileNames[static_cast<std::size_t>(c)][0];
         const bool video = IsVideoFile(name);
         const bool picture = IsPicFile(name);
-        if ((video && current == kVideoWindow) || (picture && current >= kFirstPictureWindow)) {
-            MSFlexGrid1->AddItem();
-            showFile(row, c);
-            ++row;
-        }
+        if ((video && current == kVideoWindow) || (picture && current >= kFirstPictureWindow))
+            listed.append(c);
     }
+    // The rows are made in one pass.
+    clearFileList();
+    MSFlexGrid1->setRows(int(listed.size()) + 2);
+    for (int row = 1; row <= listed.size(); ++row)
+        showFile(row, listed[row - 1]);
 }
 
 void MediaFileList::clearFileList()
