@@ -54,6 +54,17 @@ QStringList layoutViewViolations(const LayoutState& state, const LayoutView& vie
     return problems;
 }
 
+WindowDifference windowDifference(const LayoutState& before, const LayoutState& now, int index)
+{
+    const auto i = static_cast<std::size_t>(index);
+    const WindowState& was = before.windows[i];
+    const WindowState& is = now.windows[i];
+    const bool use = before.table.WindowInUse[i] != now.table.WindowInUse[i];
+    return {was != is || use, was.created != is.created || use,
+            was.playlist != is.playlist || was.playlistRow != is.playlistRow ||
+                was.playlistCol != is.playlistCol};
+}
+
 const WindowState& LayoutModel::window(int index) const
 {
     static const WindowState none;

@@ -50,6 +50,15 @@ struct LayoutState {
 // the canvas) does not count: choosing is not editing.
 bool differentLayouts(const LayoutState& a, const LayoutState& b);
 
+// How one window differs between two states, for views that draw an undo
+// or an opened layout by difference.
+struct WindowDifference {
+    bool any = false;      // anything of the window, or its use
+    bool created = false;  // made or dropped, or taken into or out of use
+    bool playlist = false; // its entries or its current entry
+};
+WindowDifference windowDifference(const LayoutState& before, const LayoutState& now, int index);
+
 // Where the controls do not show the model: a window drawn elsewhere or under
 // another name, a playlist grid showing other names, another window marked,
 // or a window list with other entries or text. One line per difference.

@@ -100,13 +100,9 @@ void LayoutPresenter::showRestored()
 {
     const LayoutState& before = model_.beforeRestore();
     const LayoutState& now = model_.state();
-    for (int index = 1; index < kLayoutIndices; ++index) {
-        const auto i = static_cast<std::size_t>(index);
-        const WindowState& was = before.windows[i];
-        const WindowState& is = now.windows[i];
-        if (was != is || before.table.WindowInUse[i] != now.table.WindowInUse[i])
+    for (int index = 1; index < kLayoutIndices; ++index)
+        if (windowDifference(before, now, index).any)
             showWindow(index);
-    }
     if (before.stacking != now.stacking)
         for (int index : now.stacking)
             raiseWindow(index);

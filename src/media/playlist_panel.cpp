@@ -91,16 +91,12 @@ void PlaylistPanel::showFront()
 
 void PlaylistPanel::showRestored()
 {
-    const LayoutState& before = model_.beforeRestore();
-    const LayoutState& now = model_.state();
     for (int index = 1; index < kLayoutIndices; ++index) {
-        const auto i = static_cast<std::size_t>(index);
-        const WindowState& was = before.windows[i];
-        const WindowState& is = now.windows[i];
-        if (was.created != is.created || before.table.WindowInUse[i] != now.table.WindowInUse[i])
+        const WindowDifference changed =
+            windowDifference(model_.beforeRestore(), model_.state(), index);
+        if (changed.created)
             showWindow(index);
-        if (was.playlist != is.playlist || was.playlistRow != is.playlistRow ||
-            was.playlistCol != is.playlistCol)
+        if (changed.playlist)
             showPlaylist(index);
     }
     showFront();
