@@ -2,6 +2,8 @@
 
 #include "editor/window_adding.h"
 
+#include <utility>
+
 namespace tv {
 
 namespace {
@@ -237,15 +239,14 @@ void LayoutModel::restore(const LayoutState& state)
 
 void LayoutModel::holdRestore(const LayoutState& state)
 {
-    if (!held_)
+    if (!heldState_)
         beforeRestore_ = state_;
-    held_ = true;
     heldState_ = &state;
 }
 
 void LayoutModel::releaseRestore()
 {
-    if (!held_)
+    if (!heldState_)
         return;
     live();
     emit restored();
@@ -253,11 +254,8 @@ void LayoutModel::releaseRestore()
 
 LayoutState& LayoutModel::live()
 {
-    if (held_) {
-        state_ = *heldState_;
-        held_ = false;
-        heldState_ = nullptr;
-    }
+    if (heldState_)
+        state_ = *std::exchange(heldState_, nullptr);
     return state_;
 }
 

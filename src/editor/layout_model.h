@@ -69,7 +69,7 @@ QStringList layoutViewViolations(const LayoutState& state, const LayoutView& vie
 class LayoutModel final : public QObject {
     Q_OBJECT
 public:
-    const LayoutState& state() const { return held_ ? *heldState_ : state_; }
+    const LayoutState& state() const { return heldState_ ? *heldState_ : state_; }
     // For what no control shows: the counts and the switch times.
     WindowTable& table() { return live().table; }
     const WindowTable& table() const { return state().table; }
@@ -145,8 +145,8 @@ private:
     LayoutState state_;
     LayoutState beforeRestore_;
     // While steps are undone together, the state each puts back is only
-    // pointed at (the step keeps it), and copied once, when they are done.
-    bool held_ = false;
+    // pointed at (the step keeps it), and copied once, when they are done;
+    // null when nothing is held.
     int selectionHeld_ = 0;
     int batch_ = 0;
     bool signalsWereBlocked_ = false;

@@ -110,17 +110,6 @@ void Split::load()
     connect(files_, &MediaFileList::addRequested, playlists_, &PlaylistPanel::Command8_Click);
     presenter_ = new LayoutPresenter(
         model_, *canvas_, windows_->Combo1, [this] { applyTabOrder(); }, controls_);
-    // After an undo or redo the controls show the restored layout, then the
-    // position fields and the file list follow its current window.
-    // The file list is filled anew only when the kind it lists for changed:
-    // the files of the folder are no part of the layout.
-    connect(&model_, &LayoutModel::restored, controls_, [this] {
-        auto kindOf = [](int window) {
-            return window == kVideoWindow ? 1 : window >= kFirstPictureWindow ? 2 : 0;
-        };
-        if (kindOf(model_.beforeRestore().table.CurrentWindow) != kindOf(table().CurrentWindow))
-            files_->FilterFileList();
-    });
     Label4 = makeLabel(controls_, "Label4", QStringLiteral("Ver: 0.1"), {6300, 6930, 870, 195});
     controls_->show();
     applyTabOrder();

@@ -65,6 +65,13 @@ MediaFileList::MediaFileList(LayoutModel& model, FileTable& files, ModalDialogs&
             FilterFileList();
     });
     connect(&model_, &LayoutModel::selectionReleased, this, &MediaFileList::FilterFileList);
+    // After an undo the list is filled anew only when the kind it lists
+    // changed: the folder's files are no part of the layout.
+    connect(&model_, &LayoutModel::restored, this, [this] {
+        if (listedKind(model_.beforeRestore().table.CurrentWindow) !=
+            listedKind(model_.table().CurrentWindow))
+            FilterFileList();
+    });
 }
 
 QString MediaFileList::pickerStart() const
@@ -122,6 +129,11 @@ void MediaFileList::Command5_Click()
                      .arg(listing.undecodable);
     if (!notes.isEmpty())
         dialogs_.message(Text2->window(), notes.join(QLatin1Char(' ')), QStringLiteral("+_+"));
+}
+
+int MediaFileList::listedKind(int window)
+{
+    return window == kVideoWindow ? 1 : window >= kFirstPictureWindow ? 2 : 0;
 }
 
 void MediaFileList::FilterFileList()

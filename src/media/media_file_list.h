@@ -55,6 +55,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Which files a window lists: 0 none, 1 videos, 2 pictures.
+    static int listedKind(int window);
     void clearFileList();
     void showFile(int row, int file);
 

@@ -31,16 +31,14 @@ DecodedItem decodePicture(const QString& path, DrawnSize drawn)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setAutoTransform(true);
-    QSize source = reader.size();
+    // The reader scales before it turns: sizes as shown are turned back.
     const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
-    if (turned)
-        source.transpose();
-    if (source.isValid()) {
-        QSize target = decodeSize(source, drawn);
-        if (turned)
-            target.transpose();
-        if (target != (turned ? source.transposed() : source))
-            reader.setScaledSize(target);
+    const QSize stored = reader.size();
+    if (stored.isValid()) {
+        const QSize shown = turned ? stored.transposed() : stored;
+        const QSize target = decodeSize(shown, drawn);
+        if (target != shown)
+            reader.setScaledSize(turned ? target.transposed() : target);
     }
     QImage image = reader.read();
     if (image.isNull())

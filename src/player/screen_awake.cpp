@@ -9,7 +9,8 @@ namespace tv {
 ScreenAwake::ScreenAwake(QObject* parent) : QObject(parent)
 {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !x11->connection())
+    connection_ = x11 ? x11->connection() : nullptr;
+    if (!connection_)
         return;
     connect(&timer_, &QTimer::timeout, this, &ScreenAwake::reset);
     timer_.start(kResetMs);
@@ -18,11 +19,8 @@ ScreenAwake::ScreenAwake(QObject* parent) : QObject(parent)
 
 void ScreenAwake::reset()
 {
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (xcb_connection_t* connection = x11 ? x11->connection() : nullptr) {
-        xcb_force_screen_saver(connection, XCB_SCREEN_SAVER_RESET);
-        xcb_flush(connection);
-    }
+    xcb_force_screen_saver(connection_, XCB_SCREEN_SAVER_RESET);
+    xcb_flush(connection_);
 }
 
 } // namespace tv

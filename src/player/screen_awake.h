@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QTimer>
 
+struct xcb_connection_t;
+
 namespace tv {
 
 // Keeps the screen saver and display power saving from blanking a playing
@@ -18,6 +20,7 @@ public:
 private:
     void reset();
     QTimer timer_;
+    xcb_connection_t* connection_ = nullptr;
 };
 
 } // namespace tv
