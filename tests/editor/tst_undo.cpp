@@ -11,6 +11,7 @@
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUndoStack>
@@ -35,6 +36,7 @@ private slots:
     void keysMoveAndSize();
     void cleanStateFollowsSaves();
     void textBoxesKeepTheirOwnUndo();
+    void manyStepsAtOnce();
 
 private:
     void act(const QString& action);
@@ -354,6 +356,30 @@ void UndoTest::textBoxesKeepTheirOwnUndo()
     QCOMPARE(field->text(), shown);
     QVERIFY(form().model().state() == moved);
     QCOMPARE(form().history().index(), form().history().count());
+}
+
+// Jumping across many steps at once (the history's own setIndex) puts back
+// exactly the layout of that moment, announced once, and every control shows
+// it: windows made and dropped, moved, renamed and refilled on the way.
+void UndoTest::manyStepsAtOnce()
+{
+    QList<LayoutState> states{form().model().state()};
+    const int start = form().history().index();
+    for (const char* action :
+         {"move by dragging", "resize by the handle", "add a file", "add picture",
+          "type a rectangle", "delete Picture1", "delete video", "add video", "add picture"}) {
+        act(QString::fromLatin1(action));
+        states << form().model().state();
+    }
+    QCOMPARE(form().history().index(), start + int(states.size()) - 1);
+    QSignalSpy restored(&form().model(), &LayoutModel::restored);
+    for (int target : {0, 9, 4, 1, 8, 0, 5, 9}) {
+        restored.clear();
+        form().history().setIndex(start + target);
+        QCOMPARE(restored.size(), 1);
+        QVERIFY2(form().model().state() == states[target], qPrintable(QString::number(target)));
+        QCOMPARE(driver().violations(), QStringList{});
+    }
 }
 
 QTEST_MAIN(UndoTest)

@@ -1,8 +1,8 @@
+#include "controls/flex_grid.h"
 #include "editor/window_commands.h"
 #include "geometry/layout_canvas.h"
 #include "layoutfile/layout_file_commands.h"
 #include "layoutfile/layout_writer.h"
-#include "controls/flex_grid.h"
 #include "media/playlist_panel.h"
 #include "media/switch_time_box.h"
 #include "support/editor_harness.h"
@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -39,6 +40,7 @@ private slots:
     void systemFaultsKeepTheOldFile_data();
     void systemFaultsKeepTheOldFile();
     void openRebuildsTheEditor();
+    void reopeningKeepsTheControlsOfWindowsThatStay();
     void refusedFileKeepsTheLayout_data();
     void refusedFileKeepsTheLayout();
     void openingStartsFromTheLastName();
@@ -244,6 +246,33 @@ void LayoutFileCommandsTest::openRebuildsTheEditor()
     QCOMPARE(driver().fields(), (QStringList{"192", "0", "192", "216"}));
     // The box shows the switch time of the window now current, from the file.
     QCOMPARE(harness_.form->switchTime().Text3->text(), QStringLiteral("300"));
+    QCOMPARE(driver().violations(), QStringList{});
+}
+
+// Open draws the new layout by difference: a window there before and after
+// keeps its canvas parts and grid, shown with what the file holds, and a
+// window the file lacks loses them.
+void LayoutFileCommandsTest::reopeningKeepsTheControlsOfWindowsThatStay()
+{
+    LayoutDescription layout;
+    layout.video = LayoutWindow{{3600, 2025, 3600, 2025}, {"a.avi"}, {}, 1};
+    layout.pictures << LayoutWindow{{0, 0, 720, 810}, {"c.jpg"}, {}, 2};
+    layout.switchTimes = {7};
+    QVERIFY(put(saved("first.TXT"), std::get<QByteArray>(encodeLayout(layout))));
+    layout.video.reset();
+    layout.pictures[0] = LayoutWindow{{720, 0, 1440, 810}, {"d.jpg", "e.jpg"}, {}, 2};
+    QVERIFY(put(saved("second.TXT"), std::get<QByteArray>(encodeLayout(layout))));
+
+    open(saved("first.TXT"));
+    const QPointer<QWidget> body = harness_.form->canvas().Image1(2);
+    const QPointer<QWidget> grid = harness_.form->playlists().MSFlexGrid2(2);
+    QVERIFY(body && grid);
+    open(saved("second.TXT"));
+    QCOMPARE(harness_.form->canvas().Image1(2), body.data());
+    QCOMPARE(harness_.form->playlists().MSFlexGrid2(2), grid.data());
+    QVERIFY(!harness_.form->canvas().Image1.exists(1));
+    QCOMPARE(driver().body(2), (TwipsRect{720, 0, 1440, 810}));
+    QCOMPARE(driver().playlist(2), (QStringList{"1 d.jpg", "2 e.jpg"}));
     QCOMPARE(driver().violations(), QStringList{});
 }
 
