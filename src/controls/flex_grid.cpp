@@ -1,5 +1,6 @@
 #include "controls/flex_grid.h"
 
+#include "controls/grid_cells.h"
 #include "geometry/twips.h"
 
 #include <QHeaderView>
@@ -12,8 +13,9 @@ namespace {
 constexpr int kRowHeightPixels = 18;
 }
 
-FlexGrid::FlexGrid(QWidget* parent) : QTableWidget(0, kCols, parent)
+FlexGrid::FlexGrid(QWidget* parent) : QTableView(parent), cells_(new GridCells(this))
 {
+    setModel(cells_);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     // Tab moves on to the next control of the form, not through the cells.
     setTabKeyNavigation(false);
@@ -27,12 +29,15 @@ FlexGrid::FlexGrid(QWidget* parent) : QTableWidget(0, kCols, parent)
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setStretchLastSection(false);
     for (int col = 0; col < kCols; ++col) {
-        alignments_[static_cast<std::size_t>(col)] = Qt::AlignLeft | Qt::AlignVCenter;
-        setHorizontalHeaderItem(col, new QTableWidgetItem());
+        cells_->setAlignment(col, Qt::AlignLeft | Qt::AlignVCenter);
         widthsTwips_[static_cast<std::size_t>(col)] = pixelsToTwips(columnWidth(col));
     }
-    connect(this, &QTableWidget::currentCellChanged, this,
-            [this](int row, int col, int, int) { followCurrentCell(row, col); });
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current, const QModelIndex& previous) {
+                followCurrentCell(current.row(), current.column());
+                emit currentCellChanged(current.row(), current.column(), previous.row(),
+                                        previous.column());
+            });
 }
 
 FlexGrid* FlexGrid::cloneOf(const FlexGrid& templ)
@@ -48,42 +53,45 @@ FlexGrid* FlexGrid::cloneOf(const FlexGrid& templ)
     return grid;
 }
 
+int FlexGrid::Rows() const
+{
+    return cells_->rowCount() + 1;
+}
+
 void FlexGrid::setRows(int rows)
 {
-    setRowCount(std::max(0, rows - 1));
+    cells_->resize(rows - 1);
     if (currentRow_ >= Rows())
         currentRow_ = Rows() - 1;
 }
 
-QTableWidgetItem* FlexGrid::cell(int row, int col) const
-{
-    if (col < 0 || col >= kCols || row < 0 || row >= Rows())
-        return nullptr;
-    return row == 0 ? horizontalHeaderItem(col) : item(row - 1, col);
-}
-
-QTableWidgetItem* FlexGrid::ensureCell(int row, int col)
-{
-    if (QTableWidgetItem* existing = cell(row, col))
-        return existing;
-    if (row <= 0 || row >= Rows() || col < 0 || col >= kCols)
-        return nullptr;
-    auto* created = new QTableWidgetItem();
-    created->setTextAlignment(alignments_[static_cast<std::size_t>(col)]);
-    setItem(row - 1, col, created);
-    return created;
-}
-
 QString FlexGrid::TextMatrix(int row, int col) const
 {
-    const QTableWidgetItem* found = cell(row, col);
-    return found ? found->text() : QString();
+    if (col < 0 || col >= kCols)
+        return {};
+    return row == 0 ? cells_->headerText(col) : cells_->text(row - 1, col);
 }
 
 void FlexGrid::setTextMatrix(int row, int col, const QString& text)
 {
-    if (QTableWidgetItem* target = ensureCell(row, col))
-        target->setText(text);
+    if (col < 0 || col >= kCols)
+        return;
+    if (row == 0)
+        cells_->setHeaderText(col, text);
+    else
+        cells_->writeTexts(row - 1, col, {QStringList{text}});
+}
+
+void FlexGrid::setRowTexts(int row, int col, const QList<QStringList>& rows)
+{
+    cells_->writeTexts(row - 1, col, rows);
+}
+
+void FlexGrid::fillRows(const QList<QStringList>& rows)
+{
+    cells_->replaceRows(rows);
+    if (currentRow_ >= Rows())
+        currentRow_ = Rows() - 1;
 }
 
 int FlexGrid::ColWidth(int col) const
@@ -105,40 +113,35 @@ void FlexGrid::setColWidth(int col, int twips)
 
 Qt::Alignment FlexGrid::ColAlignment(int col) const
 {
-    return col >= 0 && col < kCols ? alignments_[static_cast<std::size_t>(col)] : Qt::Alignment();
+    return col >= 0 && col < kCols ? cells_->alignment(col) : Qt::Alignment();
 }
 
 void FlexGrid::setColAlignment(int col, Qt::Alignment alignment)
 {
-    if (col < 0 || col >= kCols)
-        return;
-    alignments_[static_cast<std::size_t>(col)] = alignment;
-    horizontalHeaderItem(col)->setTextAlignment(alignment);
-    for (int row = 0; row < rowCount(); ++row)
-        if (QTableWidgetItem* existing = item(row, col))
-            existing->setTextAlignment(alignment);
+    if (col >= 0 && col < kCols)
+        cells_->setAlignment(col, alignment);
 }
 
 void FlexGrid::AddItem()
 {
-    insertRow(rowCount());
+    cells_->insertAt(cells_->rowCount());
 }
 
 void FlexGrid::RemoveItem(int row)
 {
     if (row >= 1 && row < Rows())
-        removeRow(row - 1);
+        cells_->removeAt(row - 1);
 }
 
 void FlexGrid::setCurrentCell(int row, int col)
 {
     if (row <= 0) {
-        QTableWidget::setCurrentCell(-1, -1);
+        setCurrentIndex(QModelIndex());
         currentRow_ = 0;
         currentCol_ = col;
         return;
     }
-    QTableWidget::setCurrentCell(row - 1, col);
+    setCurrentIndex(cells_->index(row - 1, col));
     currentRow_ = row;
     currentCol_ = col;
 }
@@ -153,18 +156,14 @@ void FlexGrid::followCurrentCell(int tableRow, int tableCol)
 
 QColor FlexGrid::CellBackColor(int row, int col) const
 {
-    const QTableWidgetItem* found = cell(row, col);
-    if (!found || row == 0 || found->background().style() == Qt::NoBrush)
-        return palette().color(QPalette::Base);
-    return found->background().color();
+    const QColor own = row > 0 ? cells_->background(row - 1, col) : QColor();
+    return own.isValid() ? own : palette().color(QPalette::Base);
 }
 
 void FlexGrid::setCellBackColor(int row, int col, const QColor& color)
 {
-    if (row <= 0)
-        return;
-    if (QTableWidgetItem* target = ensureCell(row, col))
-        target->setBackground(color);
+    if (row > 0)
+        cells_->setBackground(row - 1, col, color);
 }
 
 void prepareFileColumns(FlexGrid& grid)

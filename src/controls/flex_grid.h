@@ -1,16 +1,19 @@
 #pragma once
 
 #include <QColor>
-#include <QTableWidget>
+#include <QStringList>
+#include <QTableView>
 
 #include <array>
 
 namespace tv {
 
+class GridCells;
+
 // A grid of four columns with one fixed header row, addressed as the file
 // list and the playlists need it: row 0 is the header, rows 1.. are data, and
 // Rows counts both. Widths are kept in twips. Cells are never edited in place.
-class FlexGrid final : public QTableWidget {
+class FlexGrid final : public QTableView {
     Q_OBJECT
 public:
     static constexpr int kCols = 4;
@@ -20,11 +23,15 @@ public:
     // the header row only.
     static FlexGrid* cloneOf(const FlexGrid& templ);
 
-    int Rows() const { return rowCount() + 1; }
+    int Rows() const;
     void setRows(int rows);
 
     QString TextMatrix(int row, int col) const;
     void setTextMatrix(int row, int col, const QString& text);
+    // Texts written from (`row`, `col`) on, a list a data row, at once.
+    void setRowTexts(int row, int col, const QList<QStringList>& rows);
+    // Every data row replaced by `rows` (texts from column 0), at once.
+    void fillRows(const QList<QStringList>& rows);
 
     int ColWidth(int col) const;
     void setColWidth(int col, int twips);
@@ -44,13 +51,15 @@ public:
     QColor CellBackColor(int row, int col) const;
     void setCellBackColor(int row, int col, const QColor& color);
 
+signals:
+    // The current cell moved, in the grid's own rows (the header not counted).
+    void currentCellChanged(int row, int col, int previousRow, int previousCol);
+
 private:
-    QTableWidgetItem* cell(int row, int col) const;
-    QTableWidgetItem* ensureCell(int row, int col);
     void followCurrentCell(int tableRow, int tableCol);
 
+    GridCells* cells_;
     std::array<int, kCols> widthsTwips_{};
-    std::array<Qt::Alignment, kCols> alignments_{};
     int currentRow_ = 0;
     int currentCol_ = 0;
 };

@@ -113,11 +113,10 @@ void MediaFileList::Command5_Click()
         table.FileNames[static_cast<std::size_t>(table.FileCount)] = {file.name, file.sizeText};
     }
 
-    clearFileList();
-    for (int f = 1; f <= table.FileCount; ++f) {
-        MSFlexGrid1->AddItem();
-        showFile(f, f);
-    }
+    QList<int> every;
+    for (int f = 1; f <= table.FileCount; ++f)
+        every.append(f);
+    showFiles(every);
 
     QStringList notes;
     if (listing.truncated)
@@ -150,28 +149,21 @@ void MediaFileList::FilterFileList()
         if ((video && current == kVideoWindow) || (picture && current >= kFirstPictureWindow))
             listed.append(c);
     }
-    // The rows are made in one pass.
-    clearFileList();
-    MSFlexGrid1->setRows(int(listed.size()) + 2);
-    for (int row = 1; row <= listed.size(); ++row)
-        showFile(row, listed[row - 1]);
+    showFiles(listed);
 }
 
-void MediaFileList::clearFileList()
+void MediaFileList::showFiles(const QList<int>& files)
 {
-    // Every earlier row goes with its mark and colour; one empty row remains
-    // after the header, and each fill writes into the row before the one it
-    // appends, so the list always ends with one empty row.
-    MSFlexGrid1->setRows(1);
-    MSFlexGrid1->AddItem();
-}
-
-void MediaFileList::showFile(int row, int file)
-{
-    const auto& entry = files_.FileNames[static_cast<std::size_t>(file)];
-    MSFlexGrid1->setTextMatrix(row, 1, QString::number(row));
-    MSFlexGrid1->setTextMatrix(row, 2, entry[0]);
-    MSFlexGrid1->setTextMatrix(row, 3, entry[1]);
+    // Every earlier row goes with its mark and colour, and the list ends
+    // with one empty row; the rows are made in one pass.
+    QList<QStringList> rows;
+    rows.reserve(files.size() + 1);
+    for (qsizetype row = 0; row < files.size(); ++row) {
+        const auto& entry = files_.FileNames[static_cast<std::size_t>(files[row])];
+        rows.append({QString(), QString::number(row + 1), entry[0], entry[1]});
+    }
+    rows.append(QStringList());
+    MSFlexGrid1->fillRows(rows);
 }
 
 void MediaFileList::MSFlexGrid1_MouseDown(int row, int col, int shift)

@@ -57,8 +57,8 @@ protected:
 private:
     // Which files a window lists: 0 none, 1 videos, 2 pictures.
     static int listedKind(int window);
-    void clearFileList();
-    void showFile(int row, int file);
+    // Lists the files of the table at these places, numbered from 1.
+    void showFiles(const QList<int>& files);
 
     LayoutModel& model_;
     FileTable& files_;

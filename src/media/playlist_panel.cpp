@@ -71,12 +71,11 @@ void PlaylistPanel::showPlaylist(int index)
     // changes are the model's.
     const QSignalBlocker quiet(grid);
     grid->setRows(int(entries.size()) + 1);
-    for (int row = 1; row <= entries.size(); ++row) {
-        const PlaylistEntry& entry = entries[row - 1];
-        grid->setTextMatrix(row, 1, QString::number(row));
-        grid->setTextMatrix(row, 2, entry.name);
-        grid->setTextMatrix(row, 3, entry.size);
-    }
+    QList<QStringList> rows;
+    rows.reserve(entries.size());
+    for (qsizetype row = 0; row < entries.size(); ++row)
+        rows.append({QString::number(row + 1), entries[row].name, entries[row].size});
+    grid->setRowTexts(1, 1, rows);
     if (grid->Row() != window.playlistRow || grid->Col() != window.playlistCol)
         grid->setCurrentCell(window.playlistRow, window.playlistCol);
 }
@@ -125,7 +124,7 @@ void PlaylistPanel::followClicks(int index)
     grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->installEventFilter(this);
-    connect(grid, &QTableWidget::currentCellChanged, this,
+    connect(grid, &FlexGrid::currentCellChanged, this,
             [this, index, grid] { model_.setPlaylistCurrent(index, grid->Row(), grid->Col()); });
 }
 
