@@ -8,8 +8,8 @@
 namespace tv::fuzz {
 
 // What must hold for any bytes handed to the reader: it either refuses them or
-// describes a layout within the format's bounds, and a described layout that
-// the writer can write reads back the same. Returns what went wrong, or an
+// describes a layout within the format's bounds, which the writer writes and
+// which reads back the same. Returns what went wrong, or an
 // empty string.
 inline QString checkLayoutBytes(const QByteArray& bytes)
 {
@@ -39,8 +39,10 @@ inline QString checkLayoutBytes(const QByteArray& bytes)
         return QStringLiteral("names not read exactly once");
 
     const auto encoded = encodeLayout(layout);
+    // Open then Save never refuses what was opened.
     if (std::holds_alternative<SaveRefusal>(encoded))
-        return QString();
+        return QStringLiteral("the writer refuses a layout the reader accepts: ") +
+               std::get<SaveRefusal>(encoded).message;
     const auto again = decodeLayout(std::get<QByteArray>(encoded));
     if (!std::holds_alternative<LayoutDescription>(again))
         return QStringLiteral("a written layout does not read back");

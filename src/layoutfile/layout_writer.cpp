@@ -30,8 +30,6 @@ std::optional<SaveRefusal> fillRow(std::array<std::int16_t, 6>& row, std::int16_
     const auto height = wholeTwips(window.rect.Height);
     if (!left || !top || !width || !height)
         return outsideRefusal(window.title);
-    if (window.names.size() > 255)
-        return SaveRefusal{QStringLiteral("The playlists hold too many names for a layout file.")};
     row = {first, static_cast<std::int16_t>(window.names.size()), *left, *top, *width, *height};
     return std::nullopt;
 }
@@ -44,6 +42,10 @@ std::variant<SaveInfo, SaveRefusal> PrepareSaveInfo(const LayoutDescription& lay
     if (layout.video) {
         if (auto refusal = fillRow(info.VideoInfo, 1, *layout.video))
             return *refusal;
+        // The video list's length is the first list start, one byte.
+        if (layout.video->names.size() > 255)
+            return SaveRefusal{
+                QStringLiteral("The playlists hold too many names for a layout file.")};
         info.names[0] = layout.video->names;
         info.titles[0] = layout.video->title;
     }
@@ -105,20 +107,20 @@ std::optional<SaveRefusal> WriteListStarts(const SaveInfo& info, WriteFile& out)
 {
     // Each start is the running count of names, except that after an empty
     // picture playlist the count starts again from 0. Readers rely on exactly
-    // these bytes.
+    // these bytes. Only a count that is written must fit its byte: the sum
+    // after slot 10 is never stored, as slot 10's list is known from the
+    // file's length.
     out.PutByte(0);
     int running = info.VideoInfo[1];
     for (int k = 1; k <= kPictureSlots; ++k) {
-        out.PutByte(static_cast<std::uint8_t>(running));
-        const int length = info.PictureInfo[static_cast<std::size_t>(k)][1];
-        running += length;
         if (running > 255)
             return SaveRefusal{
                 QStringLiteral("The playlists hold too many names for a layout file: counted "
                                "from the video window on, at most 255 may come before a window "
                                "with an empty playlist.")};
-        if (length == 0)
-            running = 0;
+        out.PutByte(static_cast<std::uint8_t>(running));
+        const int length = info.PictureInfo[static_cast<std::size_t>(k)][1];
+        running = length == 0 ? 0 : running + length;
     }
     return std::nullopt;
 }

@@ -138,6 +138,12 @@ void LayoutCodecTest::listStarts_data()
         << 2 << QList<int>{0, 3} << QByteArray::fromHex("0002000300000000000000");
     QTest::newRow("no video window")
         << -1 << QList<int>{4} << QByteArray::fromHex("0000040000000000000000");
+    // The sum after slot 10 is stored nowhere, so it may pass 255.
+    QTest::newRow("200 names in slot 9 and 100 in slot 10")
+        << -1 << QList<int>{0, 0, 0, 0, 0, 0, 0, 0, 200, 100}
+        << QByteArray::fromHex("00000000000000000000c8");
+    QTest::newRow("300 names in slot 10 alone") << 5 << QList<int>{1, 1, 1, 1, 1, 1, 1, 1, 1, 300}
+                                                << QByteArray::fromHex("000506070809 0a0b0c0d0e");
 }
 
 void LayoutCodecTest::listStarts()
