@@ -31,13 +31,13 @@ namespace {
 QList<StageWindow> tenPictureWindows(qint64 switchMs, const QString& ending)
 {
     QList<StageWindow> plan{
-        {WindowRole::Video, 0, QRectF(0, 0, 1920, 1080), {"clip.avi"}, kVideoWindowPictureMs}};
+        {WindowRole::Video, 0, QRect(0, 0, 1920, 1080), {"clip.avi"}, kVideoWindowPictureMs}};
     for (int slot = 1; slot <= 10; ++slot) {
-        const double x = ((slot - 1) % 5) * 384.0;
-        const double y = ((slot - 1) / 5) * 540.0;
+        const int x = ((slot - 1) % 5) * 384;
+        const int y = ((slot - 1) / 5) * 540;
         plan.append({WindowRole::Picture,
                      slot,
-                     QRectF(x, y, 384, 540),
+                     QRect(x, y, 384, 540),
                      {QStringLiteral("p%1.%2").arg(slot).arg(ending),
                       QStringLiteral("p%1.%2").arg(slot % 10 + 1).arg(ending)},
                      switchMs});

@@ -4,6 +4,7 @@
 #include "layoutfile/layout_inspection.h"
 #include "layoutfile/layout_reader.h"
 #include "player/media_open.h"
+#include "player/media_resolver.h"
 #include "player/player_window.h"
 #include "player/stage.h"
 #include "player/stage_plan.h"
@@ -103,8 +104,20 @@ QString playRefusal(const QStringList& arguments)
     if (!parser.isSet(options.play))
         return QString();
     const auto layout = readLayout(parser.value(options.play));
-    const auto* why = std::get_if<QString>(&layout);
-    return why ? *why : QString();
+    if (const auto* why = std::get_if<QString>(&layout))
+        return *why;
+    // A display told where its media are gets them there or refuses to start:
+    // a mistyped folder would otherwise play placeholders all day.
+    if (parser.isSet(options.media)) {
+        const QString folder = parser.value(options.media);
+        const QString shown = escapedForLog(QDir::toNativeSeparators(folder));
+        const QFileInfo info(folder);
+        if (!info.exists())
+            return QStringLiteral("tessellview: the media folder %1 does not exist").arg(shown);
+        if (!info.isDir())
+            return QStringLiteral("tessellview: the media folder %1 is not a folder").arg(shown);
+    }
+    return QString();
 }
 
 int inspectLayoutFile(const QString& path)
@@ -112,8 +125,7 @@ int inspectLayoutFile(const QString& path)
     const auto layout = readLayout(path);
     if (const auto* why = std::get_if<QString>(&layout))
         return refuse(*why);
-    const QByteArray json =
-        QJsonDocument(inspectLayout(std::get<LayoutDescription>(layout))).toJson();
+    const QByteArray json = inspectLayout(std::get<LayoutDescription>(layout));
     std::fwrite(json.constData(), 1, std::size_t(json.size()), stdout);
     return 0;
 }
@@ -123,8 +135,7 @@ int playLayout(const CommandLine& options)
     const auto layout = readLayout(options.play);
     if (const auto* why = std::get_if<QString>(&layout))
         return refuse(*why);
-    const QString folder =
-        options.media.isEmpty() ? QFileInfo(options.play).absolutePath() : options.media;
+    const QString folder = mediaFolderFor(options.media, options.play);
     auto* player = new PlayerWindow(planStage(std::get<LayoutDescription>(layout)), folder, true);
     // What the operator's log keeps: the show is on the screen.
     QObject::connect(&player->stage(), &Stage::firstShown, [path = options.play] {

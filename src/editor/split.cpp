@@ -14,10 +14,11 @@
 #include "geometry/twips.h"
 #include "geometry/window_pointer.h"
 #include "layoutfile/layout_file_commands.h"
+#include "layoutfile/media_kind.h"
 #include "media/media_file_list.h"
-#include "media/media_kind.h"
 #include "media/playlist_panel.h"
 #include "media/switch_time_box.h"
+#include "player/media_resolver.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -88,7 +89,9 @@ void Split::load()
 
     windows_ = new WindowCommands(*steps_, dialogs_, controls_);
     layoutFile_ = new LayoutFileCommands(
-        *steps_, *windows_, dialogs_, [this] { return files_->Text2->text(); }, controls_.data());
+        *steps_, *windows_, dialogs_,
+        [this] { return mediaFolderFor(files_->chosenFolder(), layoutFile_->currentFile()); },
+        controls_.data());
     switchTime_ = new SwitchTimeBox(*steps_, dialogs_, controls_);
     canvas_ = new LayoutCanvas(controls_);
     pointer_ = new WindowPointer(*steps_, *canvas_, *this, controls_, controls_);
@@ -108,6 +111,8 @@ void Split::load()
     playlists_ = new PlaylistPanel(
         *steps_, dialogs_, [this] { return files_->markedFiles(); }, controls_);
     connect(files_, &MediaFileList::addRequested, playlists_, &PlaylistPanel::Command8_Click);
+    connect(layoutFile_, &LayoutFileCommands::currentFileChanged, files_,
+            &MediaFileList::followLayoutFile);
     presenter_ = new LayoutPresenter(
         model_, *canvas_, windows_->Combo1, [this] { applyTabOrder(); }, controls_);
     Label4 = makeLabel(controls_, "Label4", QStringLiteral("Ver: 0.1"), {6300, 6930, 870, 195});

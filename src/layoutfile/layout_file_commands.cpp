@@ -84,7 +84,14 @@ bool LayoutFileCommands::saveLayout()
         return false;
     }
     history_.stack().setClean();
+    setCurrentFile(*chosen);
     return true;
+}
+
+void LayoutFileCommands::setCurrentFile(const QString& path)
+{
+    currentFile_ = QFileInfo(path).absoluteFilePath();
+    emit currentFileChanged(currentFile_);
 }
 
 void LayoutFileCommands::Command11_Click()
@@ -116,6 +123,7 @@ void LayoutFileCommands::openLayoutFile(const QString& path)
         buildLayout(std::get<LayoutDescription>(decoded));
     }
     history_.stack().setClean();
+    setCurrentFile(*chosen);
 }
 
 void LayoutFileCommands::preview()

@@ -25,7 +25,7 @@ class LayoutFileCommands final : public QObject {
     Q_OBJECT
 public:
     // Open File builds the layout through the window commands; the preview
-    // takes its media from `mediaFolder`.
+    // takes its media from `mediaFolder`, or says that there is none.
     LayoutFileCommands(LayoutHistory& history, WindowCommands& windows, ModalDialogs& dialogs,
                        std::function<QString()> mediaFolder, QWidget* client);
 
@@ -57,6 +57,13 @@ public:
     // The layout in the editor as a layout file describes it.
     LayoutDescription describeLayout() const;
 
+    // The layout file last opened or saved, or empty.
+    QString currentFile() const { return currentFile_; }
+
+signals:
+    // A layout file was opened or saved.
+    void currentFileChanged(const QString& path);
+
 private:
     void buildLayout(const LayoutDescription& layout);
     void buildWindow(int index, const QString& kindCaption, const LayoutWindow& window);
@@ -65,8 +72,11 @@ private:
     LayoutHistory& history_;
     WindowCommands& windows_;
     ModalDialogs& dialogs_;
+    void setCurrentFile(const QString& path);
+
     std::function<QString()> mediaFolder_;
     QWidget* client_;
+    QString currentFile_;
     QPointer<QWidget> preview_;
     SaveFiles ownFiles_;
     SaveFiles* files_ = &ownFiles_;

@@ -1,56 +1,73 @@
 #include "layoutfile/layout_inspection.h"
 
-#include "layoutfile/scaling.h"
+#include "layoutfile/screen_place.h"
 
 #include <QJsonArray>
-
-#include <cmath>
+#include <QJsonDocument>
+#include <QStringList>
 
 namespace tv {
 
 namespace {
 
-QJsonObject window(const LayoutWindow& window)
+// JSON's own spelling of a string, escapes and all.
+QByteArray quoted(const QString& text)
 {
-    const int x = percentageByte(window.rect.Left, QStringLiteral("x"));
-    const int y = percentageByte(window.rect.Top, QStringLiteral("y"));
-    const int width = percentageByte(window.rect.Width, QStringLiteral("width"));
-    const int height = percentageByte(window.rect.Height, QStringLiteral("height"));
-    auto pixels = [](int percent, int extent) {
-        return int(std::lround(percent * extent / 100.0));
-    };
-    return {{QStringLiteral("x"), x},
-            {QStringLiteral("y"), y},
-            {QStringLiteral("width"), width},
-            {QStringLiteral("height"), height},
-            {QStringLiteral("pixels"), QJsonArray{pixels(x, 1920), pixels(y, 1080),
-                                                  pixels(width, 1920), pixels(height, 1080)}},
-            {QStringLiteral("playlist"), QJsonArray::fromStringList(window.names)}};
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return array.mid(1, array.size() - 2);
+}
+
+QByteArray rectangle(int x, int y, int width, int height)
+{
+    return QByteArrayLiteral("{\"x\": ") + QByteArray::number(x) +
+           ", \"y\": " + QByteArray::number(y) + ", \"width\": " + QByteArray::number(width) +
+           ", \"height\": " + QByteArray::number(height) + "}";
+}
+
+// One window's members, each line indented by `indent`, without the braces.
+QByteArray windowMembers(const LayoutWindow& window, const QByteArray& indent,
+                         const QList<QByteArray>& between)
+{
+    const PercentPlace percent = percentPlace(window.rect);
+    const QRect pixels = screenPixels(percent);
+    QByteArray playlist = "[";
+    for (qsizetype i = 0; i < window.names.size(); ++i)
+        playlist += (i ? ", " : "") + quoted(window.names[i]);
+    playlist += "]";
+    QList<QByteArray> members;
+    members << "\"percent\": " + rectangle(percent.x, percent.y, percent.width, percent.height)
+            << "\"pixels\": " + rectangle(pixels.x(), pixels.y(), pixels.width(), pixels.height())
+            << between << "\"playlist\": " + playlist;
+    QByteArray text;
+    for (qsizetype i = 0; i < members.size(); ++i)
+        text += indent + members[i] + (i + 1 < members.size() ? ",\n" : "\n");
+    return text;
 }
 
 } // namespace
 
-QJsonObject inspectLayout(const LayoutDescription& layout)
+QByteArray inspectLayout(const LayoutDescription& layout)
 {
     qsizetype names = 0;
-    QJsonObject result;
-    result.insert(QStringLiteral("video"), QJsonValue::Null);
+    QByteArray text = "{\n    \"video\": ";
     if (layout.video) {
-        result.insert(QStringLiteral("video"), window(*layout.video));
+        text += "{\n" + windowMembers(*layout.video, "        ", {}) + "    },\n";
         names += layout.video->names.size();
+    } else {
+        text += "null,\n";
     }
-    QJsonArray pictures;
+    text += "    \"pictures\": [";
     for (qsizetype k = 0; k < layout.pictures.size(); ++k) {
-        QJsonObject picture = window(layout.pictures[k]);
-        picture.insert(QStringLiteral("slot"), int(k + 1));
-        picture.insert(QStringLiteral("switchTime"),
-                       layout.switchTimes[static_cast<std::size_t>(k)]);
-        pictures.append(picture);
+        const QByteArray slot = "        \"slot\": " + QByteArray::number(k + 1) + ",\n";
+        const QByteArray switchTime =
+            "\"switchTime\": " + QByteArray::number(layout.switchTimes[std::size_t(k)]);
+        text += QByteArray(k ? "," : "") + "\n        {\n    " + slot +
+                windowMembers(layout.pictures[k], "            ", {switchTime}) + "        }";
         names += layout.pictures[k].names.size();
     }
-    result.insert(QStringLiteral("pictures"), pictures);
-    result.insert(QStringLiteral("names"), int(names));
-    return result;
+    text += layout.pictures.isEmpty() ? "],\n" : "\n    ],\n";
+    text += "    \"nameCount\": " + QByteArray::number(names) + "\n}\n";
+    return text;
 }
 
 } // namespace tv

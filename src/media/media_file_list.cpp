@@ -4,12 +4,14 @@
 #include "controls/form_controls.h"
 #include "editor/layout_model.h"
 #include "editor/modal_dialogs.h"
+#include "layoutfile/media_kind.h"
 #include "media/browse_folder.h"
 #include "media/file_marks.h"
 #include "media/file_table.h"
 #include "media/folder_listing.h"
-#include "media/media_kind.h"
+#include "player/media_resolver.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
@@ -78,7 +80,7 @@ QString MediaFileList::pickerStart() const
 {
     // The last folder chosen; before any, the folder of the layout file last
     // opened or saved.
-    if (!Text2->text().isEmpty())
+    if (chosen_)
         return Text2->text();
     const QFileInfo layout(lastLayoutFile_());
     return layout.isAbsolute() ? layout.absolutePath() : QString();
@@ -93,11 +95,9 @@ void MediaFileList::Command5_Click()
     if (chosen.isEmpty())
         return;
     Text2->setText(chosen);
-
     const FolderListing listing = listFolder(Text2->text());
     if (!listing.error.isEmpty()) {
         // The list keeps the folder it shows, and so does the path box.
-        const QString chosen = Text2->text();
         Text2->setText(before);
         dialogs_.message(
             Text2->window(),
@@ -105,18 +105,8 @@ void MediaFileList::Command5_Click()
             QStringLiteral("+_+"));
         return;
     }
-
-    FileTable& table = files_;
-    table.FileCount = 0;
-    for (const MediaFile& file : listing.files) {
-        ++table.FileCount;
-        table.FileNames[static_cast<std::size_t>(table.FileCount)] = {file.name, file.sizeText};
-    }
-
-    QList<int> every;
-    for (int f = 1; f <= table.FileCount; ++f)
-        every.append(f);
-    showFiles(every);
+    chosen_ = true;
+    showListing(listing);
 
     QStringList notes;
     if (listing.truncated)
@@ -128,6 +118,41 @@ void MediaFileList::Command5_Click()
                      .arg(listing.undecodable);
     if (!notes.isEmpty())
         dialogs_.message(Text2->window(), notes.join(QLatin1Char(' ')), QStringLiteral("+_+"));
+}
+
+QString MediaFileList::chosenFolder() const
+{
+    return chosen_ ? Text2->text() : QString();
+}
+
+void MediaFileList::followLayoutFile(const QString& path)
+{
+    const QString folder = mediaFolderFor(chosenFolder(), path);
+    if (chosen_ || folder.isEmpty())
+        return;
+    QString shown = QDir::toNativeSeparators(folder);
+    if (!shown.endsWith(QDir::separator()))
+        shown += QDir::separator();
+    const FolderListing listing = listFolder(shown);
+    if (!listing.error.isEmpty())
+        return;
+    Text2->setText(shown);
+    showListing(listing);
+    FilterFileList();
+}
+
+void MediaFileList::showListing(const FolderListing& listing)
+{
+    FileTable& table = files_;
+    table.FileCount = 0;
+    for (const MediaFile& file : listing.files) {
+        ++table.FileCount;
+        table.FileNames[static_cast<std::size_t>(table.FileCount)] = {file.name, file.sizeText};
+    }
+    QList<int> every;
+    for (int f = 1; f <= table.FileCount; ++f)
+        every.append(f);
+    showFiles(every);
 }
 
 int MediaFileList::listedKind(int window)

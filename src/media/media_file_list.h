@@ -14,6 +14,7 @@ class FlexGrid;
 class LayoutModel;
 class ModalDialogs;
 struct FileTable;
+struct FolderListing;
 struct PlaylistEntry;
 
 // The media folder's path with its "Select" button, and the file list. The
@@ -40,6 +41,11 @@ public:
     QString pickerStart() const;
     // Refills the file list with the files that suit the current window.
     void FilterFileList();
+    // The folder chosen with Select in this session, or empty.
+    QString chosenFolder() const;
+    // A layout file was opened or saved: until a folder is chosen, the list
+    // shows the folder it lies in, where its media are found.
+    void followLayoutFile(const QString& path);
 
     // A press on the file list at a row and column of the grid (row 0 the
     // header), with the keys held (1 Shift, 2 Ctrl, 4 Alt, added).
@@ -59,11 +65,14 @@ private:
     static int listedKind(int window);
     // Lists the files of the table at these places, numbered from 1.
     void showFiles(const QList<int>& files);
+    // Puts a folder's files into the file table and lists every one.
+    void showListing(const FolderListing& listing);
 
     LayoutModel& model_;
     FileTable& files_;
     ModalDialogs& dialogs_;
     std::function<QString()> lastLayoutFile_;
+    bool chosen_ = false;
 };
 
 } // namespace tv

@@ -4,9 +4,9 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <set>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <thread>
 #include <vector>
 

@@ -7,6 +7,8 @@ namespace tv {
 
 MediaResolver::MediaResolver(QString folder) : folder_(std::move(folder))
 {
+    if (folder_.isEmpty())
+        return;
     const QDir dir(folder_);
     for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden, QDir::Name))
         byFoldedName_.insert(name.toCaseFolded(), name);
@@ -19,13 +21,17 @@ QString MediaResolver::resolve(const QString& name, QString* why) const
         *why = QStringLiteral("not a file name");
         return QString();
     }
+    if (folder_.isEmpty()) {
+        *why = QStringLiteral("no media folder: choose one with Select");
+        return QString();
+    }
     const QDir dir(folder_);
     QString found = name;
     const QFileInfo exact(dir.filePath(name));
     if (!exact.isFile())
         found = byFoldedName_.value(name.toCaseFolded(), exact.exists() ? name : QString());
     if (found.isEmpty()) {
-        *why = QStringLiteral("not in the media folder");
+        *why = QStringLiteral("not in %1").arg(QDir::toNativeSeparators(folder_));
         return QString();
     }
     const QFileInfo file(dir.filePath(found));
@@ -38,6 +44,15 @@ QString MediaResolver::resolve(const QString& name, QString* why) const
         return QString();
     }
     return file.filePath();
+}
+
+QString mediaFolderFor(const QString& chosenFolder, const QString& layoutFile)
+{
+    if (!chosenFolder.isEmpty())
+        return chosenFolder;
+    if (layoutFile.isEmpty())
+        return QString();
+    return QFileInfo(layoutFile).absolutePath();
 }
 
 } // namespace tv

@@ -9,16 +9,24 @@ namespace tv {
 // else the one file whose name matches without regard to case (layouts are
 // often written where case does not count). A name is only ever a name in
 // that folder: one with a path separator, or "." or "..", finds nothing.
+// Without a folder nothing is found: names are never looked up in the
+// working directory.
 class MediaResolver {
 public:
     explicit MediaResolver(QString folder);
 
-    // The file's path, or an empty string with the reason in `why`.
+    // The file's path, or an empty string with the reason in `why`, which
+    // names the folder searched.
     QString resolve(const QString& name, QString* why) const;
 
 private:
     QString folder_;
     QHash<QString, QString> byFoldedName_; // case-folded name -> name on disk
 };
+
+// Where a layout's media are found, the same for the editor's preview and
+// every display: the folder chosen for them when there is one, else the folder
+// of the layout file, else none.
+QString mediaFolderFor(const QString& chosenFolder, const QString& layoutFile);
 
 } // namespace tv

@@ -37,8 +37,8 @@ WindowView::WindowView(StageWindow plan, const MediaResolver& media, ProblemLog 
     connect(&slowRead_, &QTimer::timeout, this, [this] {
         // The picture stays due: if it comes after all, it replaces this.
         if (pending_.forNow && pending_.item == shownItem_)
-            showPlaceholder(shownItem_, QStringLiteral("not read within %1 s")
-                                            .arg(kSlowReadMs / 1000));
+            showPlaceholder(shownItem_,
+                            QStringLiteral("not read within %1 s").arg(kSlowReadMs / 1000));
     });
     lane_ = DecodeQueue::shared().openLane(
         this, [this](quint64 ticket, const DecodedItem& decoded) { delivered(ticket, decoded); });

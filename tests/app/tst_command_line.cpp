@@ -1,6 +1,8 @@
 #include "layoutfile/layout_writer.h"
 #include "support/file_helpers.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -37,6 +39,12 @@ void CommandLineTest::answers_data()
     QTest::newRow("help") << QStringList{"--help"} << 0 << "--play <LAYOUT>";
     QTest::newRow("inspect a file too short")
         << QStringList{"--inspect", "%1/short.TXT"} << 1 << "short.TXT was not opened.";
+    QTest::newRow("a media folder that does not exist")
+        << QStringList{"--play", "%1/empty.TXT", "--media", "%1/none"} << 1
+        << "the media folder " + QDir::toNativeSeparators("%1/none") + " does not exist";
+    QTest::newRow("a media folder that is a file")
+        << QStringList{"--play", "%1/empty.TXT", "--media", "%1/short.TXT"} << 1
+        << "is not a folder";
 }
 
 void CommandLineTest::answers()
@@ -46,8 +54,10 @@ void CommandLineTest::answers()
     QFETCH(QString, says);
     QTemporaryDir scratch;
     QVERIFY(tv::test::put(scratch.filePath("short.TXT"), QByteArray(40, '\0')));
+    QVERIFY(tv::test::put(scratch.filePath("empty.TXT"), QByteArray(81, '\0')));
     for (QString& argument : arguments)
         argument.replace("%1", scratch.path());
+    says.replace("%1", scratch.path());
     QProcess program;
     // Refusals and answers in text need no display.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -83,17 +93,27 @@ void CommandLineTest::inspectPrintsTheLayout()
                   {"--inspect", scratch.filePath("in.TXT")});
     QVERIFY(program.waitForFinished(20000));
     QCOMPARE(program.exitCode(), 0);
-    const QJsonObject json = QJsonDocument::fromJson(program.readAllStandardOutput()).object();
+    const QByteArray output = program.readAllStandardOutput();
+    const QJsonObject json = QJsonDocument::fromJson(output).object();
+    auto rect = [](int x, int y, int width, int height) {
+        return QJsonObject{{"x", x}, {"y", y}, {"width", width}, {"height", height}};
+    };
     const QJsonObject video = json["video"].toObject();
-    QCOMPARE(video["x"].toInt(), 50);
-    QCOMPARE(video["pixels"].toArray(), (QJsonArray{960, 540, 960, 540}));
+    QCOMPARE(video["percent"].toObject(), rect(50, 50, 50, 50));
+    QCOMPARE(video["pixels"].toObject(), rect(960, 540, 960, 540));
     QCOMPARE(video["playlist"].toArray(), (QJsonArray{"a.avi", "b.jpg"}));
     const QJsonObject picture = json["pictures"].toArray().first().toObject();
     QCOMPARE(picture["slot"].toInt(), 1);
-    QCOMPARE(picture["height"].toInt(), 20);
-    QCOMPARE(picture["pixels"].toArray(), (QJsonArray{192, 0, 192, 216}));
+    QCOMPARE(picture["percent"].toObject(), rect(10, 0, 10, 20));
+    QCOMPARE(picture["pixels"].toObject(), rect(192, 0, 192, 216));
     QCOMPARE(picture["switchTime"].toInt(), 12);
-    QCOMPARE(json["names"].toInt(), 3);
+    QCOMPARE(json["nameCount"].toInt(), 3);
+    // Keys come in the file's order, so a reader by eye meets them as stored.
+    QStringList order;
+    for (const char* key : {"\"video\"", "\"percent\"", "\"pixels\"", "\"playlist\"",
+                            "\"pictures\"", "\"slot\"", "\"switchTime\"", "\"nameCount\""})
+        order << QString::number(output.indexOf(key)).rightJustified(6, '0');
+    QVERIFY2(std::is_sorted(order.begin(), order.end()), output.constData());
 }
 
 // The display player itself, in a window on an offscreen screen: a picture

@@ -1,7 +1,7 @@
+#include "controls/flex_grid.h"
 #include "editor/split.h"
 #include "geometry/layout_canvas.h"
 #include "layoutfile/layout_file_commands.h"
-#include "controls/flex_grid.h"
 #include "media/media_file_list.h"
 #include "support/editor_harness.h"
 #include "support/media_folder.h"
@@ -27,6 +27,8 @@ private slots:
     void cancelKeepsWhatWasListed();
     void pickerOpensWhereTheUserWas_data();
     void pickerOpensWhereTheUserWas();
+    void pathFollowsTheLayoutUntilAFolderIsChosen_data();
+    void pathFollowsTheLayoutUntilAFolderIsChosen();
     void filtersForTheCurrentWindow_data();
     void filtersForTheCurrentWindow();
     void whatTheFolderHolds_data();
@@ -111,6 +113,36 @@ void MediaFileListTest::pickerOpensWhereTheUserWas()
     driver().chooseFolder(QString());
     QCOMPARE(harness_.dialogs.shown.last().kind, test::ShownDialog::Kind::Folder);
     QCOMPARE(harness_.dialogs.shown.last().preset, expected);
+}
+
+void MediaFileListTest::pathFollowsTheLayoutUntilAFolderIsChosen_data()
+{
+    QTest::addColumn<bool>("chosenFirst");
+    QTest::newRow("no folder chosen: the layout's own") << false;
+    QTest::newRow("a chosen folder stays") << true;
+}
+
+// Media are found beside the layout until the user chooses a folder, and the
+// path box shows where that is.
+void MediaFileListTest::pathFollowsTheLayoutUntilAFolderIsChosen()
+{
+    QFETCH(bool, chosenFirst);
+    QTemporaryDir show;
+    qputenv("TEMP", QFile::encodeName(show.path()));
+    QVERIFY(test::MediaFolder::put(show.filePath("shown.jpg"), 12));
+    QVERIFY(test::MediaFolder::put(show.filePath("clip.avi"), 34));
+    if (chosenFirst)
+        driver().chooseFolder(folder_.path());
+    driver().addPicture();
+    harness_.dialogs.fileChoices.enqueue(show.filePath("show.TXT"));
+    form().layoutFile().Command10_Click();
+    harness_.dialogs.fileChoices.enqueue(show.filePath("show.TXT"));
+    form().layoutFile().Command11_Click();
+    const QString expected = (chosenFirst ? folder_.path() : show.path()) + "/";
+    QCOMPARE(form().fileList().Text2->text(), expected);
+    QCOMPARE(form().fileList().chosenFolder(), chosenFirst ? expected : QString());
+    if (!chosenFirst)
+        QCOMPARE(driver().fileRows(), (QStringList{"1 shown.jpg 12", ""}));
 }
 
 void MediaFileListTest::filtersForTheCurrentWindow_data()

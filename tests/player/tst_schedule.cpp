@@ -26,6 +26,7 @@ private slots:
     void letterbox();
     void names_data();
     void names();
+    void noFolderFindsNothing();
 };
 
 void ScheduleTest::positions_data()
@@ -91,14 +92,15 @@ void ScheduleTest::stagePlanFollowsTheFile()
     const QList<StageWindow> plan = planStage(std::get<LayoutDescription>(decoded));
     QCOMPARE(plan.size(), 3);
     QCOMPARE(plan[0].role, WindowRole::Video);
-    QCOMPARE(plan[0].place, QRectF(960, 540, 960, 540));
+    QCOMPARE(plan[0].place, QRect(960, 540, 960, 540));
     QCOMPARE(plan[0].pictureMs, kVideoWindowPictureMs);
     QCOMPARE(plan[1].slot, 1);
-    // 100 twips is 1 % across (19.2 px) and 2 % down (21.6 px).
-    QCOMPARE(plan[1].place, QRectF(19.2, 21.6, 192, 108));
+    // 100 twips is 1 % across and 2 % down: edges at 19.2 and 211.2 px
+    // across, 21.6 and 129.6 px down, each rounded once.
+    QCOMPARE(plan[1].place, QRect(19, 22, 192, 108));
     QCOMPARE(plan[1].names, (QStringList{"b.jpg", "c.jpg"}));
     QCOMPARE(plan[1].pictureMs, 7000);
-    QCOMPARE(plan[2].place, QRectF(0, 0, 1920, 1080));
+    QCOMPARE(plan[2].place, QRect(0, 0, 1920, 1080));
     QCOMPARE(plan[2].pictureMs, 65535000);
 }
 
@@ -130,7 +132,7 @@ void ScheduleTest::names_data()
     QTest::newRow("exact before folded") << "photo.jpg"
                                          << "photo.jpg";
     QTest::newRow("missing") << "gone.jpg"
-                             << "not in the media folder";
+                             << "not in %1";
     QTest::newRow("a folder of that name") << "folder.jpg"
                                            << "not a regular file";
     QTest::newRow("a path out of the folder") << "../secret.jpg"
@@ -152,7 +154,25 @@ void ScheduleTest::names()
     const MediaResolver media(dir.path());
     QString why;
     const QString path = media.resolve(name, &why);
-    QCOMPARE(path.isEmpty() ? why : QFileInfo(path).fileName(), found);
+    QCOMPARE(path.isEmpty() ? why : QFileInfo(path).fileName(),
+             found.arg(QDir::toNativeSeparators(dir.path())));
+}
+
+void ScheduleTest::noFolderFindsNothing()
+{
+    // Not even a file of that name in the working directory.
+    QTemporaryDir dir;
+    QVERIFY(test::put(dir.filePath("photo.jpg"), "x"));
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    QString why;
+    const QString path = MediaResolver(QString()).resolve("photo.jpg", &why);
+    QDir::setCurrent(before);
+    QCOMPARE(path, QString());
+    QVERIFY2(why.startsWith("no media folder"), qPrintable(why));
+    QCOMPARE(mediaFolderFor(QString(), QString()), QString());
+    QCOMPARE(mediaFolderFor(QString(), dir.filePath("a.TXT")), dir.path());
+    QCOMPARE(mediaFolderFor("/chosen", dir.filePath("a.TXT")), QStringLiteral("/chosen"));
 }
 
 QTEST_APPLESS_MAIN(ScheduleTest)

@@ -51,7 +51,7 @@ void VideoTest::clipThenPictureWithoutBlack()
     SteadyClock clock;
     Stage stage({{WindowRole::Video,
                   0,
-                  QRectF(0, 0, 1920, 1080),
+                  QRect(0, 0, 1920, 1080),
                   {"clip.avi", "after.png"},
                   kVideoWindowPictureMs}},
                 media_.path(), clock);
@@ -76,7 +76,7 @@ void VideoTest::aClipThatFailsShowsItsPlaceholder()
     SteadyClock clock;
     Stage stage({{WindowRole::Video,
                   0,
-                  QRectF(0, 0, 1920, 1080),
+                  QRect(0, 0, 1920, 1080),
                   {"bad.avi", "after.png"},
                   kVideoWindowPictureMs}},
                 media_.path(), clock);

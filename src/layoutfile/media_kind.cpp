@@ -1,4 +1,4 @@
-#include "media/media_kind.h"
+#include "layoutfile/media_kind.h"
 
 #include <QStringList>
 
@@ -12,6 +12,7 @@ namespace {
 constexpr std::array<const char*, 10> kVideoEndings{"mpg", "avi", ".ts", "mkv", "mp4",
                                                     "vob", "wmv", "bmp", "jpg", "png"};
 constexpr std::array<const char*, 2> kPictureEndings{"jpg", "bmp"};
+constexpr std::array<const char*, 3> kStillEndings{"bmp", "jpg", "png"};
 
 QString ending(const QString& name)
 {
@@ -42,6 +43,11 @@ bool IsVideoFile(const QString& name)
 bool IsPicFile(const QString& name)
 {
     return endsIn(name, kPictureEndings);
+}
+
+bool playsAsPicture(const QString& name)
+{
+    return endsIn(name, kStillEndings);
 }
 
 } // namespace tv

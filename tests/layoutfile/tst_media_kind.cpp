@@ -1,4 +1,4 @@
-#include "media/media_kind.h"
+#include "layoutfile/media_kind.h"
 
 #include <QTest>
 
@@ -7,6 +7,8 @@ class MediaKindTest : public QObject {
 private slots:
     void classifies_data();
     void classifies();
+    void picturesInTheVideoWindow_data();
+    void picturesInTheVideoWindow();
 };
 
 void MediaKindTest::classifies_data()
@@ -49,6 +51,27 @@ void MediaKindTest::classifies()
     QFETCH(bool, picture);
     QCOMPARE(tv::IsVideoFile(name), video);
     QCOMPARE(tv::IsPicFile(name), picture);
+}
+
+void MediaKindTest::picturesInTheVideoWindow_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("picture");
+    for (const char* name : {"a.jpg", "A.PNG", "x.Bmp", "snapjpg", "png"})
+        QTest::newRow(name) << QString::fromLatin1(name) << true;
+    for (const char* name : {"clip.avi", "photo.jpeg", "a.jpg.mp4", "a.gif", "pn", ""})
+        QTest::newRow(name[0] ? name : "(empty)") << QString::fromLatin1(name) << false;
+}
+
+// One rule for every reader: what the video window's list offers as a
+// picture is shown as one.
+void MediaKindTest::picturesInTheVideoWindow()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, picture);
+    QCOMPARE(tv::playsAsPicture(name), picture);
+    if (picture)
+        QVERIFY(tv::IsVideoFile(name));
 }
 
 QTEST_APPLESS_MAIN(MediaKindTest)

@@ -10,4 +10,9 @@ namespace tv {
 bool IsVideoFile(const QString& name);
 bool IsPicFile(const QString& name);
 
+// Whether the video window shows an item as a picture (for a fixed time)
+// rather than playing it: by the same three last characters, "bmp", "jpg"
+// or "png". The editor, the preview and every display decide it with this.
+bool playsAsPicture(const QString& name);
+
 } // namespace tv
