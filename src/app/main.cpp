@@ -40,6 +40,7 @@ int main(int argc, char* argv[])
     const std::unique_ptr<QCoreApplication> app(tv::needsNoDisplay(arguments)
                                                     ? new QCoreApplication(argc, argv)
                                                     : new QApplication(argc, argv));
+    QCoreApplication::setOrganizationName(QStringLiteral("Tessellview"));
     QCoreApplication::setApplicationName(QStringLiteral("Tessellview"));
     QCoreApplication::setApplicationVersion(QStringLiteral("0.1"));
 

@@ -8,6 +8,8 @@
 #include "editor/modal_dialogs.h"
 #include "editor/window_commands.h"
 #include "geometry/canvas_keys.h"
+#include "geometry/display_outlines.h"
+#include "geometry/display_snap_box.h"
 #include "geometry/layout_canvas.h"
 #include "geometry/position_fields.h"
 #include "geometry/screen_centring.h"
@@ -94,10 +96,11 @@ void Split::load()
         controls_.data());
     switchTime_ = new SwitchTimeBox(*steps_, dialogs_, controls_);
     canvas_ = new LayoutCanvas(controls_);
-    pointer_ = new WindowPointer(*steps_, *canvas_, *this, controls_, controls_);
-    auto* keys = new CanvasKeys(*steps_, canvas_->Picture1, controls_);
+    snap_ = new DisplaySnapBox(model_, controls_);
+    pointer_ = new WindowPointer(*steps_, *canvas_, *snap_, *this, controls_, controls_);
+    auto* keys = new CanvasKeys(*steps_, *snap_, canvas_->Picture1, controls_);
     canvas_->setPointerFilter(pointer_);
-    positions_ = new PositionFields(*steps_, dialogs_,
+    positions_ = new PositionFields(*steps_, dialogs_, *snap_,
                                     {[this] { return canvas_->Image1(0)->twips(); },
                                      [this](const TwipsRect& rect) {
                                          canvas_->Image1(0)->setTwips(rect);
@@ -115,6 +118,7 @@ void Split::load()
             &MediaFileList::followLayoutFile);
     presenter_ = new LayoutPresenter(
         model_, *canvas_, windows_->Combo1, [this] { applyTabOrder(); }, controls_);
+    outlines_ = new DisplayOutlines(model_, canvas_->Picture1);
     Label4 = makeLabel(controls_, "Label4", QStringLiteral("Ver: 0.1"), {6300, 6930, 870, 195});
     controls_->show();
     applyTabOrder();

@@ -12,6 +12,8 @@ class QUndoStack;
 
 namespace tv {
 
+class DisplayOutlines;
+class DisplaySnapBox;
 class LayoutCanvas;
 class LayoutPresenter;
 class LayoutFileCommands;
@@ -62,6 +64,8 @@ public:
     LayoutFileCommands& layoutFile() const { return *layoutFile_; }
     WindowPointer& pointer() const { return *pointer_; }
     LayoutPresenter& presenter() const { return *presenter_; }
+    DisplaySnapBox& snap() const { return *snap_; }
+    DisplayOutlines& outlines() const { return *outlines_; }
     // The form's client area: what lies under the pointer where no control is.
     QWidget* client() const { return controls_; }
     QLabel* Label4 = nullptr;
@@ -102,6 +106,8 @@ private:
     LayoutFileCommands* layoutFile_ = nullptr;
     WindowPointer* pointer_ = nullptr;
     LayoutPresenter* presenter_ = nullptr;
+    DisplaySnapBox* snap_ = nullptr;
+    DisplayOutlines* outlines_ = nullptr;
 };
 
 } // namespace tv

@@ -2,6 +2,7 @@
 
 #include "editor/layout_history.h"
 #include "editor/layout_steps.h"
+#include "geometry/display_snap_box.h"
 #include "geometry/drag_rules.h"
 
 #include <QKeyEvent>
@@ -16,8 +17,9 @@ constexpr int kFirstKeyStepId = 1000;
 
 } // namespace
 
-CanvasKeys::CanvasKeys(LayoutHistory& history, QWidget* canvas, QObject* parent)
-    : QObject(parent), history_(history)
+CanvasKeys::CanvasKeys(LayoutHistory& history, const DisplaySnapBox& snap, QWidget* canvas,
+                       QObject* parent)
+    : QObject(parent), history_(history), snap_(snap)
 {
     canvas->setFocusPolicy(Qt::StrongFocus);
     canvas->installEventFilter(this);
@@ -59,6 +61,11 @@ bool CanvasKeys::Picture1_KeyDown(int key, Qt::KeyboardModifiers modifiers)
         history_, stretch ? QStringLiteral("Resize Window") : QStringLiteral("Move Window"),
         mergeId, current);
     const TwipsRect& rect = model.window(current).rect;
+    if (snap_.on()) {
+        const int steps = modifiers.testFlag(Qt::ShiftModifier) ? 10 : 1;
+        model.setRect(current, steppedWindow(rect, dx * steps, dy * steps, stretch));
+        return true;
+    }
     model.setRect(current, stretch ? stretchedWindow(rect, dx * step, dy * step)
                                    : nudgedWindow(rect, dx * step, dy * step, CanvasFrame{}));
     return true;

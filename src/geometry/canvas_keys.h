@@ -4,6 +4,7 @@
 
 namespace tv {
 
+class DisplaySnapBox;
 class LayoutHistory;
 
 // The canvas from the keyboard, while it has the focus (a press on a window
@@ -15,7 +16,10 @@ class LayoutHistory;
 class CanvasKeys final : public QObject {
     Q_OBJECT
 public:
-    CanvasKeys(LayoutHistory& history, QWidget* canvas, QObject* parent);
+    // With `snap` on, a press moves or sizes by one step of the layout file
+    // (ten with Shift) instead of one screen pixel.
+    CanvasKeys(LayoutHistory& history, const DisplaySnapBox& snap, QWidget* canvas,
+               QObject* parent);
 
     // Returns whether the key was one of the canvas's own.
     bool Picture1_KeyDown(int key, Qt::KeyboardModifiers modifiers);
@@ -28,6 +32,7 @@ protected:
 
 private:
     LayoutHistory& history_;
+    const DisplaySnapBox& snap_;
 };
 
 } // namespace tv

@@ -1,5 +1,7 @@
 #include "geometry/position_fields.h"
 
+#include "geometry/display_snap_box.h"
+
 #include "controls/form_controls.h"
 #include "editor/layout_history.h"
 #include "editor/layout_steps.h"
@@ -21,8 +23,10 @@ constexpr std::array<const char*, 4> kFieldCaptions{"x", "y", "w", "h"};
 } // namespace
 
 PositionFields::PositionFields(LayoutHistory& history, ModalDialogs& dialogs,
-                               TemplateBody templateBody, QWidget* client)
-    : QObject(client), history_(history), dialogs_(dialogs), template_(std::move(templateBody))
+                               const DisplaySnapBox& snap, TemplateBody templateBody,
+                               QWidget* client)
+    : QObject(client), history_(history), dialogs_(dialogs), snap_(snap),
+      template_(std::move(templateBody))
 {
     Frame4 = makeBorderFrame(client, "Frame4", {1305, 6165, 6000, 465});
     Label6 = makeLabel(Frame4, "Label6", QStringLiteral(" Size:"), {135, 180, 555, 195});
@@ -93,7 +97,8 @@ void PositionFields::Command3_Click()
     }
     // What was typed stays in the fields, as typed.
     applying_ = true;
-    setRect(current, typed.twips);
+    setRect(current,
+            current == 0 ? typed.twips : snap_.place(current, typed.twips, SnapEdit::Place));
     applying_ = false;
 }
 

@@ -15,6 +15,7 @@ class QPushButton;
 
 namespace tv {
 
+class DisplaySnapBox;
 class LayoutHistory;
 class ModalDialogs;
 class OptionButton;
@@ -36,8 +37,9 @@ public:
         std::function<TwipsRect()> place;
         std::function<void(const TwipsRect&)> setPlace;
     };
-    PositionFields(LayoutHistory& history, ModalDialogs& dialogs, TemplateBody templateBody,
-                   QWidget* client);
+    // `snap` tells where typed values put a window.
+    PositionFields(LayoutHistory& history, ModalDialogs& dialogs, const DisplaySnapBox& snap,
+                   TemplateBody templateBody, QWidget* client);
 
     QGroupBox* Frame4 = nullptr;
     QLabel* Label6 = nullptr;
@@ -67,6 +69,7 @@ private:
 
     LayoutHistory& history_;
     ModalDialogs& dialogs_;
+    const DisplaySnapBox& snap_;
     TemplateBody template_;
     bool applying_ = false;
 };

@@ -1,5 +1,7 @@
 #include "geometry/window_pointer.h"
 
+#include "geometry/display_snap_box.h"
+
 #include "editor/layout_history.h"
 #include "geometry/layout_canvas.h"
 
@@ -9,10 +11,11 @@
 
 namespace tv {
 
-WindowPointer::WindowPointer(LayoutHistory& history, LayoutCanvas& canvas, QWidget& form,
-                             QWidget* client, QObject* parent)
-    : QObject(parent), history_(history), model_(history.model()), canvas_(canvas), form_(form),
-      client_(client)
+WindowPointer::WindowPointer(LayoutHistory& history, LayoutCanvas& canvas,
+                             const DisplaySnapBox& snap, QWidget& form, QWidget* client,
+                             QObject* parent)
+    : QObject(parent), history_(history), model_(history.model()), canvas_(canvas), snap_(snap),
+      form_(form), client_(client)
 {
     // A drag ends when the editor stops being the active window, as it does
     // when a modal dialog opens: the release may then never reach us.
@@ -67,7 +70,8 @@ void WindowPointer::dragOver(DragReceiver receiver, const DragSource& source, fl
     const TwipsRect placed = source.resize ? resizedWindow(receiver, body, pointer, frame)
                                            : movedWindow(receiver, body, pointer,
                                                          QPointF(DragStartX, DragStartY), frame);
-    model_.setRect(source.index, placed);
+    model_.setRect(source.index, snap_.place(source.index, placed,
+                                             source.resize ? SnapEdit::Resize : SnapEdit::Move));
 }
 
 void WindowPointer::Image1_DragOver(int index, const DragSource& source, float x, float y)

@@ -10,6 +10,7 @@
 
 namespace tv {
 
+class DisplaySnapBox;
 class LayoutCanvas;
 class LayoutHistory;
 
@@ -25,8 +26,9 @@ class WindowPointer final : public QObject {
 public:
     // `form` is the editor's window, whose background takes part in drags;
     // `client` is its client area, where no control is.
-    WindowPointer(LayoutHistory& history, LayoutCanvas& canvas, QWidget& form, QWidget* client,
-                  QObject* parent);
+    // `snap` tells where a dragged window lands.
+    WindowPointer(LayoutHistory& history, LayoutCanvas& canvas, const DisplaySnapBox& snap,
+                  QWidget& form, QWidget* client, QObject* parent);
 
     // The dragged window and whether it is moved (by its body) or resized
     // (by its handle).
@@ -63,6 +65,7 @@ private:
     LayoutHistory& history_;
     LayoutModel& model_;
     LayoutCanvas& canvas_;
+    const DisplaySnapBox& snap_;
     QWidget& form_;
     QWidget* client_;
     std::optional<DragSource> drag_;

@@ -4,6 +4,8 @@
 
 #include <QRect>
 
+#include <optional>
+
 namespace tv {
 
 // The screen every layout is made for.
@@ -23,6 +25,8 @@ struct PercentPlace {
 // The bytes a window's twips are saved as (0 for a value no byte holds; such
 // a layout is refused on save).
 PercentPlace percentPlace(const TwipsRect& rect);
+// The same, or nothing when a value has no byte.
+std::optional<PercentPlace> storablePlace(const TwipsRect& rect);
 
 // Where a display draws a window of these bytes, in whole pixels of the
 // 1920 x 1080 screen. Each edge is rounded once to the nearest pixel: the left
