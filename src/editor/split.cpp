@@ -68,7 +68,13 @@ Split::Split(ModalDialogs& dialogs) : QWidget(nullptr), dialogs_(dialogs)
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 }
 
-Split::~Split() = default;
+Split::~Split()
+{
+    // The controls go while the model they act on is still here: closing the
+    // window moves the focus, and a control losing it may still act (the
+    // window list's edited text is taken as a choice).
+    delete controls_.data();
+}
 
 void Split::showForm()
 {
@@ -156,6 +162,8 @@ void Split::unload()
     positions_ = nullptr;
     files_ = nullptr;
     playlists_ = nullptr;
+    snap_ = nullptr;
+    outlines_ = nullptr;
     Label4 = nullptr;
     delete controls_.data();
     // The controls are gone; the layout goes with them.
