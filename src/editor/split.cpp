@@ -25,8 +25,10 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalBlocker>
 #include <QUndoStack>
 
@@ -51,15 +53,28 @@ Split::Split(ModalDialogs& dialogs) : QWidget(nullptr), dialogs_(dialogs)
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     addAction(undo);
     addAction(redo);
-    auto* preview = new QAction(QStringLiteral("Preview"), this);
-    preview->setShortcut(Qt::Key_F5);
-    connect(preview, &QAction::triggered, this, [this] {
-        if (isLoaded())
-            layoutFile_->preview();
-    });
-    addAction(preview);
+    // The form's buttons are fixed; the file commands also have their
+    // usual keys.
+    auto addKey = [this](const QString& text, const QKeySequence& key, auto command) {
+        auto* action = new QAction(text, this);
+        action->setShortcut(key);
+        connect(action, &QAction::triggered, this, [this, command] {
+            if (isLoaded())
+                command(*layoutFile_);
+        });
+        addAction(action);
+    };
+    addKey(QStringLiteral("Preview"), Qt::Key_F5, [](LayoutFileCommands& file) { file.preview(); });
+    addKey(QStringLiteral("Save"), QKeySequence::Save,
+           [](LayoutFileCommands& file) { file.saveToCurrent(); });
+    addKey(QStringLiteral("Save As"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+           [](LayoutFileCommands& file) { file.saveLayout(); });
+    addKey(QStringLiteral("Open"), QKeySequence::Open,
+           [](LayoutFileCommands& file) { file.Command11_Click(); });
     setObjectName(QStringLiteral("Split"));
     setWindowTitle(QStringLiteral("Tessellview"));
+    // The title names the file being edited and marks unsaved changes.
+    connect(&history(), &QUndoStack::cleanChanged, this, &Split::showTitle);
     setWindowIcon(editorIcon());
     setFont(formFont(font()));
     setFixedSize(twipsToPixels(kClientWidthTwips), twipsToPixels(kClientHeightTwips));
@@ -73,7 +88,8 @@ Split::~Split()
     // The controls go while the model they act on is still here: closing the
     // window moves the focus, and a control losing it may still act (the
     // window list's edited text is taken as a choice).
-    delete controls_.data();
+    if (isLoaded())
+        unload();
 }
 
 void Split::showForm()
@@ -122,6 +138,10 @@ void Split::load()
     connect(files_, &MediaFileList::addRequested, playlists_, &PlaylistPanel::Command8_Click);
     connect(layoutFile_, &LayoutFileCommands::currentFileChanged, files_,
             &MediaFileList::followLayoutFile);
+    connect(layoutFile_, &LayoutFileCommands::currentFileChanged, this, &Split::showTitle);
+    // A window just added is moved with the arrow keys at once.
+    connect(windows_->Command1, &QPushButton::clicked, canvas_->Picture1,
+            [this] { canvas_->Picture1->setFocus(Qt::OtherFocusReason); });
     presenter_ = new LayoutPresenter(
         model_, *canvas_, windows_->Combo1, [this] { applyTabOrder(); }, controls_);
     outlines_ = new DisplayOutlines(model_, canvas_->Picture1);
@@ -215,25 +235,29 @@ void Split::recordStep(const LayoutState& before, const QString& text, int merge
 void Split::closeEvent(QCloseEvent* event)
 {
     // A layout changed since the start, the last save or the last open is
-    // not dropped without asking; an unchanged one closes at once.
-    if (isLoaded() && !history().isClean()) {
-        switch (dialogs_.askYesNoCancel(this, QStringLiteral("Save changes to the layout?"),
-                                        QStringLiteral("Confirm"))) {
-        case ModalDialogs::Answer::Cancel:
+    // not dropped without asking; an unchanged one closes at once. A drag
+    // still under way is a change: it ends here, as one step.
+    if (isLoaded()) {
+        pointer_->endDrag();
+        if (!layoutFile_->confirmSetAside()) {
             event->ignore();
             return;
-        case ModalDialogs::Answer::Yes:
-            if (!layoutFile_->saveLayout()) {
-                event->ignore();
-                return;
-            }
-            break;
-        case ModalDialogs::Answer::No:
-            break;
         }
     }
     event->accept();
     unload();
+}
+
+void Split::showTitle()
+{
+    const QString file = layoutFile_ ? layoutFile_->currentFile() : QString();
+    setWindowFilePath(file);
+    if (file.isEmpty())
+        setWindowTitle(history().isClean() ? QStringLiteral("Tessellview")
+                                           : QStringLiteral("Tessellview[*]"));
+    else
+        setWindowTitle(QStringLiteral("Tessellview - %1[*]").arg(QFileInfo(file).fileName()));
+    setWindowModified(!history().isClean());
 }
 
 void Split::InitPlaylistGrid(int index)

@@ -88,6 +88,7 @@ protected:
 
 private:
     void load();
+    void showTitle();
     void Form_Load();
     void unload();
 

@@ -46,6 +46,9 @@ public:
     void Image1_DragDrop(int index);
     void Image2_DragDrop(int index);
 
+    // Ends a drag under way, as a release would, recording its step.
+    void endDrag() { forgetDrag(); }
+
     // The grab offset of the last press on a body.
     float DragStartX = 0;
     float DragStartY = 0;

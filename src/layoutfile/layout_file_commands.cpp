@@ -64,27 +64,66 @@ bool LayoutFileCommands::saveLayout()
         return false;
     }
 
-    // The preset name, in the folder of the layout last opened or saved.
-    const QFileInfo last(CommonDialog1FileName);
-    CommonDialog1FileName =
-        last.isAbsolute() ? QDir(last.absolutePath()).filePath(kPresetName) : kPresetName;
+    // The file being edited; before there is one, the preset name in the
+    // folder of the layout last chosen.
+    if (!currentFile_.isEmpty()) {
+        CommonDialog1FileName = currentFile_;
+    } else {
+        const QFileInfo last(CommonDialog1FileName);
+        CommonDialog1FileName =
+            last.isAbsolute() ? QDir(last.absolutePath()).filePath(kPresetName) : kPresetName;
+    }
     const auto chosen = dialogs_.saveFileName(client_->window(), kFilter, CommonDialog1FileName);
     if (!chosen)
         return false;
     CommonDialog1FileName = *chosen;
-    if (files_->exists(*chosen) &&
+    // The file being edited is covered without a question: it is this layout.
+    const bool editing = !currentFile_.isEmpty() && QFileInfo(*chosen) == QFileInfo(currentFile_);
+    if (!editing && files_->exists(*chosen) &&
         !dialogs_.askYesNo(client_->window(), QStringLiteral("Cover the old file?"),
                            QStringLiteral("Confirm")))
         return false;
+    return saveTo(*chosen, std::get<QByteArray>(encoded));
+}
 
-    const QString failure =
-        saveLayoutFile(std::get<QByteArray>(encoded), *chosen, tempLayoutPath(), *files_);
+bool LayoutFileCommands::saveToCurrent()
+{
+    if (currentFile_.isEmpty())
+        return saveLayout();
+    const auto encoded = encodeLayout(describeLayout());
+    if (const auto* refusal = std::get_if<SaveRefusal>(&encoded)) {
+        tell(QStringLiteral("The layout was not saved. ") + refusal->message);
+        return false;
+    }
+    return saveTo(currentFile_, std::get<QByteArray>(encoded));
+}
+
+bool LayoutFileCommands::saveTo(const QString& path, const QByteArray& bytes)
+{
+    const QString failure = saveLayoutFile(bytes, path, tempLayoutPath(), *files_);
     if (!failure.isEmpty()) {
         tell(QStringLiteral("The layout was not saved. ") + failure);
         return false;
     }
     history_.stack().setClean();
-    setCurrentFile(*chosen);
+    setCurrentFile(path);
+    return true;
+}
+
+bool LayoutFileCommands::confirmSetAside()
+{
+    if (history_.stack().isClean())
+        return true;
+    switch (dialogs_.askYesNoCancel(client_->window(),
+                                    QStringLiteral("Save changes to the layout?"),
+                                    QStringLiteral("Confirm"))) {
+    case ModalDialogs::Answer::Cancel:
+        return false;
+    case ModalDialogs::Answer::Yes:
+        return saveToCurrent();
+    case ModalDialogs::Answer::No:
+        break;
+    }
     return true;
 }
 
@@ -96,6 +135,9 @@ void LayoutFileCommands::setCurrentFile(const QString& path)
 
 void LayoutFileCommands::Command11_Click()
 {
+    // Changes are not dropped without a question, as on closing.
+    if (!confirmSetAside())
+        return;
     const auto chosen = dialogs_.openFileName(client_->window(), kFilter, CommonDialog1FileName);
     if (chosen)
         openLayoutFile(*chosen);

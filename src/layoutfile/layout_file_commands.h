@@ -34,10 +34,18 @@ public:
 
     // Save File and Open File.
     void Command10_Click();
-    // Save File; whether the layout was saved (not cancelled, refused or
-    // failed).
+    // Save File: asks where, proposing the file being edited; whether the
+    // layout was saved (not cancelled, refused or failed).
     bool saveLayout();
+    // Saves to the file being edited without a question; the first save asks
+    // as Save File does.
+    bool saveToCurrent();
+    // Open File: with unsaved changes, asks first whether to save them.
     void Command11_Click();
+    // Whether the layout may be set aside: unchanged, saved on request, or
+    // the user lets its changes go. False when the user cancels or the save
+    // fails.
+    bool confirmSetAside();
     // Opens this file as Open File opens the one chosen in its dialog: the
     // dialogs then start from its name.
     void openLayoutFile(const QString& path);
@@ -73,6 +81,7 @@ private:
     WindowCommands& windows_;
     ModalDialogs& dialogs_;
     void setCurrentFile(const QString& path);
+    bool saveTo(const QString& path, const QByteArray& bytes);
 
     std::function<QString()> mediaFolder_;
     QWidget* client_;

@@ -1,7 +1,8 @@
 #include "app/main_form.h"
-#include "editor/split.h"
-#include "layoutfile/layout_file_commands.h"
 #include "controls/flex_grid.h"
+#include "editor/split.h"
+#include "geometry/layout_canvas.h"
+#include "layoutfile/layout_file_commands.h"
 #include "support/editor_driver.h"
 #include "support/editor_fixture.h"
 #include "support/scripted_dialogs.h"
@@ -111,6 +112,8 @@ void LauncherTest::closingAChangedEditorAsks_data()
     QTest::newRow("Yes saves, then closes") << "add" << int(Answer::Yes) << true << true;
     QTest::newRow("Yes with the save cancelled stays")
         << "add" << int(Answer::Yes) << false << false;
+    QTest::newRow("a drag not yet released is a change")
+        << "add,save,drag" << int(Answer::No) << false << true;
 }
 
 void LauncherTest::closingAChangedEditorAsks()
@@ -130,7 +133,12 @@ void LauncherTest::closingAChangedEditorAsks()
             driver.addPicture();
         else if (step == "undo")
             editor.history().undo();
-        else {
+        else if (step == "drag") {
+            QWidget* body = editor.canvas().Image1(editor.table().CurrentWindow);
+            const QPoint at = body->mapTo(&editor, body->rect().center());
+            QTest::mousePress(editor.windowHandle(), Qt::LeftButton, {}, at);
+            QTest::mouseMove(editor.windowHandle(), at + QPoint(30, 10));
+        } else {
             dialogs_.fileChoices.enqueue(saved);
             editor.layoutFile().Command10_Click();
         }

@@ -8,7 +8,9 @@
 #include "support/editor_harness.h"
 #include "support/file_helpers.h"
 #include "support/os_faults.h"
+
 #include "support/random_layout.h"
+#include <QUndoStack>
 
 #include <QDir>
 #include <QFile>
@@ -45,6 +47,9 @@ private slots:
     void refusedFileKeepsTheLayout();
     void openingStartsFromTheLastName();
     void openedLayoutsSaveAlike();
+    void openAsksBeforeDroppingChanges_data();
+    void openAsksBeforeDroppingChanges();
+    void savingTheFileBeingEdited();
 
 private:
     void save(const QString& path, std::optional<bool> cover = std::nullopt);
@@ -326,6 +331,59 @@ void LayoutFileCommandsTest::openedLayoutsSaveAlike()
         QCOMPARE(contentOf(saved("out.TXT")), bytes);
         QCOMPARE(driver().violations(), QStringList{});
     }
+}
+
+void LayoutFileCommandsTest::openAsksBeforeDroppingChanges_data()
+{
+    using Answer = ModalDialogs::Answer;
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("savedFirst");
+    QTest::addColumn<bool>("opened");
+    QTest::newRow("Yes saves, then opens") << int(Answer::Yes) << true << true;
+    QTest::newRow("No lets the changes go") << int(Answer::No) << false << true;
+    QTest::newRow("Cancel keeps everything") << int(Answer::Cancel) << false << false;
+}
+
+void LayoutFileCommandsTest::openAsksBeforeDroppingChanges()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, savedFirst);
+    QFETCH(bool, opened);
+    QVERIFY(put(saved("other.TXT"), QByteArray(81, '\0')));
+    QFile::remove(saved("work.TXT"));
+    driver().addVideo();
+    harness_.dialogs.threeWayAnswers.enqueue(ModalDialogs::Answer(answer));
+    if (savedFirst)
+        harness_.dialogs.fileChoices.enqueue(saved("work.TXT"));
+    open(saved("other.TXT"));
+    QCOMPARE(harness_.dialogs.shown.first().text, QStringLiteral("Save changes to the layout?"));
+    QCOMPARE(QFileInfo::exists(saved("work.TXT")), savedFirst);
+    QCOMPARE(driver().listEntries(), opened ? QStringList{} : QStringList{"Video\n1"});
+    QCOMPARE(harness_.form->history().isClean(), opened);
+}
+
+// Ctrl+S writes the file being edited in place; Save File proposes it and
+// does not ask to cover it; the title names it and marks changes.
+void LayoutFileCommandsTest::savingTheFileBeingEdited()
+{
+    Split& form = *harness_.form;
+    QVERIFY(put(saved("shop.TXT"), QByteArray(81, '\0')));
+    open(saved("shop.TXT"));
+    QCOMPARE(form.windowTitle(), QStringLiteral("Tessellview - shop.TXT[*]"));
+    QVERIFY(!form.isWindowModified());
+    driver().addPicture();
+    QVERIFY(form.isWindowModified());
+    const qsizetype asked = harness_.dialogs.shown.size();
+    QTest::keyClick(form.windowHandle(), Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(harness_.dialogs.shown.size(), asked);
+    QCOMPARE(contentOf(saved("shop.TXT")).at(1), '\1');
+    QVERIFY(!form.isWindowModified());
+
+    driver().addPicture();
+    save(saved("shop.TXT"));
+    QCOMPARE(harness_.dialogs.shown.size(), asked + 1);
+    QCOMPARE(harness_.dialogs.shown.last().preset, QFileInfo(saved("shop.TXT")).absoluteFilePath());
+    QCOMPARE(contentOf(saved("shop.TXT")).at(1), '\2');
 }
 
 QTEST_MAIN(LayoutFileCommandsTest)
