@@ -11,6 +11,7 @@
 
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -55,8 +56,10 @@ PositionFields::PositionFields(LayoutHistory& history, ModalDialogs& dialogs,
 
     connect(Command3, &QPushButton::clicked, this, &PositionFields::Command3_Click);
     // Enter in a field applies the four, as their OK does.
-    for (QLineEdit* field : Text1)
+    for (QLineEdit* field : Text1) {
         connect(field, &QLineEdit::returnPressed, this, &PositionFields::Command3_Click);
+        field->installEventFilter(this);
+    }
     connect(Command4, &QPushButton::clicked, this, &PositionFields::Command4_Click);
 
     const LayoutModel& model = history_.model();
@@ -96,10 +99,30 @@ void PositionFields::Command3_Click()
         return;
     }
     // What was typed stays in the fields, as typed.
+    // Once applied, the typing is part of the layout's step: Ctrl+Z in a
+    // field now undoes that step, not the field's text.
+    for (QLineEdit* field : Text1)
+        field->setText(field->text());
     applying_ = true;
     setRect(current,
             current == 0 ? typed.twips : snap_.place(current, typed.twips, SnapEdit::Place));
     applying_ = false;
+}
+
+bool PositionFields::eventFilter(QObject* watched, QEvent* event)
+{
+    // A field keeps Ctrl+Z and Ctrl+Y for its own text only while it has
+    // typing to undo or redo; otherwise they reach the layout's history.
+    if (event->type() == QEvent::ShortcutOverride) {
+        const auto* field = qobject_cast<QLineEdit*>(watched);
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (field && ((key->matches(QKeySequence::Undo) && !field->isUndoAvailable()) ||
+                      (key->matches(QKeySequence::Redo) && !field->isRedoAvailable()))) {
+            event->ignore();
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 TwipsRect PositionFields::rectOf(int index) const

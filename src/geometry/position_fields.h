@@ -62,6 +62,9 @@ public:
     // Makes the current window's height follow its width in the chosen ratio.
     void Command4_Click();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     TwipsRect rectOf(int index) const;
     void setRect(int index, const TwipsRect& rect);

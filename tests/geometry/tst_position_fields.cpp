@@ -1,6 +1,9 @@
 #include "geometry/layout_canvas.h"
+#include "geometry/position_fields.h"
 #include "support/editor_harness.h"
 
+#include <QApplication>
+#include <QLineEdit>
 #include <QTest>
 
 using namespace tv;
@@ -25,6 +28,7 @@ private slots:
     void ratio();
     void actsOnTheTemplateBeforeAnySelection();
     void actsOnADeletedWindow();
+    void keysFollowTheWork();
 
 private:
     Split& form() { return *harness_.form; }
@@ -159,6 +163,33 @@ void PositionFieldsTest::actsOnADeletedWindow()
     QCOMPARE(driver().body(2), (TwipsRect{37.5f, 37.5f, 375, 375}));
     QVERIFY(form().canvas().Image1(2)->isHidden());
     QCOMPARE(driver().violations(), QStringList{});
+}
+
+// After Add the arrow keys move the new window; after Enter applied a field,
+// Ctrl+Z undoes the layout step, and typing again is undone as text first.
+void PositionFieldsTest::keysFollowTheWork()
+{
+    Split& form = *harness_.form;
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    driver().addPicture();
+    QCOMPARE(QApplication::focusWidget(), form.canvas().Picture1);
+    const TwipsRect added = driver().body(form.table().CurrentWindow);
+    QTest::keyClick(form.windowHandle(), Qt::Key_Right);
+    QCOMPARE(driver().body(form.table().CurrentWindow).Left, added.Left + 3.75f);
+
+    QLineEdit* x = form.positions().Text1[0];
+    x->setFocus();
+    x->selectAll();
+    QTest::keyClicks(x, "600");
+    QTest::keyClick(x, Qt::Key_Return);
+    QCOMPARE(driver().body(form.table().CurrentWindow).Left, 2250.f);
+    QTest::keyClick(form.windowHandle(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(driver().body(form.table().CurrentWindow).Left, added.Left + 3.75f);
+    QTest::keyClicks(x, "7");
+    QTest::keyClick(form.windowHandle(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(driver().body(form.table().CurrentWindow).Left, added.Left + 3.75f);
+    QCOMPARE(x->text(), QStringLiteral("600"));
 }
 
 QTEST_MAIN(PositionFieldsTest)
