@@ -4,6 +4,8 @@
 #include "geometry/twips.h"
 
 #include <QHeaderView>
+#include <QLabel>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -164,6 +166,48 @@ void FlexGrid::setCellBackColor(int row, int col, const QColor& color)
 {
     if (row > 0)
         cells_->setBackground(row - 1, col, color);
+}
+
+QString FlexGrid::note() const
+{
+    return note_ ? note_->text() : QString();
+}
+
+void FlexGrid::setNote(const QString& note, const QString& tip)
+{
+    if (!note_) {
+        note_ = new QLabel(this);
+        note_->setObjectName(QStringLiteral("note"));
+        // Names in it are the folder's: plain text, never markup.
+        note_->setTextFormat(Qt::PlainText);
+        note_->setIndent(4);
+    }
+    note_->setText(note);
+    note_->setToolTip(tip);
+    note_->setVisible(!note.isEmpty());
+    // Room below the rows, so the note never covers the last of them.
+    setViewportMargins(0, 0, 0, note.isEmpty() ? 0 : kRowHeightPixels);
+    placeNote();
+}
+
+void FlexGrid::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    placeNote();
+}
+
+void FlexGrid::placeNote()
+{
+    if (!note_)
+        return;
+    // In the margin left below the rows, above a scroll bar if there is one.
+    const QRect inside = contentsRect();
+    const int bar = horizontalScrollBar()->isVisible() ? horizontalScrollBar()->height() : 0;
+    note_->setGeometry(inside.left(), inside.bottom() + 1 - bar - kRowHeightPixels,
+                       inside.width() -
+                           (verticalScrollBar()->isVisible() ? verticalScrollBar()->width() : 0),
+                       kRowHeightPixels);
+    note_->raise();
 }
 
 void prepareFileColumns(FlexGrid& grid)

@@ -6,6 +6,8 @@
 
 #include <array>
 
+class QLabel;
+
 namespace tv {
 
 class GridCells;
@@ -51,6 +53,14 @@ public:
     QColor CellBackColor(int row, int col) const;
     void setCellBackColor(int row, int col, const QColor& color);
 
+    // A line of its own at the grid's foot, below the rows: what the list
+    // leaves out, for example. Empty: none.
+    QString note() const;
+    void setNote(const QString& note, const QString& tip = QString());
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 signals:
     // The current cell moved, in the grid's own rows (the header not counted).
     void currentCellChanged(int row, int col, int previousRow, int previousCol);
@@ -58,7 +68,10 @@ signals:
 private:
     void followCurrentCell(int tableRow, int tableCol);
 
+    void placeNote();
+
     GridCells* cells_;
+    QLabel* note_ = nullptr;
     std::array<int, kCols> widthsTwips_{};
     int currentRow_ = 0;
     int currentCol_ = 0;

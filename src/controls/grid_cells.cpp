@@ -29,6 +29,9 @@ QVariant GridCells::data(const QModelIndex& index, int role) const
         return cell.text;
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(alignments_[std::size_t(index.column())]);
+    case Qt::ToolTipRole:
+        // The whole text, where a narrow column cuts it.
+        return cell.text.isEmpty() ? QVariant() : QVariant(cell.text);
     case Qt::BackgroundRole:
         return cell.background.isValid() ? QVariant(cell.background) : QVariant();
     default:

@@ -37,7 +37,8 @@ WindowCommands::WindowCommands(LayoutHistory& history, ModalDialogs& dialogs, QW
     // Completing a typed prefix would select a window before its whole name
     // is typed.
     Combo1->setCompleter(nullptr);
-    placeTwips(Combo1, {135, 6255, 1005, 300});
+    // Wide enough for the longest name, "Picture10", read from its start.
+    placeTwips(Combo1, {135, 6255, 1140, 300});
 
     connect(Command1, &QPushButton::clicked, this, &WindowCommands::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &WindowCommands::Command2_Click);

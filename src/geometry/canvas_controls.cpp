@@ -79,7 +79,7 @@ void CanvasControl::followTwips()
     QRect pixels = twipsToPixels(rect_);
     pixels.setWidth(std::max(0, pixels.width()));
     pixels.setHeight(std::max(0, pixels.height()));
-    setGeometry(pixels);
+    setGeometry(shownPixels(pixels));
 }
 
 WindowBody* WindowBody::cloneOf(const WindowBody& templ)
@@ -149,7 +149,24 @@ NameTag* NameTag::cloneOf(const NameTag& templ)
 void NameTag::setCaption(const QString& caption)
 {
     caption_ = caption;
+    setToolTip(shownCaption());
+    followTwips();
     update();
+}
+
+QString NameTag::shownCaption() const
+{
+    // The video window's name holds a line feed; the tag shows it as a blank
+    // so the whole name stays readable on the tag's one line.
+    QString shown = caption_;
+    return shown.replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
+
+QRect NameTag::shownPixels(const QRect& place) const
+{
+    QRect shown = place;
+    shown.setWidth(std::max(place.width(), fontMetrics().horizontalAdvance(shownCaption()) + 2));
+    return shown;
 }
 
 void NameTag::paintEvent(QPaintEvent*)
@@ -157,11 +174,7 @@ void NameTag::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.fillRect(rect(), backColor_);
     painter.setPen(palette().color(QPalette::WindowText));
-    // The video window's name holds a line feed; the tag shows it as a blank
-    // so the whole name stays readable on the tag's one line.
-    QString shown = caption_;
-    shown.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop, shown);
+    painter.drawText(rect(), Qt::AlignLeft | Qt::AlignTop, shownCaption());
 }
 
 CornerHandle::CornerHandle(QWidget* canvas) : CanvasControl(canvas)

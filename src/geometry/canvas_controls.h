@@ -56,10 +56,12 @@ public:
 protected:
     // Gives a new array element the template's place and cursor.
     void copyPlaceFrom(const CanvasControl& templ);
+    // Puts the control on the canvas at the pixels of its twips; a control
+    // may show itself larger than its place.
+    void followTwips();
+    virtual QRect shownPixels(const QRect& place) const { return place; }
 
 private:
-    void followTwips();
-
     TwipsRect rect_;
     int arrayIndex_ = 0;
 };
@@ -114,8 +116,13 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // As wide as the whole name, read from its first character; never
+    // narrower than its place.
+    QRect shownPixels(const QRect& place) const override;
 
 private:
+    QString shownCaption() const;
+
     QString caption_;
     QColor backColor_;
 };

@@ -153,6 +153,7 @@ void MediaFileList::showListing(const FolderListing& listing)
     for (int f = 1; f <= table.FileCount; ++f)
         every.append(f);
     showFiles(every);
+    noteUnlisted(0, 0);
 }
 
 int MediaFileList::listedKind(int window)
@@ -175,6 +176,25 @@ void MediaFileList::FilterFileList()
             listed.append(c);
     }
     showFiles(listed);
+    noteUnlisted(table.FileCount - int(listed.size()), current);
+}
+
+void MediaFileList::noteUnlisted(int unlisted, int window)
+{
+    const QString why = listedKind(window) == 1
+                            ? QStringLiteral("The video window plays .mpg, .avi, .ts, .mkv, .mp4, "
+                                             ".vob and .wmv files and shows .jpg, .bmp and .png "
+                                             "pictures.")
+                            : QStringLiteral("A picture window shows .jpg and .bmp pictures.");
+    if (unlisted <= 0)
+        MSFlexGrid1->setNote(QString());
+    else if (listedKind(window) == 0)
+        MSFlexGrid1->setNote(QStringLiteral("Select a window to list the files it plays."));
+    else if (unlisted == 1)
+        MSFlexGrid1->setNote(QStringLiteral("1 file is of a kind this window does not play"), why);
+    else
+        MSFlexGrid1->setNote(
+            QStringLiteral("%1 files are of kinds this window does not play").arg(unlisted), why);
 }
 
 void MediaFileList::showFiles(const QList<int>& files)

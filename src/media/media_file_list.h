@@ -65,6 +65,9 @@ private:
     static int listedKind(int window);
     // Lists the files of the table at these places, numbered from 1.
     void showFiles(const QList<int>& files);
+    // Says at the list's foot how many of the folder's files the window does
+    // not play.
+    void noteUnlisted(int unlisted, int window);
     // Puts a folder's files into the file table and lists every one.
     void showListing(const FolderListing& listing);
 

@@ -20,6 +20,11 @@ SwitchTimeBox::SwitchTimeBox(LayoutHistory& history, ModalDialogs& dialogs, QWid
     Label9 = makeLabel(client, "Label9", QStringLiteral("Picture Switch Time(s):"),
                        {3195, 1380, 2085, 195});
     Text3 = makeTextBox(client, "Text3", QString(), {5400, 1305, 780, 330});
+    Text3->setPlaceholderText(QStringLiteral("5-65535"));
+    Text3->setToolTip(
+        QStringLiteral("How long each picture of this window shows, in seconds: 5 to 65535. "
+                       "A smaller value or one that is not a number becomes 5, a larger one "
+                       "65535. The video window has none: its pictures show for 10 seconds."));
     Command12 = makeButton(client, "Command12", QStringLiteral("OK"), {6345, 1305, 735, 330});
 
     connect(Text3, &QLineEdit::textChanged, this, &SwitchTimeBox::Text3_Change);

@@ -100,7 +100,7 @@ void EditorFormTest::inventory_data()
     row("Image1(0)", "Picture1", "tv::WindowBody", "", {180, 180, 1935, 1245});
     row("Image2(0)", "Picture1", "tv::CornerHandle", "", {2070, 1350, 120, 120});
 
-    row("Combo1", form, "QComboBox", "", {135, 6255, 1005, 300});
+    row("Combo1", form, "QComboBox", "", {135, 6255, 1140, 300});
     row("Frame4", form, "QGroupBox", "", {1305, 6165, 6000, 465});
     row("Label6", "Frame4", "QLabel", " Size:", {135, 180, 555, 195});
     const int fieldLefts[] = {765, 1800, 2835, 3870};
