@@ -62,15 +62,48 @@ CommandLine readCommandLine(const QStringList& arguments)
             parser.value(options.inspect)};
 }
 
+QString usageProblem(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    const Options options(parser);
+    if (!parser.parse(arguments))
+        return QStringLiteral("tessellview: ") + parser.errorText();
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("version")))
+        return QString();
+    for (const QCommandLineOption* option : {&options.play, &options.media, &options.inspect}) {
+        if (!parser.isSet(*option))
+            continue;
+        const QString name = QStringLiteral("--") + option->names().first();
+        const QString value = parser.value(*option);
+        if (value.isEmpty())
+            return QStringLiteral("tessellview: %1 needs a %2").arg(name, option->valueName());
+        // A value that looks like an option is one the user forgot a value
+        // before; a file of such a name can be given as ./NAME.
+        if (value.startsWith(QLatin1Char('-')))
+            return QStringLiteral("tessellview: %1 needs a %2, not the option %3")
+                .arg(name, option->valueName(), escapedForLog(value));
+    }
+    if (!parser.isSet(options.play) &&
+        (parser.isSet(options.media) || parser.isSet(options.window)))
+        return QStringLiteral("tessellview: --media and --window only go with --play");
+    if (parser.isSet(options.play) && parser.isSet(options.inspect))
+        return QStringLiteral("tessellview: --play and --inspect do not go together");
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1 ||
+        (!files.isEmpty() && (parser.isSet(options.play) || parser.isSet(options.inspect))))
+        return QStringLiteral("tessellview: one layout file at a time; %1 is one too many")
+            .arg(escapedForLog(files.last()));
+    return QString();
+}
+
 bool needsNoDisplay(const QStringList& arguments)
 {
-    for (const QString& argument : arguments)
-        for (const char* textOnly :
-             {"--inspect", "--help", "-h", "-?", "--help-all", "--version", "-v"})
-            if (argument == QLatin1String(textOnly) ||
-                argument.startsWith(QLatin1String("--inspect=")))
-                return true;
-    return false;
+    // Read as the program reads them: after "--" even "-v" is a file name.
+    QCommandLineParser parser;
+    const Options options(parser);
+    parser.parse(arguments);
+    return parser.isSet(options.inspect) || parser.isSet(QStringLiteral("help")) ||
+           parser.isSet(QStringLiteral("help-all")) || parser.isSet(QStringLiteral("version"));
 }
 
 namespace {

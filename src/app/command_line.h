@@ -17,6 +17,12 @@ struct CommandLine {
     QString inspect; // the layout to describe
 };
 
+// What is wrong with how the arguments are put together, as "tessellview: ..."
+// (an option without its value, an option for its value, --media or --window
+// without --play, more than one file); empty when they can be followed. The
+// program then ends with status 2, before anything needs a display.
+QString usageProblem(const QStringList& arguments);
+
 // Whether the arguments ask only for text (--inspect, --help, --version), so
 // that no display is needed.
 bool needsNoDisplay(const QStringList& arguments);

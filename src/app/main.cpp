@@ -31,8 +31,13 @@ int main(int argc, char* argv[])
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    // A layout the display could not play is refused before a window system
-    // is needed, as are answers in text; everything else opens windows.
+    // Arguments that do not go together, and a layout the display could not
+    // play, are refused before a window system is needed, as are answers in
+    // text; everything else opens windows.
+    if (const QString problem = tv::usageProblem(arguments); !problem.isEmpty()) {
+        std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
+        return 2;
+    }
     if (const QString refusal = tv::playRefusal(arguments); !refusal.isEmpty()) {
         std::fprintf(stderr, "%s\n", refusal.toLocal8Bit().constData());
         return 1;

@@ -42,6 +42,30 @@ void CommandLineTest::answers_data()
     QTest::newRow("a media folder that does not exist")
         << QStringList{"--play", "%1/empty.TXT", "--media", "%1/none"} << 1
         << "the media folder " + QDir::toNativeSeparators("%1/none") + " does not exist";
+    // Arguments that do not go together: status 2, before any display.
+    const struct {
+        const char* name;
+        QStringList arguments;
+        const char* says;
+    } misuses[] = {
+        {"--inspect= without a file", {"--inspect="}, "--inspect needs a FILE"},
+        {"--inspect with an empty file", {"--inspect", ""}, "--inspect needs a FILE"},
+        {"--play taking an option for its file",
+         {"--play", "--window"},
+         "--play needs a LAYOUT, not the option --window"},
+        {"--media without --play", {"--media", "%1"}, "--media and --window only go with --play"},
+        {"--window without --play", {"--window"}, "--media and --window only go with --play"},
+        {"two files",
+         {"%1/a.TXT", "%1/b.TXT"},
+         "one layout file at a time; %1/b.TXT is one too many"},
+        {"a file beside --inspect",
+         {"--inspect", "%1/short.TXT", "x"},
+         "one layout file at a time; x is one too many"},
+        {"an unknown option", {"--bogus"}, "Unknown option 'bogus'"},
+    };
+    for (const auto& misuse : misuses)
+        QTest::newRow(misuse.name)
+            << misuse.arguments << 2 << QStringLiteral("tessellview: ") + misuse.says;
     QTest::newRow("a media folder that is a file")
         << QStringList{"--play", "%1/empty.TXT", "--media", "%1/short.TXT"} << 1
         << "is not a folder";
