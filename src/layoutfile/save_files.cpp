@@ -14,6 +14,7 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -146,12 +147,40 @@ bool SaveFiles::replaceWhole(const QString& path, const QByteArray& bytes, QStri
     return true;
 }
 
+namespace {
+
+// Whether a save may put its copy at this path: nothing is there yet, or the
+// user's own regular file or link. In a shared folder another user's file is
+// left alone, and so is anything that is not a file.
+bool ownsOrFree(const QString& path)
+{
+#ifdef Q_OS_WIN
+    const QFileInfo info(path);
+    return !info.exists() || info.isFile();
+#else
+    struct stat status {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
+        return errno == ENOENT;
+    return (S_ISREG(status.st_mode) || S_ISLNK(status.st_mode)) && status.st_uid == ::geteuid();
+#endif
+}
+
+} // namespace
+
 QString tempLayoutPath()
 {
     const QString named = qEnvironmentVariable("TEMP");
-    QString folder = named;
-    if (folder.isEmpty())
-        folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!named.isEmpty()) {
+        const QString path = QDir(named).filePath(QStringLiteral("TEMP2.mzy"));
+        if (ownsOrFree(path))
+            return QDir::toNativeSeparators(path);
+    }
+    return ownTempLayoutPath();
+}
+
+QString ownTempLayoutPath()
+{
+    QString folder = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (folder.isEmpty()) {
         folder = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
                  QStringLiteral("/tessellview");
@@ -166,8 +195,14 @@ QString saveLayoutFile(const QByteArray& bytes, const QString& destination, cons
                        SaveFiles& files)
 {
     QString why;
-    if (!files.writeScratch(tempPath, bytes, &why))
-        return QStringLiteral("The temporary file %1 could not be written: %2").arg(tempPath, why);
+    if (!files.writeScratch(tempPath, bytes, &why)) {
+        // The copy is a courtesy; the destination never depends on it.
+        const QString own = ownTempLayoutPath();
+        QString ownWhy;
+        if (own == tempPath || !files.writeScratch(own, bytes, &ownWhy))
+            return QStringLiteral("The temporary file %1 could not be written: %2")
+                .arg(tempPath, why);
+    }
     if (!files.replaceWhole(destination, bytes, &why))
         return QStringLiteral("%1 could not be written: %2")
             .arg(QDir::toNativeSeparators(destination), why);

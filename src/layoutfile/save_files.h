@@ -25,13 +25,17 @@ public:
 };
 
 // Where each save leaves a copy of the layout file it wrote: TEMP2.mzy in the
-// folder named by TEMP. Without TEMP, in a folder of the user's own, never a
-// shared one: the runtime folder, else "tessellview" in the user's cache
-// folder, which is made with owner-only access.
+// folder named by TEMP. Without TEMP, or where the TEMP2.mzy there is not the
+// user's own regular file (TEMP may be shared), in a folder of the user's
+// own: the runtime folder, else "tessellview" in the user's cache folder,
+// which is made with owner-only access.
 QString tempLayoutPath();
+// TEMP2.mzy in the user's own folder, whatever TEMP says.
+QString ownTempLayoutPath();
 
-// Writes a layout file: the scratch copy first, then the destination, both
-// from the bytes in memory. Returns an empty string, or why the layout was
+// Writes a layout file: the scratch copy first (in the user's own folder when
+// it cannot be written at `tempPath`), then the destination, both from the
+// bytes in memory. Returns an empty string, or why the layout was
 // not saved; the destination is untouched unless its new bytes were written
 // and synced in full.
 QString saveLayoutFile(const QByteArray& bytes, const QString& destination, const QString& tempPath,

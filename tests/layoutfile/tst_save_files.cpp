@@ -86,25 +86,26 @@ private slots:
 void SaveFilesTest::everyFailingStepKeepsTheOldFile()
 {
     QTemporaryDir dir;
+    QTemporaryDir own;
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(own.path()));
     const QString destination = dir.filePath("LAYOUT.TXT");
     const QString temp = dir.filePath("TEMP2.mzy");
     const QByteArray layout(161, 'n');
-    int step = 1;
-    for (;; ++step) {
+    // Step 1 is the copy in TEMP, which then goes to the user's own folder;
+    // step 2 the replacement, which alone can end the save.
+    for (int step = 1; step <= 3; ++step) {
         QVERIFY(put(destination, "old layout"));
         QVERIFY(put(temp, "old temp"));
+        QFile::remove(own.filePath("TEMP2.mzy"));
         FailingFiles files(step);
         const QString failure = saveLayoutFile(layout, destination, temp, files);
-        if (failure.isEmpty())
-            break;
-        QVERIFY2(failure.contains("injected failure"), qPrintable(failure));
-        QCOMPARE(contentOf(destination), QByteArray("old layout"));
-        QVERIFY(step < 10);
+        QCOMPARE(failure.isEmpty(), step != 2);
+        QCOMPARE(contentOf(destination), step == 2 ? QByteArray("old layout") : layout);
+        QCOMPARE(contentOf(step == 1 ? own.filePath("TEMP2.mzy") : temp), layout);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
     }
-    QCOMPARE(step, 3); // the scratch copy and the replacement can fail
-    QCOMPARE(contentOf(destination), layout);
-    QCOMPARE(contentOf(temp), layout);
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+    qputenv("XDG_RUNTIME_DIR", runtime);
 }
 
 void SaveFilesTest::fileSizeLimit_data()
@@ -140,18 +141,35 @@ void SaveFilesTest::fileSizeLimit()
 
 void SaveFilesTest::tempPath_data()
 {
-    QTest::addColumn<QString>("temp");
+    QTest::addColumn<QString>("temp"); // "%t": a shared folder of the test's
     QTest::addColumn<QString>("runtime");
-    QTest::addColumn<QString>("folder"); // "cache": tessellview in the cache folder
+    QTest::addColumn<QString>("folder");  // "cache": tessellview in the cache folder
+    QTest::addColumn<QString>("planted"); // what TEMP2.mzy in TEMP is already
     QTest::newRow("TEMP names the folder") << "/var/tmp"
                                            << "/run/user/1"
-                                           << "/var/tmp";
+                                           << "/var/tmp"
+                                           << "";
+    QTest::newRow("TEMP holds the user's own copy") << "%t"
+                                                    << "/run/user/1"
+                                                    << "%t"
+                                                    << "own";
+    // In a shared TEMP, what another user left there blocks no save.
+    QTest::newRow("TEMP's copy is another user's") << "%t"
+                                                   << "/run/user/1"
+                                                   << "/run/user/1"
+                                                   << "other";
+    QTest::newRow("TEMP's copy is a folder") << "%t"
+                                             << "/run/user/1"
+                                             << "/run/user/1"
+                                             << "folder";
     QTest::newRow("TEMP empty: the runtime folder") << ""
                                                     << "/run/user/1"
-                                                    << "/run/user/1";
+                                                    << "/run/user/1"
+                                                    << "";
     QTest::newRow("neither: the cache folder") << ""
                                                << ""
-                                               << "cache";
+                                               << "cache"
+                                               << "";
 }
 
 void SaveFilesTest::tempPath()
@@ -159,6 +177,20 @@ void SaveFilesTest::tempPath()
     QFETCH(QString, temp);
     QFETCH(QString, runtime);
     QFETCH(QString, folder);
+    QFETCH(QString, planted);
+    QTemporaryDir shared;
+    temp.replace("%t", shared.path());
+    folder.replace("%t", shared.path());
+    const QString copy = shared.filePath("TEMP2.mzy");
+    if (planted == "own") {
+        QVERIFY(put(copy, "mine"));
+    } else if (planted == "folder") {
+        QVERIFY(QDir().mkdir(copy));
+    } else if (planted == "other") {
+        QVERIFY(put(copy, "theirs"));
+        if (::geteuid() != 0 || ::chown(QFile::encodeName(copy).constData(), 65534, 65534) != 0)
+            QSKIP("only root can leave a file of another user");
+    }
     QTemporaryDir cache;
     const QByteArray before[] = {qgetenv("TEMP"), qgetenv("XDG_RUNTIME_DIR"),
                                  qgetenv("XDG_CACHE_HOME")};
