@@ -5,6 +5,7 @@
 #include "editor/layout_steps.h"
 #include "editor/modal_dialogs.h"
 #include "editor/window_commands.h"
+#include "geometry/window_geometry.h"
 #include "layoutfile/layout_file_reading.h"
 #include "layoutfile/layout_from_model.h"
 #include "layoutfile/layout_reader.h"
@@ -17,6 +18,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QUndoStack>
 
 namespace tv {
@@ -185,6 +187,18 @@ void LayoutFileCommands::preview()
                                     false, client_->window());
     player->setWindowFlag(Qt::Window);
     preview_ = player;
+    // Beside the editor when the screen has room, else over it; its frame is
+    // taken to be as thick as the editor's.
+    QWidget* editor = client_->window();
+    const QMargins frame(editor->geometry().left() - editor->frameGeometry().left(),
+                         editor->geometry().top() - editor->frameGeometry().top(),
+                         editor->frameGeometry().right() - editor->geometry().right(),
+                         editor->frameGeometry().bottom() - editor->geometry().bottom());
+    if (const QScreen* screen = editor->screen()) {
+        const QRect outer = besideOrOver(editor->frameGeometry(), player->size().grownBy(frame),
+                                         screen->availableGeometry());
+        player->move(outer.topLeft());
+    }
     player->show();
 }
 

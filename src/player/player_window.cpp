@@ -69,6 +69,9 @@ void PlayerWindow::keyPressEvent(QKeyEvent* event)
             return;
         }
         break;
+    case Qt::Key_O:
+        stage_->setOutlined(!stage_->outlined());
+        return;
     case Qt::Key_F11:
         if (isFullScreen())
             showNormal();

@@ -12,9 +12,9 @@ class Stage;
 
 // A window that plays a layout: the preview from the editor, or the display
 // player itself. Esc closes it (so does Q when it is the display player), F11
-// switches between full screen and a window. Over a full-screen show the
-// pointer is hidden; it appears while the mouse moves and hides again when
-// it rests.
+// switches between full screen and a window, and O shows or hides every
+// window's edge and name. Over a full-screen show the pointer is hidden; it appears while the mouse
+// moves and hides again when it rests.
 class PlayerWindow final : public QWidget {
     Q_OBJECT
 public:

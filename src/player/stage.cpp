@@ -2,6 +2,7 @@
 
 #include "player/media_open.h"
 #include "player/stage_clock.h"
+#include "player/stage_outlines.h"
 #include "player/window_view.h"
 
 #include <QPainter>
@@ -94,6 +95,22 @@ void Stage::placeWindows()
     }
 }
 
+void Stage::setOutlined(bool outlined)
+{
+    if (outlined && !outlines_)
+        outlines_ = new StageOutlines(*this);
+    if (!outlines_)
+        return;
+    outlines_->setGeometry(rect());
+    outlines_->raise();
+    outlines_->setVisible(outlined);
+}
+
+bool Stage::outlined() const
+{
+    return outlines_ && outlines_->isVisible();
+}
+
 void Stage::tell(const QString& name, const QString& why)
 {
     const QString line = escapedForLog(QStringLiteral("%1: %2").arg(name, why));
@@ -120,6 +137,8 @@ void Stage::showEvent(QShowEvent*)
 void Stage::resizeEvent(QResizeEvent*)
 {
     placeWindows();
+    if (outlines_)
+        outlines_->setGeometry(rect());
 }
 
 } // namespace tv

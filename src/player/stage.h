@@ -12,6 +12,7 @@
 namespace tv {
 
 class StageClock;
+class StageOutlines;
 class WindowView;
 
 // The 1920 x 1080 screen of a layout, scaled into this widget and letterboxed
@@ -40,6 +41,9 @@ public:
     // Where the stage lies in the widget.
     QRectF stageRect() const;
     const QList<WindowView*>& windows() const { return windows_; }
+    // Every window's edge and name drawn over the show, or not.
+    void setOutlined(bool outlined);
+    bool outlined() const;
     // Each problem with an item is told here, once per item and reason, with
     // control characters escaped; by default on the standard error stream.
     void setProblemLog(std::function<void(const QString&)> log) { problemLog_ = std::move(log); }
@@ -69,6 +73,7 @@ private:
     bool shown_ = false;
     QSet<QString> told_;
     std::function<void(const QString&)> problemLog_;
+    StageOutlines* outlines_ = nullptr;
 };
 
 } // namespace tv

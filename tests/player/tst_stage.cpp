@@ -25,6 +25,7 @@ private slots:
     void itemsThatCannotShow();
     void filesSwappedAfterTheStart();
     void slowDecodesStillSwitchEveryWindow();
+    void outlinesShowEveryWindow();
 
 private:
     QColor colourAt(Stage& stage, QPoint at) { return stage.grab().toImage().pixelColor(at); }
@@ -227,6 +228,30 @@ void StageTest::slowDecodesStillSwitchEveryWindow()
         std::all_of(seen.begin(), seen.end(),
                     [](const QSet<QRgb>& colours) { return colours.size() >= 2; }),
         20000);
+}
+
+// O draws every window's edge, an empty one's too, over what plays; again O
+// takes them away.
+void StageTest::outlinesShowEveryWindow()
+{
+    ManualClock clock;
+    const QList<StageWindow> plan{
+        {WindowRole::Picture, 1, QRect(0, 0, 960, 1080), {"red.png"}, 5000},
+        {WindowRole::Picture, 2, QRect(960, 0, 960, 1080), {}, 5000}};
+    Stage stage(plan, media_.path(), clock);
+    stage.resize(480, 270);
+    stage.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&stage));
+    stage.settle();
+    const QPoint redEdge(0, 135);
+    const QPoint emptyEdge(479, 135);
+    QCOMPARE(colourAt(stage, redEdge), QColor(Qt::red));
+    QCOMPARE(colourAt(stage, emptyEdge), QColor(Qt::black));
+    stage.setOutlined(true);
+    QCOMPARE(colourAt(stage, redEdge), QColor(Qt::yellow));
+    QCOMPARE(colourAt(stage, emptyEdge), QColor(Qt::yellow));
+    stage.setOutlined(false);
+    QCOMPARE(colourAt(stage, redEdge), QColor(Qt::red));
 }
 
 QTEST_MAIN(StageTest)
