@@ -15,6 +15,7 @@
 #include "geometry/screen_centring.h"
 #include "geometry/twips.h"
 #include "geometry/window_pointer.h"
+#include "geometry/window_thumbnails.h"
 #include "layoutfile/layout_file_commands.h"
 #include "layoutfile/media_kind.h"
 #include "media/media_file_list.h"
@@ -112,10 +113,12 @@ void Split::load()
     controls_->setGeometry(rect());
 
     windows_ = new WindowCommands(*steps_, dialogs_, controls_);
-    layoutFile_ = new LayoutFileCommands(
-        *steps_, *windows_, dialogs_,
-        [this] { return mediaFolderFor(files_->chosenFolder(), layoutFile_->currentFile()); },
-        controls_.data());
+    // Where the media are found, for the preview and the canvas alike.
+    const auto mediaFolder = [this] {
+        return mediaFolderFor(files_->chosenFolder(), layoutFile_->currentFile());
+    };
+    layoutFile_ =
+        new LayoutFileCommands(*steps_, *windows_, dialogs_, mediaFolder, controls_.data());
     switchTime_ = new SwitchTimeBox(*steps_, dialogs_, controls_);
     canvas_ = new LayoutCanvas(controls_);
     snap_ = new DisplaySnapBox(model_, controls_);
@@ -145,6 +148,10 @@ void Split::load()
     presenter_ = new LayoutPresenter(
         model_, *canvas_, windows_->Combo1, [this] { applyTabOrder(); }, controls_);
     outlines_ = new DisplayOutlines(model_, canvas_->Picture1);
+    auto* thumbnails = new WindowThumbnails(model_, *canvas_, mediaFolder, controls_);
+    connect(files_, &MediaFileList::folderChanged, thumbnails, &WindowThumbnails::refreshAll);
+    connect(layoutFile_, &LayoutFileCommands::currentFileChanged, thumbnails,
+            &WindowThumbnails::refreshAll);
     Label4 = makeLabel(controls_, "Label4", QStringLiteral("Ver: 0.1"), {6300, 6930, 870, 195});
     controls_->show();
     applyTabOrder();

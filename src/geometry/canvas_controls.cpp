@@ -89,6 +89,27 @@ WindowBody* WindowBody::cloneOf(const WindowBody& templ)
     return body;
 }
 
+void WindowBody::setThumbnail(const QImage& image)
+{
+    if (image.isNull() && thumbnail_.isNull())
+        return;
+    thumbnail_ = image;
+    update();
+}
+
+void WindowBody::paintEvent(QPaintEvent*)
+{
+    if (thumbnail_.isNull())
+        return;
+    QPainter painter(this);
+    const QSize fitted = thumbnail_.size().scaled(size(), Qt::KeepAspectRatio);
+    const QRect at(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2),
+                   fitted);
+    painter.drawImage(at, thumbnail_);
+    // Dimmed, so the hatching, the outline and the name stay readable.
+    painter.fillRect(at, QColor(255, 255, 255, 150));
+}
+
 WindowOutline::WindowOutline(QWidget* canvas) : CanvasControl(canvas)
 {
     setAttribute(Qt::WA_TransparentForMouseEvents);

@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QCursor>
 #include <QFrame>
+#include <QImage>
 #include <QWidget>
 
 namespace tv {
@@ -73,6 +74,17 @@ class WindowBody final : public CanvasControl {
 public:
     using CanvasControl::CanvasControl;
     static WindowBody* cloneOf(const WindowBody& templ);
+
+    // What the window holds, drawn dimmed under its outline and name; a null
+    // image shows nothing.
+    const QImage& thumbnail() const { return thumbnail_; }
+    void setThumbnail(const QImage& image);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QImage thumbnail_;
 };
 
 // The outline of a layout window: a rectangle drawn over the body. FillStyle 4

@@ -107,6 +107,7 @@ void MediaFileList::Command5_Click()
     }
     chosen_ = true;
     showListing(listing);
+    emit folderChanged();
 
     QStringList notes;
     if (listing.truncated)
@@ -139,6 +140,7 @@ void MediaFileList::followLayoutFile(const QString& path)
     Text2->setText(shown);
     showListing(listing);
     FilterFileList();
+    emit folderChanged();
 }
 
 void MediaFileList::showListing(const FolderListing& listing)

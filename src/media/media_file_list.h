@@ -56,6 +56,8 @@ public:
 
 signals:
     void addRequested();
+    // The list shows another folder.
+    void folderChanged();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/split.h"
+#include "player/media_backend.h"
 #include "support/editor_driver.h"
 #include "support/scripted_dialogs.h"
 
@@ -22,6 +23,7 @@ struct EditorHarness {
 
     void open()
     {
+        preferFfmpegBackend();
         settings = std::make_unique<QTemporaryDir>();
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings->path());
         form = std::make_unique<Split>(dialogs);
