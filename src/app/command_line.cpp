@@ -3,30 +3,46 @@
 #include "layoutfile/layout_file_reading.h"
 #include "layoutfile/layout_inspection.h"
 #include "layoutfile/layout_reader.h"
+#include "layoutfile/show_folder.h"
 #include "player/media_open.h"
 #include "player/media_resolver.h"
 #include "player/player_window.h"
+#include "player/show_watcher.h"
 #include "player/stage.h"
 #include "player/stage_plan.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QScreen>
+#include <QSocketNotifier>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
+
+#include <unistd.h>
 
 namespace tv {
 
 namespace {
 
 struct Options {
-    QCommandLineOption play{QStringLiteral("play"),
-                            QStringLiteral("Play LAYOUT full screen, without the editor."),
-                            QStringLiteral("LAYOUT")};
+    QCommandLineOption play{
+        QStringLiteral("play"),
+        QStringLiteral("Play LAYOUT (a layout file or a show folder) full screen, without the "
+                       "editor; changes to it are played as they come."),
+        QStringLiteral("LAYOUT")};
+    QCommandLineOption publish{QStringLiteral("publish"),
+                               QStringLiteral("Publish LAYOUT and its media as a show folder."),
+                               QStringLiteral("LAYOUT")};
+    QCommandLineOption to{QStringLiteral("to"),
+                          QStringLiteral("The show folder --publish writes, replaced whole."),
+                          QStringLiteral("DIR")};
     QCommandLineOption media{
         QStringLiteral("media"),
         QStringLiteral("Take the media from FOLDER (default: the layout's own folder)."),
@@ -43,7 +59,7 @@ struct Options {
             QStringLiteral("Composes the screen layout of a media display, and plays it."));
         parser.addHelpOption();
         parser.addVersionOption();
-        parser.addOptions({play, media, window, inspect});
+        parser.addOptions({play, media, window, inspect, publish, to});
         parser.addPositionalArgument(QStringLiteral("FILE"),
                                      QStringLiteral("A layout file to open in the editor."),
                                      QStringLiteral("[FILE]"));
@@ -57,9 +73,13 @@ CommandLine readCommandLine(const QStringList& arguments)
     QCommandLineParser parser;
     const Options options(parser);
     parser.process(arguments);
-    return {parser.positionalArguments().value(0), parser.value(options.play),
-            parser.value(options.media), parser.isSet(options.window),
-            parser.value(options.inspect)};
+    return {parser.positionalArguments().value(0),
+            parser.value(options.play),
+            parser.value(options.media),
+            parser.isSet(options.window),
+            parser.value(options.inspect),
+            parser.value(options.publish),
+            parser.value(options.to)};
 }
 
 QString usageProblem(const QStringList& arguments)
@@ -70,7 +90,8 @@ QString usageProblem(const QStringList& arguments)
         return QStringLiteral("tessellview: ") + parser.errorText();
     if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("version")))
         return QString();
-    for (const QCommandLineOption* option : {&options.play, &options.media, &options.inspect}) {
+    for (const QCommandLineOption* option :
+         {&options.play, &options.media, &options.inspect, &options.publish, &options.to}) {
         if (!parser.isSet(*option))
             continue;
         const QString name = QStringLiteral("--") + option->names().first();
@@ -83,14 +104,19 @@ QString usageProblem(const QStringList& arguments)
             return QStringLiteral("tessellview: %1 needs a %2, not the option %3")
                 .arg(name, option->valueName(), escapedForLog(value));
     }
-    if (!parser.isSet(options.play) &&
-        (parser.isSet(options.media) || parser.isSet(options.window)))
-        return QStringLiteral("tessellview: --media and --window only go with --play");
-    if (parser.isSet(options.play) && parser.isSet(options.inspect))
-        return QStringLiteral("tessellview: --play and --inspect do not go together");
+    const bool play = parser.isSet(options.play);
+    const bool publish = parser.isSet(options.publish);
+    if (!play && !publish && parser.isSet(options.media))
+        return QStringLiteral("tessellview: --media only goes with --play or --publish");
+    if (!play && parser.isSet(options.window))
+        return QStringLiteral("tessellview: --window only goes with --play");
+    if (publish != parser.isSet(options.to))
+        return QStringLiteral("tessellview: --publish and --to go together");
+    if (int(play) + int(publish) + int(parser.isSet(options.inspect)) > 1)
+        return QStringLiteral("tessellview: --play, --publish and --inspect do not go together");
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1 ||
-        (!files.isEmpty() && (parser.isSet(options.play) || parser.isSet(options.inspect))))
+        (!files.isEmpty() && (play || publish || parser.isSet(options.inspect))))
         return QStringLiteral("tessellview: one layout file at a time; %1 is one too many")
             .arg(escapedForLog(files.last()));
     return QString();
@@ -102,8 +128,9 @@ bool needsNoDisplay(const QStringList& arguments)
     QCommandLineParser parser;
     const Options options(parser);
     parser.parse(arguments);
-    return parser.isSet(options.inspect) || parser.isSet(QStringLiteral("help")) ||
-           parser.isSet(QStringLiteral("help-all")) || parser.isSet(QStringLiteral("version"));
+    return parser.isSet(options.inspect) || parser.isSet(options.publish) ||
+           parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")) ||
+           parser.isSet(QStringLiteral("version"));
 }
 
 namespace {
@@ -121,6 +148,35 @@ std::variant<LayoutDescription, QString> readLayout(const QString& path)
     return std::get<LayoutDescription>(std::move(decoded));
 }
 
+// The layout file --play plays: the file given, or the one in a show folder.
+QString layoutToPlay(const QString& path)
+{
+    if (!QFileInfo(path).isDir())
+        return path;
+    const QString layout = showLayoutIn(path);
+    return layout.isEmpty() ? QDir(path).filePath(QLatin1String(kShowLayoutName)) : layout;
+}
+
+// Where the media of what --play plays are found: the folder given with
+// --media, else the folder of the layout file (a show folder's own).
+QString playedMediaFolder(const CommandLine& options)
+{
+    return mediaFolderFor(options.media, layoutToPlay(options.play));
+}
+
+void say(const QString& line)
+{
+    std::fprintf(stderr, "%s\n", escapedForLog(line).toLocal8Bit().constData());
+}
+
+// Self-pipe for SIGHUP: the handler writes a byte, the event loop reads it.
+int hangupPipe[2] = {-1, -1};
+void onHangup(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(hangupPipe[1], &byte, 1);
+}
+
 int refuse(const QString& why)
 {
     std::fprintf(stderr, "%s\n", why.toLocal8Bit().constData());
@@ -136,7 +192,7 @@ QString playRefusal(const QStringList& arguments)
     parser.parse(arguments); // what it cannot read, the full reading reports
     if (!parser.isSet(options.play))
         return QString();
-    const auto layout = readLayout(parser.value(options.play));
+    const auto layout = readLayout(layoutToPlay(parser.value(options.play)));
     if (const auto* why = std::get_if<QString>(&layout))
         return *why;
     // A display told where its media are gets them there or refuses to start:
@@ -163,18 +219,81 @@ int inspectLayoutFile(const QString& path)
     return 0;
 }
 
+int publishLayout(const CommandLine& options)
+{
+    const LayoutFileBytes read = readLayoutFileBytes(options.publish);
+    if (!read.refusal.isEmpty())
+        return refuse(read.refusal);
+    const QString media = mediaFolderFor(options.media, options.publish);
+    QElapsedTimer took;
+    took.start();
+    const QString failure = publishShow(read.bytes, media, options.to);
+    if (!failure.isEmpty())
+        return refuse(QStringLiteral("tessellview: ") + failure);
+    say(QStringLiteral("published %1 to %2 in %3 ms")
+            .arg(QDir::toNativeSeparators(options.publish), QDir::toNativeSeparators(options.to))
+            .arg(took.elapsed()));
+    return 0;
+}
+
 int playLayout(const CommandLine& options)
 {
-    const auto layout = readLayout(options.play);
+    const QString layoutPath = layoutToPlay(options.play);
+    const auto layout = readLayout(layoutPath);
     if (const auto* why = std::get_if<QString>(&layout))
         return refuse(*why);
-    const QString folder = mediaFolderFor(options.media, options.play);
+    const QString folder = playedMediaFolder(options);
+    const QString shown = QDir::toNativeSeparators(layoutPath);
     auto* player = new PlayerWindow(planStage(std::get<LayoutDescription>(layout)), folder, true);
+    Stage& stage = player->stage();
+    say(QStringLiteral("started %1, media from %2").arg(shown, QDir::toNativeSeparators(folder)));
     // What the operator's log keeps: the show is on the screen.
-    QObject::connect(&player->stage(), &Stage::firstShown, [path = options.play] {
-        std::fprintf(stderr, "showing %s\n",
-                     escapedForLog(QDir::toNativeSeparators(path)).toLocal8Bit().constData());
+    QObject::connect(&stage, &Stage::firstShown,
+                     [shown] { say(QStringLiteral("showing %1").arg(shown)); });
+
+    // Changes reach the screen without a restart.
+    auto* watcher = new ShowWatcher(layoutPath, folder);
+    QObject::connect(watcher, &ShowWatcher::layoutRead, &stage,
+                     [&stage, shown, lastRefusal = QString()](const QByteArray& bytes,
+                                                              const QString& refusal) mutable {
+                         QString why = refusal;
+                         std::optional<LayoutDescription> decoded;
+                         if (why.isEmpty()) {
+                             auto result = decodeLayout(bytes);
+                             if (const auto* refused = std::get_if<ReadRefusal>(&result))
+                                 why = refused->message;
+                             else
+                                 decoded = std::get<LayoutDescription>(std::move(result));
+                         }
+                         if (!why.isEmpty()) {
+                             // A refused file changes nothing and is told once.
+                             if (std::exchange(lastRefusal, why) != why)
+                                 say(QStringLiteral("%1 not reloaded: %2").arg(shown, why));
+                             return;
+                         }
+                         lastRefusal.clear();
+                         const QList<StageWindow> next = planStage(*decoded);
+                         const int kept = stage.reload(next);
+                         say(QStringLiteral("reloaded %1: %2 of %3 windows went on")
+                                 .arg(shown)
+                                 .arg(kept)
+                                 .arg(next.size()));
+                     });
+    QObject::connect(watcher, &ShowWatcher::mediaChanged, &stage, [&stage, folder] {
+        say(QStringLiteral("media changed in %1").arg(QDir::toNativeSeparators(folder)));
+        for (const QString& name : stage.refreshMedia())
+            say(QStringLiteral("%1: found again").arg(name));
     });
+    if (::pipe(hangupPipe) == 0) {
+        auto* hangup = new QSocketNotifier(hangupPipe[0], QSocketNotifier::Read, &stage);
+        QObject::connect(hangup, &QSocketNotifier::activated, watcher, [watcher] {
+            char byte = 0;
+            [[maybe_unused]] const auto got = ::read(hangupPipe[0], &byte, 1);
+            watcher->reloadNow();
+        });
+        std::signal(SIGHUP, onHangup);
+    }
+
     if (options.window) {
         player->show();
     } else {

@@ -15,6 +15,8 @@ struct CommandLine {
     QString media; // the media folder; empty: the layout's own folder
     bool window = false;
     QString inspect; // the layout to describe
+    QString publish; // the layout to publish as a show folder
+    QString to;      // the show folder to publish to
 };
 
 // What is wrong with how the arguments are put together, as "tessellview: ..."
@@ -39,7 +41,13 @@ QString playRefusal(const QStringList& arguments);
 // and status 1.
 int inspectLayoutFile(const QString& path);
 
-// Plays a layout until the user ends it; the exit status. A file the reader
+// Writes a show folder: the layout and exactly its media; the exit status.
+// Missing media are refused before anything is written (status 1).
+int publishLayout(const CommandLine& options);
+
+// Plays a layout, or the show folder holding one, until the user ends it;
+// the exit status. The layout file and the media folder are watched: changes
+// reach the screen without a restart, and SIGHUP reads the layout at once. A file the reader
 // refuses gets its reason on the standard error stream and status 1, with no
 // window.
 int playLayout(const CommandLine& options);

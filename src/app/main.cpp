@@ -52,6 +52,8 @@ int main(int argc, char* argv[])
     const tv::CommandLine options = tv::readCommandLine(QCoreApplication::arguments());
     if (!options.inspect.isEmpty())
         return tv::inspectLayoutFile(options.inspect);
+    if (!options.publish.isEmpty())
+        return tv::publishLayout(options);
     if (!options.play.isEmpty())
         return tv::playLayout(options);
 

@@ -15,20 +15,14 @@ namespace tv {
 
 Stage::Stage(const QList<StageWindow>& plan, const QString& mediaFolder, StageClock& clock,
              QWidget* parent)
-    : QWidget(parent), media_(mediaFolder), clock_(clock)
+    : QWidget(parent), mediaFolder_(mediaFolder), media_(mediaFolder), clock_(clock)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    for (const StageWindow& window : plan) {
-        auto* view = new WindowView(
-            window, media_, [this](const QString& name, const QString& why) { tell(name, why); },
-            this);
-        connect(view, &WindowView::dueNow, this, &Stage::refresh);
-        connect(view, &WindowView::shown, this, [this] {
-            if (!std::exchange(shown_, true))
-                emit firstShown();
-        });
-        windows_.append(view); // each one above those before it
-    }
+    for (const StageWindow& window : plan)
+        windows_.append(makeView(window)); // each one above those before it
+    revealLimit_.setSingleShot(true);
+    revealLimit_.setInterval(kRevealLimitMs);
+    connect(&revealLimit_, &QTimer::timeout, this, &Stage::retire);
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &Stage::refresh);
@@ -36,6 +30,97 @@ Stage::Stage(const QList<StageWindow>& plan, const QString& mediaFolder, StageCl
         std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
     };
     placeWindows();
+}
+
+WindowView* Stage::makeView(const StageWindow& window)
+{
+    auto* view = new WindowView(
+        window, media_, [this](const QString& name, const QString& why) { tell(name, why); }, this);
+    connect(view, &WindowView::dueNow, this, &Stage::refresh);
+    connect(view, &WindowView::shown, this, [this, view] {
+        if (!std::exchange(shown_, true))
+            emit firstShown();
+        if (arriving_.removeOne(view)) {
+            view->show();
+            if (arriving_.isEmpty())
+                retire();
+        }
+    });
+    return view;
+}
+
+namespace {
+
+// Whether a window of a new layout plays just what one of the old plays.
+bool samePlay(const StageWindow& a, const StageWindow& b)
+{
+    return a.role == b.role && a.place == b.place && a.names == b.names &&
+           a.pictureMs == b.pictureMs;
+}
+
+} // namespace
+
+int Stage::reload(const QList<StageWindow>& plan)
+{
+    retire(); // an earlier reload still arriving is finished first
+    QList<WindowView*> old = windows_;
+    QList<WindowView*> next;
+    int kept = 0;
+    for (const StageWindow& window : plan) {
+        const auto same = std::find_if(old.begin(), old.end(), [&](const WindowView* view) {
+            return samePlay(view->plan(), window);
+        });
+        if (same != old.end()) {
+            (*same)->setSlot(window.slot);
+            next.append(*same);
+            old.erase(same);
+            ++kept;
+            continue;
+        }
+        // A new window stays hidden until its first item is there; the old
+        // layout's window beneath it shows meanwhile, so nothing goes black.
+        WindowView* view = makeView(window);
+        view->hide();
+        view->setStartMs(started_ ? clock_.nowMs() : 0);
+        arriving_.append(view);
+        next.append(view);
+    }
+    windows_ = next;
+    leaving_ = old;
+    placeWindows();
+    if (arriving_.isEmpty())
+        retire();
+    else
+        revealLimit_.start();
+    refresh();
+    return kept;
+}
+
+void Stage::retire()
+{
+    revealLimit_.stop();
+    for (WindowView* view : std::exchange(arriving_, {}))
+        view->show();
+    for (WindowView* view : std::exchange(leaving_, {}))
+        view->deleteLater();
+    for (WindowView* view : windows_)
+        view->raise();
+    if (outlines_)
+        outlines_->raise();
+}
+
+QStringList Stage::refreshMedia()
+{
+    media_ = MediaResolver(mediaFolder_);
+    QStringList found;
+    for (WindowView* view : windows_)
+        found << view->refreshMedia(media_);
+    found.removeDuplicates();
+    for (const QString& name : found)
+        told_.removeIf([&name](const QString& line) {
+            return line.startsWith(escapedForLog(name) + QLatin1Char(':'));
+        });
+    return found;
 }
 
 void Stage::start()

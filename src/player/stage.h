@@ -41,6 +41,18 @@ public:
     // Where the stage lies in the widget.
     QRectF stageRect() const;
     const QList<WindowView*>& windows() const { return windows_; }
+    // Plays another layout without a restart: a window whose place, kind,
+    // list and switch time are the same goes on as it is (same item, same
+    // moment of its clip, same schedule); the others start their lists
+    // afresh, each shown once its first item is there, with the earlier
+    // layout showing until then (at most kRevealLimitMs). Returns how many
+    // windows went on.
+    int reload(const QList<StageWindow>& plan);
+    static constexpr int kRevealLimitMs = 3000;
+    // Looks up every name again in the media folder; the names that were
+    // missing and are there now.
+    QStringList refreshMedia();
+
     // Every window's edge and name drawn over the show, or not.
     void setOutlined(bool outlined);
     bool outlined() const;
@@ -61,10 +73,16 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    WindowView* makeView(const StageWindow& window);
+    void retire();
     void placeWindows();
     void tell(const QString& name, const QString& why);
 
+    QString mediaFolder_;
     MediaResolver media_;
+    QList<WindowView*> arriving_; // of a reloaded layout, not shown yet
+    QList<WindowView*> leaving_;  // of the layout before, shown meanwhile
+    QTimer revealLimit_;
     StageClock& clock_;
     QList<WindowView*> windows_;
     QTimer timer_;

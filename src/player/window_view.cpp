@@ -46,13 +46,18 @@ WindowView::WindowView(StageWindow plan, const MediaResolver& media, ProblemLog 
     const bool playsVideo = std::any_of(items_.begin(), items_.end(), [](const Item& item) {
         return item.kind == Kind::Video && !item.path.isEmpty();
     });
-    if (playsVideo) {
-        video_ = new VideoChannel(this);
-        connect(video_, &VideoChannel::frameReady, this, &WindowView::takeVideoFrame);
-        connect(video_, &VideoChannel::ended, this,
-                [this](quint64 ticket) { videoStopped(ticket, QString()); });
-        connect(video_, &VideoChannel::failed, this, &WindowView::videoStopped);
-    }
+    if (playsVideo)
+        makeVideoChannel();
+}
+
+void WindowView::makeVideoChannel()
+{
+    video_ = new VideoChannel(this);
+    video_->setDrawnSize(drawn_);
+    connect(video_, &VideoChannel::frameReady, this, &WindowView::takeVideoFrame);
+    connect(video_, &VideoChannel::ended, this,
+            [this](quint64 ticket) { videoStopped(ticket, QString()); });
+    connect(video_, &VideoChannel::failed, this, &WindowView::videoStopped);
 }
 
 WindowView::~WindowView()
@@ -91,8 +96,8 @@ void WindowView::advance(qint64 t)
 
 void WindowView::advancePictures(qint64 t)
 {
-    const PlayPosition position = positionAt(durations_, t);
-    nextChange_ = position.nextChange;
+    const PlayPosition position = positionAt(durations_, t - startMs_);
+    nextChange_ = position.nextChange == kNever ? kNever : position.nextChange + startMs_;
     if (position.item < 0 || (position.item == shownItem_ && position.round == shownRound_))
         return;
     shownRound_ = position.round;
@@ -203,6 +208,30 @@ void WindowView::delivered(quint64 ticket, const DecodedItem& decoded)
     if (done.item == shownItem_)
         apply(done.item, decoded);
     prepareNext();
+}
+
+QStringList WindowView::refreshMedia(const MediaResolver& media)
+{
+    QStringList found;
+    for (Item& item : items_) {
+        const bool wasMissing = item.path.isEmpty();
+        item.problem.clear();
+        item.path = media.resolve(item.name, &item.problem);
+        if (wasMissing && !item.path.isEmpty())
+            found << item.name;
+    }
+    // What was read ahead may be an earlier file of that name.
+    ready_ = {};
+    if (!video_ && std::any_of(items_.begin(), items_.end(), [](const Item& item) {
+            return item.kind == Kind::Video && !item.path.isEmpty();
+        }))
+        makeVideoChannel();
+    // A placeholder for a file that is there now recovers at once; other
+    // items change at their next showing.
+    if (shownItem_ >= 0 && !placeholder_.isEmpty() && !items_[shownItem_].path.isEmpty() &&
+        items_[shownItem_].kind == Kind::Picture)
+        request(shownItem_, true, 0);
+    return found;
 }
 
 void WindowView::apply(int item, const DecodedItem& decoded)

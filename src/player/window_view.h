@@ -52,6 +52,14 @@ public:
     void settle();
 
     const StageWindow& plan() const { return plan_; }
+    void setSlot(int slot) { plan_.slot = slot; }
+    // The moment, on the stage's clock, this window's list begins: a window
+    // that comes with a reloaded layout starts its list afresh.
+    void setStartMs(qint64 startMs) { startMs_ = startMs; }
+    // The media folder changed: every name is looked up again and taken at
+    // its next showing; a placeholder whose file is now there recovers at
+    // once. Returns the names that were missing and are found now.
+    QStringList refreshMedia(const MediaResolver& media);
     // A picture due but not read by then shows its placeholder meanwhile.
     static constexpr int kSlowReadMs = 3000;
     // Video frames dropped because a newer one came first.
@@ -92,6 +100,7 @@ private:
     void prepareNext();
     void request(int item, bool forNow, qint64 dueMs);
     void delivered(quint64 ticket, const DecodedItem& decoded);
+    void makeVideoChannel();
     void apply(int item, const DecodedItem& decoded);
     void takeVideoFrame();
     void videoStopped(quint64 ticket, const QString& why);
@@ -101,6 +110,7 @@ private:
     ProblemLog log_;
     QList<Item> items_;
     QList<qint64> durations_;
+    qint64 startMs_ = 0;
     DrawnSize drawn_;
     QRect window_; // the whole window, in this widget's own pixels
 

@@ -33,8 +33,9 @@ void CommandLineTest::answers_data()
         << QStringList{"--play", "%1/short.TXT"} << 1 << "short.TXT was not opened.";
     QTest::newRow("no such file") << QStringList{"--play", "%1/none.TXT"} << 1
                                   << "could not be opened: No such file or directory";
-    QTest::newRow("a folder") << QStringList{"--play", "%1"} << 1
-                              << "is not a layout file: it is not a regular file.";
+    // A folder is a show folder: its layout is show.TXT.
+    QTest::newRow("a folder without a show") << QStringList{"--play", "%1"} << 1
+                                             << "show.TXT could not be opened";
     QTest::newRow("version") << QStringList{"--version"} << 0 << "Tessellview 0.1";
     QTest::newRow("help") << QStringList{"--help"} << 0 << "--play <LAYOUT>";
     QTest::newRow("inspect a file too short")
@@ -53,8 +54,9 @@ void CommandLineTest::answers_data()
         {"--play taking an option for its file",
          {"--play", "--window"},
          "--play needs a LAYOUT, not the option --window"},
-        {"--media without --play", {"--media", "%1"}, "--media and --window only go with --play"},
-        {"--window without --play", {"--window"}, "--media and --window only go with --play"},
+        {"--media without --play", {"--media", "%1"}, "--media only goes with --play or --publish"},
+        {"--window without --play", {"--window"}, "--window only goes with --play"},
+        {"--publish without --to", {"--publish", "%1/a.TXT"}, "--publish and --to go together"},
         {"two files",
          {"%1/a.TXT", "%1/b.TXT"},
          "one layout file at a time; %1/b.TXT is one too many"},

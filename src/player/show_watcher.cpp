@@ -1,0 +1,161 @@
+#include "player/show_watcher.h"
+
+#include "layoutfile/layout_file_reading.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QThread>
+#include <QTimer>
+
+namespace tv {
+
+namespace {
+
+// What a look at a path sees: enough to tell a change, without reading it.
+QString signatureOf(const QFileInfo& file)
+{
+    if (!file.exists())
+        return QString();
+    return QStringLiteral("%1|%2|%3")
+        .arg(file.size())
+        .arg(file.lastModified().toMSecsSinceEpoch())
+        .arg(file.metadataChangeTime().toMSecsSinceEpoch());
+}
+
+QString folderSignature(const QString& folder)
+{
+    QString signature;
+    QDirIterator entries(folder, QDir::Files | QDir::Hidden | QDir::System);
+    QStringList lines;
+    while (entries.hasNext()) {
+        entries.next();
+        lines << entries.fileName() + QLatin1Char('|') + signatureOf(entries.fileInfo());
+    }
+    lines.sort();
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+// Lives on the watcher's thread: every look at the disk happens here.
+class ShowWatcher::Looker final : public QObject {
+    Q_OBJECT
+public:
+    Looker(ShowWatcher& owner, QString layoutPath, QString mediaFolder)
+        : owner_(owner), layoutPath_(std::move(layoutPath)), mediaFolder_(std::move(mediaFolder))
+    {
+    }
+
+    void start()
+    {
+        watcher_ = new QFileSystemWatcher(this);
+        connect(watcher_, &QFileSystemWatcher::fileChanged, this, &Looker::look);
+        connect(watcher_, &QFileSystemWatcher::directoryChanged, this, &Looker::look);
+        auto* every = new QTimer(this);
+        every->setInterval(kLookMs);
+        connect(every, &QTimer::timeout, this, &Looker::look);
+        every->start();
+        settle_ = new QTimer(this);
+        settle_->setSingleShot(true);
+        settle_->setInterval(kSettleMs);
+        connect(settle_, &QTimer::timeout, this, &Looker::settled);
+        layoutSeen_ = signatureOf(QFileInfo(layoutPath_));
+        layoutTaken_ = layoutSeen_;
+        mediaSeen_ = folderSignature(mediaFolder_);
+        rewatch();
+    }
+
+    void reloadNow()
+    {
+        layoutTaken_ = QStringLiteral("(again)");
+        read();
+    }
+
+private:
+    // A file replaced by a rename is a new file: the watches are set again
+    // after every look.
+    void rewatch()
+    {
+        const QStringList watched = watcher_->files() + watcher_->directories();
+        if (!watched.isEmpty())
+            watcher_->removePaths(watched);
+        QStringList paths{QFileInfo(layoutPath_).absolutePath(), mediaFolder_};
+        if (QFileInfo::exists(layoutPath_))
+            paths << layoutPath_;
+        paths.removeDuplicates();
+        watcher_->addPaths(paths);
+    }
+
+    void look()
+    {
+        const QString media = folderSignature(mediaFolder_);
+        if (media != mediaSeen_) {
+            mediaSeen_ = media;
+            emit owner_.mediaChanged();
+        }
+        const QString layout = signatureOf(QFileInfo(layoutPath_));
+        if (layout != layoutTaken_ && !settle_->isActive()) {
+            layoutSeen_ = layout;
+            settle_->start();
+        }
+        rewatch();
+    }
+
+    void settled()
+    {
+        const QString layout = signatureOf(QFileInfo(layoutPath_));
+        if (layout != layoutSeen_) {
+            // Still being written: look again later.
+            layoutSeen_ = layout;
+            settle_->start();
+            return;
+        }
+        if (layout == layoutTaken_)
+            return;
+        layoutTaken_ = layout;
+        read();
+    }
+
+    void read()
+    {
+        const LayoutFileBytes file = readLayoutFileBytes(layoutPath_);
+        emit owner_.layoutRead(file.bytes, file.refusal);
+    }
+
+    ShowWatcher& owner_;
+    QString layoutPath_;
+    QString mediaFolder_;
+    QFileSystemWatcher* watcher_ = nullptr;
+    QTimer* settle_ = nullptr;
+    QString layoutSeen_;
+    QString layoutTaken_;
+    QString mediaSeen_;
+};
+
+ShowWatcher::ShowWatcher(const QString& layoutPath, const QString& mediaFolder)
+    : thread_(new QThread), looker_(new Looker(*this, layoutPath, mediaFolder))
+{
+    thread_->setObjectName(QStringLiteral("show watcher"));
+    looker_->moveToThread(thread_);
+    connect(thread_, &QThread::started, looker_, &Looker::start);
+    thread_->start();
+}
+
+ShowWatcher::~ShowWatcher()
+{
+    // A look that hangs on a share is not waited for: the thread is left to
+    // end with the program.
+    QMetaObject::invokeMethod(looker_, [looker = looker_] { looker->deleteLater(); });
+    thread_->quit();
+}
+
+void ShowWatcher::reloadNow()
+{
+    QMetaObject::invokeMethod(looker_, &Looker::reloadNow);
+}
+
+} // namespace tv
+
+#include "show_watcher.moc"
