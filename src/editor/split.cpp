@@ -72,6 +72,8 @@ Split::Split(ModalDialogs& dialogs) : QWidget(nullptr), dialogs_(dialogs)
            [](LayoutFileCommands& file) { file.saveLayout(); });
     addKey(QStringLiteral("Open"), QKeySequence::Open,
            [](LayoutFileCommands& file) { file.Command11_Click(); });
+    addKey(QStringLiteral("Publish…"), QKeySequence(Qt::CTRL | Qt::Key_P),
+           [](LayoutFileCommands& file) { file.publish(); });
     setObjectName(QStringLiteral("Split"));
     setWindowTitle(QStringLiteral("Tessellview"));
     // The title names the file being edited and marks unsaved changes.

@@ -10,6 +10,8 @@
 #include "layoutfile/layout_from_model.h"
 #include "layoutfile/layout_reader.h"
 #include "layoutfile/layout_writer.h"
+#include "layoutfile/show_folder.h"
+#include "media/browse_folder.h"
 #include "player/player_window.h"
 #include "player/stage_plan.h"
 
@@ -200,6 +202,33 @@ void LayoutFileCommands::preview()
         player->move(outer.topLeft());
     }
     player->show();
+}
+
+void LayoutFileCommands::publish()
+{
+    const auto encoded = encodeLayout(describeLayout());
+    if (const auto* refusal = std::get_if<SaveRefusal>(&encoded)) {
+        tell(QStringLiteral("The layout cannot be published. ") + refusal->message);
+        return;
+    }
+    const QString media = mediaFolder_();
+    if (media.isEmpty()) {
+        tell(QStringLiteral("The layout cannot be published: choose its media folder with "
+                            "Select first."));
+        return;
+    }
+    QString target = GetFolderPath(client_->window(), dialogs_, lastPublished_);
+    if (target.isEmpty())
+        return;
+    while (target.size() > 1 && target.endsWith(QDir::separator()))
+        target.chop(1);
+    const QString failure = publishShow(std::get<QByteArray>(encoded), media, target);
+    if (!failure.isEmpty()) {
+        tell(QStringLiteral("The show was not published. ") + failure);
+        return;
+    }
+    lastPublished_ = target;
+    tell(QStringLiteral("The show was published to %1.").arg(QDir::toNativeSeparators(target)));
 }
 
 void LayoutFileCommands::closePreview()

@@ -54,6 +54,10 @@ public:
     // with the media of the chosen folder, in a window of its own.
     void preview();
     void closePreview();
+    // "Publish…" (Ctrl+P): writes the layout and exactly its media, from the
+    // folder the preview takes them from, as a show folder the user chooses;
+    // an earlier show there is replaced whole. Says what it did.
+    void publish();
 
     // The file name both file dialogs start from: the preset of the last save,
     // or the name last chosen.
@@ -86,6 +90,7 @@ private:
     std::function<QString()> mediaFolder_;
     QWidget* client_;
     QString currentFile_;
+    QString lastPublished_;
     QPointer<QWidget> preview_;
     SaveFiles ownFiles_;
     SaveFiles* files_ = &ownFiles_;

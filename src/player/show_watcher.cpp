@@ -24,14 +24,20 @@ QString signatureOf(const QFileInfo& file)
         .arg(file.metadataChangeTime().toMSecsSinceEpoch());
 }
 
-QString folderSignature(const QString& folder)
+// What a look at the media folder sees. The layout file, when it lies there,
+// is no medium, and neither are the hidden files and partial copies that
+// writers and sync tools leave while at work.
+QString folderSignature(const QString& folder, const QString& layoutName)
 {
-    QString signature;
-    QDirIterator entries(folder, QDir::Files | QDir::Hidden | QDir::System);
+    QDirIterator entries(folder, QDir::Files | QDir::System);
     QStringList lines;
     while (entries.hasNext()) {
         entries.next();
-        lines << entries.fileName() + QLatin1Char('|') + signatureOf(entries.fileInfo());
+        const QString name = entries.fileName();
+        if (name == layoutName || name.endsWith(QLatin1String(".tmp")) ||
+            name.endsWith(QLatin1String(".part")) || name.endsWith(QLatin1Char('~')))
+            continue;
+        lines << name + QLatin1Char('|') + signatureOf(entries.fileInfo());
     }
     lines.sort();
     return lines.join(QLatin1Char('\n'));
@@ -63,7 +69,7 @@ public:
         connect(settle_, &QTimer::timeout, this, &Looker::settled);
         layoutSeen_ = signatureOf(QFileInfo(layoutPath_));
         layoutTaken_ = layoutSeen_;
-        mediaSeen_ = folderSignature(mediaFolder_);
+        mediaSeen_ = folderSignature(mediaFolder_, QFileInfo(layoutPath_).fileName());
         rewatch();
     }
 
@@ -90,7 +96,7 @@ private:
 
     void look()
     {
-        const QString media = folderSignature(mediaFolder_);
+        const QString media = folderSignature(mediaFolder_, QFileInfo(layoutPath_).fileName());
         if (media != mediaSeen_) {
             mediaSeen_ = media;
             emit owner_.mediaChanged();

@@ -178,6 +178,10 @@ void Stage::placeWindows()
                             place.width() * scale, place.height() * scale);
         window->place(rounded(scaled), screen);
     }
+    // Windows of a reloaded layout stay out of sight until they have
+    // something to show.
+    for (WindowView* window : arriving_)
+        window->hide();
 }
 
 void Stage::setOutlined(bool outlined)

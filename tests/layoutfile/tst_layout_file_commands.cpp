@@ -50,6 +50,7 @@ private slots:
     void openAsksBeforeDroppingChanges_data();
     void openAsksBeforeDroppingChanges();
     void savingTheFileBeingEdited();
+    void publishingFromTheEditor();
 
 private:
     void save(const QString& path, std::optional<bool> cover = std::nullopt);
@@ -384,6 +385,27 @@ void LayoutFileCommandsTest::savingTheFileBeingEdited()
     QCOMPARE(harness_.dialogs.shown.size(), asked + 1);
     QCOMPARE(harness_.dialogs.shown.last().preset, QFileInfo(saved("shop.TXT")).absoluteFilePath());
     QCOMPARE(contentOf(saved("shop.TXT")).at(1), '\2');
+}
+
+// Ctrl+P writes the layout and just the media it names as a show folder.
+void LayoutFileCommandsTest::publishingFromTheEditor()
+{
+    Split& form = *harness_.form;
+    QTemporaryDir media;
+    for (const char* name : {"a.jpg", "b.jpg"})
+        QVERIFY(put(media.filePath(name), name));
+    driver().chooseFolder(media.path());
+    driver().addPicture();
+    driver().pressFileRow(2);
+    driver().addMarkedFiles();
+    const QString show = saved("show");
+    harness_.dialogs.folderChoices.enqueue(show + "/");
+    QTest::keyClick(form.windowHandle(), Qt::Key_P, Qt::ControlModifier);
+    QCOMPARE(harness_.dialogs.messages().last(),
+             QStringLiteral("+_+: The show was published to %1.").arg(show));
+    QCOMPARE(QDir(show).entryList(QDir::Files), (QStringList{"b.jpg", "show.TXT"}));
+    QCOMPARE(contentOf(QDir(show).filePath("show.TXT")),
+             std::get<QByteArray>(encodeLayout(form.layoutFile().describeLayout())));
 }
 
 QTEST_MAIN(LayoutFileCommandsTest)

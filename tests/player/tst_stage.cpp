@@ -26,6 +26,8 @@ private slots:
     void filesSwappedAfterTheStart();
     void slowDecodesStillSwitchEveryWindow();
     void outlinesShowEveryWindow();
+    void reloadKeepsWhatDidNotChange();
+    void mediaThatAppearIsTaken();
 
 private:
     QColor colourAt(Stage& stage, QPoint at) { return stage.grab().toImage().pixelColor(at); }
@@ -252,6 +254,64 @@ void StageTest::outlinesShowEveryWindow()
     QCOMPARE(colourAt(stage, emptyEdge), QColor(Qt::yellow));
     stage.setOutlined(false);
     QCOMPARE(colourAt(stage, redEdge), QColor(Qt::red));
+}
+
+// A reloaded layout: the unchanged window goes on with its item and
+// schedule; the changed one starts its list afresh once its first picture is
+// there, and the old one shows until then.
+void StageTest::reloadKeepsWhatDidNotChange()
+{
+    ManualClock clock;
+    const StageWindow left{
+        WindowRole::Picture, 1, QRect(0, 0, 960, 1080), {"red.png", "green.png"}, 2000};
+    const StageWindow right{WindowRole::Picture, 2, QRect(960, 0, 960, 1080), {"blue.png"}, 5000};
+    Stage stage({left, right}, media_.path(), clock);
+    stage.resize(480, 270);
+    stage.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&stage));
+    stage.settle();
+    clock.now = 2500;
+    stage.refresh();
+    stage.settle();
+    QCOMPARE(colourAt(stage, {120, 135}), QColor(Qt::green));
+    WindowView* kept = stage.windows().first();
+
+    StageWindow changed = right;
+    changed.names = {"yellow.png", "red.png"};
+    QCOMPARE(stage.reload({left, changed}), 1);
+    QCOMPARE(stage.windows().first(), kept);
+    // Until the new window's picture is there, the old one shows.
+    QCOMPARE(colourAt(stage, {360, 135}), QColor(Qt::blue));
+    QTRY_COMPARE(colourAt(stage, {360, 135}), QColor(Qt::yellow));
+    QCOMPARE(colourAt(stage, {120, 135}), QColor(Qt::green));
+    // The kept window switches on its old schedule, the new one on its own
+    // from the moment of the reload.
+    clock.now = 4000;
+    stage.refresh();
+    stage.settle();
+    QCOMPARE(colourAt(stage, {120, 135}), QColor(Qt::red));
+    QCOMPARE(colourAt(stage, {360, 135}), QColor(Qt::yellow));
+    clock.now = 7500;
+    stage.refresh();
+    stage.settle();
+    QCOMPARE(colourAt(stage, {360, 135}), QColor(Qt::red));
+}
+
+// A picture copied in after the start replaces its placeholder by itself.
+void StageTest::mediaThatAppearIsTaken()
+{
+    QTemporaryDir media;
+    ManualClock clock;
+    Stage stage({{WindowRole::Picture, 1, QRect(0, 0, 1920, 1080), {"late.png"}, 5000}},
+                media.path(), clock);
+    stage.resize(480, 270);
+    stage.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&stage));
+    stage.settle();
+    QCOMPARE(colourAt(stage, {240, 135}), QColor(48, 48, 48));
+    QVERIFY(QFile::copy(media_.filePath("green.png"), media.filePath("late.png")));
+    QCOMPARE(stage.refreshMedia(), QStringList{"late.png"});
+    QTRY_COMPARE(colourAt(stage, {240, 135}), QColor(Qt::green));
 }
 
 QTEST_MAIN(StageTest)
