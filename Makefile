@@ -21,8 +21,8 @@ export QT_QPA_PLATFORM_TEST := offscreen
 run: build
 	./$(BUILD_DIR)/src/tessellview
 
-# Under the sanitizers a test is run a second time only when the first run
-# failed: LeakSanitizer's own tracer now and then crashes while the show's
+# Under the sanitizers a test that failed is run again, up to three runs in
+# all: LeakSanitizer's own tracer now and then crashes while the show's
 # worker threads end, which is no fault of the program. A fault that shows
 # on every run still fails.
 test: build build-sanitize
@@ -31,7 +31,7 @@ test: build build-sanitize
 	    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	    LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp:print_suppressions=0 \
 	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	    ctest --output-on-failure -j$(JOBS) --repeat until-pass:2
+	    ctest --output-on-failure -j$(JOBS) --repeat until-pass:3
 
 deps:
 	@$(MAKE) --no-print-directory install PACKAGE_LIST="$(PACKAGES)"

@@ -146,6 +146,8 @@ ShowWatcher::ShowWatcher(const QString& layoutPath, const QString& mediaFolder)
     thread_->setObjectName(QStringLiteral("show watcher"));
     looker_->moveToThread(thread_);
     connect(thread_, &QThread::started, looker_, &Looker::start);
+    // The thread goes once it has ended, whenever that is.
+    connect(thread_, &QThread::finished, thread_, &QObject::deleteLater);
     thread_->start();
 }
 

@@ -18,6 +18,8 @@ class ShowWatcher final : public QObject {
     Q_OBJECT
 public:
     ShowWatcher(const QString& layoutPath, const QString& mediaFolder);
+    // Asks the thread to end and does not wait for it: it is freed by the
+    // event loop once it has ended.
     ~ShowWatcher() override;
 
     static constexpr int kSettleMs = 500;

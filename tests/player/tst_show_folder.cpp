@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 using namespace tv;
 
 // A show that changes while it plays: the watcher takes a layout only once it
@@ -42,8 +44,8 @@ void ShowFolderTest::halfWrittenLayoutWaits()
     QTemporaryDir show;
     const QString path = show.filePath("show.TXT");
     QVERIFY(test::put(path, layoutNaming({"a.png"})));
-    ShowWatcher watcher(path, show.path());
-    QSignalSpy read(&watcher, &ShowWatcher::layoutRead);
+    auto watcher = std::make_unique<ShowWatcher>(path, show.path());
+    QSignalSpy read(watcher.get(), &ShowWatcher::layoutRead);
     QTest::qWait(300);
     // A slow writer: a piece every 200 ms, never resting as long as 500 ms.
     const QByteArray next = layoutNaming({"b.png", "c.png", "d.png"});
@@ -60,6 +62,8 @@ void ShowFolderTest::halfWrittenLayoutWaits()
     QCOMPARE(read.first().at(1).toString(), QString());
     QTest::qWait(ShowWatcher::kSettleMs * 2);
     QCOMPARE(read.count(), 1);
+    watcher.reset();
+    QTest::qWait(100); // its thread ends and is freed
 }
 
 void ShowFolderTest::publishSwapsTheWholeShow()
@@ -73,9 +77,9 @@ void ShowFolderTest::publishSwapsTheWholeShow()
              QString());
     QCOMPARE(filesIn(target), (QStringList{"a.png", "b.png", "show.TXT"}));
 
-    ShowWatcher watcher(QDir(target).filePath("show.TXT"), target);
-    QSignalSpy read(&watcher, &ShowWatcher::layoutRead);
-    QSignalSpy media_(&watcher, &ShowWatcher::mediaChanged);
+    auto watcher = std::make_unique<ShowWatcher>(QDir(target).filePath("show.TXT"), target);
+    QSignalSpy read(watcher.get(), &ShowWatcher::layoutRead);
+    QSignalSpy media_(watcher.get(), &ShowWatcher::mediaChanged);
     QTest::qWait(300);
     const QByteArray second = layoutNaming({"c.png"});
     QCOMPARE(publishShow(second, media.path(), target), QString());
@@ -93,6 +97,8 @@ void ShowFolderTest::publishSwapsTheWholeShow()
     QVERIFY2(refusal.contains("gone.png, lost.jpg"), qPrintable(refusal));
     QCOMPARE(filesIn(target), (QStringList{"c.png", "show.TXT"}));
     QCOMPARE(test::contentOf(QDir(target).filePath("show.TXT")), second);
+    watcher.reset();
+    QTest::qWait(100);
 }
 
 QTEST_GUILESS_MAIN(ShowFolderTest)
