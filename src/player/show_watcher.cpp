@@ -99,7 +99,7 @@ private:
         const QString media = folderSignature(mediaFolder_, QFileInfo(layoutPath_).fileName());
         if (media != mediaSeen_) {
             mediaSeen_ = media;
-            emit owner_.mediaChanged();
+            tell([](ShowWatcher& owner) { emit owner.mediaChanged(); });
         }
         const QString layout = signatureOf(QFileInfo(layoutPath_));
         if (layout != layoutTaken_ && !settle_->isActive()) {
@@ -127,7 +127,13 @@ private:
     void read()
     {
         const LayoutFileBytes file = readLayoutFileBytes(layoutPath_);
-        emit owner_.layoutRead(file.bytes, file.refusal);
+        tell([file](ShowWatcher& owner) { emit owner.layoutRead(file.bytes, file.refusal); });
+    }
+
+    // The watcher's signals are sent on the thread the watcher lives on.
+    template <typename Signal> void tell(Signal signal)
+    {
+        QMetaObject::invokeMethod(&owner_, [owner = &owner_, signal] { signal(*owner); });
     }
 
     ShowWatcher& owner_;
