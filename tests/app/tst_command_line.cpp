@@ -12,6 +12,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <cstdio>
+
 #include <sys/stat.h>
 
 // The program as a display machine starts it.
@@ -22,6 +25,7 @@ private slots:
     void answers();
     void inspectPrintsTheLayout();
     void aDisplayGoesOnPastAFifoAndEndsAtOnce();
+    void aDisplayFollowsItsLayout();
 };
 
 void CommandLineTest::answers_data()
@@ -34,8 +38,8 @@ void CommandLineTest::answers_data()
     QTest::newRow("no such file") << QStringList{"--play", "%1/none.TXT"} << 1
                                   << "could not be opened: No such file or directory";
     // A folder is a show folder: its layout is show.TXT.
-    QTest::newRow("a folder without a show") << QStringList{"--play", "%1"} << 1
-                                             << "show.TXT could not be opened";
+    QTest::newRow("a folder without a show")
+        << QStringList{"--play", "%1"} << 1 << "show.TXT could not be opened";
     QTest::newRow("version") << QStringList{"--version"} << 0 << "Tessellview 0.1";
     QTest::newRow("help") << QStringList{"--help"} << 0 << "--play <LAYOUT>";
     QTest::newRow("inspect a file too short")
@@ -185,6 +189,51 @@ void CommandLineTest::aDisplayGoesOnPastAFifoAndEndsAtOnce()
     program.terminate();
     QVERIFY(program.waitForFinished(1000));
     QVERIFY(ending.elapsed() < 1000);
+}
+
+// The display as an operator sees it in the log: a refused layout is told once
+// and changes nothing; a good one is reloaded; SIGHUP reads it again at once.
+void CommandLineTest::aDisplayFollowsItsLayout()
+{
+    QTemporaryDir show;
+    const QString path = show.filePath("show.TXT");
+    auto layoutNaming = [](const QStringList& names) {
+        tv::LayoutDescription layout;
+        layout.pictures << tv::LayoutWindow{{0, 0, 7200, 4050}, names, {}, 2};
+        layout.switchTimes = {5};
+        return std::get<QByteArray>(tv::encodeLayout(layout));
+    };
+    auto replace = [&](const QByteArray& bytes) {
+        return tv::test::put(path + ".tmp", bytes) &&
+               ::rename(QFile::encodeName(path + ".tmp"), QFile::encodeName(path)) == 0;
+    };
+    QVERIFY(replace(layoutNaming({"a.png"})));
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(TESSELLVIEW_EXECUTABLE), {"--play", show.path(), "--window"});
+    QByteArray said;
+    auto waitToSay = [&](const QByteArray& what, int times = 1) {
+        QElapsedTimer waited;
+        waited.start();
+        while (said.count(what) < times && waited.elapsed() < 30000) {
+            program.waitForReadyRead(100);
+            said += program.readAllStandardError();
+        }
+        return said.count(what) >= times;
+    };
+    QVERIFY2(waitToSay("showing "), said.constData());
+    QVERIFY(replace(QByteArray(40, '\0')));
+    QVERIFY2(waitToSay("not reloaded: "), said.constData());
+    QVERIFY(replace(layoutNaming({"b.png", "a.png"})));
+    QVERIFY2(waitToSay("reloaded " + path.toLocal8Bit() + ": 0 of 1 windows went on"),
+             said.constData());
+    QCOMPARE(said.count("not reloaded"), 1);
+    ::kill(pid_t(program.processId()), SIGHUP);
+    QVERIFY2(waitToSay(": 1 of 1 windows went on"), said.constData());
+    program.terminate();
+    QVERIFY(program.waitForFinished(1000));
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)
