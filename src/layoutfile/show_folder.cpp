@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <unistd.h>
 
 namespace tv {
 
@@ -27,6 +28,19 @@ QStringList namesOf(const LayoutDescription& layout)
         names << window.names;
     names.removeDuplicates();
     return names;
+}
+
+// Hands a file's or folder's bytes to the disk, so that the show put in place
+// is whole even after a power cut.
+bool syncPath(const QString& path, bool folder)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDONLY | O_CLOEXEC | O_NOFOLLOW | (folder ? O_DIRECTORY : 0));
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
 }
 
 // Puts `built` where `target` is, in one step: the two folders are swapped,
@@ -92,17 +106,21 @@ QString publishShow(const QByteArray& layout, const QString& mediaFolder, const 
                                             QFileDevice::ExeGroup | QFileDevice::ReadOther |
                                             QFileDevice::ExeOther);
     QSaveFile file(built.filePath(QLatin1String(kShowLayoutName)));
-    if (!file.open(QIODevice::WriteOnly) || file.write(layout) != layout.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(layout) != layout.size() || !file.commit() ||
+        !syncPath(file.fileName(), false))
         return QStringLiteral("The layout could not be written: %1").arg(file.errorString());
     for (const auto& [from, as] : copies)
-        if (!QFile::copy(from, built.filePath(as)))
+        if (!QFile::copy(from, built.filePath(as)) || !syncPath(built.filePath(as), false))
             return QStringLiteral("%1 could not be copied.").arg(QDir::toNativeSeparators(from));
+    if (!syncPath(built.path(), true))
+        return QStringLiteral("The show could not be written to the disk.");
 
     const QString failure = swapInto(built.path(), where.absoluteFilePath());
     if (!failure.isEmpty())
         return QStringLiteral("%1 could not be put in place: %2")
             .arg(QDir::toNativeSeparators(target), failure);
     built.setAutoRemove(false); // it is the show now, or the old one already removed
+    syncPath(where.absolutePath(), true);
     return QString();
 }
 
