@@ -175,6 +175,9 @@ QString FlexGrid::note() const
 
 void FlexGrid::setNote(const QString& note, const QString& tip)
 {
+    // Laying the grid out again is what costs: only a change does it.
+    if (this->note() == note && (!note_ || note_->toolTip() == tip))
+        return;
     if (!note_) {
         note_ = new QLabel(this);
         note_->setObjectName(QStringLiteral("note"));

@@ -163,6 +163,7 @@ NameTag* NameTag::cloneOf(const NameTag& templ)
     tag->copyPlaceFrom(templ);
     tag->setFont(templ.font());
     tag->caption_ = templ.caption_;
+    tag->captionWidth_ = templ.captionWidth_;
     tag->backColor_ = templ.backColor_;
     return tag;
 }
@@ -171,6 +172,8 @@ void NameTag::setCaption(const QString& caption)
 {
     caption_ = caption;
     setToolTip(shownCaption());
+    // Measured once a name: a window's tag moves with every step of a drag.
+    captionWidth_ = fontMetrics().horizontalAdvance(shownCaption());
     followTwips();
     update();
 }
@@ -186,7 +189,7 @@ QString NameTag::shownCaption() const
 QRect NameTag::shownPixels(const QRect& place) const
 {
     QRect shown = place;
-    shown.setWidth(std::max(place.width(), fontMetrics().horizontalAdvance(shownCaption()) + 2));
+    shown.setWidth(std::max(place.width(), captionWidth_ + 2));
     return shown;
 }
 

@@ -136,6 +136,7 @@ private:
     QString shownCaption() const;
 
     QString caption_;
+    int captionWidth_ = 0;
     QColor backColor_;
 };
 

@@ -35,9 +35,11 @@ WindowThumbnails::WindowThumbnails(const LayoutModel& model, LayoutCanvas& canva
     connect(&model_, &LayoutModel::windowChanged, this, later);
     connect(&model_, &LayoutModel::windowMoved, this, later);
     connect(&model_, &LayoutModel::playlistChanged, this, later);
-    connect(&model_, &LayoutModel::restored, this, [this, later] {
+    connect(&model_, &LayoutModel::restored, this, [this] {
+        dirty_.clear();
         for (int index = 1; index < kLayoutIndices; ++index)
-            later(index);
+            dirty_.append(index);
+        settle_.start();
     });
     videoLimit_.setSingleShot(true);
     videoLimit_.setInterval(kVideoFrameMs);
