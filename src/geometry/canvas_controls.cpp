@@ -171,9 +171,10 @@ NameTag* NameTag::cloneOf(const NameTag& templ)
 void NameTag::setCaption(const QString& caption)
 {
     caption_ = caption;
-    setToolTip(shownCaption());
+    const QString shown = shownCaption();
+    setToolTip(shown);
     // Measured once a name: a window's tag moves with every step of a drag.
-    captionWidth_ = fontMetrics().horizontalAdvance(shownCaption());
+    captionWidth_ = fontMetrics().horizontalAdvance(shown);
     followTwips();
     update();
 }

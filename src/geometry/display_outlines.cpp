@@ -33,9 +33,10 @@ QRect DisplayOutlines::outlined(int index) const
     if (!model_.table().inUse(index))
         return {};
     const TwipsRect& rect = model_.window(index).rect;
-    if (fileHoldsPlace(rect) || !storablePlace(rect))
+    const auto stored = storablePlace(rect);
+    if (!stored || twipsOfPercentPlace(*stored) == rect)
         return {};
-    return screenPixels(*storablePlace(rect));
+    return screenPixels(*stored);
 }
 
 void DisplayOutlines::paintEvent(QPaintEvent*)

@@ -55,6 +55,16 @@ LayoutDescription LayoutFileCommands::describeLayout() const
     return tv::describeLayout(history_.model().state());
 }
 
+std::optional<QByteArray> LayoutFileCommands::encodedOrTold(const QString& refused)
+{
+    auto encoded = encodeLayout(describeLayout());
+    if (const auto* refusal = std::get_if<SaveRefusal>(&encoded)) {
+        tell(refused + refusal->message);
+        return std::nullopt;
+    }
+    return std::get<QByteArray>(std::move(encoded));
+}
+
 void LayoutFileCommands::Command10_Click()
 {
     saveLayout();
@@ -62,11 +72,9 @@ void LayoutFileCommands::Command10_Click()
 
 bool LayoutFileCommands::saveLayout()
 {
-    const auto encoded = encodeLayout(describeLayout());
-    if (const auto* refusal = std::get_if<SaveRefusal>(&encoded)) {
-        tell(QStringLiteral("The layout was not saved. ") + refusal->message);
+    const auto encoded = encodedOrTold(QStringLiteral("The layout was not saved. "));
+    if (!encoded)
         return false;
-    }
 
     // The file being edited; before there is one, the preset name in the
     // folder of the layout last chosen.
@@ -87,19 +95,17 @@ bool LayoutFileCommands::saveLayout()
         !dialogs_.askYesNo(client_->window(), QStringLiteral("Cover the old file?"),
                            QStringLiteral("Confirm")))
         return false;
-    return saveTo(*chosen, std::get<QByteArray>(encoded));
+    return saveTo(*chosen, *encoded);
 }
 
 bool LayoutFileCommands::saveToCurrent()
 {
     if (currentFile_.isEmpty())
         return saveLayout();
-    const auto encoded = encodeLayout(describeLayout());
-    if (const auto* refusal = std::get_if<SaveRefusal>(&encoded)) {
-        tell(QStringLiteral("The layout was not saved. ") + refusal->message);
+    const auto encoded = encodedOrTold(QStringLiteral("The layout was not saved. "));
+    if (!encoded)
         return false;
-    }
-    return saveTo(currentFile_, std::get<QByteArray>(encoded));
+    return saveTo(currentFile_, *encoded);
 }
 
 bool LayoutFileCommands::saveTo(const QString& path, const QByteArray& bytes)
@@ -174,12 +180,10 @@ void LayoutFileCommands::openLayoutFile(const QString& path)
 
 void LayoutFileCommands::preview()
 {
-    const auto encoded = encodeLayout(describeLayout());
-    if (const auto* refusal = std::get_if<SaveRefusal>(&encoded)) {
-        tell(QStringLiteral("The layout cannot be previewed. ") + refusal->message);
+    const auto encoded = encodedOrTold(QStringLiteral("The layout cannot be previewed. "));
+    if (!encoded)
         return;
-    }
-    const auto decoded = decodeLayout(std::get<QByteArray>(encoded));
+    const auto decoded = decodeLayout(*encoded);
     if (const auto* refusal = std::get_if<ReadRefusal>(&decoded)) {
         tell(QStringLiteral("The layout cannot be previewed. ") + refusal->message);
         return;
@@ -206,11 +210,9 @@ void LayoutFileCommands::preview()
 
 void LayoutFileCommands::publish()
 {
-    const auto encoded = encodeLayout(describeLayout());
-    if (const auto* refusal = std::get_if<SaveRefusal>(&encoded)) {
-        tell(QStringLiteral("The layout cannot be published. ") + refusal->message);
+    const auto encoded = encodedOrTold(QStringLiteral("The layout cannot be published. "));
+    if (!encoded)
         return;
-    }
     const QString media = mediaFolder_();
     if (media.isEmpty()) {
         tell(QStringLiteral("The layout cannot be published: choose its media folder with "
@@ -222,7 +224,7 @@ void LayoutFileCommands::publish()
         return;
     while (target.size() > 1 && target.endsWith(QDir::separator()))
         target.chop(1);
-    const QString failure = publishShow(std::get<QByteArray>(encoded), media, target);
+    const QString failure = publishShow(*encoded, media, target);
     if (!failure.isEmpty()) {
         tell(QStringLiteral("The show was not published. ") + failure);
         return;

@@ -7,6 +7,7 @@
 
 #include <QPointer>
 #include <functional>
+#include <optional>
 
 class QPushButton;
 class QWidget;
@@ -85,6 +86,9 @@ private:
     WindowCommands& windows_;
     ModalDialogs& dialogs_;
     void setCurrentFile(const QString& path);
+    // The layout's bytes as Save File writes them; what the writer refuses
+    // is told after `refused`, and gives nothing.
+    std::optional<QByteArray> encodedOrTold(const QString& refused);
     bool saveTo(const QString& path, const QByteArray& bytes);
 
     std::function<QString()> mediaFolder_;

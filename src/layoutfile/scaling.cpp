@@ -41,10 +41,15 @@ std::optional<std::int16_t> wholeTwips(float twips)
     return static_cast<std::int16_t>(whole);
 }
 
-int percentageByte(float twips, const QString& kind)
+std::optional<std::uint8_t> storedByte(float twips, const QString& kind)
 {
     const auto whole = wholeTwips(twips);
-    const auto byte = whole ? ScalerChange(*whole, kind) : std::nullopt;
+    return whole ? ScalerChange(*whole, kind) : std::nullopt;
+}
+
+int percentageByte(float twips, const QString& kind)
+{
+    const auto byte = storedByte(twips, kind);
     return byte ? int(*byte) : 0;
 }
 

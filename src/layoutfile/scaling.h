@@ -13,8 +13,11 @@ namespace tv {
 // 0..255); any other kind gives 0.
 std::optional<std::uint8_t> ScalerChange(std::int16_t coordinate, const QString& kind);
 
-// The percentage byte a single-precision twips value is written as; 0 when it
-// has none. Decoded coordinates give back exactly the byte they came from.
+// The percentage byte a single-precision twips value is written as, or
+// nothing when it has none. Decoded coordinates give back exactly the byte
+// they came from.
+std::optional<std::uint8_t> storedByte(float twips, const QString& kind);
+// The same, 0 when it has none.
 int percentageByte(float twips, const QString& kind);
 
 // A percentage byte back in twips, rounded down: b x 72 across, the floor of

@@ -24,14 +24,10 @@ PercentPlace percentPlace(const TwipsRect& rect)
 
 std::optional<PercentPlace> storablePlace(const TwipsRect& rect)
 {
-    const auto byte = [](float twips, const QString& kind) -> std::optional<std::uint8_t> {
-        const auto whole = wholeTwips(twips);
-        return whole ? ScalerChange(*whole, kind) : std::nullopt;
-    };
-    const auto x = byte(rect.Left, QStringLiteral("x"));
-    const auto y = byte(rect.Top, QStringLiteral("y"));
-    const auto width = byte(rect.Width, QStringLiteral("width"));
-    const auto height = byte(rect.Height, QStringLiteral("height"));
+    const auto x = storedByte(rect.Left, QStringLiteral("x"));
+    const auto y = storedByte(rect.Top, QStringLiteral("y"));
+    const auto width = storedByte(rect.Width, QStringLiteral("width"));
+    const auto height = storedByte(rect.Height, QStringLiteral("height"));
     if (!x || !y || !width || !height)
         return std::nullopt;
     return PercentPlace{*x, *y, *width, *height};

@@ -128,8 +128,10 @@ QString MediaFileList::chosenFolder() const
 
 void MediaFileList::followLayoutFile(const QString& path)
 {
-    const QString folder = mediaFolderFor(chosenFolder(), path);
-    if (chosen_ || folder.isEmpty())
+    if (chosen_)
+        return;
+    const QString folder = mediaFolderFor(QString(), path);
+    if (folder.isEmpty())
         return;
     QString shown = QDir::toNativeSeparators(folder);
     if (!shown.endsWith(QDir::separator()))
