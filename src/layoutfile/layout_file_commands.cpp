@@ -12,6 +12,7 @@
 #include "layoutfile/layout_writer.h"
 #include "layoutfile/show_folder.h"
 #include "media/browse_folder.h"
+#include "player/media_open.h"
 #include "player/player_window.h"
 #include "player/stage_plan.h"
 
@@ -224,13 +225,14 @@ void LayoutFileCommands::publish()
         return;
     while (target.size() > 1 && target.endsWith(QDir::separator()))
         target.chop(1);
-    const QString failure = publishShow(*encoded, media, target);
+    const QString failure = publishShow(*encoded, media, target, currentFile_);
     if (!failure.isEmpty()) {
         tell(QStringLiteral("The show was not published. ") + failure);
         return;
     }
     lastPublished_ = target;
-    tell(QStringLiteral("The show was published to %1.").arg(QDir::toNativeSeparators(target)));
+    tell(QStringLiteral("The show was published to %1.")
+             .arg(escapedForLog(QDir::toNativeSeparators(target))));
 }
 
 void LayoutFileCommands::closePreview()

@@ -1,22 +1,227 @@
 #include "layoutfile/show_folder.h"
 
 #include "layoutfile/layout_reader.h"
+#include "layoutfile/show_manifest.h"
+#include "player/media_open.h"
 #include "player/media_resolver.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QTemporaryDir>
+#include <QRegularExpression>
+#include <QSet>
+#include <QUuid>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace tv {
 
 namespace {
+
+QString shown(const QString& path)
+{
+    return escapedForLog(QDir::toNativeSeparators(path));
+}
+
+QString osError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// A descriptor closed when it goes out of scope.
+class Fd {
+public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    ~Fd()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    int get() const { return fd_; }
+    bool isOpen() const { return fd_ >= 0; }
+    // Closes now, as the end of a write may be told only here.
+    int close() { return ::close(std::exchange(fd_, -1)); }
+
+private:
+    int fd_;
+};
+
+Fd openFolder(int parentFd, const QByteArray& name)
+{
+    return Fd(
+        ::openat(parentFd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+}
+
+struct Entry {
+    QByteArray name;
+    bool regular = false;
+};
+
+// The entries of an open folder, as they are: a link is an entry that is not
+// a regular file, never what it leads to. nullopt with errno set on failure.
+std::optional<QList<Entry>> entriesOf(int folderFd)
+{
+    const int listed = ::dup(folderFd);
+    DIR* dir = listed < 0 ? nullptr : ::fdopendir(listed);
+    if (!dir) {
+        const int error = errno;
+        if (listed >= 0)
+            ::close(listed);
+        errno = error;
+        return std::nullopt;
+    }
+    ::rewinddir(dir);
+    QList<Entry> entries;
+    while (const dirent* found = ::readdir(dir)) {
+        const QByteArray name(found->d_name);
+        if (name == "." || name == "..")
+            continue;
+        struct stat status {};
+        const bool regular =
+            ::fstatat(folderFd, found->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(status.st_mode);
+        entries.append({name, regular});
+    }
+    ::closedir(dir);
+    return entries;
+}
+
+// Removes the folder `name` in `parentFd` with the regular files in it that
+// `owned` names (every one when it is null); what it does not own keeps the
+// folder in place. A link is never followed, only ever left alone.
+void removeFolder(int parentFd, const QByteArray& name, const QSet<QString>* owned)
+{
+    const Fd folder = openFolder(parentFd, name);
+    const auto entries = folder.isOpen() ? entriesOf(folder.get()) : std::nullopt;
+    if (!entries)
+        return;
+    for (const Entry& entry : *entries)
+        if (entry.regular && (!owned || owned->contains(QFile::decodeName(entry.name))))
+            ::unlinkat(folder.get(), entry.name.constData(), 0);
+    ::unlinkat(parentFd, name.constData(), AT_REMOVEDIR);
+}
+
+// Removes the scratch folders of earlier publishes to `name` that never
+// finished (killed, or the machine went down): only folders of this user
+// named as this program names them, holding nothing but regular files, and
+// not locked by a publish still under way.
+void removeLeftovers(int parentFd, const QString& name)
+{
+    const QRegularExpression scratch(
+        QStringLiteral("^\\.%1\\.new-[A-Za-z0-9]{6}$").arg(QRegularExpression::escape(name)));
+    const auto entries = entriesOf(parentFd);
+    if (!entries)
+        return;
+    for (const Entry& entry : *entries) {
+        if (!scratch.match(QFile::decodeName(entry.name)).hasMatch())
+            continue;
+        const Fd folder = openFolder(parentFd, entry.name);
+        struct stat status {};
+        if (!folder.isOpen() || ::fstat(folder.get(), &status) != 0 ||
+            status.st_uid != ::geteuid() || ::flock(folder.get(), LOCK_EX | LOCK_NB) != 0)
+            continue;
+        const auto inside = entriesOf(folder.get());
+        if (inside && std::all_of(inside->begin(), inside->end(),
+                                  [](const Entry& file) { return file.regular; }))
+            removeFolder(parentFd, entry.name, nullptr);
+    }
+}
+
+// One file of the show being built, on the disk once finish() succeeds.
+class ShowFileWriter {
+public:
+    ShowFileWriter(int folderFd, const QString& name)
+        : fd_(::openat(folderFd, QFile::encodeName(name).constData(),
+                       O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644)),
+          error_(fd_.isOpen() ? 0 : errno)
+    {
+    }
+    bool write(const char* bytes, qint64 size)
+    {
+        while (error_ == 0 && size > 0) {
+            const ssize_t put = ::write(fd_.get(), bytes, std::size_t(size));
+            if (put < 0 && errno != EINTR)
+                error_ = errno;
+            if (put > 0) {
+                bytes += put;
+                size -= put;
+            }
+        }
+        return error_ == 0;
+    }
+    // A full disk may be told only when the bytes go to it, here.
+    bool finish()
+    {
+        if (error_ == 0 && ::fsync(fd_.get()) != 0)
+            error_ = errno;
+        if (fd_.isOpen() && fd_.close() != 0 && error_ == 0)
+            error_ = errno;
+        return error_ == 0;
+    }
+    QString errorString() const { return osError(error_); }
+
+private:
+    Fd fd_;
+    int error_;
+};
+
+// Writes `bytes` as the show's file `name`; the reason, or an empty string.
+QString putShowFile(int folderFd, const QString& name, const QByteArray& bytes)
+{
+    ShowFileWriter file(folderFd, name);
+    if (!file.write(bytes.constData(), bytes.size()) || !file.finish())
+        return QStringLiteral("%1 could not be written: %2").arg(shown(name), file.errorString());
+    return QString();
+}
+
+// Copies the media file at `from` into the show as `made->name`, taking its
+// size and SHA-256 from the bytes read, so the manifest tells what was
+// written; the reason, or an empty string.
+QString copyShowFile(int folderFd, const QString& from, ShowFile* made)
+{
+    const MediaHandle source = MediaHandle::open(from);
+    if (!source.isOpen())
+        return QStringLiteral("%1 could not be read: %2").arg(shown(from), source.problem());
+    ShowFileWriter file(folderFd, made->name);
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    QByteArray piece(1 << 20, Qt::Uninitialized);
+    qint64 done = 0;
+    // As many bytes as the file had when opened: a file still growing gives
+    // the part that was there, and cannot keep the publish going.
+    while (done < source.size()) {
+        const ssize_t got =
+            ::pread(source.fd(), piece.data(),
+                    std::size_t(qMin<qint64>(piece.size(), source.size() - done)), done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return QStringLiteral("%1 could not be read: %2").arg(shown(from), osError(errno));
+        if (got == 0)
+            break;
+        hash.addData(QByteArrayView(piece.constData(), got));
+        if (!file.write(piece.constData(), got))
+            break;
+        done += got;
+    }
+    if (!file.finish())
+        return QStringLiteral("%1 could not be copied: %2").arg(shown(from), file.errorString());
+    made->size = done;
+    made->sha256 = hash.result().toHex();
+    return QString();
+}
 
 // Every name the layout plays, once each, in play order.
 QStringList namesOf(const LayoutDescription& layout)
@@ -30,97 +235,244 @@ QStringList namesOf(const LayoutDescription& layout)
     return names;
 }
 
-// Hands a file's or folder's bytes to the disk, so that the show put in place
-// is whole even after a power cut.
-bool syncPath(const QString& path, bool folder)
+bool isShowOwnName(const QString& name)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_RDONLY | O_CLOEXEC | O_NOFOLLOW | (folder ? O_DIRECTORY : 0));
-    if (fd < 0)
-        return false;
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    return synced;
+    return name.compare(QLatin1String(kShowLayoutName), Qt::CaseInsensitive) == 0 ||
+           name.compare(QLatin1String(kShowManifestName), Qt::CaseInsensitive) == 0;
 }
 
-// Puts `built` where `target` is, in one step: the two folders are swapped,
-// and what was there before is removed afterwards.
-QString swapInto(const QString& built, const QString& target)
+// Whether `path` is `folder` or lies inside it; both are canonical.
+bool holds(const QString& folder, const QString& path)
 {
-    const QByteArray from = QFile::encodeName(built);
-    const QByteArray to = QFile::encodeName(target);
-    if (!QFileInfo::exists(target) && !QFileInfo(target).isSymLink()) {
-        if (::rename(from.constData(), to.constData()) != 0)
-            return qt_error_string(errno);
-        return QString();
+    return !folder.isEmpty() && !path.isEmpty() &&
+           (path == folder ||
+            path.startsWith(folder.endsWith(QLatin1Char('/')) ? folder
+                                                              : folder + QLatin1Char('/')));
+}
+
+// The files of the show in the folder `target`, the manifest among them; an
+// empty set for an empty folder. Anything else there is not the program's to
+// replace: then nullopt, with the reason in `why`.
+std::optional<QSet<QString>> showFilesIn(const QString& target, QString* why)
+{
+    const Fd folder = openFolder(AT_FDCWD, QFile::encodeName(target));
+    const auto entries = folder.isOpen() ? entriesOf(folder.get()) : std::nullopt;
+    if (!entries) {
+        *why = QStringLiteral("cannot be read: %1").arg(osError(errno));
+        return std::nullopt;
     }
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE) != 0)
-        return qt_error_string(errno);
-    // The earlier show now lies where the new one was built.
-    const QFileInfo old(built);
-    if (old.isSymLink() || !old.isDir())
-        QFile::remove(built);
-    else
-        QDir(built).removeRecursively();
+    QSet<QString> owned;
+    if (entries->isEmpty())
+        return owned;
+    const QString manifestPath = QDir(target).filePath(QLatin1String(kShowManifestName));
+    const MediaHandle manifestFile = MediaHandle::open(manifestPath);
+    if (!manifestFile.isOpen()) {
+        *why = QStringLiteral("holds files that are not a show (it has no %1)")
+                   .arg(QLatin1String(kShowManifestName));
+        return std::nullopt;
+    }
+    QString problem;
+    const QByteArray bytes = manifestFile.readAll(kMaxManifestBytes, &problem);
+    const auto manifest = problem.isEmpty() ? decodeManifest(bytes, &problem) : std::nullopt;
+    if (!manifest) {
+        *why = QStringLiteral("holds files that are not a show (its %1 cannot be read: %2)")
+                   .arg(QLatin1String(kShowManifestName), problem);
+        return std::nullopt;
+    }
+    owned.insert(QLatin1String(kShowManifestName));
+    for (const ShowFile& file : manifest->files)
+        owned.insert(file.name);
+    // A listed file may be gone; an unlisted one is someone else's.
+    for (const Entry& entry : *entries) {
+        const QString name = QFile::decodeName(entry.name);
+        if (!entry.regular || !owned.contains(name)) {
+            *why = QStringLiteral("holds %1, which is not part of its show").arg(shown(name));
+            return std::nullopt;
+        }
+    }
+    return owned;
+}
+
+// Where a show for `given` goes: links followed to the folder they lead to,
+// "." and ".." and trailing slashes resolved.
+struct Target {
+    QString shown; // the target as the user wrote it, escaped for a message
+    QString path;  // absolute and canonical when it exists
+    bool exists = false;
+};
+
+std::optional<Target> resolveTarget(QString given, QString* why)
+{
+    while (given.size() > 1 && given.endsWith(QLatin1Char('/')))
+        given.chop(1);
+    Target target;
+    target.shown = shown(given);
+    QString path = QFileInfo(given).absoluteFilePath();
+    for (int hops = 0; QFileInfo(path).isSymLink(); ++hops) {
+        if (hops == 40) {
+            *why = QStringLiteral("%1 is a link that leads round in a circle.").arg(target.shown);
+            return std::nullopt;
+        }
+        path = QFileInfo(path).symLinkTarget();
+    }
+    const QFileInfo info(path);
+    target.exists = info.exists();
+    target.path = target.exists ? info.canonicalFilePath() : QDir::cleanPath(path);
+    if (QFileInfo(QFileInfo(given).absoluteFilePath()).isSymLink())
+        target.shown += QStringLiteral(" (a link to %1)").arg(shown(target.path));
+    return target;
+}
+
+// Why the show may not replace what is at `target`, or an empty string.
+// Only what this program wrote is ever replaced.
+QString refusalOf(const Target& target, const QString& mediaFolder, const QString& layoutFile,
+                  QSet<QString>* oldShow)
+{
+    const QString nothing = QStringLiteral(" Nothing was published.");
+    if (QFileInfo(target.path).fileName().isEmpty())
+        return QStringLiteral("%1 cannot hold a show.").arg(target.shown) + nothing;
+    if (!target.exists)
+        return QString();
+    // A show inside the media folder is let be: the media are the files of
+    // that folder itself, and a show folder there is none of them.
+    const QString media = QFileInfo(mediaFolder).canonicalFilePath();
+    if (!mediaFolder.isEmpty() && media == target.path)
+        return QStringLiteral("%1 is the media folder; a show needs a folder of its own.")
+                   .arg(target.shown) +
+               nothing;
+    if (!mediaFolder.isEmpty() && holds(target.path, media))
+        return QStringLiteral("%1 holds the media folder %2.").arg(target.shown, shown(media)) +
+               nothing;
+    const QString layoutFolder =
+        layoutFile.isEmpty() ? QString() : QFileInfo(layoutFile).absoluteDir().canonicalPath();
+    if (holds(target.path, layoutFolder))
+        return QStringLiteral("%1 holds the layout being published.").arg(target.shown) + nothing;
+    if (!QFileInfo(target.path).isDir())
+        return QStringLiteral("%1 is a file, not a folder.").arg(target.shown) + nothing;
+    QString why;
+    const auto owned = showFilesIn(target.path, &why);
+    if (!owned)
+        return QStringLiteral("%1 %2.").arg(target.shown, why) + nothing;
+    *oldShow = *owned;
     return QString();
 }
 
 } // namespace
 
-QString publishShow(const QByteArray& layout, const QString& mediaFolder, const QString& target)
+QString publishShow(const QByteArray& layout, const QString& mediaFolder, const QString& given,
+                    const QString& layoutFile)
 {
     const auto decoded = decodeLayout(layout);
     if (const auto* refusal = std::get_if<ReadRefusal>(&decoded))
         return refusal->message;
-    const QStringList names = namesOf(std::get<LayoutDescription>(decoded));
 
+    // The media the layout names, each copied once under its name on disk,
+    // however many names differing only in case lead to it.
     const MediaResolver media(mediaFolder);
     QStringList missing;
+    QStringList reserved;
     QList<std::pair<QString, QString>> copies; // from, as
-    for (const QString& name : names) {
+    QSet<QString> copied;
+    for (const QString& name : namesOf(std::get<LayoutDescription>(decoded))) {
         QString why;
         const QString path = media.resolve(name, &why);
-        if (path.isEmpty() ||
-            name.compare(QLatin1String(kShowLayoutName), Qt::CaseInsensitive) == 0)
-            missing << name;
-        else
-            copies.append({path, QFileInfo(path).fileName()});
+        const QString as = QFileInfo(path).fileName();
+        if (path.isEmpty())
+            missing << escapedForLog(name);
+        else if (isShowOwnName(name) || isShowOwnName(as))
+            reserved << escapedForLog(name);
+        else if (!copied.contains(as)) {
+            copied.insert(as);
+            copies.append({path, as});
+        }
     }
     if (!missing.isEmpty())
         return QStringLiteral("These media files are not in %1: %2. Nothing was published.")
-            .arg(QDir::toNativeSeparators(mediaFolder), missing.join(QStringLiteral(", ")));
+            .arg(shown(mediaFolder), missing.join(QStringLiteral(", ")));
+    if (!reserved.isEmpty())
+        return QStringLiteral("A show's own files are %1 and %2, so it cannot also play %3. "
+                              "Nothing was published.")
+            .arg(QLatin1String(kShowLayoutName), QLatin1String(kShowManifestName),
+                 reserved.join(QStringLiteral(", ")));
 
-    const QFileInfo where(target);
+    QString why;
+    const auto target = resolveTarget(given, &why);
+    if (!target)
+        return why + QStringLiteral(" Nothing was published.");
+    QSet<QString> oldShow;
+    if (const QString refusal = refusalOf(*target, mediaFolder, layoutFile, &oldShow);
+        !refusal.isEmpty())
+        return refusal;
+
+    const QFileInfo where(target->path);
     if (!QDir().mkpath(where.absolutePath()))
-        return QStringLiteral("The folder %1 could not be made.")
-            .arg(QDir::toNativeSeparators(where.absolutePath()));
-    // Built beside the target, on the same file system, so that one rename
-    // puts it in place.
-    QTemporaryDir built(where.absolutePath() + QStringLiteral("/.") + where.fileName() +
-                        QStringLiteral(".new-XXXXXX"));
-    if (!built.isValid())
-        return QStringLiteral("A folder beside %1 could not be made: %2")
-            .arg(QDir::toNativeSeparators(target), built.errorString());
-    QFile::setPermissions(built.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                            QFileDevice::ExeOwner | QFileDevice::ReadGroup |
-                                            QFileDevice::ExeGroup | QFileDevice::ReadOther |
-                                            QFileDevice::ExeOther);
-    QSaveFile file(built.filePath(QLatin1String(kShowLayoutName)));
-    if (!file.open(QIODevice::WriteOnly) || file.write(layout) != layout.size() || !file.commit() ||
-        !syncPath(file.fileName(), false))
-        return QStringLiteral("The layout could not be written: %1").arg(file.errorString());
-    for (const auto& [from, as] : copies)
-        if (!QFile::copy(from, built.filePath(as)) || !syncPath(built.filePath(as), false))
-            return QStringLiteral("%1 could not be copied.").arg(QDir::toNativeSeparators(from));
-    if (!syncPath(built.path(), true))
-        return QStringLiteral("The show could not be written to the disk.");
+        return QStringLiteral("The folder %1 could not be made: %2. Nothing was published.")
+            .arg(shown(where.absolutePath()), osError(errno));
+    const Fd parent = openFolder(AT_FDCWD, QFile::encodeName(where.absolutePath()));
+    if (!parent.isOpen())
+        return QStringLiteral("%1 cannot be read: %2")
+            .arg(shown(where.absolutePath()), osError(errno));
+    removeLeftovers(parent.get(), where.fileName());
 
-    const QString failure = swapInto(built.path(), where.absoluteFilePath());
-    if (!failure.isEmpty())
+    // Built beside the target, on the same file system, so that one rename
+    // puts it in place; locked while it is built, so that a publish started
+    // meanwhile does not take it for a leftover.
+    QByteArray scratchPath = QFile::encodeName(where.absolutePath() + QStringLiteral("/.") +
+                                               where.fileName() + QStringLiteral(".new-XXXXXX"));
+    if (!::mkdtemp(scratchPath.data()))
+        return QStringLiteral("A folder beside %1 could not be made: %2")
+            .arg(target->shown, osError(errno));
+    const QByteArray scratchName = scratchPath.mid(scratchPath.lastIndexOf('/') + 1);
+    const Fd built = openFolder(parent.get(), scratchName);
+    if (!built.isOpen() || ::flock(built.get(), LOCK_EX) != 0 || ::fchmod(built.get(), 0755) != 0) {
+        const int error = errno;
+        ::unlinkat(parent.get(), scratchName.constData(), AT_REMOVEDIR);
+        return QStringLiteral("A folder beside %1 could not be made: %2")
+            .arg(target->shown, osError(error));
+    }
+    const auto failed = [&](const QString& reason) {
+        removeFolder(parent.get(), scratchName, nullptr);
+        return QStringLiteral("The show was not written to %1: %2").arg(target->shown, reason);
+    };
+
+    ShowManifest manifest;
+    manifest.layoutName = QFileInfo(layoutFile).fileName();
+    manifest.id = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    manifest.published = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch(), Qt::UTC);
+    manifest.files.append({QLatin1String(kShowLayoutName), layout.size(),
+                           QCryptographicHash::hash(layout, QCryptographicHash::Sha256).toHex()});
+    if (const QString failure = putShowFile(built.get(), QLatin1String(kShowLayoutName), layout);
+        !failure.isEmpty())
+        return failed(failure);
+    for (const auto& [from, as] : copies) {
+        ShowFile made{as, 0, {}};
+        if (const QString failure = copyShowFile(built.get(), from, &made); !failure.isEmpty())
+            return failed(failure);
+        manifest.files.append(made);
+    }
+    // The manifest last: a folder with one holds every file it lists.
+    if (const QString failure =
+            putShowFile(built.get(), QLatin1String(kShowManifestName), encodeManifest(manifest));
+        !failure.isEmpty())
+        return failed(failure);
+    if (::fsync(built.get()) != 0)
+        return failed(osError(errno));
+
+    // Swapped with what is there in one step, or put where nothing is; never
+    // over something that came meanwhile.
+    const QByteArray to = QFile::encodeName(target->path);
+    if (::renameat2(AT_FDCWD, scratchPath.constData(), AT_FDCWD, to.constData(),
+                    target->exists ? RENAME_EXCHANGE : RENAME_NOREPLACE) != 0) {
+        const int error = errno;
+        removeFolder(parent.get(), scratchName, nullptr);
         return QStringLiteral("%1 could not be put in place: %2")
-            .arg(QDir::toNativeSeparators(target), failure);
-    built.setAutoRemove(false); // it is the show now, or the old one already removed
-    syncPath(where.absolutePath(), true);
+            .arg(target->shown, osError(error));
+    }
+    // The earlier show now lies where the new one was built: only its own
+    // files are removed, and the folder once empty.
+    if (target->exists)
+        removeFolder(parent.get(), scratchName, &oldShow);
+    ::fsync(parent.get());
     return QString();
 }
 

@@ -8,13 +8,25 @@ namespace tv {
 // The name of the layout file in a show folder.
 inline constexpr const char* kShowLayoutName = "show.TXT";
 
-// Writes `target` as a self-contained show: the layout, as "show.TXT", and
-// exactly the media files it names, taken from `mediaFolder`. Nothing is
-// written when a named file is missing: the reason lists every missing name.
+// Writes `target` as a self-contained show: the layout, as "show.TXT", exactly
+// the media files it names, taken from `mediaFolder`, and the manifest
+// "show.json" listing them. Nothing is written when a named file is missing:
+// the reason lists every missing name.
+//
+// Only a folder this program owns is replaced: `target` may be missing, an
+// empty folder, or a show published before (its show.json lists every file in
+// it). A link is followed and the folder it leads to is replaced, the link
+// kept. The media folder, a folder holding it or the layout file
+// (`layoutFile`, when known), a file, and a folder holding anything else are
+// refused before anything is written.
+//
 // The show is built beside `target` and put in its place in one step, so a
 // player watching `target`, or a sync tool carrying it, never sees half a
-// show. Returns an empty string, or why the show was not published.
-QString publishShow(const QByteArray& layout, const QString& mediaFolder, const QString& target);
+// show; on any failure the earlier show is left as it was. Returns an empty
+// string, or why the show was not published, as a sentence with every name in
+// it escaped.
+QString publishShow(const QByteArray& layout, const QString& mediaFolder, const QString& target,
+                    const QString& layoutFile = QString());
 
 // The layout file of a show folder: its "show.TXT", else its only layout
 // file; empty when there is none, or more than one.

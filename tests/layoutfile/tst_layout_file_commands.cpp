@@ -403,7 +403,7 @@ void LayoutFileCommandsTest::publishingFromTheEditor()
     QTest::keyClick(form.windowHandle(), Qt::Key_P, Qt::ControlModifier);
     QCOMPARE(harness_.dialogs.messages().last(),
              QStringLiteral("+_+: The show was published to %1.").arg(show));
-    QCOMPARE(QDir(show).entryList(QDir::Files), (QStringList{"b.jpg", "show.TXT"}));
+    QCOMPARE(QDir(show).entryList(QDir::Files), (QStringList{"b.jpg", "show.json", "show.TXT"}));
     QCOMPARE(contentOf(QDir(show).filePath("show.TXT")),
              std::get<QByteArray>(encodeLayout(form.layoutFile().describeLayout())));
 }

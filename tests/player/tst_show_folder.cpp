@@ -75,7 +75,7 @@ void ShowFolderTest::publishSwapsTheWholeShow()
     const QString target = parent.filePath("show");
     QCOMPARE(publishShow(layoutNaming({"a.png", "b.png", "a.png"}), media.path(), target),
              QString());
-    QCOMPARE(filesIn(target), (QStringList{"a.png", "b.png", "show.TXT"}));
+    QCOMPARE(filesIn(target), (QStringList{"a.png", "b.png", "show.TXT", "show.json"}));
 
     auto watcher = std::make_unique<ShowWatcher>(QDir(target).filePath("show.TXT"), target);
     QSignalSpy read(watcher.get(), &ShowWatcher::layoutRead);
@@ -83,7 +83,7 @@ void ShowFolderTest::publishSwapsTheWholeShow()
     QTest::qWait(300);
     const QByteArray second = layoutNaming({"c.png"});
     QCOMPARE(publishShow(second, media.path(), target), QString());
-    QCOMPARE(filesIn(target), (QStringList{"c.png", "show.TXT"}));
+    QCOMPARE(filesIn(target), (QStringList{"c.png", "show.TXT", "show.json"}));
     // Nothing is left beside the show.
     QCOMPARE(QDir(parent.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{"show"});
@@ -95,7 +95,7 @@ void ShowFolderTest::publishSwapsTheWholeShow()
     const QString refusal =
         publishShow(layoutNaming({"c.png", "gone.png", "lost.jpg"}), media.path(), target);
     QVERIFY2(refusal.contains("gone.png, lost.jpg"), qPrintable(refusal));
-    QCOMPARE(filesIn(target), (QStringList{"c.png", "show.TXT"}));
+    QCOMPARE(filesIn(target), (QStringList{"c.png", "show.TXT", "show.json"}));
     QCOMPARE(test::contentOf(QDir(target).filePath("show.TXT")), second);
     watcher.reset();
     QTest::qWait(100);

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace tv {
+
+// The file in a show folder that tells what the show is and which files are
+// its own: a display checks a show against it, and publishing replaces only
+// a folder that holds one.
+inline constexpr const char* kShowManifestName = "show.json";
+inline constexpr int kShowManifestFormat = 1;
+
+struct ShowFile {
+    QString name;
+    qint64 size = 0;
+    QByteArray sha256; // 64 lowercase hex characters
+    friend bool operator==(const ShowFile&, const ShowFile&) = default;
+};
+
+struct ShowManifest {
+    int format = kShowManifestFormat;
+    QString layoutName;    // the name of the layout file published, e.g. "shop.TXT"
+    QString id;            // unique per publish
+    QDateTime published;   // UTC
+    QList<ShowFile> files; // "show.TXT" first, then every media file, each once
+    friend bool operator==(const ShowManifest&, const ShowManifest&) = default;
+};
+
+// The manifest as indented UTF-8 JSON.
+QByteArray encodeManifest(const ShowManifest& manifest);
+
+inline constexpr qint64 kMaxManifestBytes = 4 << 20;
+inline constexpr int kMaxManifestFiles = 4096;
+
+// The manifest, or nullopt with the reason in `why` when anything in it is
+// malformed: not JSON, another format number, a file name that is empty, "."
+// or "..", holds '/', '\\' or NUL, or is the manifest's own; a name twice; a
+// size that is not a whole number from 0; a sha256 that is not 64 hex digits;
+// more than kMaxManifestFiles files; more than kMaxManifestBytes bytes.
+// Hex digits are taken in either case and kept in lower case.
+std::optional<ShowManifest> decodeManifest(const QByteArray& bytes, QString* why);
+
+// The SHA-256 of a regular file, as lowercase hex, read in bounded pieces
+// without following a link; empty, with the reason in `why`, on any error.
+QByteArray sha256OfFile(const QString& path, QString* why);
+
+} // namespace tv
