@@ -21,17 +21,13 @@ export QT_QPA_PLATFORM_TEST := offscreen
 run: build
 	./$(BUILD_DIR)/src/tessellview
 
-# Under the sanitizers a test that failed is run again, up to three runs in
-# all: LeakSanitizer's own tracer now and then crashes while the show's
-# worker threads end, which is no fault of the program. A fault that shows
-# on every run still fails.
 test: build build-sanitize
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 	cd $(SANITIZE_DIR) && QT_QPA_PLATFORM=offscreen \
 	    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	    LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp:print_suppressions=0 \
 	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-	    ctest --output-on-failure -j$(JOBS) --repeat until-pass:3
+	    ctest --output-on-failure -j$(JOBS)
 
 deps:
 	@$(MAKE) --no-print-directory install PACKAGE_LIST="$(PACKAGES)"

@@ -3,12 +3,11 @@
 #include "editor/editor_icon.h"
 #include "editor/qt_modal_dialogs.h"
 #include "player/media_backend.h"
-#include "player/player_window.h"
+#include "player/media_open.h"
 
 #include <QApplication>
 
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -39,7 +38,7 @@ int main(int argc, char* argv[])
         return 2;
     }
     if (const QString refusal = tv::playRefusal(arguments); !refusal.isEmpty()) {
-        std::fprintf(stderr, "%s\n", refusal.toLocal8Bit().constData());
+        std::fprintf(stderr, "%s\n", tv::escapedForLog(refusal).toLocal8Bit().constData());
         return 1;
     }
     const std::unique_ptr<QCoreApplication> app(tv::needsNoDisplay(arguments)
@@ -63,13 +62,5 @@ int main(int argc, char* argv[])
     launcher.show();
     if (!options.file.isEmpty())
         launcher.openLayout(options.file);
-    const int status = QCoreApplication::exec();
-    // A closed preview may have left a decode or a media player ending in the
-    // background: the program ends without waiting for it.
-    if (tv::playerWorkUnderWay()) {
-        std::fflush(stdout);
-        std::fflush(stderr);
-        std::_Exit(status);
-    }
-    return status;
+    return QCoreApplication::exec();
 }

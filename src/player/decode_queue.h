@@ -9,15 +9,18 @@
 
 namespace tv {
 
-// The pictures every window of every show wants decoded, on two worker
-// threads of their own. Each window has a lane holding at most one decode
-// waiting and one under way: a new request replaces the waiting one (the
-// latest wins, a picture whose moment has passed is never decoded), and the
-// lane's next decode starts only when its last one ends. Among the lanes the
-// decode due first starts first, so every window's first picture comes
-// before anyone's second. Results are handed to the lane's receiver on its
-// own thread; a closed lane gets nothing more. Nothing ever waits for the
-// workers: a show that ends leaves what they are doing to finish unseen.
+// The pictures every window of every show wants decoded, on worker threads
+// of their own. Each window has a lane holding at most one decode waiting
+// and one under way: a new request replaces the waiting one (the latest
+// wins, a picture whose moment has passed is never decoded), and the lane's
+// next decode starts only when its last one ends, so no window can take
+// every worker. Among the lanes the decode due first starts first, so every
+// window's first picture comes before anyone's second. Results are handed
+// to the lane's receiver on its own thread; a closed lane gets nothing more.
+//
+// The shared queue belongs to the application: when the application object
+// goes, the workers are told to stop and are joined, a decode under way
+// being waited for up to kStopWaitMs.
 class DecodeQueue {
 public:
     struct Lane;
@@ -25,6 +28,10 @@ public:
     using Delivery = std::function<void(quint64 ticket, const DecodedItem& decoded)>;
 
     static DecodeQueue& shared();
+
+    DecodeQueue();
+    // Stops and joins the workers (see stop()).
+    ~DecodeQueue();
 
     std::shared_ptr<Lane> openLane(QObject* receiver, Delivery deliver);
     void close(const std::shared_ptr<Lane>& lane);
@@ -35,16 +42,22 @@ public:
     // How many decodes are under way, for any lane.
     int running() const;
 
+    // Drops what waits, tells every worker to end and joins them. A worker
+    // still decoding after kStopWaitMs (a read that hangs on a share) is
+    // not joined: it is kept, with what it uses, until the process ends.
+    // Returns whether every worker ended. Later requests are ignored.
+    bool stop();
+    static constexpr int kStopWaitMs = 3000;
+
     DecodeQueue(const DecodeQueue&) = delete;
     DecodeQueue& operator=(const DecodeQueue&) = delete;
 
 private:
     struct State;
-    DecodeQueue();
-    ~DecodeQueue() = default;
-    void work();
+    void startWorker();
+    static void work(const std::shared_ptr<State>& state);
 
-    State* state_; // shared with the workers and never freed: they outlive every show
+    std::shared_ptr<State> state_;
 };
 
 } // namespace tv

@@ -20,6 +20,14 @@ QSize decodeSize(QSize source, DrawnSize drawn)
     return size.expandedTo({1, 1});
 }
 
+QString tooLarge(QSize size, qint64 maxPixels, int maxSide)
+{
+    if (qint64(size.width()) * size.height() <= maxPixels && size.width() <= maxSide &&
+        size.height() <= maxSide)
+        return QString();
+    return QStringLiteral("too large: %1x%2").arg(size.width()).arg(size.height());
+}
+
 DecodedItem decodePicture(const QString& path, DrawnSize drawn)
 {
     const MediaHandle file = MediaHandle::open(path);
@@ -31,9 +39,13 @@ DecodedItem decodePicture(const QString& path, DrawnSize drawn)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setAutoTransform(true);
+    // The header is read first: a picture too large is refused before any
+    // more of it is read.
+    const QSize stored = reader.size();
+    if (QString why = tooLarge(stored, kMaxPicturePixels); !why.isEmpty())
+        return {QImage(), why};
     // The reader scales before it turns: sizes as shown are turned back.
     const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
-    const QSize stored = reader.size();
     if (stored.isValid()) {
         const QSize shown = turned ? stored.transposed() : stored;
         const QSize target = decodeSize(shown, drawn);

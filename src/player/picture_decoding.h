@@ -28,6 +28,17 @@ QSize decodeSize(QSize source, DrawnSize drawn);
 
 // The largest picture file read; anything larger gets its placeholder.
 inline constexpr qint64 kMaxPictureFileBytes = qint64(256) << 20;
+// The most pixels a picture may have, as its header tells: a 50-megapixel
+// camera's photos are shown, while a picture a display cannot use (a huge
+// scan, a crafted file) gets its placeholder before it is decoded, so that
+// no decode takes a core or hundreds of megabytes for long.
+inline constexpr qint64 kMaxPicturePixels = 50'000'000;
+// The largest video frame played, as pixels and as either side: a 4K clip
+// turned either way; larger clips get their placeholder.
+inline constexpr qint64 kMaxVideoPixels = 4096 * 2304;
+inline constexpr int kMaxVideoSide = 4096;
+// Why a picture or frame of `size` is too large to show; empty when it is not.
+QString tooLarge(QSize size, qint64 maxPixels, int maxSide = 1 << 30);
 
 // Reads a picture straight to the size it is drawn at. The file is opened
 // without waiting and read only when it is a regular file.

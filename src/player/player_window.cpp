@@ -1,9 +1,7 @@
 #include "player/player_window.h"
 
-#include "player/decode_queue.h"
 #include "player/screen_awake.h"
 #include "player/stage.h"
-#include "player/video_channel.h"
 
 #include <QKeyEvent>
 #include <QVBoxLayout>
@@ -82,11 +80,6 @@ void PlayerWindow::keyPressEvent(QKeyEvent* event)
         break;
     }
     QWidget::keyPressEvent(event);
-}
-
-bool playerWorkUnderWay()
-{
-    return VideoChannel::abandoned() > 0 || DecodeQueue::shared().running() > 0;
 }
 
 } // namespace tv

@@ -40,11 +40,6 @@ private:
     bool displayPlayer_;
 };
 
-// Whether pictures are still being decoded or video players are still
-// shutting down after their show ended: a program ending now should not wait
-// for them.
-bool playerWorkUnderWay();
-
 // The size a player window opens at, when it is not full screen.
 inline constexpr QSize kPlayerWindowSize(960, 540);
 

@@ -10,8 +10,11 @@
 #include <QVideoFrame>
 #include <QVideoSink>
 
+#include <QCoreApplication>
+
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -21,6 +24,14 @@ namespace tv {
 namespace {
 
 std::atomic<int> abandonedChannels{0};
+
+// As the application object goes, players still ending get a bounded wait
+// to end, so that none is torn down by the process's exit while it works.
+void waitForAbandoned()
+{
+    for (int waited = 0; abandonedChannels.load() > 0 && waited < 3000; waited += 10)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
 
 // What the channel wants played; the engine catches up with the latest.
 struct Wish {
@@ -70,6 +81,16 @@ struct VideoChannel::Shared {
             const std::lock_guard lock(mutex);
             if (sink != activeSink || !frame.isValid() || quit)
                 return;
+            if (QString why = tooLarge(frame.size(), kMaxVideoPixels, kMaxVideoSide);
+                !why.isEmpty()) {
+                // Not one frame of it is kept; the player is stopped.
+                activeSink = nullptr;
+                post(engine, [ticket = activeTicket, why](VideoChannel* channel) {
+                    channel->stop();
+                    emit channel->failed(ticket, why);
+                });
+                return;
+            }
             if (hasRaw)
                 ++dropped;
             raw = frame;
@@ -277,7 +298,7 @@ private:
 VideoChannel::VideoChannel(QObject* parent) : QObject(parent), shared_(std::make_shared<Shared>())
 {
     shared_->receiver = this;
-    std::thread([shared = shared_] { shared->convert(); }).detach();
+    converter_ = std::thread([shared = shared_] { shared->convert(); });
     startWatch_.setSingleShot(true);
     connect(&startWatch_, &QTimer::timeout, this, [this] {
         bool stuck = false;
@@ -312,6 +333,7 @@ VideoChannel::~VideoChannel()
         shared_->activeSink = nullptr;
     }
     shared_->wake.notify_all();
+    converter_.join();
     abandonEngine();
 }
 
@@ -342,6 +364,11 @@ void VideoChannel::abandonEngine()
         ++shared_->engine; // it may no longer speak
         shared_->activeSink = nullptr;
     }
+    static const bool waitsAtExit = [] {
+        qAddPostRoutine(waitForAbandoned);
+        return true;
+    }();
+    Q_UNUSED(waitsAtExit);
     abandonedChannels.fetch_add(1);
     // The players end on their own thread, however long their backend takes;
     // nothing here waits for them.

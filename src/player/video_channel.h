@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <thread>
 
 class QThread;
 
@@ -21,7 +22,8 @@ class VideoEngine;
 // mailbox (a newer frame replaces an older one that was not yet taken, and
 // the older one is counted as dropped), is converted once on a converter
 // thread at the size it is drawn, and reaches this thread as one image
-// waiting at most. Ending the channel abandons whatever is still under way.
+// waiting at most. Ending the channel joins its converter, which ends after
+// the frame it is converting; a player hanging in its backend is abandoned.
 class VideoChannel final : public QObject {
     Q_OBJECT
 public:
@@ -66,6 +68,7 @@ private:
     void started(quint64 ticket);
 
     std::shared_ptr<Shared> shared_;
+    std::thread converter_;
     VideoEngine* engine_ = nullptr;
     QTimer startWatch_;
     quint64 watchedTicket_ = 0;

@@ -1,6 +1,7 @@
 #include "player/frame_conversion.h"
 #include "player/media_open.h"
 #include "player/picture_decoding.h"
+#include "support/file_helpers.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -138,6 +139,19 @@ void MediaSafetyTest::picturesDecodeToTheirDrawnSize()
     const DecodedItem broken = decodePicture(dir.filePath("text.jpg"), {{400, 400}, {400, 400}});
     QVERIFY(broken.image.isNull());
     QVERIFY(!broken.problem.isEmpty());
+
+    // A header that claims more pixels than a display uses is refused before
+    // anything is decoded: the files hold a PNG's header and an empty image.
+    const std::pair<int, const char*> headers[] = {
+        {50000, "89504e470d0a1a0a0000000d494844520000c3500000c3500802000000c4cdaa9d"
+                "000000004944415435af061e0000000049454e44ae426082"},
+        {7072, "89504e470d0a1a0a0000000d4948445200001ba000001ba00802000000eca37bc1"
+               "000000004944415435af061e0000000049454e44ae426082"}};
+    for (const auto& [side, hex] : headers) {
+        QVERIFY(test::put(dir.filePath("huge.png"), QByteArray::fromHex(hex)));
+        QCOMPARE(decodePicture(dir.filePath("huge.png"), {{400, 400}, {400, 400}}).problem,
+                 QStringLiteral("too large: %1x%1").arg(side));
+    }
 }
 
 void MediaSafetyTest::framesConvertToTheirDrawnSize_data()
