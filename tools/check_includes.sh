@@ -17,7 +17,8 @@ panels='"(geometry/position_fields|media/(media_file_list|playlist_panel|switch_
 rules=(
     "^($core)\.(h|cpp)$ ;; $widgets ;; the core needs no widget"
     "^($core)\.(h|cpp)$ ;; $views ;; the core, the model and the codec know no view"
-    "^player/ ;; \"(editor|app|media|controls)/|$views ;; the player knows nothing of the editor"
+    "^player/ ;; \"(editor|app|media|controls|display)/|$views ;; the player knows nothing of the editor, nor of the running show"
+    "^display/ ;; \"(editor|app|media|controls|geometry)/|$views ;; the running show knows the stage, not the editor"
     "^controls/ ;; \"(editor|media|layoutfile|player|app)/ ;; the controls know nothing of the editor"
     "^(geometry|media|editor|layoutfile)/ ;; \"editor/split\.h\" ;; only the form composes the views"
     "^(geometry|media|editor)/ ;; $panels ;; a view follows the model, not another view"

@@ -1,5 +1,8 @@
 #include "app/command_line.h"
 
+#include "display/hangup_signal.h"
+#include "display/live_show.h"
+
 #include "layoutfile/layout_file_reading.h"
 #include "layoutfile/layout_inspection.h"
 #include "layoutfile/layout_reader.h"
@@ -7,8 +10,8 @@
 #include "player/media_open.h"
 #include "player/media_resolver.h"
 #include "player/player_window.h"
-#include "player/show_watcher.h"
 #include "player/stage.h"
+#include "player/stage_clock.h"
 #include "player/stage_plan.h"
 
 #include <QApplication>
@@ -18,14 +21,10 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QScreen>
-#include <QSocketNotifier>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
-
-#include <unistd.h>
 
 namespace tv {
 
@@ -169,17 +168,11 @@ void say(const QString& line)
     std::fprintf(stderr, "%s\n", escapedForLog(line).toLocal8Bit().constData());
 }
 
-// Self-pipe for SIGHUP: the handler writes a byte, the event loop reads it.
-int hangupPipe[2] = {-1, -1};
-void onHangup(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const auto written = ::write(hangupPipe[1], &byte, 1);
-}
-
+// Names in a refusal are the user's data: printed as text, never as
+// terminal commands.
 int refuse(const QString& why)
 {
-    std::fprintf(stderr, "%s\n", why.toLocal8Bit().constData());
+    std::fprintf(stderr, "%s\n", escapedForLog(why).toLocal8Bit().constData());
     return 1;
 }
 
@@ -227,7 +220,7 @@ int publishLayout(const CommandLine& options)
     const QString media = mediaFolderFor(options.media, options.publish);
     QElapsedTimer took;
     took.start();
-    const QString failure = publishShow(read.bytes, media, options.to);
+    const QString failure = publishShow(read.bytes, media, options.to, options.publish);
     if (!failure.isEmpty())
         return refuse(QStringLiteral("tessellview: ") + failure);
     say(QStringLiteral("published %1 to %2 in %3 ms")
@@ -244,70 +237,28 @@ int playLayout(const CommandLine& options)
         return refuse(*why);
     const QString folder = playedMediaFolder(options);
     const QString shown = QDir::toNativeSeparators(layoutPath);
-    auto* player = new PlayerWindow(planStage(std::get<LayoutDescription>(layout)), folder, true);
-    Stage& stage = player->stage();
+    // The show is read off this thread: the stage starts empty and takes it
+    // as soon as it is read.
+    PlayerWindow player({}, QString(), true);
+    player.setAttribute(Qt::WA_DeleteOnClose, false); // it ends with this function
+    Stage& stage = player.stage();
     say(QStringLiteral("started %1, media from %2").arg(shown, QDir::toNativeSeparators(folder)));
     // What the operator's log keeps: the show is on the screen.
     QObject::connect(&stage, &Stage::firstShown,
                      [shown] { say(QStringLiteral("showing %1").arg(shown)); });
-
-    // Changes reach the screen without a restart.
-    auto* watcher = new ShowWatcher(layoutPath, folder);
-    QObject::connect(watcher, &ShowWatcher::layoutRead, &stage,
-                     [&stage, shown, lastRefusal = QString()](const QByteArray& bytes,
-                                                              const QString& refusal) mutable {
-                         QString why = refusal;
-                         std::optional<LayoutDescription> decoded;
-                         if (why.isEmpty()) {
-                             auto result = decodeLayout(bytes);
-                             if (const auto* refused = std::get_if<ReadRefusal>(&result))
-                                 why = refused->message;
-                             else
-                                 decoded = std::get<LayoutDescription>(std::move(result));
-                         }
-                         if (!why.isEmpty()) {
-                             // A refused file changes nothing and is told once.
-                             if (std::exchange(lastRefusal, why) != why)
-                                 say(QStringLiteral("%1 not reloaded: %2").arg(shown, why));
-                             return;
-                         }
-                         lastRefusal.clear();
-                         const QList<StageWindow> next = planStage(*decoded);
-                         const int kept = stage.reload(next);
-                         say(QStringLiteral("reloaded %1: %2 of %3 windows went on")
-                                 .arg(shown)
-                                 .arg(kept)
-                                 .arg(next.size()));
-                     });
-    QObject::connect(watcher, &ShowWatcher::mediaChanged, &stage, [&stage, folder] {
-        say(QStringLiteral("media changed in %1").arg(QDir::toNativeSeparators(folder)));
-        for (const QString& name : stage.refreshMedia())
-            say(QStringLiteral("%1: found again").arg(name));
-    });
-    if (::pipe(hangupPipe) == 0) {
-        auto* hangup = new QSocketNotifier(hangupPipe[0], QSocketNotifier::Read, &stage);
-        QObject::connect(hangup, &QSocketNotifier::activated, watcher, [watcher] {
-            char byte = 0;
-            [[maybe_unused]] const auto got = ::read(hangupPipe[0], &byte, 1);
-            watcher->reloadNow();
-        });
-        std::signal(SIGHUP, onHangup);
-    }
+    SteadyClock clock;
+    LiveShow live(stage, layoutPath, folder, clock, say);
+    HangupSignal hangup;
+    QObject::connect(&hangup, &HangupSignal::hangUp, &live, &LiveShow::reloadNow);
 
     if (options.window) {
-        player->show();
+        player.show();
     } else {
         if (QScreen* primary = QGuiApplication::primaryScreen())
-            player->setGeometry(primary->geometry());
-        player->showFullScreen();
+            player.setGeometry(primary->geometry());
+        player.showFullScreen();
     }
-    const int status = QApplication::exec();
-    // The show is over: media players and decodes still busy are abandoned,
-    // not waited for, so that Esc ends the display at once whatever the
-    // media are doing.
-    std::fflush(stdout);
-    std::fflush(stderr);
-    std::_Exit(status);
+    return QApplication::exec();
 }
 
 } // namespace tv

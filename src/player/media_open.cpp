@@ -4,12 +4,72 @@
 
 #include <cerrno>
 #include <cstring>
+#include <mutex>
+#include <unordered_map>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace tv {
+
+namespace {
+
+// The files shows hold, by the number in their held path. A number is never
+// used twice, so a path outliving its file reaches nothing rather than
+// another file.
+struct HeldFiles {
+    std::mutex mutex;
+    quint64 last = 0;
+    std::unordered_map<quint64, std::weak_ptr<const MediaHandle>> byNumber;
+};
+
+HeldFiles& heldFiles()
+{
+    static HeldFiles* files = new HeldFiles; // used by workers until the end
+    return *files;
+}
+
+const QLatin1String kHeldPrefix("held:");
+
+// The handle a held path names, while it is held.
+std::shared_ptr<const MediaHandle> heldAt(const QString& path)
+{
+    bool ok = false;
+    const quint64 number = QStringView(path).mid(kHeldPrefix.size()).toULongLong(&ok);
+    if (!ok)
+        return nullptr;
+    HeldFiles& files = heldFiles();
+    const std::lock_guard lock(files.mutex);
+    const auto found = files.byNumber.find(number);
+    return found == files.byNumber.end() ? nullptr : found->second.lock();
+}
+
+} // namespace
+
+HeldMedia hold(MediaHandle&& handle)
+{
+    HeldFiles& files = heldFiles();
+    quint64 number = 0;
+    {
+        const std::lock_guard lock(files.mutex);
+        number = ++files.last;
+    }
+    std::shared_ptr<const MediaHandle> held(new MediaHandle(std::move(handle)),
+                                            [number](const MediaHandle* released) {
+                                                {
+                                                    HeldFiles& all = heldFiles();
+                                                    const std::lock_guard lock(all.mutex);
+                                                    all.byNumber.erase(number);
+                                                }
+                                                delete released;
+                                            });
+    {
+        const std::lock_guard lock(files.mutex);
+        files.byNumber.emplace(number, held);
+    }
+    return {kHeldPrefix + QString::number(number), held};
+}
 
 MediaHandle::MediaHandle(MediaHandle&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)), size_(other.size_), problem_(std::move(other.problem_))
@@ -37,6 +97,18 @@ MediaHandle::~MediaHandle()
 MediaHandle MediaHandle::open(const QString& path)
 {
     MediaHandle handle;
+    if (path.startsWith(kHeldPrefix)) {
+        const auto held = heldAt(path);
+        const int fd = held && held->isOpen() ? ::fcntl(held->fd(), F_DUPFD_CLOEXEC, 0) : -1;
+        if (fd < 0) {
+            handle.problem_ = held ? QString::fromLocal8Bit(std::strerror(errno))
+                                   : QStringLiteral("no longer part of the show");
+            return handle;
+        }
+        handle.fd_ = fd;
+        handle.size_ = held->size();
+        return handle;
+    }
     const QByteArray native = QFile::encodeName(path);
     const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
+
 namespace tv {
 
 // A media file held open for reading. It was opened without waiting (a FIFO
@@ -18,6 +20,8 @@ public:
     MediaHandle& operator=(const MediaHandle&) = delete;
     ~MediaHandle();
 
+    // Opens the file at `path`; a path made by hold() reaches the held file
+    // itself, while something still holds it.
     static MediaHandle open(const QString& path);
 
     bool isOpen() const { return fd_ >= 0; }
@@ -38,6 +42,16 @@ private:
     qint64 size_ = 0;
     QString problem_;
 };
+
+// A media file a show holds open, so that it goes on playing what it
+// checked whatever happens to the name meanwhile (a sync tool removing it
+// or writing a new file in its place). `path` is a name only
+// MediaHandle::open understands, valid while `handle` lives anywhere.
+struct HeldMedia {
+    QString path;
+    std::shared_ptr<const MediaHandle> handle;
+};
+HeldMedia hold(MediaHandle&& handle);
 
 // Control characters in names and messages, as the log shows them: escaped,
 // so that a name can neither split a log line nor send the terminal a

@@ -3,6 +3,9 @@
 #include <QHash>
 #include <QString>
 
+#include <memory>
+#include <optional>
+
 namespace tv {
 
 // Finds the files a layout names in one media folder: the exact name first,
@@ -15,6 +18,16 @@ class MediaResolver {
 public:
     explicit MediaResolver(QString folder);
 
+    // What one name was found as: a path, or why there is none.
+    struct Found {
+        QString path;
+        QString problem;
+    };
+    // Finds only the names of `table`, as they were found when a show was
+    // read: nothing is looked up on the disk again. `keep` is held for as
+    // long as the resolver (the files the paths reach).
+    static MediaResolver fixed(QHash<QString, Found> table, std::shared_ptr<const void> keep);
+
     // The file's path, or an empty string with the reason in `why`, which
     // names the folder searched.
     QString resolve(const QString& name, QString* why) const;
@@ -22,6 +35,8 @@ public:
 private:
     QString folder_;
     QHash<QString, QString> byFoldedName_; // case-folded name -> name on disk
+    std::optional<QHash<QString, Found>> fixed_;
+    std::shared_ptr<const void> keep_;
 };
 
 // Where a layout's media are found, the same for the editor's preview and

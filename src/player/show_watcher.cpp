@@ -1,13 +1,15 @@
 #include "player/show_watcher.h"
 
-#include "layoutfile/layout_file_reading.h"
-
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QThread>
 #include <QTimer>
+
+#include <algorithm>
+#include <functional>
 
 namespace tv {
 
@@ -43,6 +45,9 @@ QString folderSignature(const QString& folder, const QString& layoutName)
     return lines.join(QLatin1Char('\n'));
 }
 
+// A periodic look may take this share of the thread's time at most.
+constexpr int kLookCostShare = 50;
+
 } // namespace
 
 // Lives on the watcher's thread: every look at the disk happens here.
@@ -59,24 +64,13 @@ public:
         watcher_ = new QFileSystemWatcher(this);
         connect(watcher_, &QFileSystemWatcher::fileChanged, this, &Looker::look);
         connect(watcher_, &QFileSystemWatcher::directoryChanged, this, &Looker::look);
-        auto* every = new QTimer(this);
-        every->setInterval(kLookMs);
-        connect(every, &QTimer::timeout, this, &Looker::look);
-        every->start();
-        settle_ = new QTimer(this);
-        settle_->setSingleShot(true);
-        settle_->setInterval(kSettleMs);
-        connect(settle_, &QTimer::timeout, this, &Looker::settled);
+        every_ = new QTimer(this);
+        every_->setInterval(kLookMs);
+        connect(every_, &QTimer::timeout, this, &Looker::look);
+        every_->start();
         layoutSeen_ = signatureOf(QFileInfo(layoutPath_));
-        layoutTaken_ = layoutSeen_;
         mediaSeen_ = folderSignature(mediaFolder_, QFileInfo(layoutPath_).fileName());
         rewatch();
-    }
-
-    void reloadNow()
-    {
-        layoutTaken_ = QStringLiteral("(again)");
-        read();
     }
 
 private:
@@ -96,53 +90,26 @@ private:
 
     void look()
     {
+        QElapsedTimer took;
+        took.start();
         const QString media = folderSignature(mediaFolder_, QFileInfo(layoutPath_).fileName());
-        if (media != mediaSeen_) {
-            mediaSeen_ = media;
-            tell([](ShowWatcher& owner) { emit owner.mediaChanged(); });
-        }
         const QString layout = signatureOf(QFileInfo(layoutPath_));
-        if (layout != layoutTaken_ && !settle_->isActive()) {
+        if (media != mediaSeen_ || layout != layoutSeen_) {
+            mediaSeen_ = media;
             layoutSeen_ = layout;
-            settle_->start();
+            QMetaObject::invokeMethod(&owner_, [owner = &owner_] { emit owner->changed(); });
         }
         rewatch();
-    }
-
-    void settled()
-    {
-        const QString layout = signatureOf(QFileInfo(layoutPath_));
-        if (layout != layoutSeen_) {
-            // Still being written: look again later.
-            layoutSeen_ = layout;
-            settle_->start();
-            return;
-        }
-        if (layout == layoutTaken_)
-            return;
-        layoutTaken_ = layout;
-        read();
-    }
-
-    void read()
-    {
-        const LayoutFileBytes file = readLayoutFileBytes(layoutPath_);
-        tell([file](ShowWatcher& owner) { emit owner.layoutRead(file.bytes, file.refusal); });
-    }
-
-    // The watcher's signals are sent on the thread the watcher lives on.
-    template <typename Signal> void tell(Signal signal)
-    {
-        QMetaObject::invokeMethod(&owner_, [owner = &owner_, signal] { signal(*owner); });
+        every_->setInterval(
+            int(std::clamp<qint64>(took.elapsed() * kLookCostShare, kLookMs, 10 * 60 * 1000)));
     }
 
     ShowWatcher& owner_;
     QString layoutPath_;
     QString mediaFolder_;
     QFileSystemWatcher* watcher_ = nullptr;
-    QTimer* settle_ = nullptr;
+    QTimer* every_ = nullptr;
     QString layoutSeen_;
-    QString layoutTaken_;
     QString mediaSeen_;
 };
 
@@ -152,22 +119,26 @@ ShowWatcher::ShowWatcher(const QString& layoutPath, const QString& mediaFolder)
     thread_->setObjectName(QStringLiteral("show watcher"));
     looker_->moveToThread(thread_);
     connect(thread_, &QThread::started, looker_, &Looker::start);
-    // The thread goes once it has ended, whenever that is.
-    connect(thread_, &QThread::finished, thread_, &QObject::deleteLater);
     thread_->start();
 }
 
 ShowWatcher::~ShowWatcher()
 {
-    // A look that hangs on a share is not waited for: the thread is left to
-    // end with the program.
-    QMetaObject::invokeMethod(looker_, [looker = looker_] { looker->deleteLater(); });
-    thread_->quit();
+    // The looker goes on its own thread, after any look under way, with the
+    // file system watches it made there.
+    QMetaObject::invokeMethod(looker_, [looker = looker_] {
+        delete looker;
+        QThread::currentThread()->quit();
+    });
+    if (thread_->wait(kStopWaitMs))
+        delete thread_;
+    // Else a look hangs on a share: the thread, with what it uses, is kept
+    // until the process ends rather than torn down under it.
 }
 
-void ShowWatcher::reloadNow()
+void ShowWatcher::runOnThread(std::function<void()> work)
 {
-    QMetaObject::invokeMethod(looker_, &Looker::reloadNow);
+    QMetaObject::invokeMethod(looker_, std::move(work));
 }
 
 } // namespace tv

@@ -15,7 +15,7 @@ namespace tv {
 
 Stage::Stage(const QList<StageWindow>& plan, const QString& mediaFolder, StageClock& clock,
              QWidget* parent)
-    : QWidget(parent), mediaFolder_(mediaFolder), media_(mediaFolder), clock_(clock)
+    : QWidget(parent), media_(mediaFolder), clock_(clock)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     for (const StageWindow& window : plan)
@@ -60,6 +60,12 @@ bool samePlay(const StageWindow& a, const StageWindow& b)
 
 } // namespace
 
+int Stage::reload(const QList<StageWindow>& plan, const MediaResolver& media)
+{
+    media_ = media;
+    return reload(plan);
+}
+
 int Stage::reload(const QList<StageWindow>& plan)
 {
     retire(); // an earlier reload still arriving is finished first
@@ -72,6 +78,7 @@ int Stage::reload(const QList<StageWindow>& plan)
         });
         if (same != old.end()) {
             (*same)->setSlot(window.slot);
+            (*same)->refreshMedia(media_);
             next.append(*same);
             old.erase(same);
             ++kept;
@@ -109,9 +116,9 @@ void Stage::retire()
         outlines_->raise();
 }
 
-QStringList Stage::refreshMedia()
+QStringList Stage::refreshMedia(const MediaResolver& media)
 {
-    media_ = MediaResolver(mediaFolder_);
+    media_ = media;
     QStringList found;
     for (WindowView* view : windows_)
         found << view->refreshMedia(media_);

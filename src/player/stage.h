@@ -48,10 +48,13 @@ public:
     // layout showing until then (at most kRevealLimitMs). Returns how many
     // windows went on.
     int reload(const QList<StageWindow>& plan);
+    // The same, with the media found by `media` from now on.
+    int reload(const QList<StageWindow>& plan, const MediaResolver& media);
     static constexpr int kRevealLimitMs = 3000;
-    // Looks up every name again in the media folder; the names that were
-    // missing and are there now.
-    QStringList refreshMedia();
+    // Finds every name again with `media`: a file that changed is shown
+    // afresh at its window's next switch. The names that were missing and
+    // are there now.
+    QStringList refreshMedia(const MediaResolver& media);
 
     // Every window's edge and name drawn over the show, or not.
     void setOutlined(bool outlined);
@@ -78,7 +81,6 @@ private:
     void placeWindows();
     void tell(const QString& name, const QString& why);
 
-    QString mediaFolder_;
     MediaResolver media_;
     QList<WindowView*> arriving_; // of a reloaded layout, not shown yet
     QList<WindowView*> leaving_;  // of the layout before, shown meanwhile

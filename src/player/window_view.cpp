@@ -213,25 +213,48 @@ void WindowView::delivered(quint64 ticket, const DecodedItem& decoded)
 QStringList WindowView::refreshMedia(const MediaResolver& media)
 {
     QStringList found;
+    QList<bool> changed;
     for (Item& item : items_) {
-        const bool wasMissing = item.path.isEmpty();
+        const QString before = item.path;
         item.problem.clear();
         item.path = media.resolve(item.name, &item.problem);
-        if (wasMissing && !item.path.isEmpty())
+        changed.append(item.path != before);
+        if (before.isEmpty() && !item.path.isEmpty())
             found << item.name;
     }
-    // What was read ahead may be an earlier file of that name.
-    ready_ = {};
+    if (!changed.contains(true))
+        return found;
+    // Nothing read ahead outlives a change of its file.
+    if (ready_.item >= 0 && changed[ready_.item])
+        ready_ = {};
+    if (pending_.item >= 0 && changed[pending_.item] && !pending_.forNow)
+        pending_ = {};
     if (!video_ && std::any_of(items_.begin(), items_.end(), [](const Item& item) {
             return item.kind == Kind::Video && !item.path.isEmpty();
         }))
         makeVideoChannel();
-    // A placeholder for a file that is there now recovers at once; other
-    // items change at their next showing.
-    if (shownItem_ >= 0 && !placeholder_.isEmpty() && !items_[shownItem_].path.isEmpty() &&
-        items_[shownItem_].kind == Kind::Picture)
-        request(shownItem_, true, 0);
+    if (shownItem_ >= 0 && changed[shownItem_])
+        showAfresh();
+    else if (shownItem_ >= 0)
+        prepareNext();
     return found;
+}
+
+void WindowView::showAfresh()
+{
+    const Item& item = items_[shownItem_];
+    // A placeholder whose file is back, and a window's only picture, have no
+    // switch to wait for: they are taken now. A clip is taken when it starts
+    // again (a looping clip at its loop), other items when they come round;
+    // a file that went away leaves what is shown as it is until then.
+    if (item.path.isEmpty() || (items_.size() > 1 && placeholder_.isEmpty()))
+        return prepareNext();
+    if (item.kind == Kind::Video && plan_.role == WindowRole::Video) {
+        if (!placeholder_.isEmpty())
+            startItem(shownItem_, 0);
+        return;
+    }
+    request(shownItem_, true, 0);
 }
 
 void WindowView::apply(int item, const DecodedItem& decoded)

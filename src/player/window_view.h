@@ -56,9 +56,10 @@ public:
     // The moment, on the stage's clock, this window's list begins: a window
     // that comes with a reloaded layout starts its list afresh.
     void setStartMs(qint64 startMs) { startMs_ = startMs; }
-    // The media folder changed: every name is looked up again and taken at
-    // its next showing; a placeholder whose file is now there recovers at
-    // once. Returns the names that were missing and are found now.
+    // The media changed: every name is looked up again with `media`. A file
+    // that changed is taken at its next showing (a looping clip at its
+    // loop); the window's only picture, or an item shown as a placeholder, is
+    // taken at once. Returns the names that were missing and are found now.
     QStringList refreshMedia(const MediaResolver& media);
     // A picture due but not read by then shows its placeholder meanwhile.
     static constexpr int kSlowReadMs = 3000;
@@ -97,6 +98,7 @@ private:
     void advanceVideoWindow(qint64 t);
     void startItem(int item, qint64 t);
     void showPicture(int item, qint64 t);
+    void showAfresh();
     void prepareNext();
     void request(int item, bool forNow, qint64 dueMs);
     void delivered(quint64 ticket, const DecodedItem& decoded);

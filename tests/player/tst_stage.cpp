@@ -310,7 +310,7 @@ void StageTest::mediaThatAppearIsTaken()
     stage.settle();
     QCOMPARE(colourAt(stage, {240, 135}), QColor(48, 48, 48));
     QVERIFY(QFile::copy(media_.filePath("green.png"), media.filePath("late.png")));
-    QCOMPARE(stage.refreshMedia(), QStringList{"late.png"});
+    QCOMPARE(stage.refreshMedia(MediaResolver(media.path())), QStringList{"late.png"});
     QTRY_COMPARE(colourAt(stage, {240, 135}), QColor(Qt::green));
 }
 

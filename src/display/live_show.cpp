@@ -1,0 +1,154 @@
+#include "display/live_show.h"
+
+#include "layoutfile/layout_reader.h"
+#include "player/media_open.h"
+#include "player/show_watcher.h"
+#include "player/stage.h"
+#include "player/stage_clock.h"
+#include "player/stage_plan.h"
+
+#include <QDir>
+#include <QPointer>
+
+#include <algorithm>
+
+namespace tv {
+
+LiveShow::LiveShow(Stage& stage, const QString& layoutPath, const QString& mediaFolder,
+                   StageClock& clock, Log log)
+    : QObject(&stage), stage_(stage), shown_(QDir::toNativeSeparators(layoutPath)), clock_(clock),
+      log_(std::move(log)), reader_(std::make_unique<ShowReader>(layoutPath, mediaFolder)),
+      watcher_(std::make_unique<ShowWatcher>(layoutPath, mediaFolder))
+{
+    timer_.setSingleShot(true);
+    connect(&timer_, &QTimer::timeout, this, &LiveShow::poll);
+    connect(watcher_.get(), &ShowWatcher::changed, this, &LiveShow::changed);
+    read();
+}
+
+LiveShow::~LiveShow() = default;
+
+void LiveShow::reloadNow()
+{
+    changedAt_ = -1;
+    reloadAsked_ = true;
+    read();
+}
+
+void LiveShow::changed()
+{
+    // A writer or a sync tool may be at work: the read waits for a quiet
+    // moment.
+    changedAt_ = clock_.nowMs();
+    arm();
+}
+
+void LiveShow::poll()
+{
+    const qint64 now = clock_.nowMs();
+    if (changedAt_ >= 0 && now - changedAt_ >= kSettleMs) {
+        changedAt_ = -1;
+        read();
+    }
+    if (!waitingId_.isEmpty() && now - waitingSince_ >= kGraceMs)
+        read(); // the show is taken as it is then
+    arm();
+}
+
+void LiveShow::arm()
+{
+    const qint64 now = clock_.nowMs();
+    qint64 due = -1;
+    if (changedAt_ >= 0)
+        due = changedAt_ + kSettleMs;
+    if (!waitingId_.isEmpty())
+        due = due < 0 ? waitingSince_ + kGraceMs : std::min(due, waitingSince_ + kGraceMs);
+    if (due < 0)
+        timer_.stop();
+    else
+        timer_.start(int(std::clamp<qint64>(due - now, 0, kGraceMs)));
+}
+
+void LiveShow::read()
+{
+    if (std::exchange(reading_, true)) {
+        readAgain_ = true;
+        return;
+    }
+    watcher_->runOnThread([reader = reader_.get(), self = QPointer<LiveShow>(this)] {
+        ShowSnapshot snapshot = reader->read();
+        QMetaObject::invokeMethod(self, [self, snapshot = std::move(snapshot)] {
+            if (self)
+                self->take(snapshot);
+        });
+    });
+}
+
+void LiveShow::take(const ShowSnapshot& snapshot)
+{
+    reading_ = false;
+    if (std::exchange(readAgain_, false))
+        read();
+    if (!snapshot.layoutRefusal.isEmpty()) {
+        reloadAsked_ = false;
+        // A refused file changes nothing and is told once.
+        if (std::exchange(lastRefusal_, snapshot.layoutRefusal) != snapshot.layoutRefusal)
+            log_(QStringLiteral("%1 not reloaded: %2").arg(shown_, snapshot.layoutRefusal));
+        emit readDone();
+        return;
+    }
+    lastRefusal_.clear();
+    const bool graceOver = snapshot.showId == waitingId_ && !waitingId_.isEmpty() &&
+                           clock_.nowMs() - waitingSince_ >= kGraceMs;
+    // With nothing on the screen yet there is no show to go on with: what
+    // is there is shown at once, and the rest as it comes.
+    if (!snapshot.whole() && applied_ && !graceOver) {
+        if (snapshot.showId != waitingId_) {
+            waitingId_ = snapshot.showId;
+            waitingSince_ = clock_.nowMs();
+            log_(QStringLiteral("waiting for %1 of %2 files of show %3")
+                     .arg(snapshot.notWhole.size())
+                     .arg(snapshot.listed)
+                     .arg(snapshot.showId));
+        }
+        arm();
+        emit readDone();
+        return;
+    }
+    if (!snapshot.whole())
+        log_(QStringLiteral("show %1 is shown without %2")
+                 .arg(snapshot.showId, snapshot.notWhole.join(QStringLiteral(", "))));
+    waitingId_.clear();
+    apply(snapshot);
+    arm();
+    emit readDone();
+}
+
+void LiveShow::apply(const ShowSnapshot& snapshot)
+{
+    const bool first = !std::exchange(applied_, true);
+    const bool asked = std::exchange(reloadAsked_, false);
+    if (!first && !asked && snapshot.layoutBytes == playing_) {
+        for (const QString& name : stage_.refreshMedia(snapshot.media))
+            log_(QStringLiteral("%1: found again").arg(name));
+        return;
+    }
+    playing_ = snapshot.layoutBytes;
+    const auto decoded = decodeLayout(snapshot.layoutBytes);
+    const QList<StageWindow> next = planStage(std::get<LayoutDescription>(decoded));
+    const int kept = stage_.reload(next, snapshot.media);
+    if (!first)
+        log_(QStringLiteral("reloaded %1: %2 of %3 windows went on")
+                 .arg(shown_)
+                 .arg(kept)
+                 .arg(next.size()));
+}
+
+std::optional<QString> LiveShow::waitingFor() const
+{
+    if (waitingId_.isEmpty())
+        return std::nullopt;
+    return waitingId_;
+}
+
+} // namespace tv

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "display/show_snapshot.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace tv {
+
+class ShowWatcher;
+class Stage;
+class StageClock;
+
+// The show a display plays, following its layout file and media folder as
+// they change. A change is read, off the screen's thread, once nothing has
+// changed for kSettleMs. A show folder with a manifest changes the screen
+// only when the new show is whole: until then the show on the screen goes on
+// from the files it holds, and the wait is told once; after kGraceMs the show
+// is taken as it is, its missing files told by name. A show without a
+// manifest takes each change as it comes: a layout that reads is played, its
+// unchanged windows going on; media that come, go or change are taken at
+// each window's next switch.
+class LiveShow final : public QObject {
+    Q_OBJECT
+public:
+    using Log = std::function<void(const QString& line)>;
+
+    // `clock` times the settling and the grace; the stage's windows are
+    // replaced by the show as soon as it is first read.
+    LiveShow(Stage& stage, const QString& layoutPath, const QString& mediaFolder, StageClock& clock,
+             Log log);
+    ~LiveShow() override;
+
+    static constexpr qint64 kSettleMs = 500;
+    static constexpr qint64 kGraceMs = 10 * 60 * 1000;
+
+    // Reads the show again at once and reloads its layout, even when it is
+    // the same (SIGHUP).
+    void reloadNow();
+    // Does what is due by the clock. The timer calls it; so do tests with a
+    // clock of their own.
+    void poll();
+    // The id of the show waited for until it is whole; nullopt while the
+    // show waits for nothing.
+    std::optional<QString> waitingFor() const;
+    // Whether a change was seen and waits to settle before it is read.
+    bool changePending() const { return changedAt_ >= 0; }
+
+signals:
+    // A read of the show came back and was dealt with (taken or not).
+    void readDone();
+
+private:
+    void changed();
+    void read();
+    void take(const ShowSnapshot& snapshot);
+    void apply(const ShowSnapshot& snapshot);
+    void arm();
+
+    Stage& stage_;
+    QString shown_; // the layout's name as the log shows it
+    StageClock& clock_;
+    Log log_;
+    std::unique_ptr<ShowReader> reader_; // used on the watcher's thread only
+    std::unique_ptr<ShowWatcher> watcher_;
+    QTimer timer_;
+    bool applied_ = false;
+    QByteArray playing_;       // the layout bytes on the screen
+    qint64 changedAt_ = -1;    // when the last unread change was seen
+    bool reading_ = false;     // a read is under way
+    bool readAgain_ = false;   // and another is wanted after it
+    bool reloadAsked_ = false; // the layout is played afresh even if the same
+    QString waitingId_;        // the incomplete show waited for
+    qint64 waitingSince_ = 0;
+    QString lastRefusal_;
+};
+
+} // namespace tv

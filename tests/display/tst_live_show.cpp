@@ -1,0 +1,278 @@
+#include "display/live_show.h"
+#include "layoutfile/layout_writer.h"
+#include "layoutfile/show_folder.h"
+#include "layoutfile/show_manifest.h"
+#include "player/stage.h"
+#include "support/file_helpers.h"
+#include "support/manual_clock.h"
+#include "support/mjpeg_avi.h"
+
+#include <QDir>
+#include <QImage>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+
+using namespace tv;
+
+// A display following its show as files come, go and change: it changes
+// only to a whole show, whatever order the files arrive in, and never shows
+// a placeholder for a file a newer show took away.
+class LiveShowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void syncOrderNeverShowsHalfAShow_data();
+    void syncOrderNeverShowsHalfAShow();
+    void anIncompleteShowIsTakenAfterTheGrace();
+    void changedMediaAreTaken_data();
+    void changedMediaAreTaken();
+    void aChangeIsReadOnceSettled();
+
+private:
+    // Two windows side by side, each with its own list.
+    static QByteArray twoWindows(const QStringList& left, const QStringList& right);
+    QTemporaryDir media_;
+};
+
+namespace {
+
+const QColor kGrey(48, 48, 48);
+
+// The stage, the show it follows and what it logged.
+struct Screenful {
+    Screenful(const QString& layoutPath, const QString& folder)
+    {
+        stage.resize(480, 270);
+        stage.show();
+        live = std::make_unique<LiveShow>(stage, layoutPath, folder, clock,
+                                          [this](const QString& line) { log << line; });
+        read = std::make_unique<QSignalSpy>(live.get(), &LiveShow::readDone);
+    }
+    // Reads the show now and shows what it then shows.
+    bool readAgain()
+    {
+        const auto before = read->count();
+        live->reloadNow();
+        return settled(before);
+    }
+    bool settled(qsizetype before)
+    {
+        if (!QTest::qWaitFor([&] { return read->count() > before; }, 10000))
+            return false;
+        stage.settle();
+        stage.settle();
+        return true;
+    }
+    QColor at(QPoint point) { return stage.grab().toImage().pixelColor(point); }
+    QList<QColor> sides() { return {at({120, 135}), at({360, 135})}; }
+
+    test::ManualClock clock;
+    Stage stage{{}, QString(), clock};
+    QStringList log;
+    std::unique_ptr<LiveShow> live;
+    std::unique_ptr<QSignalSpy> read;
+};
+
+bool moveInto(const QString& from, const QString& to)
+{
+    return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+} // namespace
+
+QByteArray LiveShowTest::twoWindows(const QStringList& left, const QStringList& right)
+{
+    LayoutDescription layout;
+    layout.pictures << LayoutWindow{{0, 0, 3600, 4050}, left, {}, 1}
+                    << LayoutWindow{{3600, 0, 3600, 4050}, right, {}, 2};
+    layout.switchTimes = {5, 5};
+    return std::get<QByteArray>(encodeLayout(layout));
+}
+
+void LiveShowTest::initTestCase()
+{
+    const std::pair<const char*, QColor> colours[] = {{"red.png", Qt::red},
+                                                      {"green.png", Qt::green},
+                                                      {"blue.png", Qt::blue},
+                                                      {"yellow.png", Qt::yellow}};
+    for (const auto& [name, colour] : colours) {
+        QImage picture(64, 36, QImage::Format_RGB32);
+        picture.fill(colour);
+        QVERIFY(picture.save(media_.filePath(name)));
+        const QList<QImage> frames(6, picture);
+        QVERIFY(
+            test::writeMjpegAvi(media_.filePath(QString(name).replace(".png", ".avi")), frames, 4));
+    }
+}
+
+void LiveShowTest::syncOrderNeverShowsHalfAShow_data()
+{
+    QTest::addColumn<quint32>("seed");
+    for (quint32 seed : {1u, 2u, 3u, 4u, 5u, 6u})
+        QTest::addRow("order %u", seed) << seed;
+}
+
+// A sync tool brings the next show file by file, each written aside and
+// renamed in place, and takes away the files the next show does not need,
+// in any order.
+void LiveShowTest::syncOrderNeverShowsHalfAShow()
+{
+    QFETCH(quint32, seed);
+    QTemporaryDir root;
+    const QString live = root.filePath("live"), next = root.filePath("next");
+    QCOMPARE(publishShow(twoWindows({"red.png"}, {"green.png"}), media_.path(), live), QString());
+    QCOMPARE(publishShow(twoWindows({"blue.png"}, {"yellow.png"}), media_.path(), next), QString());
+    Screenful display(QDir(live).filePath(kShowLayoutName), live);
+    QVERIFY(display.settled(0));
+    const QList<QColor> first{Qt::red, Qt::green}, second{Qt::blue, Qt::yellow};
+    QCOMPARE(display.sides(), first);
+
+    QStringList steps; // "+name" brings a file of the next show, "-name" takes one away
+    for (const QString& name : QDir(next).entryList(QDir::Files))
+        steps << "+" + name;
+    steps << "-red.png"
+          << "-green.png";
+    QRandomGenerator random(seed);
+    std::shuffle(steps.begin(), steps.end(), random);
+    int brought = 0;
+    for (const QString& step : steps) {
+        const QString name = step.mid(1);
+        if (step.startsWith('+')) {
+            QVERIFY(QFile::copy(QDir(next).filePath(name), QDir(live).filePath(".part")));
+            QVERIFY(moveInto(QDir(live).filePath(".part"), QDir(live).filePath(name)));
+            ++brought;
+        } else {
+            QVERIFY(QFile::remove(QDir(live).filePath(name)));
+        }
+        QVERIFY(display.readAgain());
+        const bool whole = brought == QDir(next).entryList(QDir::Files).size();
+        QCOMPARE(display.sides(), whole ? second : first);
+    }
+    // Each show waited for is told once.
+    const QStringList waits = display.log.filter("waiting for");
+    QCOMPARE(QSet<QString>(waits.begin(), waits.end()).size(), waits.size());
+}
+
+// The files of a show that never all come: after the grace the show is
+// taken as it is, the missing ones told by name.
+void LiveShowTest::anIncompleteShowIsTakenAfterTheGrace()
+{
+    QTemporaryDir root;
+    const QString live = root.filePath("live"), next = root.filePath("next");
+    QCOMPARE(publishShow(twoWindows({"red.png"}, {"green.png"}), media_.path(), live), QString());
+    QCOMPARE(publishShow(twoWindows({"blue.png"}, {"green.png"}), media_.path(), next), QString());
+    Screenful display(QDir(live).filePath(kShowLayoutName), live);
+    QVERIFY(display.settled(0));
+    for (const char* name : {kShowManifestName, kShowLayoutName}) {
+        QVERIFY(QFile::remove(QDir(live).filePath(name)));
+        QVERIFY(QFile::copy(QDir(next).filePath(name), QDir(live).filePath(name)));
+    }
+    QVERIFY(display.readAgain());
+    QVERIFY(display.live->waitingFor().has_value());
+    QCOMPARE(display.sides(), (QList<QColor>{Qt::red, Qt::green}));
+    QCOMPARE(display.log.filter("waiting for 1 of 3 files of show ").size(), 1);
+
+    display.clock.now = LiveShow::kGraceMs - 1;
+    display.live->poll();
+    QVERIFY(display.live->waitingFor().has_value());
+    const auto before = display.read->count();
+    display.clock.now = LiveShow::kGraceMs;
+    display.live->poll();
+    QVERIFY(display.settled(before));
+    QCOMPARE(display.sides(), (QList<QColor>{kGrey, Qt::green}));
+    QVERIFY2(!display.log.filter("without blue.png").isEmpty(), qPrintable(display.log.join('\n')));
+    QVERIFY(!display.live->waitingFor());
+}
+
+void LiveShowTest::changedMediaAreTaken_data()
+{
+    QTest::addColumn<QStringList>("left"); // the left window's list; "shown" changes
+    QTest::addColumn<bool>("removedFirst");
+    QTest::newRow("one picture, replaced") << QStringList{"shown.png"} << false;
+    QTest::newRow("one picture, removed and restored") << QStringList{"shown.png"} << true;
+    QTest::newRow("two pictures, replaced") << QStringList{"shown.png", "other.png"} << false;
+    QTest::newRow("one looping clip, replaced") << QStringList{"shown.avi"} << false;
+    QTest::newRow("one looping clip, removed and restored") << QStringList{"shown.avi"} << true;
+}
+
+// In a plain media folder a file written anew is taken: a window's only
+// picture at once, a looping clip at its loop, others when they come round,
+// and a placeholder as soon as its file is back.
+void LiveShowTest::changedMediaAreTaken()
+{
+    QFETCH(QStringList, left);
+    QFETCH(bool, removedFirst);
+    const QString shown = left.first(), type = shown.mid(shown.indexOf('.'));
+    QTemporaryDir folder;
+    QByteArray layout = twoWindows(left, {"green.png"});
+    if (type == ".avi") {
+        LayoutDescription clips;
+        clips.video = LayoutWindow{{0, 0, 3600, 4050}, left, {}, 1};
+        clips.pictures << LayoutWindow{{3600, 0, 3600, 4050}, {"green.png"}, {}, 2};
+        clips.switchTimes = {5};
+        layout = std::get<QByteArray>(encodeLayout(clips));
+    }
+    QVERIFY(test::put(folder.filePath("plain.TXT"), layout));
+    QVERIFY(QFile::copy(media_.filePath("red" + type), folder.filePath(shown)));
+    QVERIFY(QFile::copy(media_.filePath("yellow.png"), folder.filePath("other.png")));
+    QVERIFY(QFile::copy(media_.filePath("green.png"), folder.filePath("green.png")));
+    Screenful display(folder.filePath("plain.TXT"), folder.path());
+    QVERIFY(display.settled(0));
+    auto near = [](QColor a, QColor b) {
+        return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue()) <
+               60;
+    };
+    QTRY_VERIFY(near(display.at({120, 135}), Qt::red));
+    if (removedFirst) {
+        QVERIFY(QFile::remove(folder.filePath(shown)));
+        QVERIFY(display.readAgain());
+        // A picture stays; a clip plays to its loop, then shows its placeholder.
+        if (type == ".png")
+            QVERIFY(near(display.at({120, 135}), Qt::red));
+        else
+            QTRY_COMPARE(display.at({120, 135}), kGrey);
+    }
+    QVERIFY(QFile::copy(media_.filePath("blue" + type), folder.filePath(".part")));
+    QVERIFY(moveInto(folder.filePath(".part"), folder.filePath(shown)));
+    QVERIFY(display.readAgain());
+    if (left.size() > 1) {
+        QCOMPARE(display.at({120, 135}), QColor(Qt::red));
+        for (qint64 t : {5000, 10000}) { // round to the other picture and back
+            display.clock.now = t;
+            display.stage.refresh();
+            display.stage.settle();
+        }
+    }
+    QTRY_VERIFY(near(display.at({120, 135}), Qt::blue));
+    QCOMPARE(display.at({360, 135}), QColor(Qt::green));
+}
+
+// A layout being written is read only once it has rested kSettleMs on the
+// display's clock.
+void LiveShowTest::aChangeIsReadOnceSettled()
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath("plain.TXT");
+    QVERIFY(test::put(path, twoWindows({"red.png"}, {})));
+    QVERIFY(QFile::copy(media_.filePath("red.png"), folder.filePath("red.png")));
+    Screenful display(path, folder.path());
+    QVERIFY(display.settled(0));
+    const auto before = display.read->count();
+    QVERIFY(test::put(path, twoWindows({"red.png"}, {"red.png"})));
+    QTRY_VERIFY(display.live->changePending());
+    display.clock.now += LiveShow::kSettleMs - 1;
+    display.live->poll();
+    QCOMPARE(display.read->count(), before);
+    display.clock.now += 1;
+    display.live->poll();
+    QVERIFY(display.settled(before));
+    QCOMPARE(display.sides(), (QList<QColor>{Qt::red, Qt::red}));
+    QCOMPARE(display.log.filter("reloaded ").size(), 1);
+}
+
+QTEST_MAIN(LiveShowTest)
+#include "tst_live_show.moc"
