@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 #include <QUuid>
@@ -250,9 +251,83 @@ bool holds(const QString& folder, const QString& path)
                                                               : folder + QLatin1Char('/')));
 }
 
-// The files of the show in the folder `target`, the manifest among them; an
-// empty set for an empty folder. Anything else there is not the program's to
-// replace: then nullopt, with the reason in `why`.
+// The files a show published with a manifest owns: the manifest and every
+// file it lists. nullopt, with the reason in `why`, when it cannot be read.
+std::optional<QSet<QString>> manifestShowFiles(const QString& target, QString* why)
+{
+    const MediaHandle manifestFile =
+        MediaHandle::open(QDir(target).filePath(QLatin1String(kShowManifestName)));
+    QString problem = manifestFile.problem();
+    const QByteArray bytes =
+        problem.isEmpty() ? manifestFile.readAll(kMaxManifestBytes, &problem) : QByteArray();
+    const auto manifest = problem.isEmpty() ? decodeManifest(bytes, &problem) : std::nullopt;
+    if (!manifest) {
+        *why = QStringLiteral("holds files that are not a show (its %1 cannot be read: %2)")
+                   .arg(QLatin1String(kShowManifestName), problem);
+        return std::nullopt;
+    }
+    QSet<QString> owned{QLatin1String(kShowManifestName)};
+    for (const ShowFile& file : manifest->files)
+        owned.insert(file.name);
+    return owned;
+}
+
+// The files a show published before manifests existed owns: its show.TXT and
+// the entries its names lead to, found as MediaResolver finds them (the exact
+// name, else the one entry that matches without regard to case). nullopt,
+// with the reason in `why`, when there is no show.TXT or it is no layout.
+std::optional<QSet<QString>> earlierShowFiles(const QString& target, const QList<Entry>& entries,
+                                              QString* why)
+{
+    const QString layoutName = QLatin1String(kShowLayoutName);
+    const QString noManifest = QStringLiteral("holds files that are not a show (it has no %1")
+                                   .arg(QLatin1String(kShowManifestName));
+    if (std::none_of(entries.begin(), entries.end(),
+                     [](const Entry& entry) { return entry.name == kShowLayoutName; })) {
+        *why = noManifest + QLatin1Char(')');
+        return std::nullopt;
+    }
+    const MediaHandle layoutFile = MediaHandle::open(QDir(target).filePath(layoutName));
+    QString problem = layoutFile.problem();
+    const QByteArray bytes =
+        problem.isEmpty() ? layoutFile.readAll(kLargestLayoutFile, &problem) : QByteArray();
+    if (!problem.isEmpty()) {
+        *why = QStringLiteral("%1, and its %2 cannot be read: %3)")
+                   .arg(noManifest, layoutName, problem);
+        return std::nullopt;
+    }
+    const auto decoded = decodeLayout(bytes);
+    if (const auto* refusal = std::get_if<ReadRefusal>(&decoded)) {
+        // The reader's own sentence follows; the caller ends it.
+        QString told = refusal->message;
+        if (told.endsWith(QLatin1Char('.')))
+            told.chop(1);
+        *why =
+            QStringLiteral("%1, and its %2 is not a layout). %3").arg(noManifest, layoutName, told);
+        return std::nullopt;
+    }
+    const auto& layout = std::get<LayoutDescription>(decoded);
+    QSet<QString> present;
+    QHash<QString, QStringList> byFoldedName;
+    for (const Entry& entry : entries) {
+        const QString name = QFile::decodeName(entry.name);
+        present.insert(name);
+        byFoldedName[name.toCaseFolded()].append(name);
+    }
+    QSet<QString> owned{layoutName};
+    for (const QString& name : namesOf(layout)) {
+        const QStringList alike = byFoldedName.value(name.toCaseFolded());
+        if (present.contains(name))
+            owned.insert(name);
+        else if (alike.size() == 1)
+            owned.insert(alike.first());
+    }
+    return owned;
+}
+
+// The files of the show in the folder `target`, the manifest among them when
+// it has one; an empty set for an empty folder. Anything else there is not
+// the program's to replace: then nullopt, with the reason in `why`.
 std::optional<QSet<QString>> showFilesIn(const QString& target, QString* why)
 {
     const Fd folder = openFolder(AT_FDCWD, QFile::encodeName(target));
@@ -261,31 +336,22 @@ std::optional<QSet<QString>> showFilesIn(const QString& target, QString* why)
         *why = QStringLiteral("cannot be read: %1").arg(osError(errno));
         return std::nullopt;
     }
-    QSet<QString> owned;
     if (entries->isEmpty())
-        return owned;
-    const QString manifestPath = QDir(target).filePath(QLatin1String(kShowManifestName));
-    const MediaHandle manifestFile = MediaHandle::open(manifestPath);
-    if (!manifestFile.isOpen()) {
-        *why = QStringLiteral("holds files that are not a show (it has no %1)")
-                   .arg(QLatin1String(kShowManifestName));
+        return QSet<QString>();
+    const bool hasManifest = std::any_of(entries->begin(), entries->end(), [](const Entry& entry) {
+        return entry.name == kShowManifestName;
+    });
+    // The previous release published shows without a manifest: such a folder
+    // is still this program's, so that the first publish after an upgrade
+    // is not refused.
+    const auto owned =
+        hasManifest ? manifestShowFiles(target, why) : earlierShowFiles(target, *entries, why);
+    if (!owned)
         return std::nullopt;
-    }
-    QString problem;
-    const QByteArray bytes = manifestFile.readAll(kMaxManifestBytes, &problem);
-    const auto manifest = problem.isEmpty() ? decodeManifest(bytes, &problem) : std::nullopt;
-    if (!manifest) {
-        *why = QStringLiteral("holds files that are not a show (its %1 cannot be read: %2)")
-                   .arg(QLatin1String(kShowManifestName), problem);
-        return std::nullopt;
-    }
-    owned.insert(QLatin1String(kShowManifestName));
-    for (const ShowFile& file : manifest->files)
-        owned.insert(file.name);
     // A listed file may be gone; an unlisted one is someone else's.
     for (const Entry& entry : *entries) {
         const QString name = QFile::decodeName(entry.name);
-        if (!entry.regular || !owned.contains(name)) {
+        if (!entry.regular || !owned->contains(name)) {
             *why = QStringLiteral("holds %1, which is not part of its show").arg(shown(name));
             return std::nullopt;
         }

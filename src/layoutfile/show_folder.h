@@ -14,9 +14,12 @@ inline constexpr const char* kShowLayoutName = "show.TXT";
 // the reason lists every missing name.
 //
 // Only a folder this program owns is replaced: `target` may be missing, an
-// empty folder, or a show published before (its show.json lists every file in
-// it). A link is followed and the folder it leads to is replaced, the link
-// kept. The media folder, a folder holding it or the layout file
+// empty folder, or a show published before: its show.json lists every file in
+// it, or, as the previous release wrote shows, it has no show.json and holds
+// only a show.TXT that is a layout and regular files that layout names (found
+// as MediaResolver finds them). Once the new show is in place only those files
+// are removed. A link is followed and the folder it leads to is replaced, the
+// link kept. The media folder, a folder holding it or the layout file
 // (`layoutFile`, when known), a file, and a folder holding anything else are
 // refused before anything is written.
 //

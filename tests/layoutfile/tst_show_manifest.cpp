@@ -26,8 +26,8 @@ private slots:
     void readsBackWhatIsWritten();
     void refusesMalformed_data();
     void refusesMalformed();
-    void refusesWhatItDoesNotOwn_data();
-    void refusesWhatItDoesNotOwn();
+    void replacesOnlyWhatItWrote_data();
+    void replacesOnlyWhatItWrote();
     void publishesThroughALink();
     void failedWriteKeepsTheOldShow_data();
     void failedWriteKeepsTheOldShow();
@@ -158,9 +158,10 @@ void ShowManifestTest::refusesMalformed()
     QVERIFY2(why.contains(reason), qPrintable(why));
 }
 
-// Whatever the target is, a publish replaces only a show it wrote: anything
-// else is refused by name, and left exactly as it was.
-void ShowManifestTest::refusesWhatItDoesNotOwn_data()
+// Whatever the target is, a publish replaces only a show it wrote, with a
+// show.json or from before there was one: anything else is refused by name,
+// and left exactly as it was. No reason: the target becomes the new show.
+void ShowManifestTest::replacesOnlyWhatItWrote_data()
 {
     QTest::addColumn<QString>("target");
     QTest::addColumn<QString>("reason");
@@ -177,9 +178,13 @@ void ShowManifestTest::refusesWhatItDoesNotOwn_data()
     row("a show with a folder", "show2", "holds keep, which is not part");
     row("a file", "file.doc", "is a file, not a folder");
     row("a link to the user's files", "link", "has no show.json");
+    row("an earlier show with a note", "old2", "holds note.txt, which is not part");
+    row("an earlier show.TXT that is no layout", "old3", "its show.TXT is not a layout");
+    row("a show published before", "show3", "");
+    row("an earlier show, names in another case", "old", "");
 }
 
-void ShowManifestTest::refusesWhatItDoesNotOwn()
+void ShowManifestTest::replacesOnlyWhatItWrote()
 {
     QFETCH(QString, target);
     QFETCH(QString, reason);
@@ -192,21 +197,43 @@ void ShowManifestTest::refusesWhatItDoesNotOwn()
     QVERIFY(test::put(at.filePath("docs/letter.doc"), "mine"));
     QVERIFY(test::put(at.filePath("file.doc"), "mine too"));
     QVERIFY(QFile::link(at.filePath("docs"), at.filePath("link")));
-    for (const char* show : {"show", "show2"})
+    for (const char* show : {"show", "show2", "show3"})
         QCOMPARE(publishShow(layoutNaming({"a.png"}), at.filePath("media"), at.filePath(show)),
                  QString());
     QVERIFY(test::put(at.filePath("show/note.txt"), "a note"));
     QVERIFY(at.mkdir("show2/keep"));
+    // Shows the previous release published: a layout and its media only.
+    for (const char* old : {"old/", "old2/"}) {
+        QVERIFY(at.mkdir(old));
+        QVERIFY(
+            test::put(at.filePath(old + QString("show.TXT")), layoutNaming({"a.png", "B.PNG"})));
+        QVERIFY(test::put(at.filePath(old + QString("a.png")), "an old a"));
+        QVERIFY(test::put(at.filePath(old + QString("b.png")), "an old b"));
+    }
+    QVERIFY(test::put(at.filePath("old2/note.txt"), "a note"));
+    QVERIFY(at.mkdir("old3"));
+    QVERIFY(test::put(at.filePath("old3/show.TXT"), "not a layout"));
+    QVERIFY(test::put(at.filePath("old3/a.png"), "an old a"));
 
-    const auto before = treeOf(root.path());
+    auto expected = treeOf(root.path());
     const QString given = at.filePath(target);
     const QString named = given.chopped(target.endsWith('/') ? 1 : 0);
     const QString refusal = publishShow(layoutNaming({"a.png"}), at.filePath("media"), given,
                                         at.filePath("layout/shop.TXT"));
-    QVERIFY2(refusal.contains(reason) && refusal.endsWith("Nothing was published.") &&
-                 refusal.startsWith(named),
-             qPrintable(refusal));
-    QCOMPARE(treeOf(root.path()), before);
+    auto after = treeOf(root.path());
+    if (reason.isEmpty()) {
+        QCOMPARE(refusal, QString());
+        const QString inside = '/' + target + '/';
+        QVERIFY(decodeManifest(after.take(inside + "show.json"), nullptr));
+        expected.removeIf([&](auto entry) { return entry.key().startsWith(inside); });
+        expected.insert(inside + "show.TXT", layoutNaming({"a.png"}));
+        expected.insert(inside + "a.png", "a");
+    } else {
+        QVERIFY2(refusal.contains(reason) && refusal.endsWith("Nothing was published.") &&
+                     refusal.startsWith(named),
+                 qPrintable(refusal));
+    }
+    QCOMPARE(after, expected);
 }
 
 // A link is published through and kept; scratch an interrupted publish left
