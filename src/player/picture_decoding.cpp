@@ -5,7 +5,19 @@
 #include <QBuffer>
 #include <QImageReader>
 
+#include <mutex>
+
 namespace tv {
+
+namespace {
+
+// A large picture takes memory for its whole size while it is decoded,
+// whatever size it is drawn at (a progressive JPEG keeps every coefficient):
+// such decodes take turns, so that at most one is under way at a time.
+constexpr qint64 kLargePicturePixels = 16'000'000;
+std::mutex largeDecodes;
+
+} // namespace
 
 QSize decodeSize(QSize source, DrawnSize drawn)
 {
@@ -52,7 +64,12 @@ DecodedItem decodePicture(const QString& path, DrawnSize drawn)
         if (target != shown)
             reader.setScaledSize(turned ? target.transposed() : target);
     }
+    std::unique_lock turn(largeDecodes, std::defer_lock);
+    if (qint64(stored.width()) * stored.height() > kLargePicturePixels)
+        turn.lock();
     QImage image = reader.read();
+    if (turn.owns_lock())
+        turn.unlock();
     if (image.isNull())
         return {QImage(), reader.errorString()};
     // A reader that ignores the scaled size (or a header without one) still
