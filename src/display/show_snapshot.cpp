@@ -24,18 +24,6 @@ FileStamp stampOf(const struct stat& status)
             qint64(status.st_ctim.tv_sec) * 1000000000 + status.st_ctim.tv_nsec};
 }
 
-// Every name the layout plays, once each.
-QStringList namesOf(const LayoutDescription& layout)
-{
-    QStringList names;
-    if (layout.video)
-        names << layout.video->names;
-    for (const LayoutWindow& window : layout.pictures)
-        names << window.names;
-    names.removeDuplicates();
-    return names;
-}
-
 } // namespace
 
 size_t qHash(const FileStamp& stamp, size_t seed)
@@ -152,7 +140,7 @@ ShowSnapshot ShowReader::read()
             snapshot.layoutRefusal = refused->message;
         } else {
             const MediaResolver folder(mediaFolder_);
-            for (const QString& name : namesOf(std::get<LayoutDescription>(decoded))) {
+            for (const QString& name : namesPlayed(std::get<LayoutDescription>(decoded))) {
                 MediaResolver::Found item;
                 const QString path = folder.resolve(name, &item.problem);
                 if (!path.isEmpty()) {

@@ -37,4 +37,17 @@ inline constexpr int kPictureSlots = 10;
 inline constexpr int kSwitchTimeOffset = 50;
 inline constexpr int kListStartOffset = 70;
 
+// Every name the layout plays, once each, in play order: the video
+// window's list, then each picture slot's.
+inline QStringList namesPlayed(const LayoutDescription& layout)
+{
+    QStringList names;
+    if (layout.video)
+        names << layout.video->names;
+    for (const LayoutWindow& window : layout.pictures)
+        names << window.names;
+    names.removeDuplicates();
+    return names;
+}
+
 } // namespace tv

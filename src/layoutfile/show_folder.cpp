@@ -224,18 +224,6 @@ QString copyShowFile(int folderFd, const QString& from, ShowFile* made)
     return QString();
 }
 
-// Every name the layout plays, once each, in play order.
-QStringList namesOf(const LayoutDescription& layout)
-{
-    QStringList names;
-    if (layout.video)
-        names << layout.video->names;
-    for (const LayoutWindow& window : layout.pictures)
-        names << window.names;
-    names.removeDuplicates();
-    return names;
-}
-
 bool isShowOwnName(const QString& name)
 {
     return name.compare(QLatin1String(kShowLayoutName), Qt::CaseInsensitive) == 0 ||
@@ -315,7 +303,7 @@ std::optional<QSet<QString>> earlierShowFiles(const QString& target, const QList
         byFoldedName[name.toCaseFolded()].append(name);
     }
     QSet<QString> owned{layoutName};
-    for (const QString& name : namesOf(layout)) {
+    for (const QString& name : namesPlayed(layout)) {
         const QStringList alike = byFoldedName.value(name.toCaseFolded());
         if (present.contains(name))
             owned.insert(name);
@@ -439,7 +427,7 @@ QString publishShow(const QByteArray& layout, const QString& mediaFolder, const 
     QStringList reserved;
     QList<std::pair<QString, QString>> copies; // from, as
     QSet<QString> copied;
-    for (const QString& name : namesOf(std::get<LayoutDescription>(decoded))) {
+    for (const QString& name : namesPlayed(std::get<LayoutDescription>(decoded))) {
         QString why;
         const QString path = media.resolve(name, &why);
         const QString as = QFileInfo(path).fileName();
