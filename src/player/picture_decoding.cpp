@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QImageReader>
 
+#include <algorithm>
 #include <mutex>
 
 namespace tv {
@@ -16,6 +17,25 @@ namespace {
 // such decodes take turns, so that at most one is under way at a time.
 constexpr qint64 kLargePicturePixels = 16'000'000;
 std::mutex largeDecodes;
+
+// A picture keeps its transparency, premultiplied as it is drawn. One whose
+// alpha channel holds only opaque pixels (as many exported PNGs do) drops it:
+// its window then stays opaque, so nothing beneath it is drawn again each
+// time it or a video below it changes.
+QImage withoutNeedlessAlpha(QImage image)
+{
+    if (!image.hasAlphaChannel())
+        return image.convertToFormat(QImage::Format_RGB32);
+    image.convertTo(QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        if (std::any_of(line, line + image.width(),
+                        [](QRgb pixel) { return qAlpha(pixel) != 255; }))
+            return image;
+    }
+    image.convertTo(QImage::Format_RGB32);
+    return image;
+}
 
 } // namespace
 
@@ -77,7 +97,7 @@ DecodedItem decodePicture(const QString& path, DrawnSize drawn)
     const QSize wanted = decodeSize(image.size(), drawn);
     if (image.width() > wanted.width() + 1 || image.height() > wanted.height() + 1)
         image = image.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return {image.convertToFormat(QImage::Format_RGB32), QString()};
+    return {withoutNeedlessAlpha(std::move(image)), QString()};
 }
 
 } // namespace tv

@@ -12,8 +12,10 @@ struct DecodedItem {
     QString problem; // empty when the image is there
 };
 
-// How a window is drawn on the screen: its whole size, and the part of it
-// that lies on the screen (a window may reach past the screen's edges).
+// How a window is drawn on the screen, in the screen's device pixels (twice
+// its size in widget pixels on a screen scaled to 200 %): its whole size, and
+// the part of it that lies on the screen (a window may reach past the
+// screen's edges).
 struct DrawnSize {
     QSize window;
     QSize visible;
@@ -41,7 +43,8 @@ inline constexpr int kMaxVideoSide = 4096;
 QString tooLarge(QSize size, qint64 maxPixels, int maxSide = 1 << 30);
 
 // Reads a picture straight to the size it is drawn at. The file is opened
-// without waiting and read only when it is a regular file.
+// without waiting and read only when it is a regular file. A picture with
+// transparent pixels comes as premultiplied ARGB32, any other as RGB32.
 DecodedItem decodePicture(const QString& path, DrawnSize drawn);
 
 } // namespace tv

@@ -5,6 +5,7 @@
 #include "player/stage_outlines.h"
 #include "player/window_view.h"
 
+#include <QEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -220,6 +221,19 @@ void Stage::tell(const QString& name, const QString& why)
 void Stage::paintEvent(QPaintEvent*)
 {
     QPainter(this).fillRect(rect(), Qt::black);
+}
+
+bool Stage::event(QEvent* event)
+{
+    // On a screen of another scale every window has other device pixels:
+    // its pictures and frames are decoded again for them.
+    if (event->type() == QEvent::ScreenChangeInternal)
+        placeWindows();
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+    if (event->type() == QEvent::DevicePixelRatioChange)
+        placeWindows();
+#endif
+    return QWidget::event(event);
 }
 
 void Stage::showEvent(QShowEvent*)

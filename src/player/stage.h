@@ -18,10 +18,13 @@ class WindowView;
 // The 1920 x 1080 screen of a layout, scaled into this widget and letterboxed
 // in black, with every window at its place and cut at the screen's edges
 // (nothing is drawn into the black bands): the video window at the bottom,
-// then picture slots 1 to 10, each above the one before. One clock times the
-// whole show: at each moment a window is due to change, every window is
-// brought to what that moment shows, so windows with the same switch time
-// switch in the same frame and no switch drifts.
+// then picture slots 1 to 10, each above the one before, the transparent
+// parts of a picture showing what lies beneath. Windows are drawn in the
+// device pixels of the screen the stage is on, and drawn afresh when it
+// moves to a screen of another scale. One clock times the whole show: at
+// each moment a window is due to change, every window is brought to what
+// that moment shows, so windows with the same switch time switch in the same
+// frame and no switch drifts.
 class Stage final : public QWidget {
     Q_OBJECT
 public:
@@ -71,6 +74,7 @@ signals:
     void firstShown();
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QPainter>
+#include <QPainterPath>
 #include <QThread>
 
 namespace tv {
@@ -13,6 +14,11 @@ namespace tv {
 namespace {
 
 const QColor kPlaceholderGrey(48, 48, 48);
+
+QSize devicePixels(QSize size, qreal ratio)
+{
+    return {qRound(size.width() * ratio), qRound(size.height() * ratio)};
+}
 
 } // namespace
 
@@ -72,7 +78,8 @@ void WindowView::place(const QRect& window, const QRect& screen)
     setGeometry(visible);
     setVisible(!visible.isEmpty());
     window_ = window.translated(-visible.topLeft());
-    const DrawnSize drawn{window.size(), visible.size()};
+    const qreal ratio = devicePixelRatioF();
+    const DrawnSize drawn{devicePixels(window.size(), ratio), devicePixels(visible.size(), ratio)};
     if (drawn == drawn_)
         return;
     drawn_ = drawn;
@@ -265,8 +272,18 @@ void WindowView::apply(int item, const DecodedItem& decoded)
     }
     image_ = decoded.image;
     placeholder_.clear();
+    setSeeThrough(plan_.role == WindowRole::Picture && image_.hasAlphaChannel());
     update();
     emit shown();
+}
+
+void WindowView::setSeeThrough(bool seeThrough)
+{
+    // A widget that is not opaque has the widgets beneath it drawn first
+    // wherever it is drawn, by Qt's backing store: its paint then leaves
+    // the picture's transparent parts to them.
+    seeThrough_ = seeThrough;
+    setAttribute(Qt::WA_OpaquePaintEvent, !seeThrough);
 }
 
 void WindowView::showPlaceholder(int item, const QString& why)
@@ -274,6 +291,7 @@ void WindowView::showPlaceholder(int item, const QString& why)
     const QString& name = items_[item].name;
     placeholder_ = name + QLatin1Char('\n') + why;
     image_ = QImage();
+    setSeeThrough(false);
     if (log_)
         log_(name, why);
     update();
@@ -320,24 +338,45 @@ void WindowView::settle()
     }
 }
 
+QRectF WindowView::fittedRect(qreal ratio) const
+{
+    // Fitted and centred in device pixels, so that a picture decoded for the
+    // window lands on them one to one, neither scaled nor shifted by half a
+    // pixel.
+    const QSize window = devicePixels(window_.size(), ratio);
+    const QSize fitted = image_.size().scaled(window, Qt::KeepAspectRatio);
+    const QPoint margin((window.width() - fitted.width()) / 2,
+                        (window.height() - fitted.height()) / 2);
+    return {QPointF(window_.topLeft()) + QPointF(margin) / ratio, QSizeF(fitted) / ratio};
+}
+
 void WindowView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
-    if (!placeholder_.isEmpty()) {
+    if (image_.isNull() || !placeholder_.isEmpty()) {
+        painter.fillRect(rect(), Qt::black);
+        if (placeholder_.isEmpty())
+            return;
         painter.fillRect(window_, kPlaceholderGrey);
         painter.setPen(Qt::white);
         painter.drawText(window_.adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap,
                          placeholder_);
         return;
     }
-    if (image_.isNull())
-        return;
-    const QSize fitted = image_.size().scaled(window_.size(), Qt::KeepAspectRatio);
-    const QRect target(window_.topLeft() + QPoint((window_.width() - fitted.width()) / 2,
-                                                  (window_.height() - fitted.height()) / 2),
-                       fitted);
-    if (target.size() != image_.size())
+    const qreal ratio = painter.device()->devicePixelRatioF();
+    const QRectF target = fittedRect(ratio);
+    if (seeThrough_) {
+        // The letterbox bands stay black, as around an opaque picture: only
+        // the picture itself lets the windows beneath show, so a window
+        // never changes its outline with the transparency of what it shows.
+        QPainterPath bands;
+        bands.addRect(QRectF(rect()));
+        bands.addRect(target);
+        painter.fillPath(bands, Qt::black);
+    } else {
+        painter.fillRect(rect(), Qt::black);
+    }
+    if ((target.size() * ratio).toSize() != image_.size())
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(target, image_);
 }

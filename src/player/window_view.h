@@ -21,8 +21,12 @@ class VideoChannel;
 // a picture window shows each picture for its switch time, timed from the
 // start of the show; the video window plays each video to its end and shows
 // each picture for ten seconds. Whatever it shows fills the window as far as
-// the aspect ratio allows, centred on black; the widget itself covers only
-// the part of the window that lies on the screen. Between two items the last
+// the aspect ratio allows, centred on black, and is decoded and drawn in the
+// screen's device pixels, so a picture is as sharp on a screen scaled to
+// 200 % as on any other. The transparent parts of a picture in a picture
+// window show the windows beneath it; in the video window they show black,
+// as the stage beneath it is. The widget itself covers only the part of the
+// window that lies on the screen. Between two items the last
 // frame stays until the next one is ready, so the window never flashes
 // black: the next picture is decoded ahead at the size it is drawn, the next
 // video is opened in a second player. An item that cannot be shown gets a
@@ -38,6 +42,8 @@ public:
 
     // Where the whole window lies, in the parent's pixels, and the part of
     // the parent it may draw on (the screen): the widget covers the overlap.
+    // Its drawn size follows the widget's device pixel ratio as it is now:
+    // placed again on a screen of another ratio, it is decoded afresh.
     void place(const QRect& window, const QRect& screen);
     const DrawnSize& drawnSize() const { return drawn_; }
 
@@ -107,6 +113,8 @@ private:
     void takeVideoFrame();
     void videoStopped(quint64 ticket, const QString& why);
     void showPlaceholder(int item, const QString& why);
+    void setSeeThrough(bool seeThrough);
+    QRectF fittedRect(qreal ratio) const;
 
     StageWindow plan_;
     ProblemLog log_;
@@ -117,7 +125,8 @@ private:
     QRect window_; // the whole window, in this widget's own pixels
 
     QImage image_;
-    QString placeholder_; // the name and reason shown instead of the item
+    QString placeholder_;     // the name and reason shown instead of the item
+    bool seeThrough_ = false; // the windows beneath show through image_
     int shownItem_ = -1;
     qint64 shownRound_ = -1;
     qint64 nextChange_ = kNever;

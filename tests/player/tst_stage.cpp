@@ -3,7 +3,9 @@
 #include "player/window_view.h"
 #include "support/manual_clock.h"
 
+#include <QApplication>
 #include <QImage>
+#include <QScreen>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,6 +30,10 @@ private slots:
     void outlinesShowEveryWindow();
     void reloadKeepsWhatDidNotChange();
     void mediaThatAppearIsTaken();
+    void transparencyShowsTheWindowBeneath_data();
+    void transparencyShowsTheWindowBeneath();
+    void picturesAreSharpOnAScaledScreen_data();
+    void picturesAreSharpOnAScaledScreen();
 
 private:
     QColor colourAt(Stage& stage, QPoint at) { return stage.grab().toImage().pixelColor(at); }
@@ -314,5 +320,116 @@ void StageTest::mediaThatAppearIsTaken()
     QTRY_COMPARE(colourAt(stage, {240, 135}), QColor(Qt::green));
 }
 
-QTEST_MAIN(StageTest)
+void StageTest::transparencyShowsTheWindowBeneath_data()
+{
+    QTest::addColumn<int>("format");
+    QTest::addColumn<QColor>("stored"); // every pixel of the picture, alpha included
+    QTest::addColumn<QColor>("shown");  // over the blue window beneath
+    const int argb = QImage::Format_ARGB32;
+    QTest::newRow("opaque") << int(QImage::Format_RGB32) << QColor(Qt::red) << QColor(Qt::red);
+    QTest::newRow("alpha channel, all opaque") << argb << QColor(Qt::red) << QColor(Qt::red);
+    QTest::newRow("half transparent") << argb << QColor(255, 0, 0, 128) << QColor(128, 0, 127);
+    QTest::newRow("transparent magenta") << argb << QColor(255, 0, 255, 0) << QColor(Qt::blue);
+}
+
+// A picture window above another: where the picture is transparent the
+// window beneath shows through, blended as the alpha says, whatever colour
+// the transparent pixels store; the letterbox bands stay black.
+void StageTest::transparencyShowsTheWindowBeneath()
+{
+    QFETCH(int, format);
+    QFETCH(QColor, stored);
+    QFETCH(QColor, shown);
+    QTemporaryDir dir;
+    QImage picture(64, 36, QImage::Format(format));
+    picture.fill(stored);
+    QVERIFY(picture.save(dir.filePath("above.png")));
+    QCOMPARE(QImage(dir.filePath("above.png")).pixelColor(0, 0), stored);
+    QVERIFY(QFile::copy(media_.filePath("blue.png"), dir.filePath("blue.png")));
+    ManualClock clock;
+    // The wide picture in a tall window: bands above and below it.
+    Stage stage({{WindowRole::Picture, 1, QRect(0, 0, 1920, 1080), {"blue.png"}, 5000},
+                 {WindowRole::Picture, 2, QRect(0, 0, 960, 1080), {"above.png"}, 5000}},
+                dir.path(), clock);
+    stage.resize(480, 270);
+    stage.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&stage));
+    stage.settle();
+    const QImage grabbed = stage.grab().toImage();
+    const QColor middle = grabbed.pixelColor(120, 135);
+    QVERIFY2(qAbs(middle.red() - shown.red()) <= 2 && middle.green() == 0 &&
+                 qAbs(middle.blue() - shown.blue()) <= 2,
+             qPrintable(middle.name()));
+    QCOMPARE(grabbed.pixelColor(120, 20), QColor(Qt::black)); // the band above the picture
+    // Only a picture with transparent pixels has what lies beneath drawn
+    // again whenever its window is.
+    QCOMPARE(stage.windows().last()->testAttribute(Qt::WA_OpaquePaintEvent), shown == stored);
+}
+
+void StageTest::picturesAreSharpOnAScaledScreen_data()
+{
+    QTest::addColumn<bool>("moved"); // shown first on the unscaled screen
+    QTest::newRow("shown there") << false;
+    QTest::newRow("moved there while showing") << true;
+}
+
+// On a screen scaled to 200 % a picture is decoded for the screen's pixels
+// and lands on them one to one: columns one pixel wide stay sharp.
+void StageTest::picturesAreSharpOnAScaledScreen()
+{
+    QFETCH(bool, moved);
+    QScreen* scaled = QApplication::screens().value(1);
+    if (!scaled || scaled->devicePixelRatio() != 2)
+        QSKIP("no second screen scaled to 200 %");
+    QTemporaryDir dir;
+    QImage stripes(480, 270, QImage::Format_RGB32);
+    for (int x = 0; x < stripes.width(); ++x)
+        for (int y = 0; y < stripes.height(); ++y)
+            stripes.setPixel(x, y, x % 2 ? 0xffffffff : 0xff000000);
+    QVERIFY(stripes.save(dir.filePath("stripes.png")));
+    ManualClock clock;
+    Stage stage({{WindowRole::Picture, 1, QRect(0, 0, 1920, 1080), {"stripes.png"}, 5000}},
+                dir.path(), clock);
+    stage.resize(240, 135);
+    stage.move((moved ? QApplication::primaryScreen() : scaled)->geometry().topLeft());
+    stage.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&stage));
+    stage.settle();
+    const WindowView* window = stage.windows().first();
+    if (moved) {
+        QCOMPARE(window->drawnSize(), (DrawnSize{{240, 135}, {240, 135}}));
+        stage.move(scaled->geometry().topLeft());
+        QCOMPARE(window->drawnSize(), (DrawnSize{{480, 270}, {480, 270}}));
+        // The platform keeps the window's device pixels on another screen:
+        // sized back as a full-screen window would be.
+        QCoreApplication::processEvents();
+        stage.resize(240, 135);
+    }
+    QCOMPARE(window->drawnSize(), (DrawnSize{{480, 270}, {480, 270}}));
+    stage.settle();
+    const QImage grabbed = stage.grab().toImage();
+    QCOMPARE(grabbed.size(), QSize(480, 270));
+    for (int x = 0; x < grabbed.width(); ++x)
+        QCOMPARE(grabbed.pixel(x, 100), stripes.pixel(x, 100));
+}
+
+int main(int argc, char** argv)
+{
+    // Offscreen gets a second screen, scaled to 200 %, beside the first.
+    QTemporaryDir screens;
+    QFile config(screens.filePath("screens.json"));
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen" && config.open(QIODevice::WriteOnly) &&
+        config.write(R"({"screens": [{"name": "plain", "width": 1920, "height": 1080},
+            {"name": "scaled", "x": 1920, "width": 3840, "height": 2160,
+             "logicalDpi": 192, "logicalBaseDpi": 96}]})") > 0) {
+        config.close();
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config.fileName()));
+    }
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    StageTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_stage.moc"
