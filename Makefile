@@ -6,7 +6,8 @@ BUILD_DIR := build
 SANITIZE_DIR := build-sanitize
 JOBS := 2
 
-PACKAGES := g++ cmake ninja-build qt6-base-dev qt6-qpa-plugins qt6-multimedia-dev libgl-dev libxcb1-dev \
+PACKAGES := g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins qt6-multimedia-dev libgl-dev libxcb1-dev \
+            libavformat-dev libavcodec-dev libavfilter-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg \
             fonts-dejavu-core fonts-wqy-microhei desktop-file-utils appstream
 FUZZ_DIR := build-fuzz
 FUZZ_RUNS := 10000000

@@ -7,23 +7,18 @@
 #include <QTimer>
 
 #include <memory>
-#include <thread>
-
-class QThread;
 
 namespace tv {
 
-class VideoEngine;
-
-// The videos of the video window. The media players live on a thread of
-// their own, so that opening a file or ending a player that hangs in its
-// backend never holds the show; files are opened there, without waiting, and
-// only regular files are played. Each decoded frame goes into a one-frame
-// mailbox (a newer frame replaces an older one that was not yet taken, and
-// the older one is counted as dropped), is converted once on a converter
-// thread at the size it is drawn, and reaches this thread as one image
-// waiting at most. Ending the channel joins its converter, which ends after
-// the frame it is converting; a player hanging in its backend is abandoned.
+// The videos of one window, decoded on a thread of the channel's own that
+// opens, reads and decodes each clip (never this thread). The clip to play
+// next is opened ahead, so that it starts without a gap, and a looping clip
+// goes back to its start without one. Frames are paced by the clock of the
+// machine, converted once at the size they are drawn, and reach this thread
+// through a one-frame mailbox: a newer frame replaces one not yet taken,
+// which is counted as dropped, as is a frame that comes too late to show.
+// Ending the channel asks its thread to end without waiting for it; the
+// application joins it.
 class VideoChannel final : public QObject {
     Q_OBJECT
 public:
@@ -32,8 +27,7 @@ public:
 
     // Plays the file from its start; `ticket` tags what it reports.
     void play(quint64 ticket, const QString& path, bool loop);
-    // Opens the file in a second player, so that playing it next starts
-    // without a gap.
+    // Opens the file ahead, so that playing it next starts without a gap.
     void prepare(const QString& path);
     void stop();
     // The size frames are converted to fit.
@@ -45,16 +39,14 @@ public:
     };
     // The newest converted frame not yet taken; a null image when none.
     Frame takeFrame();
-    // Frames dropped since the start because a newer one came first.
+    // Frames dropped since the start because a newer one came first, or
+    // came too late.
     quint64 droppedFrames() const;
 
     // How long a video may take to start before it counts as failed.
     static constexpr int kStartTimeoutMs = 5000;
-    // Channels whose players are still shutting down somewhere.
-    static int abandoned();
 
     struct Shared;
-    friend class VideoEngine;
 
 signals:
     void frameReady();
@@ -62,14 +54,9 @@ signals:
     void failed(quint64 ticket, const QString& why);
 
 private:
-    void startEngine();
-    void abandonEngine();
-    void sync();
-    void started(quint64 ticket);
+    void changed();
 
     std::shared_ptr<Shared> shared_;
-    std::thread converter_;
-    VideoEngine* engine_ = nullptr;
     QTimer startWatch_;
     quint64 watchedTicket_ = 0;
 };

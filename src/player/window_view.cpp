@@ -259,6 +259,8 @@ void WindowView::showAfresh()
     if (item.kind == Kind::Video && plan_.role == WindowRole::Video) {
         if (!placeholder_.isEmpty())
             startItem(shownItem_, 0);
+        else
+            video_->prepare(item.path); // the loop goes on to it
         return;
     }
     request(shownItem_, true, 0);

@@ -1,4 +1,3 @@
-#include "player/frame_conversion.h"
 #include "player/media_open.h"
 #include "player/picture_decoding.h"
 #include "support/file_helpers.h"
@@ -8,8 +7,6 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QVideoFrame>
-#include <QVideoFrameFormat>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,8 +23,6 @@ private slots:
     void decodeSizes_data();
     void decodeSizes();
     void picturesDecodeToTheirDrawnSize();
-    void framesConvertToTheirDrawnSize_data();
-    void framesConvertToTheirDrawnSize();
     void logEscapes();
 };
 
@@ -152,74 +147,6 @@ void MediaSafetyTest::picturesDecodeToTheirDrawnSize()
         QCOMPARE(decodePicture(dir.filePath("huge.png"), {{400, 400}, {400, 400}}).problem,
                  QStringLiteral("too large: %1x%1").arg(side));
     }
-}
-
-void MediaSafetyTest::framesConvertToTheirDrawnSize_data()
-{
-    QTest::addColumn<int>("format");
-    QTest::addColumn<QSize>("target");
-    QTest::newRow("planar 4:2:0, halved")
-        << int(QVideoFrameFormat::Format_YUV420P) << QSize(32, 18);
-    QTest::newRow("planar 4:2:0, odd size")
-        << int(QVideoFrameFormat::Format_YUV420P) << QSize(33, 7);
-    QTest::newRow("semi-planar 4:2:0") << int(QVideoFrameFormat::Format_NV12) << QSize(64, 36);
-    QTest::newRow("swapped chroma") << int(QVideoFrameFormat::Format_YV12) << QSize(16, 9);
-    QTest::newRow("packed BGRA") << int(QVideoFrameFormat::Format_BGRA8888) << QSize(20, 20);
-    QTest::newRow("packed XRGB") << int(QVideoFrameFormat::Format_XRGB8888) << QSize(64, 36);
-}
-
-// A frame of known colours, left half one, right half another, converted at
-// the size asked comes out in those colours (limited-range BT.601 for YUV).
-void MediaSafetyTest::framesConvertToTheirDrawnSize()
-{
-    QFETCH(int, format);
-    QFETCH(QSize, target);
-    const auto pixelFormat = QVideoFrameFormat::PixelFormat(format);
-    QVideoFrame frame(QVideoFrameFormat(QSize(64, 36), pixelFormat));
-    QVERIFY(frame.map(QVideoFrame::WriteOnly));
-    // Left: pure red; right: pure blue, in each format's own terms.
-    const uchar yuvRed[3] = {81, 90, 240}, yuvBlue[3] = {41, 240, 110};
-    for (int y = 0; y < 36; ++y) {
-        for (int x = 0; x < 64; ++x) {
-            const bool left = x < 32;
-            const uchar* yuv = left ? yuvRed : yuvBlue;
-            switch (pixelFormat) {
-            case QVideoFrameFormat::Format_YUV420P:
-            case QVideoFrameFormat::Format_YV12: {
-                frame.bits(0)[y * frame.bytesPerLine(0) + x] = yuv[0];
-                const int u = pixelFormat == QVideoFrameFormat::Format_YUV420P ? 1 : 2;
-                frame.bits(u)[y / 2 * frame.bytesPerLine(u) + x / 2] = yuv[1];
-                frame.bits(3 - u)[y / 2 * frame.bytesPerLine(3 - u) + x / 2] = yuv[2];
-                break;
-            }
-            case QVideoFrameFormat::Format_NV12:
-                frame.bits(0)[y * frame.bytesPerLine(0) + x] = yuv[0];
-                frame.bits(1)[y / 2 * frame.bytesPerLine(1) + x / 2 * 2] = yuv[1];
-                frame.bits(1)[y / 2 * frame.bytesPerLine(1) + x / 2 * 2 + 1] = yuv[2];
-                break;
-            default: {
-                uchar* p = frame.bits(0) + y * frame.bytesPerLine(0) + 4 * x;
-                const uchar r = left ? 255 : 0, b = left ? 0 : 255;
-                if (pixelFormat == QVideoFrameFormat::Format_BGRA8888) {
-                    p[0] = b, p[1] = 0, p[2] = r, p[3] = 255;
-                } else {
-                    p[0] = 255, p[1] = r, p[2] = 0, p[3] = b;
-                }
-            }
-            }
-        }
-    }
-    frame.unmap();
-    const QImage image = frameToImage(frame, target);
-    QCOMPARE(image.size(), target);
-    auto near = [](QColor c, QColor want) {
-        return qAbs(c.red() - want.red()) < 8 && qAbs(c.green() - want.green()) < 8 &&
-               qAbs(c.blue() - want.blue()) < 8;
-    };
-    const QColor left = image.pixelColor(0, target.height() / 2);
-    const QColor right = image.pixelColor(target.width() - 1, target.height() / 2);
-    QVERIFY2(near(left, Qt::red), qPrintable(left.name()));
-    QVERIFY2(near(right, Qt::blue), qPrintable(right.name()));
 }
 
 void MediaSafetyTest::logEscapes()

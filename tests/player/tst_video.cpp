@@ -4,6 +4,7 @@
 #include "player/video_channel.h"
 #include "support/mjpeg_avi.h"
 
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,6 +22,8 @@ private slots:
     void aClipThatFailsShowsItsPlaceholder();
     void onlyRegularFilesPlay_data();
     void onlyRegularFilesPlay();
+    void clipsWithSoundPlayWithoutASoundDevice_data();
+    void clipsWithSoundPlayWithoutASoundDevice();
 
 private:
     QColor colourAt(Stage& stage) { return stage.grab().toImage().pixelColor(100, 60); }
@@ -119,6 +122,45 @@ void VideoTest::onlyRegularFilesPlay()
     QVERIFY(failed.wait(VideoChannel::kStartTimeoutMs - 1000));
     QCOMPARE(failed.first().at(0).toULongLong(), 7ull);
     QCOMPARE(failed.first().at(1).toString(), why);
+}
+
+void VideoTest::clipsWithSoundPlayWithoutASoundDevice_data()
+{
+    QTest::addColumn<QStringList>("encode");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("H.264 and AAC")
+        << QStringList{"-c:v", "libx264", "-preset", "ultrafast", "-c:a", "aac"} << "a.mp4";
+    QTest::newRow("MPEG-2 and MP2") << QStringList{"-c:v", "mpeg2video", "-c:a", "mp2"} << "b.mpg";
+}
+
+// A clip with a sound track plays to its end, and again, where no sound
+// server answers (as in this test's environment).
+void VideoTest::clipsWithSoundPlayWithoutASoundDevice()
+{
+    QFETCH(QStringList, encode);
+    QFETCH(QString, name);
+    const QString path = media_.filePath(name);
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", QStringList{"-v", "error", "-y", "-f", "lavfi", "-i",
+                                       "color=green:s=64x36:r=10:d=0.5", "-f", "lavfi", "-i",
+                                       "sine=f=440:d=0.5"} +
+                               encode + QStringList{"-shortest", path});
+    QVERIFY(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
+    VideoChannel channel;
+    channel.setDrawnSize({QSize(64, 36), QSize(64, 36)});
+    QSignalSpy ended(&channel, &VideoChannel::ended);
+    QSignalSpy failed(&channel, &VideoChannel::failed);
+    int green = 0;
+    connect(&channel, &VideoChannel::frameReady, this, [&] {
+        const QImage image = channel.takeFrame().image;
+        green += !image.isNull() && image.pixelColor(32, 18).green() > 100;
+    });
+    for (const quint64 ticket : {1ull, 2ull}) {
+        channel.play(ticket, path, false);
+        QTRY_COMPARE_WITH_TIMEOUT(ended.size(), int(ticket), 10000);
+    }
+    QCOMPARE(failed.size(), 0);
+    QVERIFY(green >= 2);
 }
 
 QTEST_MAIN(VideoTest)

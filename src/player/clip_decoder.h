@@ -1,0 +1,61 @@
+#pragma once
+
+#include "player/picture_decoding.h"
+
+#include <QImage>
+#include <QString>
+
+#include <atomic>
+#include <memory>
+
+namespace tv {
+
+// One video clip, decoded with FFmpeg's own libraries on the thread that
+// calls it. The file is read through a checked handle (see MediaHandle), never
+// by its name. Frames come out as images already turned by the stream's
+// display matrix, stretched by its pixel aspect ratio, deinterlaced one frame
+// per field when the stream is interlaced, and converted once, with real
+// filtering and the stream's own colour tags, straight to the size they are
+// drawn at.
+class ClipDecoder {
+public:
+    struct Frame {
+        QImage image;
+        double seconds = 0; // when it is due, from the clip's start
+    };
+    enum class Step { Frame, End, Failed };
+
+    ~ClipDecoder();
+    ClipDecoder(const ClipDecoder&) = delete;
+    ClipDecoder& operator=(const ClipDecoder&) = delete;
+
+    // Opens the clip; null, with the reason in `why`, when it cannot be
+    // played. Reading gives up as soon as `cancel` is set.
+    static std::unique_ptr<ClipDecoder> open(const QString& path, const std::atomic<bool>& cancel,
+                                             QString* why);
+
+    // Decodes up to the next frame; `drawn` is the size it is drawn at. With
+    // `convert` false the frame is decoded but not converted (one that is
+    // late anyway): its image is null.
+    Step next(DrawnSize drawn, bool convert, Frame* frame, QString* why);
+    // Back to the start, for a clip that loops.
+    bool rewind();
+
+    const QString& path() const { return path_; }
+    // The size the clip is shown at: turned, with square pixels.
+    QSize shownSize() const;
+    // Seconds from one frame to the next, as the stream tells.
+    double frameSeconds() const;
+
+private:
+    struct State;
+    explicit ClipDecoder(std::unique_ptr<State> state, QString path);
+    std::unique_ptr<State> state_;
+    QString path_;
+};
+
+// FFmpeg's own messages reach the operator's log only when they tell of an
+// error, escaped, each once in a row. Called once before any decoding.
+void quietenFfmpegLog();
+
+} // namespace tv
