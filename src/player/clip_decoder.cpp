@@ -426,8 +426,7 @@ ClipDecoder::Step ClipDecoder::next(DrawnSize drawn, bool convert, Frame* frame,
         target.width() * 2 < picture->width || target.height() * 2 < picture->height;
     s.scaler = sws_getCachedContext(s.scaler, picture->width, picture->height, source,
                                     target.width(), target.height(), AV_PIX_FMT_BGRA,
-                                    (reducing ? SWS_AREA : SWS_BICUBIC) | SWS_ACCURATE_RND |
-                                        SWS_FULL_CHR_H_INT,
+                                    reducing ? SWS_AREA : SWS_BILINEAR,
                                     nullptr, nullptr, nullptr);
     if (!s.scaler) {
         *why = QStringLiteral("its pixel format cannot be converted");
