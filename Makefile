@@ -81,9 +81,11 @@ bench: build
 	cd $(BUILD_DIR)/bench && QT_QPA_PLATFORM=offscreen ./bench_player
 	# The reference show of a display, under Xvfb; REFERENCE_SECONDS=600 for
 	# the full ten minutes.
-	@$(MAKE) --no-print-directory install PACKAGE_LIST="xvfb openbox xdotool ffmpeg bc python3"
+	@$(MAKE) --no-print-directory install PACKAGE_LIST="xvfb openbox xdotool ffmpeg mpv bc python3"
 	bench/reference_show.sh $(BUILD_DIR) $(REFERENCE_SECONDS) 1080 3
 	bench/reference_show.sh $(BUILD_DIR) $(REFERENCE_SECONDS) 4k 3
+	bench/reference_show.sh $(BUILD_DIR) $(REFERENCE_SECONDS) 4k10 3
+	bench/frame_quality.sh $(BUILD_DIR)
 	bench/reference_show.sh $(BUILD_DIR) $(REFERENCE_SECONDS) 1080 255
 
 # The demo media and layout in samples/, made anew.

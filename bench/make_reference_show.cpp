@@ -2,7 +2,7 @@
 // its own pictures every 5 s, over a video window filling the screen. The
 // pictures and the clip are made beforehand (bench/reference_show.sh makes
 // them with ffmpeg); this writes show.TXT, which names them.
-//   make_reference_show FOLDER CLIP PICTURES_PER_WINDOW
+//   make_reference_show FOLDER CLIP PICTURES_PER_WINDOW (-1: no picture windows)
 #include "layoutfile/layout_writer.h"
 
 #include <QCoreApplication>
@@ -25,8 +25,9 @@ int main(int argc, char* argv[])
 
     tv::LayoutDescription layout;
     layout.video = tv::LayoutWindow{{0, 0, 7200, 4050}, {clip}, {}, 1};
-    // Five windows down the right edge, five along the bottom.
-    for (int k = 0; k < 10; ++k) {
+    // Five windows down the right edge, five along the bottom; none for a
+    // count below 0 (the clip alone).
+    for (int k = 0; k < 10 && perWindow >= 0; ++k) {
         const tv::TwipsRect rect = k < 5 ? tv::TwipsRect{5760, float(k * 648), 1440, 648}
                                          : tv::TwipsRect{float((k - 5) * 1152), 3402, 1152, 648};
         // A file counts at most 255 names from one empty playlist to the

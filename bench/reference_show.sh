@@ -3,10 +3,11 @@
 # picture windows cycling 1920x1080 JPEGs every 5 s over a looping H.264
 # video, full screen on a 1920x1080 X server with a window manager and no GPU.
 # Prints the CPU (% of one core) and RSS of the player at three moments, the
-# same for a bare QMediaPlayer + QVideoWidget playing the same clip, the video
-# frames a second and the picture switches seen in a screen recording, and
-# how long Esc takes to end the show.
-#   bench/reference_show.sh BUILD_DIR [SECONDS] [1080|4k] [PICTURES_PER_WINDOW]
+# video frames a second and the picture switches seen in a screen recording,
+# and how long Esc takes to end the show; then the same for the clip alone,
+# for mpv playing the clip full screen in software, and for the decode floor
+# (ffmpeg decoding the clip in real time to nothing).
+#   bench/reference_show.sh BUILD_DIR [SECONDS] [1080|4k|4k10] [PICTURES_PER_WINDOW]
 set -u
 here=$(dirname "$(realpath "$0")")
 build=$(realpath "${1:?build folder}")
@@ -18,14 +19,20 @@ work=$(mktemp -d)
 display=:$((90 + RANDOM % 9))
 trap 'kill $(jobs -p) 2>/dev/null; rm -rf "$work"' EXIT
 
-[ "$size" = 4k ] && dims=3840x2160 || dims=1920x1080
-ffmpeg -loglevel error -f lavfi -i "testsrc2=size=$dims:rate=30" -t 20 -c:v libx264 \
-    -pix_fmt yuv420p -preset veryfast "$work/clip.mp4" || exit 1
+case $size in
+4k) dims=3840x2160 codec=(-c:v libx264 -pix_fmt yuv420p -preset veryfast) ;;
+4k10) dims=3840x2160 codec=(-c:v libx265 -pix_fmt yuv420p10le -preset ultrafast -x265-params log-level=error) ;;
+*) dims=1920x1080 codec=(-c:v libx264 -pix_fmt yuv420p -preset veryfast) ;;
+esac
+ffmpeg -loglevel error -f lavfi -i "testsrc2=size=$dims:rate=30" -t 20 "${codec[@]}" \
+    "$work/clip.mp4" || exit 1
 for n in 1 2 3; do
     ffmpeg -loglevel error -f lavfi -i "testsrc2=size=1920x1080" -vf "hue=h=$((n * 120))" \
         -frames:v 1 "$work/pic$n.jpg" || exit 1
 done
 "$build/bench/make_reference_show" "$work" clip.mp4 "$per_window" || exit 1
+mkdir "$work/alone" && ln "$work/clip.mp4" "$work/alone/clip.mp4" &&
+    "$build/bench/make_reference_show" "$work/alone" clip.mp4 -1 || exit 1
 
 Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
 sleep 1
@@ -72,10 +79,23 @@ done
 printf 'Esc to exit: %d ms\n' $(( ($(date +%s%N) - start) / 1000000 ))
 kill -9 "$player" 2>/dev/null
 
-"$build/bench/bare_player" "$work/clip.mp4" 2>/dev/null &
-bare=$!
-measure "$bare" "bare player" || exit 1
+"$build/src/tessellview" --play alone/show.TXT 2>"$work/alone.log" &
+alone=$!
+measure "$alone" "clip alone" || exit 1
 ffmpeg -loglevel error -f x11grab -framerate 30 -video_size 1920x1080 -i "$display" -t "$record" \
-    -c:v libx264 -preset ultrafast -qp 0 "$work/bare.mkv"
-analyse "$work/bare.mkv" "bare player" 0
-kill "$bare"
+    -c:v libx264 -preset ultrafast -qp 0 "$work/alone.mkv"
+analyse "$work/alone.mkv" "clip alone" 0
+kill "$alone"
+
+mpv --no-config --really-quiet --vo=x11 --hwdec=no --loop=inf --fs --no-audio "$work/clip.mp4" &
+peer=$!
+measure "$peer" "mpv" || exit 1
+ffmpeg -loglevel error -f x11grab -framerate 30 -video_size 1920x1080 -i "$display" -t "$record" \
+    -c:v libx264 -preset ultrafast -qp 0 "$work/mpv.mkv"
+analyse "$work/mpv.mkv" "mpv" 0
+kill "$peer"
+
+ffmpeg -loglevel error -re -stream_loop -1 -i "$work/clip.mp4" -f null - &
+floor=$!
+measure "$floor" "decode floor" || exit 1
+kill "$floor"

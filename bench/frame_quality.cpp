@@ -1,0 +1,29 @@
+// Writes the first frame of a clip as the video window shows it: decoded and
+// converted at the size it is drawn at. bench/frame_quality.sh compares it
+// with FFmpeg's own lanczos scaling of the same frame.
+//   frame_quality CLIP WIDTH HEIGHT OUT.png
+
+#include "player/clip_decoder.h"
+
+#include <QGuiApplication>
+
+#include <cstdio>
+
+int main(int argc, char* argv[])
+{
+    QGuiApplication app(argc, argv);
+    if (argc < 5) {
+        std::fprintf(stderr, "usage: frame_quality CLIP WIDTH HEIGHT OUT.png\n");
+        return 2;
+    }
+    const std::atomic<bool> cancel{false};
+    QString why;
+    const auto clip = tv::ClipDecoder::open(QString::fromLocal8Bit(argv[1]), cancel, &why);
+    tv::ClipDecoder::Frame frame;
+    const QSize size(QByteArray(argv[2]).toInt(), QByteArray(argv[3]).toInt());
+    if (!clip || clip->next({size, size}, true, &frame, &why) != tv::ClipDecoder::Step::Frame) {
+        std::fprintf(stderr, "%s\n", qPrintable(why));
+        return 1;
+    }
+    return frame.image.save(QString::fromLocal8Bit(argv[4])) ? 0 : 1;
+}
