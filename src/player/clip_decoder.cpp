@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <mutex>
+#include <thread>
 
 #include <unistd.h>
 
@@ -318,7 +319,9 @@ std::unique_ptr<ClipDecoder> ClipDecoder::open(const QString& path, const std::a
         return nullptr;
     }
     state->codec->pkt_timebase = state->stream->time_base;
-    state->codec->thread_count = 0; // as many as the machine has
+    // Two threads decode a 4K clip in time on a two-core display; each more
+    // holds frames of its own.
+    state->codec->thread_count = std::min(2, int(std::thread::hardware_concurrency()));
     state->codec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
     if (const int ready = avcodec_open2(state->codec, codec, nullptr); ready < 0) {
         *why = avError(ready);
