@@ -48,6 +48,11 @@ struct Options {
         QStringLiteral("FOLDER")};
     QCommandLineOption window{QStringLiteral("window"),
                               QStringLiteral("Play in a 960 x 540 window.")};
+    QCommandLineOption volume{
+        QStringLiteral("volume"),
+        QStringLiteral("Play the sound of clips at LEVEL, from 0 (silent) to 100 (the default), "
+                       "on the display and in the editor's preview."),
+        QStringLiteral("LEVEL")};
     QCommandLineOption inspect{QStringLiteral("inspect"),
                                QStringLiteral("Print the layout FILE as JSON."),
                                QStringLiteral("FILE")};
@@ -58,7 +63,7 @@ struct Options {
             QStringLiteral("Composes the screen layout of a media display, and plays it."));
         parser.addHelpOption();
         parser.addVersionOption();
-        parser.addOptions({play, media, window, inspect, publish, to});
+        parser.addOptions({play, media, window, volume, inspect, publish, to});
         parser.addPositionalArgument(QStringLiteral("FILE"),
                                      QStringLiteral("A layout file to open in the editor."),
                                      QStringLiteral("[FILE]"));
@@ -78,7 +83,8 @@ CommandLine readCommandLine(const QStringList& arguments)
             parser.isSet(options.window),
             parser.value(options.inspect),
             parser.value(options.publish),
-            parser.value(options.to)};
+            parser.value(options.to),
+            parser.isSet(options.volume) ? parser.value(options.volume).toInt() : 100};
 }
 
 QString usageProblem(const QStringList& arguments)
@@ -89,8 +95,8 @@ QString usageProblem(const QStringList& arguments)
         return QStringLiteral("tessellview: ") + parser.errorText();
     if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("version")))
         return QString();
-    for (const QCommandLineOption* option :
-         {&options.play, &options.media, &options.inspect, &options.publish, &options.to}) {
+    for (const QCommandLineOption* option : {&options.play, &options.media, &options.inspect,
+                                             &options.publish, &options.to, &options.volume}) {
         if (!parser.isSet(*option))
             continue;
         const QString name = QStringLiteral("--") + option->names().first();
@@ -109,6 +115,15 @@ QString usageProblem(const QStringList& arguments)
         return QStringLiteral("tessellview: --media only goes with --play or --publish");
     if (!play && parser.isSet(options.window))
         return QStringLiteral("tessellview: --window only goes with --play");
+    if (parser.isSet(options.volume)) {
+        bool number = false;
+        const int level = parser.value(options.volume).toInt(&number);
+        if (!number || level < 0 || level > 100)
+            return QStringLiteral("tessellview: --volume needs a LEVEL from 0 to 100, not %1")
+                .arg(escapedForLog(parser.value(options.volume)));
+        if (publish || parser.isSet(options.inspect))
+            return QStringLiteral("tessellview: --volume does not go with --publish or --inspect");
+    }
     if (publish != parser.isSet(options.to))
         return QStringLiteral("tessellview: --publish and --to go together");
     if (int(play) + int(publish) + int(parser.isSet(options.inspect)) > 1)

@@ -14,9 +14,10 @@ struct CommandLine {
     QString play;  // the layout to play
     QString media; // the media folder; empty: the layout's own folder
     bool window = false;
-    QString inspect; // the layout to describe
-    QString publish; // the layout to publish as a show folder
-    QString to;      // the show folder to publish to
+    QString inspect;  // the layout to describe
+    QString publish;  // the layout to publish as a show folder
+    QString to;       // the show folder to publish to
+    int volume = 100; // of clips' sound, 0 to 100
 };
 
 // What is wrong with how the arguments are put together, as "tessellview: ..."

@@ -4,6 +4,7 @@
 #include "editor/qt_modal_dialogs.h"
 #include "player/media_backend.h"
 #include "player/media_open.h"
+#include "player/video_channel.h"
 
 #include <QApplication>
 
@@ -49,6 +50,7 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationVersion(QStringLiteral("0.1"));
 
     const tv::CommandLine options = tv::readCommandLine(QCoreApplication::arguments());
+    tv::setSoundVolume(options.volume);
     if (!options.inspect.isEmpty())
         return tv::inspectLayoutFile(options.inspect);
     if (!options.publish.isEmpty())

@@ -151,7 +151,7 @@ void WindowThumbnails::refresh(int index)
 void WindowThumbnails::grabFrame(int index, const Wanted& wanted)
 {
     if (!video_) {
-        video_ = new VideoChannel(this);
+        video_ = new VideoChannel(this, true);
         connect(video_, &VideoChannel::frameReady, this, [this] {
             const VideoChannel::Frame frame = video_->takeFrame();
             if (frame.image.isNull() || videoKey_.isEmpty())

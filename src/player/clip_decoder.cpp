@@ -17,9 +17,11 @@ extern "C" {
 #include <libavfilter/buffersink.h>
 #include <libavfilter/buffersrc.h>
 #include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
 #include <libavutil/display.h>
 #include <libavutil/imgutils.h>
 #include <libavutil/opt.h>
+#include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
 }
 
@@ -162,9 +164,17 @@ struct ClipDecoder::State {
     bool draining = false;
     bool ended = false;
     double lastSeconds = -1;
+    AVStream* soundStream = nullptr;
+    AVCodecContext* soundCodec = nullptr;
+    SwrContext* resampler = nullptr;
+    AVFrame* soundFrame = nullptr;
+    QByteArray sound;
 
     ~State()
     {
+        av_frame_free(&soundFrame);
+        swr_free(&resampler);
+        avcodec_free_context(&soundCodec);
         sws_freeContext(scaler);
         avfilter_graph_free(&graph);
         av_frame_free(&filtered);
@@ -175,6 +185,54 @@ struct ClipDecoder::State {
         if (io)
             av_freep(&io->buffer);
         avio_context_free(&io);
+    }
+
+    // Opens the clip's sound; a clip whose sound cannot be decoded plays
+    // silent.
+    void openSound()
+    {
+        const AVCodec* decoder = nullptr;
+        const int index = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, &decoder, 0);
+        if (index < 0 || !decoder)
+            return;
+        AVStream* stream = format->streams[index];
+        AVCodecContext* context = avcodec_alloc_context3(decoder);
+        AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
+        if (!context || avcodec_parameters_to_context(context, stream->codecpar) < 0 ||
+            avcodec_open2(context, decoder, nullptr) < 0 ||
+            swr_alloc_set_opts2(&resampler, &stereo, AV_SAMPLE_FMT_S16, kSoundRate,
+                                &context->ch_layout, context->sample_fmt, context->sample_rate, 0,
+                                nullptr) < 0 ||
+            swr_init(resampler) < 0 || !(soundFrame = av_frame_alloc())) {
+            avcodec_free_context(&context);
+            swr_free(&resampler);
+            return;
+        }
+        soundCodec = context;
+        soundStream = stream;
+        stream->discard = AVDISCARD_DEFAULT;
+    }
+
+    void decodeSound(const AVPacket* packet)
+    {
+        if (avcodec_send_packet(soundCodec, packet) < 0)
+            return; // a damaged packet is a moment of silence
+        while (avcodec_receive_frame(soundCodec, soundFrame) >= 0) {
+            const int most = swr_get_out_samples(resampler, soundFrame->nb_samples);
+            if (most <= 0)
+                continue;
+            const qsizetype start = sound.size();
+            sound.resize(start + qsizetype(most) * 4);
+            auto* out = reinterpret_cast<uint8_t*>(sound.data() + start);
+            const int made = swr_convert(resampler, &out, most,
+                                         const_cast<const uint8_t**>(soundFrame->extended_data),
+                                         soundFrame->nb_samples);
+            sound.resize(start + qsizetype(std::max(made, 0)) * 4);
+        }
+        // A taker that fell behind loses the oldest, never the newest.
+        const qsizetype held = qsizetype(kHeldSoundSeconds) * kSoundBytesPerSecond;
+        if (sound.size() > held)
+            sound.remove(0, (sound.size() - held) / 4 * 4);
     }
 
     static int interrupted(void* opaque)
@@ -264,7 +322,7 @@ ClipDecoder::ClipDecoder(std::unique_ptr<State> state, QString path)
 ClipDecoder::~ClipDecoder() = default;
 
 std::unique_ptr<ClipDecoder> ClipDecoder::open(const QString& path, const std::atomic<bool>& cancel,
-                                               QString* why)
+                                               QString* why, bool withSound)
 {
     auto state = std::make_unique<State>();
     state->source.file = MediaHandle::open(path);
@@ -334,6 +392,8 @@ std::unique_ptr<ClipDecoder> ClipDecoder::open(const QString& path, const std::a
         *why = QStringLiteral("out of memory");
         return nullptr;
     }
+    if (withSound)
+        state->openSound();
     state->turns = quarterTurns(state->stream);
     state->sampleAspect = av_guess_sample_aspect_ratio(state->format, state->stream, nullptr);
     state->deinterlace = parameters->field_order != AV_FIELD_PROGRESSIVE &&
@@ -394,6 +454,8 @@ ClipDecoder::Step ClipDecoder::next(DrawnSize drawn, bool convert, Frame* frame,
             *why = avError(read);
             return Step::Failed;
         }
+        if (s.soundStream && s.packet->stream_index == s.soundStream->index)
+            s.decodeSound(s.packet);
         if (s.packet->stream_index == s.stream->index) {
             const int sent = avcodec_send_packet(s.codec, s.packet);
             // A damaged packet is skipped, as players do; the decoder says
@@ -462,12 +524,19 @@ bool ClipDecoder::rewind()
         avformat_seek_file(s.format, -1, INT64_MIN, 0, 0, 0) < 0)
         return false;
     avcodec_flush_buffers(s.codec);
+    if (s.soundCodec)
+        avcodec_flush_buffers(s.soundCodec);
     avfilter_graph_free(&s.graph);
     s.graphIn = s.graphOut = nullptr;
     s.draining = false;
     s.ended = false;
     s.lastSeconds = -1;
     return true;
+}
+
+QByteArray ClipDecoder::takeSound()
+{
+    return std::exchange(state_->sound, QByteArray());
 }
 
 namespace {

@@ -31,8 +31,16 @@ public:
 
     // Opens the clip; null, with the reason in `why`, when it cannot be
     // played. Reading gives up as soon as `cancel` is set.
+    // With `withSound`, the clip's sound is decoded too, as kSoundRate Hz
+    // stereo 16-bit samples, to be taken with takeSound().
     static std::unique_ptr<ClipDecoder> open(const QString& path, const std::atomic<bool>& cancel,
-                                             QString* why);
+                                             QString* why, bool withSound = false);
+    static constexpr int kSoundRate = 48000;
+    static constexpr int kSoundBytesPerSecond = kSoundRate * 2 * 2;
+    // The sound decoded since the last call; at most kHeldSoundSeconds of it
+    // is kept for a taker that falls behind.
+    QByteArray takeSound();
+    static constexpr int kHeldSoundSeconds = 2;
 
     // Decodes up to the next frame; `drawn` is the size it is drawn at. With
     // `convert` false the frame is decoded but not converted (one that is

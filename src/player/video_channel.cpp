@@ -3,10 +3,17 @@
 #include "player/clip_decoder.h"
 #include "player/thread_reaper.h"
 
+#include "player/media_open.h"
+
+#include <QAudioDevice>
+#include <QAudioSink>
+#include <QMediaDevices>
 #include <QMetaObject>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <mutex>
 
 namespace tv {
@@ -14,6 +21,49 @@ namespace tv {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+std::atomic<int> volume{100};
+
+// Told once for the whole program, so that the log does not repeat it for
+// every clip.
+void sayOnce(const QString& line)
+{
+    static std::mutex mutex;
+    static QStringList said;
+    const std::lock_guard lock(mutex);
+    if (said.contains(line))
+        return;
+    said << line;
+    std::fprintf(stderr, "%s\n", escapedForLog(line).toLocal8Bit().constData());
+}
+
+QAudioFormat soundFormat()
+{
+    QAudioFormat format;
+    format.setSampleRate(ClipDecoder::kSoundRate);
+    format.setChannelCount(2);
+    format.setSampleFormat(QAudioFormat::Int16);
+    return format;
+}
+
+// Whether clips should decode their sound: there is an output, and the sound
+// is not turned off.
+bool soundWanted()
+{
+    if (volume.load() <= 0)
+        return false;
+    const QAudioDevice output = QMediaDevices::defaultAudioOutput();
+    if (output.isNull()) {
+        sayOnce(QStringLiteral("no sound output: clips play silent"));
+        return false;
+    }
+    if (!output.isFormatSupported(soundFormat())) {
+        sayOnce(QStringLiteral("the sound output %1 takes no 48 kHz stereo: clips play silent")
+                    .arg(output.description()));
+        return false;
+    }
+    return true;
+}
 
 // What the channel wants played; the decoder catches up with the latest.
 struct Wish {
@@ -35,6 +85,9 @@ struct VideoChannel::Shared {
     Wish wish;
     quint64 version = 0; // counts the changes of the wish
     DrawnSize drawn;
+
+    std::atomic<bool> withSound{false};
+    QByteArray sound; // decoded, not yet handed to the output
 
     QImage converted;
     quint64 convertedTicket = 0;
@@ -97,13 +150,17 @@ private:
             playing_ = wish.ticket;
             loop_ = wish.loop;
             started_ = false;
+            {
+                const std::lock_guard lock(s_.mutex);
+                s_.sound.clear(); // the clip before is cut where it was
+            }
             offset_ = 0;
             if (spare_ && spare_->path() == wish.playPath) {
                 current_ = std::move(spare_);
             } else {
                 current_.reset();
                 QString why;
-                current_ = ClipDecoder::open(wish.playPath, s_.quit, &why);
+                current_ = ClipDecoder::open(wish.playPath, s_.quit, &why, s_.withSound);
                 if (!current_)
                     fail(why);
             }
@@ -113,7 +170,7 @@ private:
         if (!wish.preparePath.isEmpty() && !held) {
             QString why;
             // One that cannot be opened fails when it is played.
-            spare_ = ClipDecoder::open(wish.preparePath, s_.quit, &why);
+            spare_ = ClipDecoder::open(wish.preparePath, s_.quit, &why, s_.withSound);
         }
     }
 
@@ -132,7 +189,10 @@ private:
         const bool late = started_ && Clock::now() > dueAt(last_ + 2 * current_->frameSeconds());
         ClipDecoder::Frame frame;
         QString why;
-        switch (current_->next(drawn_, !late, &frame, &why)) {
+        const ClipDecoder::Step result = current_->next(drawn_, !late, &frame, &why);
+        if (current_ && s_.withSound)
+            handOnSound(current_->takeSound());
+        switch (result) {
         case ClipDecoder::Step::Failed:
             return fail(why);
         case ClipDecoder::Step::End:
@@ -172,6 +232,18 @@ private:
         s_.convertedTicket = playing_;
         if (!std::exchange(s_.notified, true))
             s_.post([](VideoChannel* channel) { emit channel->frameReady(); });
+    }
+
+    void handOnSound(const QByteArray& sound)
+    {
+        if (sound.isEmpty())
+            return;
+        const std::lock_guard lock(s_.mutex);
+        s_.sound += sound;
+        const qsizetype held =
+            qsizetype(ClipDecoder::kHeldSoundSeconds) * ClipDecoder::kSoundBytesPerSecond;
+        if (s_.sound.size() > held)
+            s_.sound.remove(0, (s_.sound.size() - held) / 4 * 4);
     }
 
     Clock::time_point dueAt(double seconds) const
@@ -221,7 +293,8 @@ void VideoChannel::Shared::run()
     Decoding(*this).run();
 }
 
-VideoChannel::VideoChannel(QObject* parent) : QObject(parent), shared_(std::make_shared<Shared>())
+VideoChannel::VideoChannel(QObject* parent, bool silent)
+    : QObject(parent), shared_(std::make_shared<Shared>())
 {
     static const bool quiet = [] {
         quietenFfmpegLog();
@@ -229,7 +302,13 @@ VideoChannel::VideoChannel(QObject* parent) : QObject(parent), shared_(std::make
     }();
     Q_UNUSED(quiet);
     shared_->receiver = this;
+    shared_->withSound = !silent && soundWanted();
     startOwnedThread([shared = shared_] { shared->run(); });
+    if (shared_->withSound) {
+        soundPump_.setInterval(20);
+        connect(&soundPump_, &QTimer::timeout, this, &VideoChannel::pumpSound);
+        soundPump_.start();
+    }
     startWatch_.setSingleShot(true);
     connect(&startWatch_, &QTimer::timeout, this, [this] {
         {
@@ -253,6 +332,62 @@ VideoChannel::~VideoChannel()
     }
     shared_->quit.store(true);
     shared_->wake.notify_all();
+}
+
+void VideoChannel::pumpSound()
+{
+    QByteArray sound;
+    {
+        const std::lock_guard lock(shared_->mutex);
+        if (shared_->sound.isEmpty())
+            return;
+        if (!sink_) {
+            sound = std::exchange(shared_->sound, QByteArray());
+        } else {
+            const qsizetype room = qsizetype(sink_->bytesFree()) / 4 * 4;
+            sound = shared_->sound.first(std::min(room, shared_->sound.size()));
+            shared_->sound.remove(0, sound.size());
+        }
+    }
+    if (!sink_) {
+        // Opened with the first sound, at a latency of a fifth of a second.
+        sink_ = new QAudioSink(QMediaDevices::defaultAudioOutput(), soundFormat(), this);
+        sink_->setBufferSize(ClipDecoder::kSoundBytesPerSecond / 5);
+        sink_->setVolume(volume.load() / 100.0);
+        connect(sink_, &QAudioSink::stateChanged, this, [this](QAudio::State state) {
+            if (state == QAudio::StoppedState && sink_ && sink_->error() != QAudio::NoError)
+                dropSound(QStringLiteral("the sound output stopped"));
+        });
+        sinkInput_ = sink_->start();
+        if (!sinkInput_)
+            return dropSound(QStringLiteral("the sound output cannot be opened"));
+        const qsizetype room = qsizetype(sink_->bytesFree()) / 4 * 4;
+        if (sound.size() > room) {
+            const std::lock_guard lock(shared_->mutex);
+            shared_->sound.prepend(sound.mid(room));
+            sound.truncate(room);
+        }
+    }
+    if (sinkInput_ && !sound.isEmpty())
+        sinkInput_->write(sound);
+}
+
+void VideoChannel::dropSound(const QString& why)
+{
+    sayOnce(why + QStringLiteral(": clips play silent"));
+    soundPump_.stop();
+    if (sink_)
+        sink_->deleteLater();
+    sink_ = nullptr;
+    sinkInput_ = nullptr;
+    const std::lock_guard lock(shared_->mutex);
+    shared_->withSound = false;
+    shared_->sound.clear();
+}
+
+void setSoundVolume(int level)
+{
+    volume.store(std::clamp(level, 0, 100));
 }
 
 void VideoChannel::changed()

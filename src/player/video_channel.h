@@ -8,7 +8,15 @@
 
 #include <memory>
 
+class QAudioSink;
+class QIODevice;
+
 namespace tv {
+
+// How loud clips play, 0 to 100 (0: silent, their sound not even decoded).
+// Sound plays only where the system has a sound output; without one, or when
+// it goes away, clips play silent and the log says so once.
+void setSoundVolume(int volume);
 
 // The videos of one window, decoded on a thread of the channel's own that
 // opens, reads and decodes each clip (never this thread). The clip to play
@@ -17,12 +25,14 @@ namespace tv {
 // machine, converted once at the size they are drawn, and reach this thread
 // through a one-frame mailbox: a newer frame replaces one not yet taken,
 // which is counted as dropped, as is a frame that comes too late to show.
-// Ending the channel asks its thread to end without waiting for it; the
-// application joins it.
+// A clip's sound is decoded beside its frames and handed to the sound output
+// as it comes. Ending the channel asks its thread to end without waiting for
+// it; the application joins it.
 class VideoChannel final : public QObject {
     Q_OBJECT
 public:
-    explicit VideoChannel(QObject* parent = nullptr);
+    // A silent channel never decodes sound (a thumbnail's).
+    explicit VideoChannel(QObject* parent = nullptr, bool silent = false);
     ~VideoChannel() override;
 
     // Plays the file from its start; `ticket` tags what it reports.
@@ -55,8 +65,13 @@ signals:
 
 private:
     void changed();
+    void pumpSound();
+    void dropSound(const QString& why);
 
     std::shared_ptr<Shared> shared_;
+    QAudioSink* sink_ = nullptr;
+    QIODevice* sinkInput_ = nullptr;
+    QTimer soundPump_;
     QTimer startWatch_;
     quint64 watchedTicket_ = 0;
 };

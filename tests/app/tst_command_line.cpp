@@ -68,6 +68,13 @@ void CommandLineTest::answers_data()
          {"--inspect", "%1/short.TXT", "x"},
          "one layout file at a time; x is one too many"},
         {"an unknown option", {"--bogus"}, "Unknown option 'bogus'"},
+        {"a volume too loud", {"--volume", "101"}, "--volume needs a LEVEL from 0 to 100, not 101"},
+        {"a volume in words",
+         {"--volume", "loud"},
+         "--volume needs a LEVEL from 0 to 100, not loud"},
+        {"a volume for text",
+         {"--inspect", "%1/short.TXT", "--volume", "50"},
+         "--volume does not go with --publish or --inspect"},
     };
     for (const auto& misuse : misuses)
         QTest::newRow(misuse.name)
