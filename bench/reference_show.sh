@@ -79,21 +79,20 @@ done
 printf 'Esc to exit: %d ms\n' $(( ($(date +%s%N) - start) / 1000000 ))
 kill -9 "$player" 2>/dev/null
 
-"$build/src/tessellview" --play alone/show.TXT 2>"$work/alone.log" &
-alone=$!
-measure "$alone" "clip alone" || exit 1
-ffmpeg -loglevel error -f x11grab -framerate 30 -video_size 1920x1080 -i "$display" -t "$record" \
-    -c:v libx264 -preset ultrafast -qp 0 "$work/alone.mkv"
-analyse "$work/alone.mkv" "clip alone" 0
-kill "$alone"
+# Measures a player already started, records the screen and reads it.
+watch() {
+    local pid=$1 label=$2 name=$3
+    measure "$pid" "$label" || exit 1
+    ffmpeg -loglevel error -f x11grab -framerate 30 -video_size 1920x1080 -i "$display" \
+        -t "$record" -c:v libx264 -preset ultrafast -qp 0 "$work/$name.mkv"
+    analyse "$work/$name.mkv" "$label" 0
+    kill "$pid"
+}
 
+"$build/src/tessellview" --play alone/show.TXT 2>"$work/alone.log" &
+watch $! "clip alone" alone
 mpv --no-config --really-quiet --vo=x11 --hwdec=no --loop=inf --fs --no-audio "$work/clip.mp4" &
-peer=$!
-measure "$peer" "mpv" || exit 1
-ffmpeg -loglevel error -f x11grab -framerate 30 -video_size 1920x1080 -i "$display" -t "$record" \
-    -c:v libx264 -preset ultrafast -qp 0 "$work/mpv.mkv"
-analyse "$work/mpv.mkv" "mpv" 0
-kill "$peer"
+watch $! "mpv" mpv
 
 ffmpeg -loglevel error -re -stream_loop -1 -i "$work/clip.mp4" -f null - &
 floor=$!

@@ -3,6 +3,7 @@
 #include "layoutfile/show_folder.h"
 #include "layoutfile/show_manifest.h"
 #include "player/stage.h"
+#include "support/colour_pictures.h"
 #include "support/file_helpers.h"
 #include "support/manual_clock.h"
 #include "support/mjpeg_avi.h"
@@ -97,17 +98,11 @@ QByteArray LiveShowTest::twoWindows(const QStringList& left, const QStringList& 
 
 void LiveShowTest::initTestCase()
 {
-    const std::pair<const char*, QColor> colours[] = {{"red.png", Qt::red},
-                                                      {"green.png", Qt::green},
-                                                      {"blue.png", Qt::blue},
-                                                      {"yellow.png", Qt::yellow}};
-    for (const auto& [name, colour] : colours) {
-        QImage picture(64, 36, QImage::Format_RGB32);
-        picture.fill(colour);
-        QVERIFY(picture.save(media_.filePath(name)));
+    QVERIFY(test::writeColourPictures(media_.path()));
+    for (const char* colour : {"red", "green", "blue", "yellow"}) {
+        const QImage picture(media_.filePath(QString(colour) + ".png"));
         const QList<QImage> frames(6, picture);
-        QVERIFY(
-            test::writeMjpegAvi(media_.filePath(QString(name).replace(".png", ".avi")), frames, 4));
+        QVERIFY(test::writeMjpegAvi(media_.filePath(QString(colour) + ".avi"), frames, 4));
     }
 }
 

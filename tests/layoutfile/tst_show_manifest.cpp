@@ -2,6 +2,7 @@
 #include "layoutfile/show_folder.h"
 #include "layoutfile/show_manifest.h"
 #include "support/file_helpers.h"
+#include "support/one_window_layout.h"
 #include "support/os_faults.h"
 
 #include <QCryptographicHash>
@@ -52,14 +53,6 @@ QByteArray withFile(const QByteArray& file, const QByteArray& format = "1")
 }
 
 const QByteArray kHash(64, 'a');
-
-QByteArray layoutNaming(const QStringList& names)
-{
-    LayoutDescription layout;
-    layout.pictures << LayoutWindow{{0, 0, 7200, 4050}, names, {}, 2};
-    layout.switchTimes[0] = 5;
-    return std::get<QByteArray>(encodeLayout(layout));
-}
 
 QStringList filesIn(const QString& folder)
 {
@@ -193,20 +186,21 @@ void ShowManifestTest::replacesOnlyWhatItWrote()
     for (const char* folder : {"media", "layout", "docs"})
         QVERIFY(at.mkdir(folder));
     QVERIFY(test::put(at.filePath("media/a.png"), "a"));
-    QVERIFY(test::put(at.filePath("layout/shop.TXT"), layoutNaming({"a.png"})));
+    QVERIFY(test::put(at.filePath("layout/shop.TXT"), test::layoutNaming({"a.png"})));
     QVERIFY(test::put(at.filePath("docs/letter.doc"), "mine"));
     QVERIFY(test::put(at.filePath("file.doc"), "mine too"));
     QVERIFY(QFile::link(at.filePath("docs"), at.filePath("link")));
     for (const char* show : {"show", "show2", "show3"})
-        QCOMPARE(publishShow(layoutNaming({"a.png"}), at.filePath("media"), at.filePath(show)),
-                 QString());
+        QCOMPARE(
+            publishShow(test::layoutNaming({"a.png"}), at.filePath("media"), at.filePath(show)),
+            QString());
     QVERIFY(test::put(at.filePath("show/note.txt"), "a note"));
     QVERIFY(at.mkdir("show2/keep"));
     // Shows the previous release published: a layout and its media only.
     for (const char* old : {"old/", "old2/"}) {
         QVERIFY(at.mkdir(old));
-        QVERIFY(
-            test::put(at.filePath(old + QString("show.TXT")), layoutNaming({"a.png", "B.PNG"})));
+        QVERIFY(test::put(at.filePath(old + QString("show.TXT")),
+                          test::layoutNaming({"a.png", "B.PNG"})));
         QVERIFY(test::put(at.filePath(old + QString("a.png")), "an old a"));
         QVERIFY(test::put(at.filePath(old + QString("b.png")), "an old b"));
     }
@@ -218,7 +212,7 @@ void ShowManifestTest::replacesOnlyWhatItWrote()
     auto expected = treeOf(root.path());
     const QString given = at.filePath(target);
     const QString named = given.chopped(target.endsWith('/') ? 1 : 0);
-    const QString refusal = publishShow(layoutNaming({"a.png"}), at.filePath("media"), given,
+    const QString refusal = publishShow(test::layoutNaming({"a.png"}), at.filePath("media"), given,
                                         at.filePath("layout/shop.TXT"));
     auto after = treeOf(root.path());
     if (reason.isEmpty()) {
@@ -226,7 +220,7 @@ void ShowManifestTest::replacesOnlyWhatItWrote()
         const QString inside = '/' + target + '/';
         QVERIFY(decodeManifest(after.take(inside + "show.json"), nullptr));
         expected.removeIf([&](auto entry) { return entry.key().startsWith(inside); });
-        expected.insert(inside + "show.TXT", layoutNaming({"a.png"}));
+        expected.insert(inside + "show.TXT", test::layoutNaming({"a.png"}));
         expected.insert(inside + "a.png", "a");
     } else {
         QVERIFY2(refusal.contains(reason) && refusal.endsWith("Nothing was published.") &&
@@ -245,7 +239,8 @@ void ShowManifestTest::publishesThroughALink()
         QVERIFY(test::put(media.filePath(name), QByteArray(name).repeated(1000)));
     QTemporaryDir parent;
     const QDir at(parent.path());
-    QCOMPARE(publishShow(layoutNaming({"c.png"}), media.path(), at.filePath("real")), QString());
+    QCOMPARE(publishShow(test::layoutNaming({"c.png"}), media.path(), at.filePath("real")),
+             QString());
     QVERIFY(QFile::link(at.filePath("real"), at.filePath("show")));
     // What an interrupted publish leaves, and what only looks like it.
     for (const char* folder : {".real.new-Ab12Cd", ".real.new-Zz99Yy/sub", ".real.new-Ln00Ln",
@@ -259,9 +254,9 @@ void ShowManifestTest::publishesThroughALink()
     const QStringList kept = scratch().filter(QRegularExpression("^(?!/\\.real\\.new-Ab12Cd)"));
     QCOMPARE(kept.size(), 8);
 
-    QCOMPARE(
-        publishShow(layoutNaming({"a.png", "A.PNG", "b.png"}), media.path(), at.filePath("show/")),
-        QString());
+    QCOMPARE(publishShow(test::layoutNaming({"a.png", "A.PNG", "b.png"}), media.path(),
+                         at.filePath("show/")),
+             QString());
     QVERIFY(QFileInfo(at.filePath("show")).isSymLink());
     QCOMPARE(filesIn(at.filePath("real")),
              (QStringList{"a.png", "B.png", "show.json", "show.TXT"}));
@@ -303,7 +298,7 @@ void ShowManifestTest::failedWriteKeepsTheOldShow()
     QVERIFY(test::put(media.filePath("big.png"), QByteArray(1 << 20, 'b')));
     QTemporaryDir parent;
     const QString target = QDir(parent.path()).filePath("show");
-    QCOMPARE(publishShow(layoutNaming({"a.png"}), media.path(), target), QString());
+    QCOMPARE(publishShow(test::layoutNaming({"a.png"}), media.path(), target), QString());
     const auto before = treeOf(parent.path());
 
     std::optional<test::FileSizeLimit> limit;
@@ -311,7 +306,7 @@ void ShowManifestTest::failedWriteKeepsTheOldShow()
         QVERIFY(QFile::setPermissions(parent.path(), QFile::ReadOwner | QFile::ExeOwner));
     else
         QVERIFY(limit.emplace(64 * 1024).active());
-    const QString failure = publishShow(layoutNaming({"big.png"}), media.path(), target);
+    const QString failure = publishShow(test::layoutNaming({"big.png"}), media.path(), target);
     limit.reset();
     QFile::setPermissions(parent.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QVERIFY2(failure.contains(target) && failure.contains(reason), qPrintable(failure));

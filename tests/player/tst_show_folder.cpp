@@ -1,6 +1,7 @@
 #include "layoutfile/layout_writer.h"
 #include "layoutfile/show_folder.h"
 #include "support/file_helpers.h"
+#include "support/one_window_layout.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,14 +22,6 @@ private slots:
 
 namespace {
 
-QByteArray layoutNaming(const QStringList& names)
-{
-    LayoutDescription layout;
-    layout.pictures << LayoutWindow{{0, 0, 7200, 4050}, names, {}, 2};
-    layout.switchTimes[0] = 5;
-    return std::get<QByteArray>(encodeLayout(layout));
-}
-
 QStringList filesIn(const QString& folder)
 {
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -43,11 +36,11 @@ void ShowFolderTest::publishSwapsTheWholeShow()
         QVERIFY(test::put(media.filePath(name), name));
     QTemporaryDir parent;
     const QString target = parent.filePath("show");
-    QCOMPARE(publishShow(layoutNaming({"a.png", "b.png", "a.png"}), media.path(), target),
+    QCOMPARE(publishShow(test::layoutNaming({"a.png", "b.png", "a.png"}), media.path(), target),
              QString());
     QCOMPARE(filesIn(target), (QStringList{"a.png", "b.png", "show.TXT", "show.json"}));
 
-    const QByteArray second = layoutNaming({"c.png"});
+    const QByteArray second = test::layoutNaming({"c.png"});
     QCOMPARE(publishShow(second, media.path(), target), QString());
     QCOMPARE(filesIn(target), (QStringList{"c.png", "show.TXT", "show.json"}));
     // Nothing is left beside the show.
@@ -56,7 +49,7 @@ void ShowFolderTest::publishSwapsTheWholeShow()
 
     // Missing media: refused by name, before anything is written.
     const QString refusal =
-        publishShow(layoutNaming({"c.png", "gone.png", "lost.jpg"}), media.path(), target);
+        publishShow(test::layoutNaming({"c.png", "gone.png", "lost.jpg"}), media.path(), target);
     QVERIFY2(refusal.contains("gone.png, lost.jpg"), qPrintable(refusal));
     QCOMPARE(filesIn(target), (QStringList{"c.png", "show.TXT", "show.json"}));
     QCOMPARE(test::contentOf(QDir(target).filePath("show.TXT")), second);

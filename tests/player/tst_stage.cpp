@@ -1,6 +1,7 @@
 #include "player/stage.h"
 #include "player/stage_clock.h"
 #include "player/window_view.h"
+#include "support/colour_pictures.h"
 #include "support/manual_clock.h"
 
 #include <QApplication>
@@ -42,15 +43,7 @@ private:
 
 void StageTest::initTestCase()
 {
-    const std::pair<const char*, QColor> colours[] = {{"red.png", Qt::red},
-                                                      {"green.png", Qt::green},
-                                                      {"blue.png", Qt::blue},
-                                                      {"yellow.png", Qt::yellow}};
-    for (const auto& [name, colour] : colours) {
-        QImage picture(64, 36, QImage::Format_RGB32);
-        picture.fill(colour);
-        QVERIFY(picture.save(media_.filePath(name)));
-    }
+    QVERIFY(test::writeColourPictures(media_.path()));
     QImage square(40, 40, QImage::Format_RGB32);
     square.fill(Qt::green);
     QVERIFY(square.save(media_.filePath("square.png")));
