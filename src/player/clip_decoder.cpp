@@ -448,6 +448,8 @@ ClipDecoder::Step ClipDecoder::next(DrawnSize drawn, bool convert, Frame* frame,
         if (read == AVERROR_EOF) {
             s.draining = true;
             avcodec_send_packet(s.codec, nullptr);
+            if (s.soundCodec)
+                s.decodeSound(nullptr); // the sound to its very end
             continue;
         }
         if (read < 0) {
