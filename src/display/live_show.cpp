@@ -1,6 +1,5 @@
 #include "display/live_show.h"
 
-#include "layoutfile/layout_reader.h"
 #include "player/media_open.h"
 #include "player/show_watcher.h"
 #include "player/stage.h"
@@ -134,8 +133,7 @@ void LiveShow::apply(const ShowSnapshot& snapshot)
         return;
     }
     playing_ = snapshot.layoutBytes;
-    const auto decoded = decodeLayout(snapshot.layoutBytes);
-    const QList<StageWindow> next = planStage(std::get<LayoutDescription>(decoded));
+    const QList<StageWindow> next = planStage(*snapshot.layout);
     const int kept = stage_.reload(next, snapshot.media);
     if (!first)
         log_(QStringLiteral("reloaded %1: %2 of %3 windows went on")

@@ -11,7 +11,6 @@
 #include <QFileInfo>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace tv {
 
@@ -71,23 +70,9 @@ QByteArray ShowReader::sha256Of(const Held& file, QString* why)
 {
     if (const auto known = hashes_.constFind(file.stamp); known != hashes_.constEnd())
         return *known;
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    QByteArray chunk(1 << 20, Qt::Uninitialized);
-    const int fd = file.media.handle->fd();
-    for (qint64 done = 0; done < file.stamp.size;) {
-        const ssize_t got = ::pread(fd, chunk.data(), std::size_t(chunk.size()), done);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            *why = got < 0 ? QString::fromLocal8Bit(std::strerror(errno))
-                           : QStringLiteral("shorter than it was");
-            return {};
-        }
-        hash.addData(QByteArrayView(chunk.constData(), got));
-        done += got;
-    }
-    const QByteArray hex = hash.result().toHex();
-    hashes_.insert(file.stamp, hex);
+    const QByteArray hex = tv::sha256Of(*file.media.handle, why);
+    if (!hex.isEmpty())
+        hashes_.insert(file.stamp, hex);
     return hex;
 }
 
@@ -135,12 +120,13 @@ ShowSnapshot ShowReader::read()
     QHash<QString, MediaResolver::Found> found;
     auto keep = std::make_shared<std::vector<std::shared_ptr<Held>>>();
     if (snapshot.layoutRefusal.isEmpty()) {
-        const auto decoded = decodeLayout(snapshot.layoutBytes);
+        auto decoded = decodeLayout(snapshot.layoutBytes);
         if (const auto* refused = std::get_if<ReadRefusal>(&decoded)) {
             snapshot.layoutRefusal = refused->message;
         } else {
+            snapshot.layout = std::get<LayoutDescription>(std::move(decoded));
             const MediaResolver folder(mediaFolder_);
-            for (const QString& name : namesPlayed(std::get<LayoutDescription>(decoded))) {
+            for (const QString& name : namesPlayed(*snapshot.layout)) {
                 MediaResolver::Found item;
                 const QString path = folder.resolve(name, &item.problem);
                 if (!path.isEmpty()) {

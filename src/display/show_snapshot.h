@@ -1,11 +1,14 @@
 #pragma once
 
+#include "layoutfile/layout_description.h"
 #include "player/media_resolver.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace tv {
 
@@ -26,10 +29,11 @@ size_t qHash(const FileStamp& stamp, size_t seed = 0);
 // whatever a sync tool does to the folder meanwhile.
 struct ShowSnapshot {
     QByteArray layoutBytes;
-    QString layoutRefusal; // why the layout could not be read; empty when read
-    QString showId;        // the manifest's show id; empty for a show without one
-    int listed = 0;        // the files the manifest lists
-    QStringList notWhole;  // of those, the ones not there as listed (yet)
+    std::optional<LayoutDescription> layout; // as read; none when refused
+    QString layoutRefusal;                   // why the layout could not be read; empty when read
+    QString showId;                          // the manifest's show id; empty for a show without one
+    int listed = 0;                          // the files the manifest lists
+    QStringList notWhole;                    // of those, the ones not there as listed (yet)
     MediaResolver media{QString()};
 
     // Whether this is the whole of a show: its layout read and, for a show

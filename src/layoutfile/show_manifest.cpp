@@ -142,6 +142,11 @@ QByteArray sha256OfFile(const QString& path, QString* why)
             *why = file.problem();
         return {};
     }
+    return sha256Of(file, why);
+}
+
+QByteArray sha256Of(const MediaHandle& file, QString* why)
+{
     QCryptographicHash hash(QCryptographicHash::Sha256);
     QByteArray piece(1 << 20, Qt::Uninitialized);
     // Only as many bytes as the file had when it was opened: one that keeps

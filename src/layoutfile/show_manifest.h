@@ -9,6 +9,8 @@
 
 namespace tv {
 
+class MediaHandle;
+
 // The file in a show folder that tells what the show is and which files are
 // its own: a display checks a show against it, and publishing replaces only
 // a folder that holds one.
@@ -48,5 +50,7 @@ std::optional<ShowManifest> decodeManifest(const QByteArray& bytes, QString* why
 // The SHA-256 of a regular file, as lowercase hex, read in bounded pieces
 // without following a link; empty, with the reason in `why`, on any error.
 QByteArray sha256OfFile(const QString& path, QString* why);
+// The same, of a file already open: what is hashed is what was checked.
+QByteArray sha256Of(const MediaHandle& file, QString* why);
 
 } // namespace tv
