@@ -53,6 +53,11 @@ struct Options {
         QStringLiteral("Play the sound of clips at LEVEL, from 0 (silent) to 100 (the default), "
                        "on the display and in the editor's preview."),
         QStringLiteral("LEVEL")};
+    QCommandLineOption hwdec{
+        QStringLiteral("hwdec"),
+        QStringLiteral("Decode clips on the video hardware where there is some (auto), or always "
+                       "in software (no, the default)."),
+        QStringLiteral("MODE")};
     QCommandLineOption inspect{QStringLiteral("inspect"),
                                QStringLiteral("Print the layout FILE as JSON."),
                                QStringLiteral("FILE")};
@@ -63,7 +68,7 @@ struct Options {
             QStringLiteral("Composes the screen layout of a media display, and plays it."));
         parser.addHelpOption();
         parser.addVersionOption();
-        parser.addOptions({play, media, window, volume, inspect, publish, to});
+        parser.addOptions({play, media, window, volume, hwdec, inspect, publish, to});
         parser.addPositionalArgument(QStringLiteral("FILE"),
                                      QStringLiteral("A layout file to open in the editor."),
                                      QStringLiteral("[FILE]"));
@@ -84,7 +89,8 @@ CommandLine readCommandLine(const QStringList& arguments)
             parser.value(options.inspect),
             parser.value(options.publish),
             parser.value(options.to),
-            parser.isSet(options.volume) ? parser.value(options.volume).toInt() : 100};
+            parser.isSet(options.volume) ? parser.value(options.volume).toInt() : 100,
+            parser.value(options.hwdec) == QLatin1String("auto")};
 }
 
 QString usageProblem(const QStringList& arguments)
@@ -95,8 +101,9 @@ QString usageProblem(const QStringList& arguments)
         return QStringLiteral("tessellview: ") + parser.errorText();
     if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("version")))
         return QString();
-    for (const QCommandLineOption* option : {&options.play, &options.media, &options.inspect,
-                                             &options.publish, &options.to, &options.volume}) {
+    for (const QCommandLineOption* option :
+         {&options.play, &options.media, &options.inspect, &options.publish, &options.to,
+          &options.volume, &options.hwdec}) {
         if (!parser.isSet(*option))
             continue;
         const QString name = QStringLiteral("--") + option->names().first();
@@ -123,6 +130,14 @@ QString usageProblem(const QStringList& arguments)
                 .arg(escapedForLog(parser.value(options.volume)));
         if (publish || parser.isSet(options.inspect))
             return QStringLiteral("tessellview: --volume does not go with --publish or --inspect");
+    }
+    if (parser.isSet(options.hwdec)) {
+        const QString mode = parser.value(options.hwdec);
+        if (mode != QLatin1String("auto") && mode != QLatin1String("no"))
+            return QStringLiteral("tessellview: --hwdec needs a MODE, auto or no, not %1")
+                .arg(escapedForLog(mode));
+        if (publish || parser.isSet(options.inspect))
+            return QStringLiteral("tessellview: --hwdec does not go with --publish or --inspect");
     }
     if (publish != parser.isSet(options.to))
         return QStringLiteral("tessellview: --publish and --to go together");

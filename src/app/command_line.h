@@ -18,6 +18,7 @@ struct CommandLine {
     QString publish;  // the layout to publish as a show folder
     QString to;       // the show folder to publish to
     int volume = 100; // of clips' sound, 0 to 100
+    bool hardwareDecoding = false;
 };
 
 // What is wrong with how the arguments are put together, as "tessellview: ..."

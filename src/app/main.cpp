@@ -2,6 +2,7 @@
 #include "app/main_form.h"
 #include "editor/editor_icon.h"
 #include "editor/qt_modal_dialogs.h"
+#include "player/hardware_decoding.h"
 #include "player/media_backend.h"
 #include "player/media_open.h"
 #include "player/video_channel.h"
@@ -51,6 +52,7 @@ int main(int argc, char* argv[])
 
     const tv::CommandLine options = tv::readCommandLine(QCoreApplication::arguments());
     tv::setSoundVolume(options.volume);
+    tv::setHardwareDecoding(options.hardwareDecoding);
     if (!options.inspect.isEmpty())
         return tv::inspectLayoutFile(options.inspect);
     if (!options.publish.isEmpty())

@@ -1,5 +1,6 @@
 #include "player/clip_decoder.h"
 
+#include "player/hardware_decoding.h"
 #include "player/media_open.h"
 
 #include <QTransform>
@@ -143,6 +144,20 @@ int quarterTurns(const AVStream* stream)
     return int(((turns % 4) + 4) % 4);
 }
 
+// A decoder's parameters from its stream, before it is opened.
+bool prepareVideo(AVCodecContext* context, void* data)
+{
+    const auto* stream = static_cast<const AVStream*>(data);
+    if (avcodec_parameters_to_context(context, stream->codecpar) < 0)
+        return false;
+    context->pkt_timebase = stream->time_base;
+    // Two threads decode a 4K clip in time on a two-core display; each more
+    // holds frames of its own.
+    context->thread_count = std::min(2, int(std::thread::hardware_concurrency()));
+    context->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
+    return true;
+}
+
 } // namespace
 
 struct ClipDecoder::State {
@@ -154,6 +169,7 @@ struct ClipDecoder::State {
     AVPacket* packet = nullptr;
     AVFrame* decoded = nullptr;
     AVFrame* filtered = nullptr;
+    AVFrame* onHost = nullptr; // a frame read back from the video hardware
     AVFilterGraph* graph = nullptr;
     AVFilterContext* graphIn = nullptr;
     AVFilterContext* graphOut = nullptr;
@@ -177,6 +193,7 @@ struct ClipDecoder::State {
         avcodec_free_context(&soundCodec);
         sws_freeContext(scaler);
         avfilter_graph_free(&graph);
+        av_frame_free(&onHost);
         av_frame_free(&filtered);
         av_frame_free(&decoded);
         av_packet_free(&packet);
@@ -297,6 +314,8 @@ struct ClipDecoder::State {
             }
             if (got < 0)
                 return got;
+            if (!bringToMemory(decoded, onHost))
+                return AVERROR(EIO);
             if (!graph && (decoded->interlaced_frame || deinterlace)) {
                 deinterlace = true;
                 if (!makeDeinterlacer(decoded)) {
@@ -371,24 +390,23 @@ std::unique_ptr<ClipDecoder> ClipDecoder::open(const QString& path, const std::a
     for (unsigned i = 0; i < state->format->nb_streams; ++i)
         if (int(i) != index)
             state->format->streams[i]->discard = AVDISCARD_ALL;
-    state->codec = avcodec_alloc_context3(codec);
-    if (!state->codec || avcodec_parameters_to_context(state->codec, parameters) < 0) {
-        *why = QStringLiteral("out of memory");
-        return nullptr;
-    }
-    state->codec->pkt_timebase = state->stream->time_base;
-    // Two threads decode a 4K clip in time on a two-core display; each more
-    // holds frames of its own.
-    state->codec->thread_count = std::min(2, int(std::thread::hardware_concurrency()));
-    state->codec->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
-    if (const int ready = avcodec_open2(state->codec, codec, nullptr); ready < 0) {
-        *why = avError(ready);
-        return nullptr;
+    state->codec = openHardwareDecoder(codec, &prepareVideo, state->stream);
+    if (!state->codec) {
+        state->codec = avcodec_alloc_context3(codec);
+        if (!state->codec || !prepareVideo(state->codec, state->stream)) {
+            *why = QStringLiteral("out of memory");
+            return nullptr;
+        }
+        if (const int ready = avcodec_open2(state->codec, codec, nullptr); ready < 0) {
+            *why = avError(ready);
+            return nullptr;
+        }
     }
     state->packet = av_packet_alloc();
     state->decoded = av_frame_alloc();
     state->filtered = av_frame_alloc();
-    if (!state->packet || !state->decoded || !state->filtered) {
+    state->onHost = av_frame_alloc();
+    if (!state->packet || !state->decoded || !state->filtered || !state->onHost) {
         *why = QStringLiteral("out of memory");
         return nullptr;
     }
@@ -545,7 +563,7 @@ namespace {
 
 void logOnlyErrors(void* context, int level, const char* format, va_list arguments)
 {
-    if (level > AV_LOG_ERROR)
+    if (level > AV_LOG_ERROR || probingHardware())
         return;
     static std::mutex mutex;
     static QString last;

@@ -75,6 +75,9 @@ void CommandLineTest::answers_data()
         {"a volume for text",
          {"--inspect", "%1/short.TXT", "--volume", "50"},
          "--volume does not go with --publish or --inspect"},
+        {"a hardware mode unknown",
+         {"--hwdec", "vdpau"},
+         "--hwdec needs a MODE, auto or no, not vdpau"},
     };
     for (const auto& misuse : misuses)
         QTest::newRow(misuse.name)

@@ -1,8 +1,15 @@
 #include "player/clip_decoder.h"
+#include "player/hardware_decoding.h"
 
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QTest>
+
+#include <cstdio>
+
+#include <unistd.h>
 
 using namespace tv;
 
@@ -12,6 +19,7 @@ using namespace tv;
 class ClipDecoderTest : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { quietenFfmpegLog(); }
     void playsAsItShows_data();
     void playsAsItShows();
     void refusesWhatItCannotPlay_data();
@@ -30,6 +38,23 @@ namespace {
 bool near(QColor a, QColor b)
 {
     return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue()) < 70;
+}
+
+// What is written to the standard error stream while `work` runs.
+template <typename Work> QByteArray saidDuring(Work work)
+{
+    QTemporaryFile said;
+    if (!said.open())
+        return "cannot catch the log";
+    std::fflush(stderr);
+    const int saved = ::dup(2);
+    ::dup2(said.handle(), 2);
+    work();
+    std::fflush(stderr);
+    ::dup2(saved, 2);
+    ::close(saved);
+    said.seek(0);
+    return said.readAll();
 }
 
 } // namespace
@@ -59,37 +84,42 @@ void ClipDecoderTest::playsAsItShows_data()
     QTest::addColumn<QColor>("first"); // at the left, or the top of a turned clip
     QTest::addColumn<QColor>("second");
     QTest::addColumn<int>("frames");
+    QTest::addColumn<bool>("hardware"); // asked for; software where the machine has none
     const QColor red(Qt::red), blue(Qt::blue);
     const QStringList x264{"-c:v", "libx264", "-preset", "ultrafast"};
     QTest::newRow("H.264 4:2:0") << "a.mp4" << x264 + QStringList{"-pix_fmt", "yuv420p"}
-                                 << QStringList() << QSize(64, 36) << red << blue << 4;
+                                 << QStringList() << QSize(64, 36) << red << blue << 4 << false;
+    QTest::newRow("H.264 4:2:0, on the hardware or else in software")
+        << "a2.mp4" << x264 + QStringList{"-pix_fmt", "yuv420p"} << QStringList() << QSize(64, 36)
+        << red << blue << 4 << true;
     QTest::newRow("H.264 4:4:4, as from RGB sources")
         << "b.mp4" << x264 + QStringList{"-pix_fmt", "yuv444p"} << QStringList() << QSize(64, 36)
-        << red << blue << 4;
-    QTest::newRow("H.264 10-bit 4:2:2") << "c.mkv" << x264 + QStringList{"-pix_fmt", "yuv422p10le"}
-                                        << QStringList() << QSize(64, 36) << red << blue << 4;
+        << red << blue << 4 << false;
+    QTest::newRow("H.264 10-bit 4:2:2")
+        << "c.mkv" << x264 + QStringList{"-pix_fmt", "yuv422p10le"} << QStringList()
+        << QSize(64, 36) << red << blue << 4 << false;
     QTest::newRow("HEVC 10-bit, as phones make")
         << "d.mp4" << QStringList{"-c:v",     "libx265",    "-x265-params", "log-level=error",
                                   "-pix_fmt", "yuv420p10le"}
-        << QStringList() << QSize(64, 36) << red << blue << 4;
+        << QStringList() << QSize(64, 36) << red << blue << 4 << false;
     QTest::newRow("MJPEG 4:2:2, as cameras make")
         << "e.avi" << QStringList{"-c:v", "mjpeg", "-pix_fmt", "yuvj422p"} << QStringList()
-        << QSize(64, 36) << red << blue << 4;
+        << QSize(64, 36) << red << blue << 4 << false;
     QTest::newRow("VP9 4:4:4") << "f.webm" << QStringList{"-c:v",    "libvpx-vp9", "-pix_fmt",
                                                           "yuv444p", "-deadline",  "realtime"}
-                               << QStringList() << QSize(64, 36) << red << blue << 4;
+                               << QStringList() << QSize(64, 36) << red << blue << 4 << false;
     // Turned a quarter, as a phone held upright tags it: FFmpeg shows the
     // right half on top.
     QTest::newRow("a phone clip, turned")
         << "g.mp4" << x264 << QStringList{"-c", "copy", "-metadata:s:v:0", "rotate=90"}
-        << QSize(36, 64) << blue << red << 4;
+        << QSize(36, 64) << blue << red << 4 << false;
     // 64x48 stored, shown 16:9: pixels a third wider.
     QTest::newRow("anamorphic 16:9 MPEG-2")
         << "h.mpg" << QStringList{"-c:v", "mpeg2video", "-vf", "scale=64:48", "-aspect", "16:9"}
-        << QStringList() << QSize(85, 48) << red << blue << 4;
+        << QStringList() << QSize(85, 48) << red << blue << 4 << false;
     QTest::newRow("interlaced, a frame a field")
         << "i.mpg" << QStringList{"-c:v", "mpeg2video", "-flags", "+ildct+ilme", "-top", "1"}
-        << QStringList() << QSize(64, 36) << red << blue << 8;
+        << QStringList() << QSize(64, 36) << red << blue << 8 << false;
 }
 
 void ClipDecoderTest::playsAsItShows()
@@ -101,6 +131,9 @@ void ClipDecoderTest::playsAsItShows()
     QFETCH(QColor, first);
     QFETCH(QColor, second);
     QFETCH(int, frames);
+    QFETCH(bool, hardware);
+    setHardwareDecoding(hardware);
+    const auto software = qScopeGuard([] { setHardwareDecoding(false); });
     QString path = dir_.filePath(name);
     QVERIFY(make(path, encode));
     if (!then.isEmpty()) {
@@ -113,9 +146,12 @@ void ClipDecoderTest::playsAsItShows()
     }
     const std::atomic<bool> cancel{false};
     QString why;
-    const auto clip = ClipDecoder::open(path, cancel, &why);
+    std::unique_ptr<ClipDecoder> clip;
+    const QByteArray said = saidDuring([&] { clip = ClipDecoder::open(path, cancel, &why); });
     QVERIFY2(clip, qPrintable(why));
     QCOMPARE(clip->shownSize(), shown);
+    if (hardware) // trying the devices there are not is no news to the operator
+        QCOMPARE(said, QByteArray());
     int count = 0;
     ClipDecoder::Frame frame;
     for (int loop = 0; loop < 2; ++loop) { // a loop plays the same again
