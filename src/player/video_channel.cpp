@@ -1,6 +1,7 @@
 #include "player/video_channel.h"
 
 #include "player/clip_decoder.h"
+#include "player/sound_timeline.h"
 #include "player/thread_reaper.h"
 
 #include "player/media_open.h"
@@ -88,6 +89,14 @@ struct VideoChannel::Shared {
 
     std::atomic<bool> withSound{false};
     QByteArray sound; // decoded, not yet handed to the output
+    SoundTimeline timeline{ClipDecoder::kSoundBytesPerSecond};
+    // Where the clip's sound was heard, and when; frames keep to it while
+    // there is sound to hear.
+    struct Heard {
+        bool known = false;
+        double seconds = 0;
+        Clock::time_point at;
+    } heard;
 
     QImage converted;
     quint64 convertedTicket = 0;
@@ -150,11 +159,14 @@ private:
             playing_ = wish.ticket;
             loop_ = wish.loop;
             started_ = false;
+            offset_ = 0;
             {
                 const std::lock_guard lock(s_.mutex);
                 s_.sound.clear(); // the clip before is cut where it was
+                s_.timeline.restart();
+                s_.timeline.startsAt(offset_);
+                s_.heard.known = false;
             }
-            offset_ = 0;
             if (spare_ && spare_->path() == wish.playPath) {
                 current_ = std::move(spare_);
             } else {
@@ -200,6 +212,10 @@ private:
                 // A clip that loops goes back to its start without a gap,
                 // or on to its file written anew, opened ahead meanwhile.
                 offset_ += last_ + current_->frameSeconds();
+                {
+                    const std::lock_guard lock(s_.mutex);
+                    s_.timeline.startsAt(offset_);
+                }
                 if (spare_)
                     current_ = std::move(spare_);
                 else if (!current_->rewind())
@@ -220,6 +236,7 @@ private:
             origin_ = Clock::now() - std::chrono::duration_cast<Clock::duration>(
                                          std::chrono::duration<double>(offset_ + frame.seconds));
         }
+        keepToSound();
         if (frame.image.isNull() || !waitUntil(dueAt(frame.seconds))) {
             const std::lock_guard lock(s_.mutex);
             ++s_.dropped;
@@ -240,10 +257,39 @@ private:
             return;
         const std::lock_guard lock(s_.mutex);
         s_.sound += sound;
+        s_.timeline.queued(sound.size());
         const qsizetype held =
             qsizetype(ClipDecoder::kHeldSoundSeconds) * ClipDecoder::kSoundBytesPerSecond;
-        if (s_.sound.size() > held)
-            s_.sound.remove(0, (s_.sound.size() - held) / 4 * 4);
+        if (s_.sound.size() > held) {
+            const qsizetype excess = (s_.sound.size() - held) / 4 * 4;
+            s_.sound.remove(0, excess);
+            s_.timeline.dropped(excess);
+        }
+    }
+
+    // While the clip's sound is heard, its frames keep to the sound: the
+    // sound output's clock and the machine's drift apart, and the sound is
+    // heard a little after it is handed on. A small difference is taken up
+    // a little at a time, so that frames do not jerk; a large one (the
+    // sound starting) at once.
+    void keepToSound()
+    {
+        VideoChannel::Shared::Heard heard;
+        {
+            const std::lock_guard lock(s_.mutex);
+            heard = s_.heard;
+        }
+        using namespace std::chrono_literals;
+        if (!heard.known || Clock::now() - heard.at > 100ms)
+            return;
+        const Clock::time_point soundOrigin =
+            heard.at - std::chrono::duration_cast<Clock::duration>(
+                           std::chrono::duration<double>(heard.seconds));
+        const Clock::duration gap = soundOrigin - origin_;
+        if (gap > 100ms || gap < -100ms)
+            origin_ = soundOrigin;
+        else
+            origin_ += gap / 8;
     }
 
     Clock::time_point dueAt(double seconds) const
@@ -336,20 +382,12 @@ VideoChannel::~VideoChannel()
 
 void VideoChannel::pumpSound()
 {
-    QByteArray sound;
-    {
-        const std::lock_guard lock(shared_->mutex);
-        if (shared_->sound.isEmpty())
-            return;
-        if (!sink_) {
-            sound = std::exchange(shared_->sound, QByteArray());
-        } else {
-            const qsizetype room = qsizetype(sink_->bytesFree()) / 4 * 4;
-            sound = shared_->sound.first(std::min(room, shared_->sound.size()));
-            shared_->sound.remove(0, sound.size());
-        }
-    }
     if (!sink_) {
+        {
+            const std::lock_guard lock(shared_->mutex);
+            if (shared_->sound.isEmpty())
+                return;
+        }
         // Opened with the first sound, at a latency of a fifth of a second.
         sink_ = new QAudioSink(QMediaDevices::defaultAudioOutput(), soundFormat(), this);
         sink_->setBufferSize(ClipDecoder::kSoundBytesPerSecond / 5);
@@ -361,14 +399,23 @@ void VideoChannel::pumpSound()
         sinkInput_ = sink_->start();
         if (!sinkInput_)
             return dropSound(QStringLiteral("the sound output cannot be opened"));
-        const qsizetype room = qsizetype(sink_->bytesFree()) / 4 * 4;
-        if (sound.size() > room) {
-            const std::lock_guard lock(shared_->mutex);
-            shared_->sound.prepend(sound.mid(room));
-            sound.truncate(room);
-        }
     }
-    if (sinkInput_ && !sound.isEmpty())
+    const qsizetype room = qsizetype(sink_->bytesFree()) / 4 * 4;
+    const qint64 held = qint64(sink_->bufferSize()) - sink_->bytesFree();
+    QByteArray sound;
+    {
+        const std::lock_guard lock(shared_->mutex);
+        sound = shared_->sound.first(std::min(room, shared_->sound.size()));
+        shared_->sound.remove(0, sound.size());
+        shared_->timeline.written(sound.size());
+        // Only sound still to be heard tells the time: once a clip's sound
+        // has run out, its frames go on by the machine's clock.
+        const std::optional<double> heard =
+            held + sound.size() > 0 ? shared_->timeline.heard(held + sound.size()) : std::nullopt;
+        if (heard)
+            shared_->heard = {true, *heard, Clock::now()};
+    }
+    if (!sound.isEmpty())
         sinkInput_->write(sound);
 }
 
