@@ -2,6 +2,7 @@
 
 #include "display/hangup_signal.h"
 #include "display/live_show.h"
+#include "display/screen_choice.h"
 
 #include "layoutfile/layout_file_reading.h"
 #include "layoutfile/layout_inspection.h"
@@ -13,6 +14,7 @@
 #include "player/stage.h"
 #include "player/stage_clock.h"
 #include "player/stage_plan.h"
+#include "player/stage_turn.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -53,6 +55,16 @@ struct Options {
         QStringLiteral("Play the sound of clips at LEVEL, from 0 (silent) to 100 (the default), "
                        "on the display and in the editor's preview."),
         QStringLiteral("LEVEL")};
+    QCommandLineOption rotate{
+        QStringLiteral("rotate"),
+        QStringLiteral("Turn the show DEGREES clockwise (0, 90, 180 or 270), for a panel mounted "
+                       "turned."),
+        QStringLiteral("DEGREES")};
+    QCommandLineOption screen{QStringLiteral("screen"),
+                              QStringLiteral("Play on the screen NAME (see --list-screens)."),
+                              QStringLiteral("NAME")};
+    QCommandLineOption listScreens{QStringLiteral("list-screens"),
+                                   QStringLiteral("List the screens, their names and places.")};
     QCommandLineOption hwdec{
         QStringLiteral("hwdec"),
         QStringLiteral("Decode clips on the video hardware where there is some (auto), or always "
@@ -68,7 +80,8 @@ struct Options {
             QStringLiteral("Composes the screen layout of a media display, and plays it."));
         parser.addHelpOption();
         parser.addVersionOption();
-        parser.addOptions({play, media, window, volume, hwdec, inspect, publish, to});
+        parser.addOptions({play, media, window, rotate, screen, volume, hwdec, listScreens, inspect,
+                           publish, to});
         parser.addPositionalArgument(QStringLiteral("FILE"),
                                      QStringLiteral("A layout file to open in the editor."),
                                      QStringLiteral("[FILE]"));
@@ -90,7 +103,10 @@ CommandLine readCommandLine(const QStringList& arguments)
             parser.value(options.publish),
             parser.value(options.to),
             parser.isSet(options.volume) ? parser.value(options.volume).toInt() : 100,
-            parser.value(options.hwdec) == QLatin1String("auto")};
+            parser.value(options.hwdec) == QLatin1String("auto"),
+            parser.value(options.rotate).toInt(),
+            parser.value(options.screen),
+            parser.isSet(options.listScreens)};
 }
 
 QString usageProblem(const QStringList& arguments)
@@ -139,6 +155,17 @@ QString usageProblem(const QStringList& arguments)
         if (publish || parser.isSet(options.inspect))
             return QStringLiteral("tessellview: --hwdec does not go with --publish or --inspect");
     }
+    if (parser.isSet(options.rotate)) {
+        bool number = false;
+        const int degrees = parser.value(options.rotate).toInt(&number);
+        if (!number || quarterTurnsOf(degrees) < 0)
+            return QStringLiteral("tessellview: --rotate needs DEGREES, 0, 90, 180 or 270, not %1")
+                .arg(escapedForLog(parser.value(options.rotate)));
+    }
+    if (!play && (parser.isSet(options.rotate) || parser.isSet(options.screen)))
+        return QStringLiteral("tessellview: --rotate and --screen only go with --play");
+    if (parser.isSet(options.listScreens) && arguments.size() > 2)
+        return QStringLiteral("tessellview: --list-screens goes alone");
     if (publish != parser.isSet(options.to))
         return QStringLiteral("tessellview: --publish and --to go together");
     if (int(play) + int(publish) + int(parser.isSet(options.inspect)) > 1)
@@ -272,6 +299,8 @@ int playLayout(const CommandLine& options)
     PlayerWindow player({}, QString(), true);
     player.setAttribute(Qt::WA_DeleteOnClose, false); // it ends with this function
     Stage& stage = player.stage();
+    stage.setTurns(quarterTurnsOf(options.rotate));
+    ScreenChoice screens(player, options.screen, say);
     say(QStringLiteral("started %1, media from %2").arg(shown, QDir::toNativeSeparators(folder)));
     // What the operator's log keeps: the show is on the screen.
     QObject::connect(&stage, &Stage::firstShown,
@@ -284,11 +313,28 @@ int playLayout(const CommandLine& options)
     if (options.window) {
         player.show();
     } else {
-        if (QScreen* primary = QGuiApplication::primaryScreen())
-            player.setGeometry(primary->geometry());
-        player.showFullScreen();
+        // No frame, title or margin of the window system's, under X11 or a
+        // Wayland kiosk alike.
+        player.setWindowFlag(Qt::FramelessWindowHint);
+        screens.show();
+    }
+    if (const QScreen* screen = player.screen()) {
+        // In the screen's own pixels, whatever the desktop's scaling.
+        const QSize pixels = (QSizeF(screen->size()) * screen->devicePixelRatio()).toSize();
+        say(QStringLiteral("on screen %1 %2x%3, turned %4 degrees")
+                .arg(escapedForLog(screen->name()))
+                .arg(pixels.width())
+                .arg(pixels.height())
+                .arg(options.rotate));
     }
     return QApplication::exec();
+}
+
+int listScreens()
+{
+    for (const QString& line : ScreenChoice::describeScreens())
+        std::printf("%s\n", line.toLocal8Bit().constData());
+    return 0;
 }
 
 } // namespace tv

@@ -19,6 +19,9 @@ struct CommandLine {
     QString to;       // the show folder to publish to
     int volume = 100; // of clips' sound, 0 to 100
     bool hardwareDecoding = false;
+    int rotate = 0; // degrees clockwise the show is turned by
+    QString screen; // the screen to play on; empty: the primary one
+    bool listScreens = false;
 };
 
 // What is wrong with how the arguments are put together, as "tessellview: ..."
@@ -46,6 +49,10 @@ int inspectLayoutFile(const QString& path);
 // Writes a show folder: the layout and exactly its media; the exit status.
 // Missing media are refused before anything is written (status 1).
 int publishLayout(const CommandLine& options);
+
+// Prints each screen's name, size and place, the primary one marked; the
+// exit status.
+int listScreens();
 
 // Plays a layout, or the show folder holding one, until the user ends it;
 // the exit status. The layout file and the media folder are watched: changes

@@ -1,4 +1,5 @@
 #include "app/command_line.h"
+#include "app/display_config.h"
 #include "app/main_form.h"
 #include "editor/editor_icon.h"
 #include "editor/qt_modal_dialogs.h"
@@ -32,6 +33,13 @@ int main(int argc, char* argv[])
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    // A display's own settings come first: its command line wins.
+    QString configProblem;
+    arguments = tv::withDisplayConfig(arguments, tv::displayConfigPath(), &configProblem);
+    if (!configProblem.isEmpty()) {
+        std::fprintf(stderr, "%s\n", configProblem.toLocal8Bit().constData());
+        return 2;
+    }
     // Arguments that do not go together, and a layout the display could not
     // play, are refused before a window system is needed, as are answers in
     // text; everything else opens windows.
@@ -50,7 +58,8 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Tessellview"));
     QCoreApplication::setApplicationVersion(QStringLiteral("0.1"));
 
-    const tv::CommandLine options = tv::readCommandLine(QCoreApplication::arguments());
+    // Qt takes none of them: any option of its own was refused above.
+    const tv::CommandLine options = tv::readCommandLine(arguments);
     tv::setSoundVolume(options.volume);
     tv::setHardwareDecoding(options.hardwareDecoding);
     if (!options.inspect.isEmpty())
@@ -59,6 +68,8 @@ int main(int argc, char* argv[])
         return tv::publishLayout(options);
     if (!options.play.isEmpty())
         return tv::playLayout(options);
+    if (options.listScreens)
+        return tv::listScreens();
 
     QApplication::setWindowIcon(tv::editorIcon());
     tv::QtModalDialogs dialogs;

@@ -529,8 +529,9 @@ ClipDecoder::Step ClipDecoder::next(DrawnSize drawn, bool convert, Frame* frame,
     uint8_t* planes[4] = {image.bits(), nullptr, nullptr, nullptr};
     const int strides[4] = {int(image.bytesPerLine()), 0, 0, 0};
     sws_scale(s.scaler, picture->data, picture->linesize, 0, picture->height, planes, strides);
-    if (s.turns)
-        image = image.transformed(QTransform().rotate(90.0 * s.turns));
+    // Turned once, by the clip's own turns and the panel's together.
+    if (const int turns = (s.turns + drawn.turns) % 4)
+        image = image.transformed(QTransform().rotate(90.0 * turns));
     frame->image = std::move(image);
     return Step::Frame;
 }

@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QImageReader>
+#include <QTransform>
 
 #include <algorithm>
 #include <mutex>
@@ -97,7 +98,15 @@ DecodedItem decodePicture(const QString& path, DrawnSize drawn)
     const QSize wanted = decodeSize(image.size(), drawn);
     if (image.width() > wanted.width() + 1 || image.height() > wanted.height() + 1)
         image = image.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return {withoutNeedlessAlpha(std::move(image)), QString()};
+    return {turnedFor(withoutNeedlessAlpha(std::move(image)), drawn), QString()};
+}
+
+QImage turnedFor(QImage image, const DrawnSize& drawn)
+{
+    // Quarter turns move whole pixels: nothing is filtered or lost.
+    if (drawn.turns % 4 == 0 || image.isNull())
+        return image;
+    return image.transformed(QTransform().rotate(90.0 * (drawn.turns % 4)));
 }
 
 } // namespace tv

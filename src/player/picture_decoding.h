@@ -16,11 +16,18 @@ struct DecodedItem {
 // its size in widget pixels on a screen scaled to 200 %): its whole size, and
 // the part of it that lies on the screen (a window may reach past the
 // screen's edges).
+// Both are as the viewer sees them; on a panel mounted turned, what is
+// decoded for the window is turned by `turns` quarter turns clockwise at the
+// end, so that it lands on the panel's pixels as it is drawn.
 struct DrawnSize {
     QSize window;
     QSize visible;
+    int turns = 0;
     friend bool operator==(const DrawnSize&, const DrawnSize&) = default;
 };
+
+// An image decoded upright, turned for the panel it is drawn on.
+QImage turnedFor(QImage image, const DrawnSize& drawn);
 
 // The size to decode a picture of `source` pixels at, for a window drawn at
 // `drawn`: as it fits the window keeping its aspect ratio, never larger than

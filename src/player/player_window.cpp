@@ -3,6 +3,7 @@
 #include "player/screen_awake.h"
 #include "player/stage.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QVBoxLayout>
 
@@ -24,7 +25,11 @@ PlayerWindow::PlayerWindow(const QList<StageWindow>& plan, const QString& mediaF
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(stage_);
     resize(kPlayerWindowSize);
+    // Qt drops a move over a child that does not track the mouse before it
+    // reaches this window, but passes it through the application's filters:
+    // the pointer comes back wherever it moves over the show.
     setMouseTracking(true);
+    qApp->installEventFilter(this);
     pointerRest_.setSingleShot(true);
     pointerRest_.setInterval(kPointerRestMs);
     connect(&pointerRest_, &QTimer::timeout, this, &PlayerWindow::hidePointer);
@@ -39,9 +44,22 @@ void PlayerWindow::hidePointer()
 
 void PlayerWindow::mouseMoveEvent(QMouseEvent* event)
 {
+    pointerMoved();
+    QWidget::mouseMoveEvent(event);
+}
+
+bool PlayerWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseMove && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this)
+        pointerMoved();
+    return QWidget::eventFilter(watched, event);
+}
+
+void PlayerWindow::pointerMoved()
+{
     unsetCursor();
     pointerRest_.start();
-    QWidget::mouseMoveEvent(event);
 }
 
 void PlayerWindow::changeEvent(QEvent* event)

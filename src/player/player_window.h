@@ -30,9 +30,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void hidePointer();
+    void pointerMoved();
 
     QTimer pointerRest_;
     SteadyClock clock_;

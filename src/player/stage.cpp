@@ -3,6 +3,7 @@
 #include "player/media_open.h"
 #include "player/stage_clock.h"
 #include "player/stage_outlines.h"
+#include "player/stage_turn.h"
 #include "player/window_view.h"
 
 #include <QEvent>
@@ -167,24 +168,39 @@ void Stage::settle()
 
 QRectF Stage::stageRect() const
 {
-    return letterboxed(size(), QSizeF(kStageWidth, kStageHeight));
+    const QSize viewer = viewerSize(size(), turns_);
+    return viewerToArea(size(), turns_)
+        .mapRect(letterboxed(viewer, QSizeF(kStageWidth, kStageHeight)));
+}
+
+void Stage::setTurns(int turns)
+{
+    turns_ = turns % 4;
+    placeWindows();
+    if (outlines_)
+        outlines_->update();
 }
 
 void Stage::placeWindows()
 {
-    const QRectF stage = stageRect();
+    // Laid out as the viewer sees the show, then carried onto the widget as
+    // the panel is turned: quarter turns keep whole pixels whole.
+    const QSize viewer = viewerSize(size(), turns_);
+    const QTransform onPanel = viewerToArea(size(), turns_);
+    const QRectF stage = letterboxed(viewer, QSizeF(kStageWidth, kStageHeight));
     const double scale = stage.width() / kStageWidth;
     // Edges are rounded on their own, so neighbouring windows meet exactly.
-    auto rounded = [](const QRectF& r) {
-        return QRect(QPoint(qRound(r.left()), qRound(r.top())),
-                     QPoint(qRound(r.right()), qRound(r.bottom())) - QPoint(1, 1));
+    auto rounded = [&onPanel](const QRectF& r) {
+        const QRectF turned = onPanel.mapRect(r);
+        return QRect(QPoint(qRound(turned.left()), qRound(turned.top())),
+                     QPoint(qRound(turned.right()), qRound(turned.bottom())) - QPoint(1, 1));
     };
     const QRect screen = rounded(stage);
     for (WindowView* window : windows_) {
         const QRectF place = window->plan().place;
         const QRectF scaled(stage.x() + place.x() * scale, stage.y() + place.y() * scale,
                             place.width() * scale, place.height() * scale);
-        window->place(rounded(scaled), screen);
+        window->place(rounded(scaled), screen, turns_);
     }
     // Windows of a reloaded layout stay out of sight until they have
     // something to show.

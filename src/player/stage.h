@@ -43,6 +43,11 @@ public:
 
     // Where the stage lies in the widget.
     QRectF stageRect() const;
+    // Turns the whole show by quarter turns clockwise (0 to 3), for a panel
+    // mounted turned: the stage is fitted to the turned widget, and every
+    // window, picture, frame and outline is turned with it.
+    void setTurns(int turns);
+    int turns() const { return turns_; }
     const QList<WindowView*>& windows() const { return windows_; }
     // Plays another layout without a restart: a window whose place, kind,
     // list and switch time are the same goes on as it is (same item, same
@@ -98,6 +103,7 @@ private:
     QSet<QString> told_;
     std::function<void(const QString&)> problemLog_;
     StageOutlines* outlines_ = nullptr;
+    int turns_ = 0;
 };
 
 } // namespace tv

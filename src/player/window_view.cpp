@@ -1,5 +1,7 @@
 #include "player/window_view.h"
 
+#include "player/stage_turn.h"
+
 #include "player/media_resolver.h"
 #include "player/video_channel.h"
 
@@ -72,14 +74,16 @@ WindowView::~WindowView()
     DecodeQueue::shared().close(lane_);
 }
 
-void WindowView::place(const QRect& window, const QRect& screen)
+void WindowView::place(const QRect& window, const QRect& screen, int turns)
 {
     const QRect visible = window.intersected(screen);
     setGeometry(visible);
     setVisible(!visible.isEmpty());
     window_ = window.translated(-visible.topLeft());
+    turns_ = turns % 4;
     const qreal ratio = devicePixelRatioF();
-    const DrawnSize drawn{devicePixels(window.size(), ratio), devicePixels(visible.size(), ratio)};
+    const DrawnSize drawn{devicePixels(viewerSize(window.size(), turns_), ratio),
+                          devicePixels(viewerSize(visible.size(), turns_), ratio), turns_};
     if (drawn == drawn_)
         return;
     drawn_ = drawn;
@@ -361,8 +365,12 @@ void WindowView::paintEvent(QPaintEvent*)
             return;
         painter.fillRect(window_, kPlaceholderGrey);
         painter.setPen(Qt::white);
-        painter.drawText(window_.adjusted(4, 4, -4, -4), Qt::AlignCenter | Qt::TextWordWrap,
-                         placeholder_);
+        // Written upright for the viewer of a panel mounted turned.
+        const QSize upright = viewerSize(window_.size(), turns_);
+        painter.translate(window_.topLeft());
+        painter.setTransform(viewerToArea(window_.size(), turns_), true);
+        painter.drawText(QRect(QPoint(0, 0), upright).adjusted(4, 4, -4, -4),
+                         Qt::AlignCenter | Qt::TextWordWrap, placeholder_);
         return;
     }
     const qreal ratio = painter.device()->devicePixelRatioF();

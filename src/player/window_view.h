@@ -43,8 +43,10 @@ public:
     // Where the whole window lies, in the parent's pixels, and the part of
     // the parent it may draw on (the screen): the widget covers the overlap.
     // Its drawn size follows the widget's device pixel ratio as it is now:
-    // placed again on a screen of another ratio, it is decoded afresh.
-    void place(const QRect& window, const QRect& screen);
+    // placed again on a screen of another ratio, it is decoded afresh. On a
+    // panel mounted turned, the show is turned by `turns` quarter turns
+    // clockwise: what the window shows comes turned by as much.
+    void place(const QRect& window, const QRect& screen, int turns = 0);
     const DrawnSize& drawnSize() const { return drawn_; }
 
     // Shows what is due at t (ms from the start of the show, on the stage's
@@ -123,6 +125,7 @@ private:
     qint64 startMs_ = 0;
     DrawnSize drawn_;
     QRect window_; // the whole window, in this widget's own pixels
+    int turns_ = 0;
 
     QImage image_;
     QString placeholder_;     // the name and reason shown instead of the item

@@ -26,27 +26,30 @@ private slots:
     void inspectPrintsTheLayout();
     void aDisplayGoesOnPastAFifoAndEndsAtOnce();
     void aDisplayFollowsItsLayout();
+    void aDisplayTakesItsSettings();
 };
 
 void CommandLineTest::answers_data()
 {
     QTest::addColumn<QStringList>("arguments"); // %1 stands for a scratch folder
     QTest::addColumn<int>("status");
-    QTest::addColumn<QString>("says"); // on stdout for status 0, else on stderr
+    QTest::addColumn<QString>("says");     // on stdout for status 0, else on stderr
+    QTest::addColumn<QString>("settings"); // the display's settings file, when not empty
     QTest::newRow("a file too short")
-        << QStringList{"--play", "%1/short.TXT"} << 1 << "short.TXT was not opened.";
+        << QStringList{"--play", "%1/short.TXT"} << 1 << "short.TXT was not opened." << QString();
     QTest::newRow("no such file") << QStringList{"--play", "%1/none.TXT"} << 1
-                                  << "could not be opened: No such file or directory";
+                                  << "could not be opened: No such file or directory" << QString();
     // A folder is a show folder: its layout is show.TXT.
     QTest::newRow("a folder without a show")
-        << QStringList{"--play", "%1"} << 1 << "show.TXT could not be opened";
-    QTest::newRow("version") << QStringList{"--version"} << 0 << "Tessellview 0.1";
-    QTest::newRow("help") << QStringList{"--help"} << 0 << "--play <LAYOUT>";
-    QTest::newRow("inspect a file too short")
-        << QStringList{"--inspect", "%1/short.TXT"} << 1 << "short.TXT was not opened.";
+        << QStringList{"--play", "%1"} << 1 << "show.TXT could not be opened" << QString();
+    QTest::newRow("version") << QStringList{"--version"} << 0 << "Tessellview 0.1" << QString();
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "--play <LAYOUT>" << QString();
+    QTest::newRow("inspect a file too short") << QStringList{"--inspect", "%1/short.TXT"} << 1
+                                              << "short.TXT was not opened." << QString();
     QTest::newRow("a media folder that does not exist")
         << QStringList{"--play", "%1/empty.TXT", "--media", "%1/none"} << 1
-        << "the media folder " + QDir::toNativeSeparators("%1/none") + " does not exist";
+        << "the media folder " + QDir::toNativeSeparators("%1/none") + " does not exist"
+        << QString();
     // Arguments that do not go together: status 2, before any display.
     const struct {
         const char* name;
@@ -81,10 +84,28 @@ void CommandLineTest::answers_data()
     };
     for (const auto& misuse : misuses)
         QTest::newRow(misuse.name)
-            << misuse.arguments << 2 << QStringLiteral("tessellview: ") + misuse.says;
+            << misuse.arguments << 2 << QStringLiteral("tessellview: ") + misuse.says << QString();
     QTest::newRow("a media folder that is a file")
         << QStringList{"--play", "%1/empty.TXT", "--media", "%1/short.TXT"} << 1
-        << "is not a folder";
+        << "is not a folder" << QString();
+    // A display's settings file, read only for --play; the command line wins.
+    const QStringList play{"--play", "%1/empty.TXT"};
+    QTest::newRow("a setting a display does not have")
+        << play << 2 << "display.conf line 2: colour is not a setting"
+        << "# kiosk\ncolour = red";
+    QTest::newRow("a line that is no setting")
+        << play << 2 << "display.conf line 1: rotate90 is not a setting"
+        << "rotate90";
+    QTest::newRow("a turn in the settings that is none")
+        << play << 2 << "display.conf: --rotate needs DEGREES, 0, 90, 180 or 270, not 45"
+        << "rotate = 45";
+    QTest::newRow("the command line over the settings")
+        << play + QStringList{"--volume", "300"} << 2
+        << "--volume needs a LEVEL from 0 to 100, not 300"
+        << "volume = 50";
+    QTest::newRow("settings are for the display only")
+        << QStringList{"--inspect", "%1/short.TXT"} << 1 << "short.TXT was not opened."
+        << "colour = red";
 }
 
 void CommandLineTest::answers()
@@ -92,8 +113,14 @@ void CommandLineTest::answers()
     QFETCH(QStringList, arguments);
     QFETCH(int, status);
     QFETCH(QString, says);
+    QFETCH(QString, settings);
     QTemporaryDir scratch;
     QVERIFY(tv::test::put(scratch.filePath("short.TXT"), QByteArray(40, '\0')));
+    if (!settings.isEmpty()) {
+        QVERIFY(QDir(scratch.path()).mkpath("config/tessellview"));
+        QVERIFY(
+            tv::test::put(scratch.filePath("config/tessellview/display.conf"), settings.toUtf8()));
+    }
     QVERIFY(tv::test::put(scratch.filePath("empty.TXT"), QByteArray(81, '\0')));
     for (QString& argument : arguments)
         argument.replace("%1", scratch.path());
@@ -104,6 +131,7 @@ void CommandLineTest::answers()
     environment.remove("DISPLAY");
     environment.remove("WAYLAND_DISPLAY");
     environment.remove("QT_QPA_PLATFORM");
+    environment.insert("XDG_CONFIG_HOME", scratch.filePath("config"));
     program.setProcessEnvironment(environment);
     program.start(QStringLiteral(TESSELLVIEW_EXECUTABLE), arguments);
     QVERIFY(program.waitForFinished(20000));
@@ -254,4 +282,38 @@ void CommandLineTest::aDisplayFollowsItsLayout()
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)
+// A display set up by its settings file alone, on the second of two screens.
+void CommandLineTest::aDisplayTakesItsSettings()
+{
+    QTemporaryDir scratch;
+    QVERIFY(tv::test::put(scratch.filePath("show.TXT"), QByteArray(81, '\0')));
+    QVERIFY(QDir(scratch.path()).mkpath("config/tessellview"));
+    QVERIFY(tv::test::put(scratch.filePath("config/tessellview/display.conf"),
+                          "# the panel by the door\nrotate = 270\nscreen = RIGHT-2\n"));
+    QVERIFY(tv::test::put(
+        scratch.filePath("screens.json"),
+        R"({"screens": [{"name": "LEFT-1", "x": 0, "y": 0, "width": 800, "height": 600,
+                         "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1},
+                        {"name": "RIGHT-2", "x": 800, "y": 0, "width": 540, "height": 960,
+                         "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 2}]})"));
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM",
+                       "offscreen:configfile=" + scratch.filePath("screens.json"));
+    environment.insert("XDG_CONFIG_HOME", scratch.filePath("config"));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(TESSELLVIEW_EXECUTABLE), {"--play", scratch.filePath("show.TXT")});
+    QByteArray said;
+    QElapsedTimer waited;
+    waited.start();
+    while (!said.contains("showing ") && waited.elapsed() < 30000) {
+        program.waitForReadyRead(100);
+        said += program.readAllStandardError();
+    }
+    // In the screen's own pixels: twice its size in Qt's.
+    QVERIFY2(said.contains("on screen RIGHT-2 1080x1920, turned 270 degrees"), said.constData());
+    program.terminate();
+    QVERIFY(program.waitForFinished(1000));
+}
+
 #include "tst_command_line.moc"

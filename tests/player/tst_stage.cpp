@@ -35,6 +35,8 @@ private slots:
     void transparencyShowsTheWindowBeneath();
     void picturesAreSharpOnAScaledScreen_data();
     void picturesAreSharpOnAScaledScreen();
+    void turnedForAPanelMountedTurned_data();
+    void turnedForAPanelMountedTurned();
 
 private:
     QColor colourAt(Stage& stage, QPoint at) { return stage.grab().toImage().pixelColor(at); }
@@ -426,3 +428,61 @@ int main(int argc, char** argv)
 }
 
 #include "tst_stage.moc"
+
+void StageTest::turnedForAPanelMountedTurned_data()
+{
+    // The viewer sees a quarter-size stage: slot 1 in the top left quarter
+    // with a picture red on its left and blue on its right, slot 2 green in
+    // the bottom right quarter. The panel shows it turned clockwise.
+    QTest::addColumn<int>("turns");
+    QTest::addColumn<QSize>("panel");
+    QTest::addColumn<QRect>("slot1");      // where slot 1 lies on the panel
+    QTest::addColumn<QList<QPoint>>("at"); // red, blue, green, black
+    QTest::newRow("upright") << 0 << QSize(480, 270) << QRect(0, 0, 240, 135)
+                             << QList<QPoint>{{60, 67}, {180, 67}, {360, 200}, {360, 67}};
+    QTest::newRow("a quarter turn") << 1 << QSize(270, 480) << QRect(135, 0, 135, 240)
+                                    << QList<QPoint>{{203, 60}, {203, 180}, {70, 360}, {203, 360}};
+    QTest::newRow("upside down") << 2 << QSize(480, 270) << QRect(240, 135, 240, 135)
+                                 << QList<QPoint>{{420, 203}, {300, 203}, {120, 70}, {120, 203}};
+    QTest::newRow("three quarter turns")
+        << 3 << QSize(270, 480) << QRect(0, 240, 135, 240)
+        << QList<QPoint>{{67, 420}, {67, 300}, {200, 120}, {67, 120}};
+}
+
+void StageTest::turnedForAPanelMountedTurned()
+{
+    QFETCH(int, turns);
+    QFETCH(QSize, panel);
+    QFETCH(QRect, slot1);
+    QFETCH(QList<QPoint>, at);
+    QImage halves(64, 36, QImage::Format_RGB32);
+    halves.fill(Qt::red);
+    for (int y = 0; y < 36; ++y)
+        for (int x = 32; x < 64; ++x)
+            halves.setPixelColor(x, y, Qt::blue);
+    QVERIFY(halves.save(media_.filePath("halves.png")));
+    ManualClock clock;
+    Stage stage({{WindowRole::Picture, 1, QRect(0, 0, 960, 540), {"halves.png"}, 5000},
+                 {WindowRole::Picture, 2, QRect(960, 540, 960, 540), {"green.png"}, 5000}},
+                media_.path(), clock);
+    stage.setTurns(turns);
+    stage.resize(panel);
+    stage.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&stage));
+    stage.settle();
+    QCOMPARE(stage.windows().first()->geometry(), slot1);
+    // Decoded at the size the viewer sees, turned only at the end.
+    QCOMPARE(stage.windows().first()->drawnSize(), (DrawnSize{{240, 135}, {240, 135}, turns}));
+    const QImage shown = stage.grab().toImage();
+    const QColor expected[] = {Qt::red, Qt::blue, Qt::green, Qt::black};
+    for (int i = 0; i < 4; ++i)
+        QVERIFY2(shown.pixelColor(at[i]) == expected[i],
+                 qPrintable(QStringLiteral("%1 at %2,%3")
+                                .arg(shown.pixelColor(at[i]).name())
+                                .arg(at[i].x())
+                                .arg(at[i].y())));
+    // The outlines turn with the show: slot 1's edge is where its window is.
+    stage.setOutlined(true);
+    const QImage outlined = stage.grab().toImage();
+    QCOMPARE(outlined.pixelColor(slot1.center().x(), slot1.top()), QColor(Qt::yellow));
+}
