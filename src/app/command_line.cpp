@@ -3,6 +3,7 @@
 #include "display/hangup_signal.h"
 #include "display/live_show.h"
 #include "display/screen_choice.h"
+#include "display/stop_signals.h"
 
 #include "layoutfile/layout_file_reading.h"
 #include "layoutfile/layout_inspection.h"
@@ -10,6 +11,7 @@
 #include "layoutfile/show_folder.h"
 #include "player/media_open.h"
 #include "player/media_resolver.h"
+#include "player/operator_log.h"
 #include "player/player_window.h"
 #include "player/stage.h"
 #include "player/stage_clock.h"
@@ -65,6 +67,10 @@ struct Options {
                               QStringLiteral("NAME")};
     QCommandLineOption listScreens{QStringLiteral("list-screens"),
                                    QStringLiteral("List the screens, their names and places.")};
+    QCommandLineOption log{QStringLiteral("log"),
+                           QStringLiteral("Append the display's log to FILE, opened anew on "
+                                          "SIGUSR1 (for logrotate)."),
+                           QStringLiteral("FILE")};
     QCommandLineOption hwdec{
         QStringLiteral("hwdec"),
         QStringLiteral("Decode clips on the video hardware where there is some (auto), or always "
@@ -80,8 +86,8 @@ struct Options {
             QStringLiteral("Composes the screen layout of a media display, and plays it."));
         parser.addHelpOption();
         parser.addVersionOption();
-        parser.addOptions({play, media, window, rotate, screen, volume, hwdec, listScreens, inspect,
-                           publish, to});
+        parser.addOptions({play, media, window, rotate, screen, volume, hwdec, log, listScreens,
+                           inspect, publish, to});
         parser.addPositionalArgument(QStringLiteral("FILE"),
                                      QStringLiteral("A layout file to open in the editor."),
                                      QStringLiteral("[FILE]"));
@@ -106,7 +112,8 @@ CommandLine readCommandLine(const QStringList& arguments)
             parser.value(options.hwdec) == QLatin1String("auto"),
             parser.value(options.rotate).toInt(),
             parser.value(options.screen),
-            parser.isSet(options.listScreens)};
+            parser.isSet(options.listScreens),
+            parser.value(options.log)};
 }
 
 QString usageProblem(const QStringList& arguments)
@@ -119,7 +126,7 @@ QString usageProblem(const QStringList& arguments)
         return QString();
     for (const QCommandLineOption* option :
          {&options.play, &options.media, &options.inspect, &options.publish, &options.to,
-          &options.volume, &options.hwdec}) {
+          &options.volume, &options.hwdec, &options.rotate, &options.screen, &options.log}) {
         if (!parser.isSet(*option))
             continue;
         const QString name = QStringLiteral("--") + option->names().first();
@@ -162,8 +169,9 @@ QString usageProblem(const QStringList& arguments)
             return QStringLiteral("tessellview: --rotate needs DEGREES, 0, 90, 180 or 270, not %1")
                 .arg(escapedForLog(parser.value(options.rotate)));
     }
-    if (!play && (parser.isSet(options.rotate) || parser.isSet(options.screen)))
-        return QStringLiteral("tessellview: --rotate and --screen only go with --play");
+    if (!play &&
+        (parser.isSet(options.rotate) || parser.isSet(options.screen) || parser.isSet(options.log)))
+        return QStringLiteral("tessellview: --rotate, --screen and --log only go with --play");
     if (parser.isSet(options.listScreens) && arguments.size() > 2)
         return QStringLiteral("tessellview: --list-screens goes alone");
     if (publish != parser.isSet(options.to))
@@ -222,14 +230,14 @@ QString playedMediaFolder(const CommandLine& options)
 
 void say(const QString& line)
 {
-    std::fprintf(stderr, "%s\n", escapedForLog(line).toLocal8Bit().constData());
+    writeLogLine(escapedForLog(line));
 }
 
 // Names in a refusal are the user's data: printed as text, never as
 // terminal commands.
 int refuse(const QString& why)
 {
-    std::fprintf(stderr, "%s\n", escapedForLog(why).toLocal8Bit().constData());
+    writeLogLine(escapedForLog(why));
     return 1;
 }
 
@@ -288,6 +296,9 @@ int publishLayout(const CommandLine& options)
 
 int playLayout(const CommandLine& options)
 {
+    if (QString why; !options.log.isEmpty() && !logToFile(options.log, &why))
+        return refuse(QStringLiteral("tessellview: the log %1 cannot be written: %2")
+                          .arg(QDir::toNativeSeparators(options.log), why));
     const QString layoutPath = layoutToPlay(options.play);
     const auto layout = readLayout(layoutPath);
     if (const auto* why = std::get_if<QString>(&layout))
@@ -309,6 +320,8 @@ int playLayout(const CommandLine& options)
     LiveShow live(stage, layoutPath, folder, clock, say);
     HangupSignal hangup;
     QObject::connect(&hangup, &HangupSignal::hangUp, &live, &LiveShow::reloadNow);
+    StopSignals stopSignals;
+    QObject::connect(&stopSignals, &StopSignals::stopAsked, &player, &PlayerWindow::stopFor);
 
     if (options.window) {
         player.show();
@@ -327,7 +340,10 @@ int playLayout(const CommandLine& options)
                 .arg(pixels.height())
                 .arg(options.rotate));
     }
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // The last line says why the show ended.
+    say(QStringLiteral("stopped: %1").arg(player.stoppedFor()));
+    return status;
 }
 
 int listScreens()

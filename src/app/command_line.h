@@ -22,6 +22,7 @@ struct CommandLine {
     int rotate = 0; // degrees clockwise the show is turned by
     QString screen; // the screen to play on; empty: the primary one
     bool listScreens = false;
+    QString log; // the file the display's log goes to; empty: stderr as it is
 };
 
 // What is wrong with how the arguments are put together, as "tessellview: ..."

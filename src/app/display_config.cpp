@@ -14,7 +14,8 @@ namespace {
 constexpr qint64 kMaxConfigBytes = 64 * 1024;
 
 const QStringList settingNames{QStringLiteral("rotate"), QStringLiteral("screen"),
-                               QStringLiteral("volume"), QStringLiteral("hwdec")};
+                               QStringLiteral("volume"), QStringLiteral("hwdec"),
+                               QStringLiteral("log")};
 
 } // namespace
 

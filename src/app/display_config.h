@@ -11,7 +11,7 @@ QString displayConfigPath();
 
 // The arguments with a display's settings put in front of those given, when
 // they ask to --play: each line of the file is `name = value` for one of
-// rotate, screen, volume and hwdec (as the options of the same names), and
+// rotate, screen, volume, hwdec and log (as the options of the same names), and
 // lines starting with # are comments. An option given on the command line
 // wins over the file. A file that is not there changes nothing; one that
 // cannot be read or holds anything else is refused with its line in

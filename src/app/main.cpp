@@ -6,6 +6,7 @@
 #include "player/hardware_decoding.h"
 #include "player/media_backend.h"
 #include "player/media_open.h"
+#include "player/operator_log.h"
 #include "player/video_channel.h"
 
 #include <QApplication>
@@ -15,13 +16,15 @@
 
 namespace {
 
-// The media backend chatters about codecs and hardware at debug level; the
-// display's log keeps what went wrong.
+// Qt chatters about codecs and hardware at debug level; the display's log
+// keeps what went wrong, in its own lines.
 QtMessageHandler defaultHandler = nullptr;
 void dropChatter(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
-    if (type != QtDebugMsg && type != QtInfoMsg)
+    if (type == QtFatalMsg)
         defaultHandler(type, context, text);
+    else if (type != QtDebugMsg && type != QtInfoMsg)
+        tv::writeLogLine(tv::escapedForLog(text));
 }
 
 } // namespace
@@ -48,7 +51,7 @@ int main(int argc, char* argv[])
         return 2;
     }
     if (const QString refusal = tv::playRefusal(arguments); !refusal.isEmpty()) {
-        std::fprintf(stderr, "%s\n", tv::escapedForLog(refusal).toLocal8Bit().constData());
+        tv::writeLogLine(tv::escapedForLog(refusal));
         return 1;
     }
     const std::unique_ptr<QCoreApplication> app(tv::needsNoDisplay(arguments)

@@ -2,6 +2,7 @@
 
 #include "player/hardware_decoding.h"
 #include "player/media_open.h"
+#include "player/operator_log.h"
 
 #include <QTransform>
 
@@ -576,7 +577,7 @@ void logOnlyErrors(void* context, int level, const char* format, va_list argumen
     if (text.isEmpty() || text == last)
         return;
     last = text;
-    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    writeLogLine(text);
 }
 
 } // namespace

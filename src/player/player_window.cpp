@@ -4,6 +4,7 @@
 #include "player/stage.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QVBoxLayout>
 
@@ -34,6 +35,20 @@ PlayerWindow::PlayerWindow(const QList<StageWindow>& plan, const QString& mediaF
     pointerRest_.setInterval(kPointerRestMs);
     connect(&pointerRest_, &QTimer::timeout, this, &PlayerWindow::hidePointer);
     new ScreenAwake(this);
+}
+
+void PlayerWindow::stopFor(const QString& why)
+{
+    if (stoppedFor_.isEmpty())
+        stoppedFor_ = why;
+    close();
+}
+
+void PlayerWindow::closeEvent(QCloseEvent* event)
+{
+    if (stoppedFor_.isEmpty())
+        stoppedFor_ = QStringLiteral("the window was closed");
+    QWidget::closeEvent(event);
 }
 
 void PlayerWindow::hidePointer()
@@ -77,11 +92,11 @@ void PlayerWindow::keyPressEvent(QKeyEvent* event)
 {
     switch (event->key()) {
     case Qt::Key_Escape:
-        close();
+        stopFor(QStringLiteral("Esc"));
         return;
     case Qt::Key_Q:
         if (displayPlayer_) {
-            close();
+            stopFor(QStringLiteral("Q"));
             return;
         }
         break;

@@ -23,6 +23,12 @@ public:
 
     Stage& stage() const { return *stage_; }
 
+    // Closes the window, saying why ("Esc", "Q", "SIGTERM", ...).
+    void stopFor(const QString& why);
+    // Why the window closed: what stopFor() was told, or that the window
+    // system closed it.
+    const QString& stoppedFor() const { return stoppedFor_; }
+
     // How long the pointer stays after the mouse last moved.
     static constexpr int kPointerRestMs = 2000;
 
@@ -30,6 +36,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -40,6 +47,7 @@ private:
     SteadyClock clock_;
     Stage* stage_ = nullptr;
     bool displayPlayer_;
+    QString stoppedFor_;
 };
 
 // The size a player window opens at, when it is not full screen.

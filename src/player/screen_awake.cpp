@@ -1,13 +1,20 @@
 #include "player/screen_awake.h"
 
+#include "player/screen_saver_inhibit.h"
+#include "player/wayland_idle_inhibit.h"
+
 #include <QGuiApplication>
+#include <QWidget>
 
 #include <xcb/xcb.h>
 
 namespace tv {
 
-ScreenAwake::ScreenAwake(QObject* parent) : QObject(parent)
+ScreenAwake::ScreenAwake(QWidget* window)
+    : QObject(window),
+      sessionInhibit_(new ScreenSaverInhibit(QStringLiteral("Playing a show"), this))
 {
+    new WaylandIdleInhibit(window, this);
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     connection_ = x11 ? x11->connection() : nullptr;
     if (!connection_)

@@ -3,24 +3,33 @@
 #include <QObject>
 #include <QTimer>
 
+class QWidget;
 struct xcb_connection_t;
 
 namespace tv {
 
+class ScreenSaverInhibit;
+
 // Keeps the screen saver and display power saving from blanking a playing
-// show: on X11 the server's idle time is reset every half minute while this
-// object lives, as a key press would. Elsewhere it does nothing; the README
-// tells how to switch the screen saver off for a kiosk session.
+// show while this object lives, by every means the session may heed: the
+// desktop is asked over the session bus (GNOME, KDE and the like ignore the
+// rest); on X11 the server's idle time is also reset every half minute, as a
+// key press would; under Wayland the compositor is asked through the
+// idle-inhibit protocol for as long as `window` is shown.
 class ScreenAwake final : public QObject {
 public:
-    explicit ScreenAwake(QObject* parent = nullptr);
+    explicit ScreenAwake(QWidget* window);
 
     static constexpr int kResetMs = 30'000;
+
+    // What the desktop answered, for whoever waits on it.
+    ScreenSaverInhibit& sessionInhibit() const { return *sessionInhibit_; }
 
 private:
     void reset();
     QTimer timer_;
     xcb_connection_t* connection_ = nullptr;
+    ScreenSaverInhibit* sessionInhibit_ = nullptr;
 };
 
 } // namespace tv

@@ -1,6 +1,7 @@
 #include "player/stage.h"
 
 #include "player/media_open.h"
+#include "player/operator_log.h"
 #include "player/stage_clock.h"
 #include "player/stage_outlines.h"
 #include "player/stage_turn.h"
@@ -29,7 +30,7 @@ Stage::Stage(const QList<StageWindow>& plan, const QString& mediaFolder, StageCl
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &Stage::refresh);
     problemLog_ = [](const QString& line) {
-        std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+        writeLogLine(line);
     };
     placeWindows();
 }

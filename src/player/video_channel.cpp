@@ -5,6 +5,7 @@
 #include "player/thread_reaper.h"
 
 #include "player/media_open.h"
+#include "player/operator_log.h"
 
 #include <QAudioDevice>
 #include <QAudioSink>
@@ -35,7 +36,7 @@ void sayOnce(const QString& line)
     if (said.contains(line))
         return;
     said << line;
-    std::fprintf(stderr, "%s\n", escapedForLog(line).toLocal8Bit().constData());
+    writeLogLine(escapedForLog(line));
 }
 
 QAudioFormat soundFormat()
@@ -197,8 +198,12 @@ private:
 
     void step()
     {
-        // A frame that will be late anyway is decoded, not converted.
-        const bool late = started_ && Clock::now() > dueAt(last_ + 2 * current_->frameSeconds());
+        // A frame that will be late anyway is decoded, not converted; but a
+        // machine that cannot keep up still shows a frame every so often,
+        // rather than none at all.
+        const Clock::time_point now = Clock::now();
+        const bool late = started_ && now > dueAt(last_ + 2 * current_->frameSeconds()) &&
+                          now - lastShown_ < kLongestStill;
         ClipDecoder::Frame frame;
         QString why;
         const ClipDecoder::Step result = current_->next(drawn_, !late, &frame, &why);
@@ -247,6 +252,7 @@ private:
             ++s_.dropped;
         s_.converted = std::move(frame.image);
         s_.convertedTicket = playing_;
+        lastShown_ = Clock::now();
         if (!std::exchange(s_.notified, true))
             s_.post([](VideoChannel* channel) { emit channel->frameReady(); });
     }
@@ -328,6 +334,8 @@ private:
     bool loop_ = false;
     bool started_ = false;
     Clock::time_point origin_;
+    Clock::time_point lastShown_;
+    static constexpr std::chrono::milliseconds kLongestStill{200};
     double offset_ = 0; // seconds of the loops played before this one
     double last_ = 0;   // the last frame's moment in this loop
 };

@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -81,6 +82,19 @@ void CommandLineTest::answers_data()
         {"a hardware mode unknown",
          {"--hwdec", "vdpau"},
          "--hwdec needs a MODE, auto or no, not vdpau"},
+        {"a turn that is none",
+         {"--play", "%1/empty.TXT", "--rotate", "45"},
+         "--rotate needs DEGREES, 0, 90, 180 or 270, not 45"},
+        {"a turn without a show",
+         {"--rotate", "90"},
+         "--rotate, --screen and --log only go with --play"},
+        {"a log without a show",
+         {"--log", "%1/log"},
+         "--rotate, --screen and --log only go with --play"},
+        {"a screen without its name",
+         {"--play", "%1/empty.TXT", "--screen", ""},
+         "--screen needs a NAME"},
+        {"screens listed with more", {"--list-screens", "%1/a.TXT"}, "--list-screens goes alone"},
     };
     for (const auto& misuse : misuses)
         QTest::newRow(misuse.name)
@@ -282,14 +296,17 @@ void CommandLineTest::aDisplayFollowsItsLayout()
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)
-// A display set up by its settings file alone, on the second of two screens.
+// A display set up by its settings file alone, on the second of two screens,
+// logging to a file: every line stamped, the last one saying why it stopped.
 void CommandLineTest::aDisplayTakesItsSettings()
 {
     QTemporaryDir scratch;
     QVERIFY(tv::test::put(scratch.filePath("show.TXT"), QByteArray(81, '\0')));
     QVERIFY(QDir(scratch.path()).mkpath("config/tessellview"));
+    const QString logFile = scratch.filePath("display.log");
     QVERIFY(tv::test::put(scratch.filePath("config/tessellview/display.conf"),
-                          "# the panel by the door\nrotate = 270\nscreen = RIGHT-2\n"));
+                          "# the panel by the door\nrotate = 270\nscreen = RIGHT-2\nlog = " +
+                              logFile.toUtf8() + "\n"));
     QVERIFY(tv::test::put(
         scratch.filePath("screens.json"),
         R"({"screens": [{"name": "LEFT-1", "x": 0, "y": 0, "width": 800, "height": 600,
@@ -301,19 +318,34 @@ void CommandLineTest::aDisplayTakesItsSettings()
     environment.insert("QT_QPA_PLATFORM",
                        "offscreen:configfile=" + scratch.filePath("screens.json"));
     environment.insert("XDG_CONFIG_HOME", scratch.filePath("config"));
+    environment.remove("JOURNAL_STREAM");
     program.setProcessEnvironment(environment);
     program.start(QStringLiteral(TESSELLVIEW_EXECUTABLE), {"--play", scratch.filePath("show.TXT")});
-    QByteArray said;
+    QFile log(logFile);
     QElapsedTimer waited;
     waited.start();
+    QByteArray said;
     while (!said.contains("showing ") && waited.elapsed() < 30000) {
-        program.waitForReadyRead(100);
-        said += program.readAllStandardError();
+        QTest::qWait(50);
+        if (log.open(QIODevice::ReadOnly)) {
+            said = log.readAll();
+            log.close();
+        }
     }
     // In the screen's own pixels: twice its size in Qt's.
     QVERIFY2(said.contains("on screen RIGHT-2 1080x1920, turned 270 degrees"), said.constData());
     program.terminate();
     QVERIFY(program.waitForFinished(1000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = log.readAll().trimmed().split('\n');
+    const QRegularExpression stamped(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d([+-]\d\d:\d\d|Z) \S)");
+    for (const QByteArray& line : lines)
+        QVERIFY2(stamped.match(QString::fromLocal8Bit(line)).hasMatch(), line.constData());
+    QVERIFY2(lines.last().endsWith(" stopped: SIGTERM"), lines.last().constData());
+    // From the moment the log file is open, every line goes there.
+    const QByteArray onStderr = program.readAllStandardError();
+    QVERIFY2(!onStderr.contains("started ") && !onStderr.contains("stopped"), onStderr.constData());
 }
 
 #include "tst_command_line.moc"

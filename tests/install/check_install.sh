@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch DESTDIR as a package would, then checks
-# what the desktop needs: the desktop entry and the metainfo validate (where
-# the validators are present), the icon and man page are in place, and the
-# installed program answers --version.
+# what the desktop needs: every desktop entry validates, the metainfo too
+# (where its validator is present), the icon and man page are in place, the
+# installed program answers --version and carries no debug information.
 set -euo pipefail
 build=${1:?usage: check_install.sh BUILD_DIR}
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
-DESTDIR="$root" cmake --install "$build" --prefix /usr >/dev/null
+# Stripped, as the package strips it.
+DESTDIR="$root" cmake --install "$build" --prefix /usr --strip >/dev/null
 share="$root/usr/share"
 for file in applications/tessellview.desktop metainfo/io.github.tessellview.metainfo.xml \
             man/man1/tessellview.1 icons/hicolor/scalable/apps/tessellview.svg \
@@ -15,11 +16,12 @@ for file in applications/tessellview.desktop metainfo/io.github.tessellview.meta
             icons/hicolor/256x256/apps/tessellview.png; do
     [ -s "$share/$file" ] || { echo "missing: $file"; exit 1; }
 done
-if command -v desktop-file-validate >/dev/null; then
-    desktop-file-validate "$share/applications/tessellview.desktop"
-else
-    echo "desktop-file-validate is not installed: the desktop entry was not validated"
-fi
+# Every desktop entry installed, the autostart one too.
+entries=$(find "$root" -name '*.desktop')
+[ "$(wc -l <<<"$entries")" -ge 2 ] || { echo "desktop entries missing: $entries"; exit 1; }
+while IFS= read -r entry; do
+    desktop-file-validate "$entry"
+done <<<"$entries"
 if command -v appstreamcli >/dev/null; then
     appstreamcli validate --no-net "$share/metainfo/io.github.tessellview.metainfo.xml"
 else
@@ -27,4 +29,9 @@ else
 fi
 version=$(QT_QPA_PLATFORM=offscreen "$root/usr/bin/tessellview" --version)
 [ "$version" = "Tessellview 0.1" ] || { echo "unexpected version: $version"; exit 1; }
+# Installed as a package installs it: stripped.
+if readelf -S "$root/usr/bin/tessellview" | grep -q '\.debug_info'; then
+    echo "the installed program carries debug information"
+    exit 1
+fi
 echo "installed and checked"
