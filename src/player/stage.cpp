@@ -29,9 +29,7 @@ Stage::Stage(const QList<StageWindow>& plan, const QString& mediaFolder, StageCl
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &Stage::refresh);
-    problemLog_ = [](const QString& line) {
-        writeLogLine(line);
-    };
+    problemLog_ = [](const QString& line) { writeLogLine(line); };
     placeWindows();
 }
 
