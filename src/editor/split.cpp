@@ -198,8 +198,12 @@ void Split::unload()
     // The controls are gone; the layout goes with them.
     LayoutState closed;
     closed.table.SwitchTime = model_.table().SwitchTime;
-    const QSignalBlocker quiet(&model_);
-    model_.restore(closed);
+    {
+        const QSignalBlocker quiet(&model_);
+        model_.restore(closed);
+    }
+    // The title follows what is shown: no layout now.
+    showTitle();
 }
 
 void Split::applyTabOrder()

@@ -117,7 +117,7 @@ bool LayoutFileCommands::saveTo(const QString& path, const QByteArray& bytes)
         return false;
     }
     history_.stack().setClean();
-    setCurrentFile(path);
+    setCurrentFile(path, false);
     return true;
 }
 
@@ -138,10 +138,10 @@ bool LayoutFileCommands::confirmSetAside()
     return true;
 }
 
-void LayoutFileCommands::setCurrentFile(const QString& path)
+void LayoutFileCommands::setCurrentFile(const QString& path, bool opened)
 {
     currentFile_ = QFileInfo(path).absoluteFilePath();
-    emit currentFileChanged(currentFile_);
+    emit currentFileChanged(currentFile_, opened);
 }
 
 void LayoutFileCommands::Command11_Click()
@@ -176,7 +176,7 @@ void LayoutFileCommands::openLayoutFile(const QString& path)
         buildLayout(std::get<LayoutDescription>(decoded));
     }
     history_.stack().setClean();
-    setCurrentFile(*chosen);
+    setCurrentFile(*chosen, true);
 }
 
 void LayoutFileCommands::preview()

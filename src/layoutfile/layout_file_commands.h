@@ -74,8 +74,8 @@ public:
     QString currentFile() const { return currentFile_; }
 
 signals:
-    // A layout file was opened or saved.
-    void currentFileChanged(const QString& path);
+    // A layout file was opened (`opened`) or saved.
+    void currentFileChanged(const QString& path, bool opened);
 
 private:
     void buildLayout(const LayoutDescription& layout);
@@ -85,7 +85,7 @@ private:
     LayoutHistory& history_;
     WindowCommands& windows_;
     ModalDialogs& dialogs_;
-    void setCurrentFile(const QString& path);
+    void setCurrentFile(const QString& path, bool opened);
     // The layout's bytes as Save File writes them; what the writer refuses
     // is told after `refused`, and gives nothing.
     std::optional<QByteArray> encodedOrTold(const QString& refused);

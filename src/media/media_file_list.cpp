@@ -1,5 +1,7 @@
 #include "media/media_file_list.h"
 
+#include "media/media_folder_memory.h"
+
 #include "controls/flex_grid.h"
 #include "controls/form_controls.h"
 #include "editor/layout_model.h"
@@ -108,6 +110,9 @@ void MediaFileList::Command5_Click()
     chosen_ = true;
     showListing(listing);
     emit folderChanged();
+    // Chosen for the layout being edited: it comes back with the layout.
+    if (!layoutFile_.isEmpty())
+        rememberMediaFolder(layoutFile_, Text2->text());
 
     QStringList notes;
     if (listing.truncated)
@@ -126,23 +131,42 @@ QString MediaFileList::chosenFolder() const
     return chosen_ ? Text2->text() : QString();
 }
 
-void MediaFileList::followLayoutFile(const QString& path)
+void MediaFileList::followLayoutFile(const QString& path, bool opened)
 {
+    layoutFile_ = path;
+    if (opened) {
+        const QString remembered = rememberedMediaFolder(path);
+        // The folder listed already is not listed again.
+        if (chosen_ && !remembered.isEmpty() &&
+            QDir(remembered) == QDir(QDir::fromNativeSeparators(Text2->text())))
+            return;
+        if (!remembered.isEmpty() && showFolder(remembered)) {
+            chosen_ = true;
+            return;
+        }
+    } else if (chosen_) {
+        rememberMediaFolder(path, Text2->text());
+    }
     if (chosen_)
         return;
     const QString folder = mediaFolderFor(QString(), path);
-    if (folder.isEmpty())
-        return;
-    QString shown = QDir::toNativeSeparators(folder);
+    if (!folder.isEmpty())
+        showFolder(folder);
+}
+
+bool MediaFileList::showFolder(const QString& path)
+{
+    QString shown = QDir::toNativeSeparators(path);
     if (!shown.endsWith(QDir::separator()))
         shown += QDir::separator();
     const FolderListing listing = listFolder(shown);
     if (!listing.error.isEmpty())
-        return;
+        return false;
     Text2->setText(shown);
     showListing(listing);
     FilterFileList();
     emit folderChanged();
+    return true;
 }
 
 void MediaFileList::showListing(const FolderListing& listing)

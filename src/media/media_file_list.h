@@ -41,11 +41,14 @@ public:
     QString pickerStart() const;
     // Refills the file list with the files that suit the current window.
     void FilterFileList();
-    // The folder chosen with Select in this session, or empty.
+    // The folder chosen with Select, or the one chosen before with the
+    // layout file opened; empty when none was.
     QString chosenFolder() const;
-    // A layout file was opened or saved: until a folder is chosen, the list
-    // shows the folder it lies in, where its media are found.
-    void followLayoutFile(const QString& path);
+    // A layout file was opened or saved. The media folder chosen with it
+    // before comes back when it is opened; one chosen now is kept with it
+    // when it is saved. Until a folder is chosen, the list shows the folder
+    // the layout lies in, where its media are found then.
+    void followLayoutFile(const QString& path, bool opened);
 
     // A press on the file list at a row and column of the grid (row 0 the
     // header), with the keys held (1 Shift, 2 Ctrl, 4 Alt, added).
@@ -72,12 +75,16 @@ private:
     void noteUnlisted(int unlisted, int window);
     // Puts a folder's files into the file table and lists every one.
     void showListing(const FolderListing& listing);
+    // Lists the folder at `path` in the path box and the list; false, with
+    // nothing changed, when it cannot be read.
+    bool showFolder(const QString& path);
 
     LayoutModel& model_;
     FileTable& files_;
     ModalDialogs& dialogs_;
     std::function<QString()> lastLayoutFile_;
     bool chosen_ = false;
+    QString layoutFile_; // the layout file last opened or saved
 };
 
 } // namespace tv

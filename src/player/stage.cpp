@@ -88,10 +88,13 @@ int Stage::reload(const QList<StageWindow>& plan)
         // A new window stays hidden until its first item is there; the old
         // layout's window beneath it shows meanwhile, so nothing goes black.
         WindowView* view = makeView(window);
-        view->hide();
         view->setStartMs(started_ ? clock_.nowMs() : 0);
-        arriving_.append(view);
         next.append(view);
+        // One with nothing to show has nothing to wait for.
+        if (drawsNothing(window))
+            continue;
+        view->hide();
+        arriving_.append(view);
     }
     windows_ = next;
     leaving_ = old;

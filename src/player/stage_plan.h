@@ -29,6 +29,14 @@ struct StageWindow {
     qint64 pictureMs = 0; // how long each picture of the window shows
 };
 
+// A window with nothing to play draws nothing: what lies beneath it (a
+// window below, or the black of the screen) shows through, on the display as
+// on the editor's canvas.
+inline bool drawsNothing(const StageWindow& window)
+{
+    return window.names.isEmpty();
+}
+
 // The windows of a decoded layout from bottom to top: the video window, then
 // picture slots 1 to 10, each placed by `screenPixels`.
 QList<StageWindow> planStage(const LayoutDescription& layout);

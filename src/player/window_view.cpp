@@ -51,6 +51,8 @@ WindowView::WindowView(StageWindow plan, const MediaResolver& media, ProblemLog 
     lane_ = DecodeQueue::shared().openLane(
         this, [this](quint64 ticket, const DecodedItem& decoded) { delivered(ticket, decoded); });
 
+    if (drawsNothing(plan_))
+        setSeeThrough(true);
     const bool playsVideo = std::any_of(items_.begin(), items_.end(), [](const Item& item) {
         return item.kind == Kind::Video && !item.path.isEmpty();
     });
@@ -358,6 +360,8 @@ QRectF WindowView::fittedRect(qreal ratio) const
 
 void WindowView::paintEvent(QPaintEvent*)
 {
+    if (drawsNothing(plan_))
+        return;
     QPainter painter(this);
     if (image_.isNull() || !placeholder_.isEmpty()) {
         painter.fillRect(rect(), Qt::black);

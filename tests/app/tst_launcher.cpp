@@ -196,6 +196,10 @@ void LauncherTest::openingAFileAtStart()
     QVERIFY(editor.history().isClean());
     editor.layoutFile().Command11_Click();
     QCOMPARE(dialogs_.shown.last().preset, path);
+    // Closed and opened again, the editor shows no layout, and says so.
+    QVERIFY(editor.close());
+    QTest::mouseClick(launcher_->Command1, Qt::LeftButton);
+    QCOMPARE(launcher_->editor()->windowTitle(), QStringLiteral("Tessellview"));
 }
 
 void LauncherTest::looksAsDrawn()

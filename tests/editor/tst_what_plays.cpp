@@ -1,5 +1,6 @@
 #include "editor/split.h"
 #include "geometry/display_outlines.h"
+#include "geometry/layout_canvas.h"
 #include "layoutfile/layout_file_commands.h"
 #include "layoutfile/layout_inspection.h"
 #include "layoutfile/layout_reader.h"
@@ -30,6 +31,7 @@ private slots:
     void everyReaderPlacesAlike();
     void videoWindowPicturesShow_data();
     void videoWindowPicturesShow();
+    void anEmptyWindowShowsWhatLiesBeneath();
 
 private:
     test::EditorHarness harness_;
@@ -131,6 +133,43 @@ void WhatPlaysTest::videoWindowPicturesShow()
     const QList<StageWindow> plan{
         {WindowRole::Video, 0, QRect(0, 0, 1920, 1080), {name}, kVideoWindowPictureMs}};
     Stage stage(plan, media.path(), clock);
+    stage.resize(480, 270);
+    stage.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&stage));
+    stage.settle();
+    QCOMPARE(stage.grab().toImage().pixelColor(240, 135), QColor(Qt::red));
+}
+
+// A picture window with nothing in its list, over the video window, draws
+// nothing: the canvas and the display both show the video window's picture
+// through it.
+void WhatPlaysTest::anEmptyWindowShowsWhatLiesBeneath()
+{
+    Split& form = *harness_.form;
+    QTemporaryDir media;
+    QImage red(64, 36, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    QVERIFY(red.save(media.filePath("still.png"), "PNG"));
+    harness_.driver->chooseFolder(media.path());
+    harness_.driver->addVideo();
+    harness_.driver->doubleClickFileRow(1);
+    QVERIFY(harness_.driver->playlist(1).value(0).contains("still.png"));
+    harness_.driver->addPicture();
+    form.model().setRect(1, {0, 0, 7200, 4050});
+    form.model().setRect(2, {1800, 1026, 3600, 2025});
+    // Within the empty window, away from its name tag, the canvas shows the
+    // video window's red under the window's light wash.
+    const QPoint inside = form.canvas().Picture1->rect().center() + QPoint(60, 40);
+    const auto reddish = [&] {
+        const QColor seen = form.canvas().Picture1->grab().toImage().pixelColor(inside);
+        return seen.red() > 200 && seen.green() < seen.red() - 80 && seen.blue() < seen.red() - 80;
+    };
+    QTRY_VERIFY(reddish());
+
+    const auto decoded = std::get<LayoutDescription>(
+        decodeLayout(std::get<QByteArray>(encodeLayout(form.layoutFile().describeLayout()))));
+    test::ManualClock clock;
+    Stage stage(planStage(decoded), media.path(), clock);
     stage.resize(480, 270);
     stage.show();
     QVERIFY(QTest::qWaitForWindowExposed(&stage));

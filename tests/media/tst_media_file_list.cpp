@@ -118,15 +118,20 @@ void MediaFileListTest::pickerOpensWhereTheUserWas()
 void MediaFileListTest::pathFollowsTheLayoutUntilAFolderIsChosen_data()
 {
     QTest::addColumn<bool>("chosenFirst");
-    QTest::newRow("no folder chosen: the layout's own") << false;
-    QTest::newRow("a chosen folder stays") << true;
+    QTest::addColumn<bool>("newSession"); // the editor closed and started again before opening
+    QTest::newRow("no folder chosen: the layout's own") << false << false;
+    QTest::newRow("a chosen folder stays") << true << false;
+    QTest::newRow("the folder chosen with it comes back") << true << true;
+    QTest::newRow("none chosen with it: the layout's own") << false << true;
 }
 
 // Media are found beside the layout until the user chooses a folder, and the
-// path box shows where that is.
+// path box shows where that is; the folder chosen with a layout comes back
+// whenever it is opened, so its thumbnails, preview and publishing find them.
 void MediaFileListTest::pathFollowsTheLayoutUntilAFolderIsChosen()
 {
     QFETCH(bool, chosenFirst);
+    QFETCH(bool, newSession);
     QTemporaryDir show;
     qputenv("TEMP", QFile::encodeName(show.path()));
     QVERIFY(test::MediaFolder::put(show.filePath("shown.jpg"), 12));
@@ -136,6 +141,13 @@ void MediaFileListTest::pathFollowsTheLayoutUntilAFolderIsChosen()
     driver().addPicture();
     harness_.dialogs.fileChoices.enqueue(show.filePath("show.TXT"));
     form().layoutFile().Command10_Click();
+    if (newSession) {
+        // The settings stay, as they do between runs of the program.
+        harness_.driver.reset();
+        harness_.form = std::make_unique<Split>(harness_.dialogs);
+        harness_.form->showForm();
+        harness_.driver = std::make_unique<test::EditorDriver>(*harness_.form);
+    }
     harness_.dialogs.fileChoices.enqueue(show.filePath("show.TXT"));
     form().layoutFile().Command11_Click();
     const QString expected = (chosenFirst ? folder_.path() : show.path()) + "/";
