@@ -188,9 +188,32 @@ void FlexGrid::setNote(const QString& note, const QString& tip)
     note_->setText(note);
     note_->setToolTip(tip);
     note_->setVisible(!note.isEmpty());
-    // Room below the rows, so the note never covers the last of them.
-    setViewportMargins(0, 0, 0, note.isEmpty() ? 0 : kRowHeightPixels);
+    keepNoteRoom();
     placeNote();
+}
+
+int FlexGrid::noteRoom() const
+{
+    return note_ && !note_->text().isEmpty() ? kRowHeightPixels : 0;
+}
+
+void FlexGrid::keepNoteRoom()
+{
+    // Room below the rows, so the note never covers the last of them. The
+    // view keeps the other margins for its header.
+    const QMargins margins = viewportMargins();
+    if (margins.bottom() != noteRoom())
+        setViewportMargins(margins.left(), margins.top(), margins.right(), noteRoom());
+}
+
+void FlexGrid::updateGeometries()
+{
+    // The view sets all its viewport margins anew, for its header, whenever
+    // it lays itself out, and so drops the note's room. Giving the room back
+    // lays the view out once more, so its scroll range ends where the note
+    // begins and the last row shows whole above it.
+    QTableView::updateGeometries();
+    keepNoteRoom();
 }
 
 void FlexGrid::resizeEvent(QResizeEvent* event)

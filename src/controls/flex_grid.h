@@ -60,6 +60,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void updateGeometries() override;
 
 signals:
     // The current cell moved, in the grid's own rows (the header not counted).
@@ -69,6 +70,9 @@ private:
     void followCurrentCell(int tableRow, int tableCol);
 
     void placeNote();
+    // The room below the rows the note takes: none without a note.
+    int noteRoom() const;
+    void keepNoteRoom();
 
     GridCells* cells_;
     QLabel* note_ = nullptr;

@@ -50,18 +50,25 @@ std::optional<float> nearEdge(double at, const QList<float>& edges)
 // Snaps one axis: `start` and `size` of the window along it.
 void snapAxis(float& start, float& size, const QList<float>& edges, const Axis& axis, SnapEdit edit)
 {
+    // Both edges are judged where they were put. Half a step is more than the
+    // snapping distance, so an end measured after the start or the size went
+    // onto its step may no longer reach the edge it was put on, and lands a
+    // step short of it.
+    const double end = double(start) + size;
+    const auto byStart = nearEdge(start, edges);
+    const auto byEnd = nearEdge(end, edges);
     if (edit == SnapEdit::Resize) {
         start = axis.step(start);
-        const double end = double(start) + size;
-        const auto edge = nearEdge(end, edges);
-        size =
-            edge && *edge > start ? axis.onStep(*edge - start) : axis.step(axis.step(end) - start);
+        size = byEnd && *byEnd > start ? axis.onStep(*byEnd - start)
+                                       : axis.step(axis.step(end) - start);
+    } else if (edit == SnapEdit::Place && byStart && byEnd && *byEnd > *byStart) {
+        // Typed values reaching an edge on either side meet both.
+        start = axis.onStep(*byStart);
+        size = axis.onStep(*byEnd - start);
     } else {
         size = axis.step(size);
-        const auto byStart = nearEdge(start, edges);
-        const auto byEnd = nearEdge(double(start) + size, edges);
         const double startGap = byStart ? std::fabs(start - *byStart) : kSnapTwips + 1;
-        const double endGap = byEnd ? std::fabs(double(start) + size - *byEnd) : kSnapTwips + 1;
+        const double endGap = byEnd ? std::fabs(end - *byEnd) : kSnapTwips + 1;
         if (byStart && startGap <= endGap)
             start = axis.onStep(*byStart);
         else if (byEnd)

@@ -19,7 +19,10 @@ enum class SnapEdit { Move, Resize, Place };
 // pixels, else on the nearest step the layout file holds (one percentage
 // byte). A drag of the corner keeps the top-left where it is (on its step) and
 // snaps the right and bottom edges; a move or typed values keep the size (on
-// its steps). Windows that meet on the canvas then meet on the display.
+// its steps), except that typed values near an edge on both sides of an axis
+// meet both. Edges are judged where the edit put them. Windows that meet on
+// the canvas then meet on the display, and one put at the screen's edge is
+// drawn at it.
 TwipsRect snappedToDisplay(const TwipsRect& rect, const QList<TwipsRect>& others, SnapEdit edit);
 
 // A window moved, or with `stretch` made larger or smaller, by whole file

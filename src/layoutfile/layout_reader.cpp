@@ -41,8 +41,6 @@ std::variant<LayoutDescription, ReadRefusal> decodeLayout(const QByteArray& byte
     const qsizetype size = bytes.size();
     if (size < kHeadBytes)
         return notALayout(QStringLiteral("it is shorter than %1 bytes.").arg(kHeadBytes));
-    if (size > kLargestLayoutFile)
-        return notALayout(QStringLiteral("it is longer than any layout."));
     if ((size - kHeadBytes) % kNameSlotBytes != 0)
         return notALayout(QStringLiteral("its playlist names do not fill whole slots."));
     const int video = byteAt(bytes, 0);
@@ -53,19 +51,28 @@ std::variant<LayoutDescription, ReadRefusal> decodeLayout(const QByteArray& byte
         return notALayout(
             QStringLiteral("it counts %1 picture windows; at most 10 fit.").arg(pictures));
 
-    const int total = int((size - kHeadBytes) / kNameSlotBytes);
-    auto listStart = [&](int j) { return int(byteAt(bytes, kListStartOffset + j)); };
-    // The playlist length of window index k (1 the video, k + 1 picture slot k).
-    std::array<int, kPictureSlots + 2> lengths{};
-    int counted = 0;
-    for (int k = 1; k <= pictures + 1; ++k) {
-        if (k == 1 && video != 1)
-            continue;
-        int length = k <= kPictureSlots ? listStart(k) - listStart(k - 1) : total - counted;
+    const qsizetype total = (size - kHeadBytes) / kNameSlotBytes;
+    auto listStart = [&](int j) { return qsizetype(byteAt(bytes, kListStartOffset + j)); };
+    ListLengths lengths{};
+    qsizetype counted = 0;
+    for (int list = video == 1 ? 0 : 1; list <= pictures; ++list) {
+        qsizetype length =
+            list < kPictureSlots ? listStart(list + 1) - listStart(list) : total - counted;
         if (length < 0)
             length = 0; // the count started again after an empty playlist
-        lengths[static_cast<std::size_t>(k)] = length;
+        lengths[static_cast<std::size_t>(list)] = length;
         counted += length;
+    }
+    switch (listExcess(lengths)) {
+    case ListExcess::None:
+        break;
+    case ListExcess::PastMostNames:
+        return notALayout(QStringLiteral("it is longer than any layout: its playlists hold %1 "
+                                         "names, and a display reads at most %2.")
+                              .arg(nameCount(lengths))
+                              .arg(kMostNames));
+    case ListExcess::StartPastByte:
+        return notALayout(QStringLiteral("its list starts count past 255."));
     }
     if (counted != total)
         return notALayout(QStringLiteral("its playlists account for %1 names, but it holds %2.")
@@ -74,20 +81,20 @@ std::variant<LayoutDescription, ReadRefusal> decodeLayout(const QByteArray& byte
 
     LayoutDescription layout;
     qsizetype nameOffset = kHeadBytes;
-    auto readWindow = [&](int k, qsizetype rectOffset) {
+    auto readWindow = [&](int list, qsizetype rectOffset) {
         LayoutWindow window;
-        window.index = k;
+        window.index = list + 1;
         window.rect = rectAt(bytes, rectOffset);
-        for (int n = 0; n < lengths[static_cast<std::size_t>(k)]; ++n) {
+        for (qsizetype n = 0; n < lengths[static_cast<std::size_t>(list)]; ++n) {
             window.names << nameAt(bytes, nameOffset);
             nameOffset += kNameSlotBytes;
         }
         return window;
     };
     if (video == 1)
-        layout.video = readWindow(1, 2);
+        layout.video = readWindow(0, 2);
     for (int slot = 1; slot <= pictures; ++slot)
-        layout.pictures << readWindow(slot + 1, 6 + 4 * (slot - 1));
+        layout.pictures << readWindow(slot, 6 + 4 * (slot - 1));
     for (int slot = 0; slot < kPictureSlots; ++slot)
         layout.switchTimes[static_cast<std::size_t>(slot)] =
             byteAt(bytes, kSwitchTimeOffset + 2 * slot) * 256 +

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "layoutfile/layout_description.h"
+#include "layoutfile/list_lengths.h"
 
 #include <QByteArray>
 
@@ -13,14 +14,11 @@ struct ReadRefusal {
     QString message;
 };
 
-// The largest file the format can describe: every list-start byte counts at
-// most 255 names, and the count starts again at most once per window.
-inline constexpr qint64 kLargestLayoutFile = kHeadBytes + qint64(kNameSlotBytes) * 255 * 11;
-
 // Reads a whole layout file. Everything is checked before anything is
 // returned: the length (the head and whole name slots), the first byte (0 or
-// 1), the picture count (at most 10), and that the playlists of the windows
-// the file describes take exactly the names it holds. A list-start difference
+// 1), the picture count (at most 10), that the list lengths are ones the
+// writer writes (listExcess) and that the playlists of the windows the file
+// describes take exactly the names it holds. A list-start difference
 // below zero is an empty playlist; the last list of a file with ten picture
 // windows takes the names that are left. Rectangles come back in twips,
 // rounded down; names without the zero code units that pad their slots.

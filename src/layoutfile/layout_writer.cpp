@@ -1,5 +1,6 @@
 #include "layoutfile/layout_writer.h"
 
+#include "layoutfile/list_lengths.h"
 #include "layoutfile/scaling.h"
 
 namespace tv {
@@ -36,16 +37,35 @@ std::optional<SaveRefusal> fillRow(std::array<std::int16_t, 6>& row, std::int16_
 
 } // namespace
 
+std::optional<SaveRefusal> listsRefusal(const ListLengths& lengths)
+{
+    switch (listExcess(lengths)) {
+    case ListExcess::None:
+        return std::nullopt;
+    case ListExcess::StartPastByte:
+        return SaveRefusal{
+            QStringLiteral("The playlists hold too many names for a layout file: counted "
+                           "from the video window on, at most 255 may come before a window "
+                           "with an empty playlist.")};
+    case ListExcess::PastMostNames:
+        return SaveRefusal{QStringLiteral("The layout file would be longer than a display reads: "
+                                          "the playlists hold %1 names, and one file holds at "
+                                          "most %2.")
+                               .arg(nameCount(lengths))
+                               .arg(kMostNames)};
+    }
+    return std::nullopt;
+}
+
 std::variant<SaveInfo, SaveRefusal> PrepareSaveInfo(const LayoutDescription& layout)
 {
+    // Checked first, so that every list length fits the tables.
+    if (auto refusal = listsRefusal(listLengths(layout)))
+        return *refusal;
     SaveInfo info;
     if (layout.video) {
         if (auto refusal = fillRow(info.VideoInfo, 1, *layout.video))
             return *refusal;
-        // The video list's length is the first list start, one byte.
-        if (layout.video->names.size() > 255)
-            return SaveRefusal{
-                QStringLiteral("The playlists hold too many names for a layout file.")};
         info.names[0] = layout.video->names;
         info.titles[0] = layout.video->title;
     }
@@ -107,20 +127,19 @@ std::optional<SaveRefusal> WriteListStarts(const SaveInfo& info, WriteFile& out)
 {
     // Each start is the running count of names, except that after an empty
     // picture playlist the count starts again from 0. Readers rely on exactly
-    // these bytes. Only a count that is written must fit its byte: the sum
-    // after slot 10 is never stored, as slot 10's list is known from the
-    // file's length.
+    // these bytes. The sum after slot 10 is never stored, as slot 10's list is
+    // known from the file's length.
+    ListLengths lengths{};
+    lengths[0] = info.VideoInfo[1];
+    for (std::size_t k = 1; k <= kPictureSlots; ++k)
+        lengths[k] = info.PictureInfo[k][1];
+    if (auto refusal = listsRefusal(lengths))
+        return refusal;
     out.PutByte(0);
-    int running = info.VideoInfo[1];
-    for (int k = 1; k <= kPictureSlots; ++k) {
-        if (running > 255)
-            return SaveRefusal{
-                QStringLiteral("The playlists hold too many names for a layout file: counted "
-                               "from the video window on, at most 255 may come before a window "
-                               "with an empty playlist.")};
+    qsizetype running = lengths[0];
+    for (std::size_t k = 1; k <= kPictureSlots; ++k) {
         out.PutByte(static_cast<std::uint8_t>(running));
-        const int length = info.PictureInfo[static_cast<std::size_t>(k)][1];
-        running = length == 0 ? 0 : running + length;
+        running = lengths[k] == 0 ? 0 : running + lengths[k];
     }
     return std::nullopt;
 }

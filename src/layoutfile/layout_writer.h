@@ -1,6 +1,7 @@
 #pragma once
 
 #include "layoutfile/layout_description.h"
+#include "layoutfile/list_lengths.h"
 #include "layoutfile/write_file.h"
 
 #include <array>
@@ -24,6 +25,10 @@ struct SaveInfo {
 struct SaveRefusal {
     QString message;
 };
+
+// Why no layout file holds lists of these lengths (listExcess), or nothing
+// when one does.
+std::optional<SaveRefusal> listsRefusal(const ListLengths& lengths);
 
 // Fills the tables from a layout: the video window when present, then the
 // picture windows densely into slots 1..10.

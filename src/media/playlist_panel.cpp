@@ -6,6 +6,7 @@
 #include "editor/modal_dialogs.h"
 #include "layoutfile/layout_from_model.h"
 #include "layoutfile/layout_writer.h"
+#include "layoutfile/list_lengths.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 
 namespace tv {
 
@@ -144,32 +146,21 @@ FlexGrid* PlaylistPanel::currentPlaylist() const
     return MSFlexGrid2(model_.table().CurrentWindow);
 }
 
-bool PlaylistPanel::fitsTheLayoutFile(int index, const QList<PlaylistEntry>& entries)
+namespace {
+
+// Where window i's list lies among the lists a layout file of this layout
+// stores; nothing for a window the file leaves out.
+std::optional<std::size_t> listOf(const LayoutDescription& layout, int index)
 {
-    // The writer's own check decides, so Add and Save never disagree; only a
-    // refusal that this add brings about stops it.
-    if (!model_.table().inUse(index))
-        return true;
-    LayoutDescription layout = describeLayout(model_.state());
-    if (std::holds_alternative<SaveRefusal>(encodeLayout(layout)))
-        return true;
-    QStringList names;
-    for (const PlaylistEntry& entry : entries)
-        names << entry.name;
     if (layout.video && layout.video->index == index)
-        layout.video->names = names;
-    for (LayoutWindow& picture : layout.pictures)
-        if (picture.index == index)
-            picture.names = names;
-    const auto encoded = encodeLayout(layout);
-    if (const auto* refusal = std::get_if<SaveRefusal>(&encoded)) {
-        dialogs_.message(Command8->window(),
-                         QStringLiteral("The files were not added. ") + refusal->message,
-                         QStringLiteral("+_+"));
-        return false;
-    }
-    return true;
+        return 0;
+    for (qsizetype slot = 0; slot < layout.pictures.size(); ++slot)
+        if (layout.pictures[slot].index == index)
+            return std::size_t(slot + 1);
+    return std::nullopt;
 }
+
+} // namespace
 
 void PlaylistPanel::Command8_Click()
 {
@@ -179,17 +170,39 @@ void PlaylistPanel::Command8_Click()
         return;
     const StepRecorder undoable(history_, QStringLiteral("Add to Playlist"));
     QList<PlaylistEntry> entries = model_.window(current).playlist;
-    QString tooLong;
+    const qsizetype before = entries.size();
+    // The file's own rule on list lengths, the one the writer and every
+    // reader keep, stops the add at the first name a layout file could no
+    // longer hold: nothing added is then refused on Save or by a display.
+    const LayoutDescription layout = describeLayout(model_.state());
+    ListLengths lengths = listLengths(layout);
+    const std::optional<std::size_t> list = listOf(layout, current);
+    bool tooLong = false;
+    std::optional<SaveRefusal> full;
+    QString firstLeftOut;
     for (const PlaylistEntry& file : markedFiles_()) {
         if (file.name.size() > kMaxNameLength) {
-            tooLong = file.name;
+            tooLong = true;
             break;
+        }
+        if (list) {
+            ++lengths[*list];
+            if ((full = listsRefusal(lengths))) {
+                firstLeftOut = file.name;
+                break;
+            }
         }
         entries.append(file);
     }
-    if (fitsTheLayoutFile(current, entries))
-        model_.setPlaylist(current, entries, playlist->Row(), playlist->Col());
-    if (!tooLong.isEmpty())
+    model_.setPlaylist(current, entries, playlist->Row(), playlist->Col());
+    if (full) {
+        const QString stopped =
+            entries.size() == before
+                ? QStringLiteral("The files were not added. ")
+                : QStringLiteral("The files from %1 on were not added. ").arg(firstLeftOut);
+        dialogs_.message(Command8->window(), stopped + full->message, QStringLiteral("+_+"));
+    }
+    if (tooLong)
         dialogs_.message(Command8->window(), QStringLiteral("The max character number is 20"),
                          QStringLiteral("+_+"));
 }

@@ -50,7 +50,8 @@ public:
     void followClicks(int index);
 
     // Add: appends the marked files of the file list, stopping at the first
-    // name longer than a layout file can hold.
+    // name longer than a layout file can hold, or that would make the
+    // playlists more than a layout file holds.
     void Command8_Click();
     // Del: removes the current entry.
     void Command9_Click();
@@ -71,9 +72,6 @@ private:
     void showFront();
     void showRestored();
     FlexGrid* currentPlaylist() const;
-    // Whether window i's playlist with these entries still fits a layout
-    // file; tells the user when it does not.
-    bool fitsTheLayoutFile(int index, const QList<PlaylistEntry>& entries);
 
     LayoutHistory& history_;
     LayoutModel& model_;

@@ -4,6 +4,8 @@
 #include <QRandomGenerator>
 #include <QTest>
 
+Q_DECLARE_METATYPE(tv::TwipsRect)
+
 using namespace tv;
 
 // Snapping puts windows where the file holds them, and windows that meet on
@@ -16,6 +18,8 @@ private slots:
     void meetsTheNearbyEdge();
     void arrowsMoveOneStep_data();
     void arrowsMoveOneStep();
+    void reachesTheScreensEdges_data();
+    void reachesTheScreensEdges();
 };
 
 void DisplaySnapTest::landsOnTheFilesSteps()
@@ -30,10 +34,13 @@ void DisplaySnapTest::landsOnTheFilesSteps()
             const TwipsRect snapped = snappedToDisplay(rect, {}, edit);
             QVERIFY2(fileHoldsPlace(snapped), qPrintable(QString::number(n)));
             // Never further than a step's half from where it was put, except
-            // where the screen's edge lies nearer.
-            for (auto [was, is] :
-                 {std::pair(rect.Left, snapped.Left), std::pair(rect.Top, snapped.Top)})
-                QVERIFY2(std::fabs(was - is) <= 36.5f || is == 0,
+            // where the screen's edge lies nearer: a window kept at its size
+            // then goes where its far edge meets the screen's.
+            const QRect drawn = screenPixels(snapped);
+            for (auto [was, is, far] :
+                 {std::tuple(rect.Left, snapped.Left, drawn.x() + drawn.width() == 1920),
+                  std::tuple(rect.Top, snapped.Top, drawn.y() + drawn.height() == 1080)})
+                QVERIFY2(std::fabs(was - is) <= 36.5f || is == 0 || far,
                          qPrintable(QStringLiteral("%1: %2 -> %3").arg(n).arg(was).arg(is)));
         }
     }
@@ -96,6 +103,59 @@ void DisplaySnapTest::arrowsMoveOneStep()
     const TwipsRect stepped = steppedWindow(start, dx, dy, stretch);
     QVERIFY(fileHoldsPlace(stepped));
     QCOMPARE(screenPixels(stepped), expected);
+}
+
+void DisplaySnapTest::reachesTheScreensEdges_data()
+{
+    QTest::addColumn<TwipsRect>("rect");
+    QTest::addColumn<int>("edit");
+    QTest::addColumn<QString>("edges"); // that the display draws at the screen's, or "kept"
+    const int resize = int(SnapEdit::Resize);
+    const int move = int(SnapEdit::Move);
+    const int place = int(SnapEdit::Place);
+    QTest::newRow("corner to the canvas's last row, top off its step")
+        << TwipsRect{180, 180, 1900, 3855} << resize << "bottom";
+    QTest::newRow("corner to the right, left off its step")
+        << TwipsRect{100, 180, 7085, 1000} << resize << "right";
+    QTest::newRow("moved down, height off a step")
+        << TwipsRect{0, 2996.25f, 720, 1031.75f} << move << "bottom";
+    QTest::newRow("moved right, width off a step")
+        << TwipsRect{4494.375f, 0, 2699.625f, 405} << move << "right";
+    QTest::newRow("moved up and left") << TwipsRect{25, 12, 1000, 1000} << move << "left top";
+    QTest::newRow("typed 1007 + 906 across")
+        << TwipsRect{3776.25f, 0, 3397.5f, 405} << place << "right";
+    QTest::newRow("typed 906 + 167 down")
+        << TwipsRect{0, 3397.5f, 720, 626.25f} << place << "bottom";
+    QTest::newRow("typed 8 + 1910 across")
+        << TwipsRect{30, 0, 7162.5f, 405} << place << "left right";
+    QTest::newRow("typed 5 + 1072 down")
+        << TwipsRect{0, 18.75f, 720, 4020} << place << "top bottom";
+    QTest::newRow("typed on the steps, to the bottom")
+        << TwipsRect{1224, 1215, 3816, 2835} << place << "kept";
+    QTest::newRow("typed on odd steps, to the bottom")
+        << TwipsRect{72, 40, 720, 4009} << place << "kept";
+}
+
+void DisplaySnapTest::reachesTheScreensEdges()
+{
+    QFETCH(TwipsRect, rect);
+    QFETCH(int, edit);
+    QFETCH(QString, edges);
+    // A neighbour away from every edge that must take no part.
+    const TwipsRect snapped = snappedToDisplay(rect, {{6000, 2400, 300, 300}}, SnapEdit(edit));
+    QVERIFY(fileHoldsPlace(snapped));
+    if (edges == "kept") {
+        QCOMPARE(snapped, rect);
+        return;
+    }
+    const QRect drawn = screenPixels(snapped);
+    const std::pair<const char*, bool> reached[] = {
+        {"left", drawn.left() == 0},
+        {"top", drawn.top() == 0},
+        {"right", drawn.x() + drawn.width() == kScreenWidthPixels},
+        {"bottom", drawn.y() + drawn.height() == kScreenHeightPixels}};
+    for (const auto& [edge, there] : reached)
+        QVERIFY2(there || !edges.contains(edge), edge);
 }
 
 QTEST_APPLESS_MAIN(DisplaySnapTest)

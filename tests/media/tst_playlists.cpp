@@ -1,10 +1,12 @@
+#include "controls/flex_grid.h"
 #include "layoutfile/layout_file_commands.h"
 #include "layoutfile/layout_writer.h"
-#include "controls/flex_grid.h"
 #include "media/playlist_panel.h"
 #include "support/editor_harness.h"
 #include "support/media_folder.h"
 
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace tv;
@@ -32,6 +34,8 @@ private slots:
     void deletingByKeyAndMarks_data();
     void deletingByKeyAndMarks();
     void addStopsWhereTheFileEnds();
+    void largestFileAddsSavesAndOpens_data();
+    void largestFileAddsSavesAndOpens();
 
 private:
     void fillPlaylist(); // the four short names, in order
@@ -260,6 +264,67 @@ void PlaylistsTest::addStopsWhereTheFileEnds()
              "+_+: The files were not added. " + std::get<SaveRefusal>(refused).message);
     QVERIFY(std::holds_alternative<QByteArray>(
         encodeLayout(harness_.form->layoutFile().describeLayout())));
+}
+
+// Ten picture windows, Picture1 holding one name and Picture10 `before`:
+// Add, by the button or a double click, takes no more than a layout file
+// holds (2805 names); what the playlists then hold saves and opens again.
+void PlaylistsTest::largestFileAddsSavesAndOpens_data()
+{
+    QTest::addColumn<int>("before");
+    QTest::addColumn<bool>("doubleClick"); // adds d4.jpg; the button b2, c3 and d4
+    QTest::addColumn<int>("after");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("up to the largest") << 2801 << false << 2804 << QStringList();
+    QTest::newRow("stops at the largest")
+        << 2802 << false << 2804 << QStringList{"The files from d4.jpg on were not added."};
+    QTest::newRow("already the largest, by a double click")
+        << 2804 << true << 2804 << QStringList{"The files were not added."};
+    QTest::newRow("more than a display reads")
+        << 2805 << false << 2805
+        << QStringList{"The files were not added.", "The layout was not saved."};
+}
+
+void PlaylistsTest::largestFileAddsSavesAndOpens()
+{
+    QFETCH(int, before);
+    QFETCH(bool, doubleClick);
+    QFETCH(int, after);
+    QFETCH(QStringList, messages);
+    for (int n = 0; n < 9; ++n)
+        driver().addPicture(); // Picture10, index 11, is current
+    harness_.form->model().setPlaylist(2, {{"a1.jpg", "10"}}, 0, 0);
+    harness_.form->model().setPlaylist(11, QList<PlaylistEntry>(before, {"x.jpg", "1"}), 0, 0);
+    driver().pressFileRow(2);
+    driver().pressFileRow(4, Qt::ShiftModifier);
+    if (doubleClick)
+        driver().doubleClickFileRow(4);
+    else
+        driver().addMarkedFiles();
+    const QStringList added = driver().playlist(11);
+    QCOMPARE(added.size(), after);
+
+    QTemporaryDir work;
+    const QString path = work.filePath("show.TXT");
+    harness_.dialogs.fileChoices.enqueue(path);
+    QTest::mouseClick(harness_.form->layoutFile().Command10, Qt::LeftButton);
+    const QStringList shown = harness_.dialogs.messages();
+    QCOMPARE(shown.size(), messages.size());
+    for (qsizetype i = 0; i < shown.size(); ++i)
+        QVERIFY2(shown[i].startsWith("+_+: " + messages[i] +
+                                     " The layout file would be longer than a display reads"),
+                 qPrintable(shown[i]));
+    if (!messages.isEmpty() && messages.last().contains("saved")) {
+        QVERIFY(!QFileInfo::exists(path));
+        return;
+    }
+    QCOMPARE(QFileInfo(path).size(), 81 + 40 * (after + 1));
+    harness_.form->model().setPlaylist(11, {}, 0, 0);
+    harness_.dialogs.fileChoices.enqueue(path);
+    QTest::mouseClick(harness_.form->layoutFile().Command11, Qt::LeftButton);
+    QCOMPARE(driver().playlist(11).size(), after);
+    QCOMPARE(driver().playlist(11).last(), added.last().section(' ', 0, 1)); // sizes are not kept
+    QCOMPARE(harness_.dialogs.messages(), shown);
 }
 
 QTEST_MAIN(PlaylistsTest)
