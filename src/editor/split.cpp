@@ -11,6 +11,7 @@
 #include "geometry/display_outlines.h"
 #include "geometry/display_snap_box.h"
 #include "geometry/layout_canvas.h"
+#include "geometry/placement_marks.h"
 #include "geometry/position_fields.h"
 #include "geometry/screen_centring.h"
 #include "geometry/twips.h"
@@ -150,6 +151,8 @@ void Split::load()
     presenter_ = new LayoutPresenter(
         model_, *canvas_, windows_->Combo1, [this] { applyTabOrder(); }, controls_);
     outlines_ = new DisplayOutlines(model_, canvas_->Picture1);
+    // What the display will cut off or cover, marked on the canvas and noted under it.
+    new PlacementMarks(model_, canvas_->Picture1);
     auto* thumbnails = new WindowThumbnails(model_, *canvas_, mediaFolder, controls_);
     connect(files_, &MediaFileList::folderChanged, thumbnails, &WindowThumbnails::refreshAll);
     connect(layoutFile_, &LayoutFileCommands::currentFileChanged, thumbnails,
