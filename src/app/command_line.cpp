@@ -3,7 +3,7 @@
 #include "display/hangup_signal.h"
 #include "display/live_show.h"
 #include "display/screen_choice.h"
-#include "display/stop_signals.h"
+#include "display/signal_pipe.h"
 
 #include "layoutfile/layout_file_reading.h"
 #include "layoutfile/layout_inspection.h"
@@ -26,8 +26,10 @@
 #include <QJsonDocument>
 #include <QScreen>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 
 namespace tv {
@@ -320,8 +322,13 @@ int playLayout(const CommandLine& options)
     LiveShow live(stage, layoutPath, folder, clock, say);
     HangupSignal hangup;
     QObject::connect(&hangup, &HangupSignal::hangUp, &live, &LiveShow::reloadNow);
-    StopSignals stopSignals;
-    QObject::connect(&stopSignals, &StopSignals::stopAsked, &player, &PlayerWindow::stopFor);
+    // A service manager or a terminal ends the show as Esc does, and the log
+    // says which; a GUI thread that never answers is ended by the alarm.
+    SignalPipe stopSignals({SIGTERM, SIGINT});
+    stopSignals.setAnswerDeadline(3);
+    QObject::connect(&stopSignals, &SignalPipe::arrived, &player, [&player](int number) {
+        player.stopFor(QStringLiteral("SIG") + QString::fromLatin1(sigabbrev_np(number)));
+    });
 
     if (options.window) {
         player.show();

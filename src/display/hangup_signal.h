@@ -1,22 +1,19 @@
 #pragma once
 
+#include "display/signal_pipe.h"
+
 #include <QObject>
 #include <QTimer>
 
-class QSocketNotifier;
-
 namespace tv {
 
-// SIGHUP, turned into a signal on this object's thread. The handler writes to
-// a non-blocking pipe, so a burst of signals can never block it (a full pipe
-// already says "hang up"); what comes within kQuietMs of the first is told
-// with it, as one hangUp().
+// SIGHUP, turned into a signal on this object's thread: what comes within
+// kQuietMs of the first is told with it, as one hangUp(). The default
+// handling of SIGHUP comes back when this object ends.
 class HangupSignal final : public QObject {
     Q_OBJECT
 public:
     explicit HangupSignal(QObject* parent = nullptr);
-    // Puts the default handling of SIGHUP back and closes the pipe.
-    ~HangupSignal() override;
 
     static constexpr int kQuietMs = 200;
 
@@ -24,9 +21,7 @@ signals:
     void hangUp();
 
 private:
-    void drain();
-
-    QSocketNotifier* notifier_ = nullptr;
+    SignalPipe pipe_;
     QTimer gather_;
 };
 
