@@ -188,6 +188,14 @@ QString usageProblem(const QStringList& arguments)
     return QString();
 }
 
+bool asksToPlay(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    const Options options(parser);
+    parser.parse(arguments);
+    return parser.isSet(options.play);
+}
+
 bool needsNoDisplay(const QStringList& arguments)
 {
     // Read as the program reads them: after "--" even "-v" is a file name.

@@ -31,6 +31,9 @@ struct CommandLine {
 // program then ends with status 2, before anything needs a display.
 QString usageProblem(const QStringList& arguments);
 
+// Whether the arguments ask to --play, read as the program reads them.
+bool asksToPlay(const QStringList& arguments);
+
 // Whether the arguments ask only for text (--inspect, --help, --version), so
 // that no display is needed.
 bool needsNoDisplay(const QStringList& arguments);

@@ -27,10 +27,7 @@ QString displayConfigPath()
 
 QStringList withDisplayConfig(const QStringList& arguments, const QString& path, QString* problem)
 {
-    if (!arguments.contains(QStringLiteral("--play")) &&
-        !std::any_of(arguments.begin(), arguments.end(), [](const QString& argument) {
-            return argument.startsWith(QStringLiteral("--play="));
-        }))
+    if (!asksToPlay(arguments))
         return arguments;
     const MediaHandle file = MediaHandle::open(path);
     if (!file.isOpen() && !QFileInfo::exists(path))
