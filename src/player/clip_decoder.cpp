@@ -1,15 +1,20 @@
 #include "player/clip_decoder.h"
 
+#include "player/frame_pool.h"
 #include "player/hardware_decoding.h"
 #include "player/media_open.h"
 #include "player/operator_log.h"
+#include "player/tone_map.h"
 
 #include <QTransform>
 
 #include <cmath>
 #include <cstdio>
+#include <deque>
 #include <mutex>
+#include <optional>
 #include <thread>
+#include <vector>
 
 #include <unistd.h>
 
@@ -22,6 +27,7 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/display.h>
 #include <libavutil/imgutils.h>
+#include <libavutil/mastering_display_metadata.h>
 #include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
@@ -32,6 +38,9 @@ namespace tv {
 namespace {
 
 constexpr int kIoBufferBytes = 64 * 1024;
+// The longest step from one frame to the next taken as it is in a stream made
+// to be joined; a longer one is a jump where two recordings meet.
+constexpr double kLongestStep = 1.0;
 
 QString avError(int code)
 {
@@ -130,6 +139,39 @@ int swsColourspace(AVColorSpace space, int height)
     }
 }
 
+LightCurve lightCurve(AVColorTransferCharacteristic transfer)
+{
+    switch (transfer) {
+    case AVCOL_TRC_SMPTE2084:
+        return LightCurve::Pq;
+    case AVCOL_TRC_ARIB_STD_B67:
+        return LightCurve::Hlg;
+    default:
+        return LightCurve::Standard;
+    }
+}
+
+// The brightest light in a high-dynamic-range frame, as its metadata tell:
+// the content's own peak, else its mastering display's.
+double peakNits(const AVFrame* frame)
+{
+    double nits = ToneMap::kAssumedPeakNits;
+    if (const AVFrameSideData* level =
+            av_frame_get_side_data(frame, AV_FRAME_DATA_CONTENT_LIGHT_LEVEL);
+        level && level->size >= sizeof(AVContentLightMetadata) &&
+        reinterpret_cast<const AVContentLightMetadata*>(level->data)->MaxCLL > 0) {
+        nits = reinterpret_cast<const AVContentLightMetadata*>(level->data)->MaxCLL;
+    } else if (const AVFrameSideData* mastering =
+                   av_frame_get_side_data(frame, AV_FRAME_DATA_MASTERING_DISPLAY_METADATA);
+               mastering && mastering->size >= sizeof(AVMasteringDisplayMetadata)) {
+        const auto* display = reinterpret_cast<const AVMasteringDisplayMetadata*>(mastering->data);
+        if (display->has_luminance && display->max_luminance.num > 0 &&
+            display->max_luminance.den > 0)
+            nits = av_q2d(display->max_luminance);
+    }
+    return std::clamp(nits, 100.0, 10000.0);
+}
+
 // Quarter turns clockwise to show the stream upright.
 int quarterTurns(const AVStream* stream)
 {
@@ -176,11 +218,30 @@ struct ClipDecoder::State {
     AVFilterContext* graphOut = nullptr;
     bool deinterlace = false;
     SwsContext* scaler = nullptr;
+    FramePool frames;
+    // High-dynamic-range frames are converted to 16-bit R'G'B' here, each
+    // line padded as the frame pool's are, then tone-mapped into the image.
+    std::vector<std::uint16_t> hdrLines;
+    std::optional<ToneMap> toneMap;
     int turns = 0;
     AVRational sampleAspect{1, 1};
+    QSize coded;           // as the stream stores its frames
+    AVRational rate{0, 1}; // frames a second, as the stream tells
     bool draining = false;
     bool ended = false;
     double lastSeconds = -1;
+    // Added to a frame's timestamp so that a jump in a joined recording's
+    // timestamps plays straight through.
+    double shift = 0;
+    bool timed = false; // a frame was timed since the start
+    // The video packets read ahead of the decoder, so that the sound that
+    // goes with a frame (muxed later in the file, as program streams do) is
+    // decoded before the frame is due; bounded by kMostPacketsAhead and
+    // kMostBytesAhead.
+    std::deque<AVPacket*> ahead;
+    qint64 aheadBytes = 0;
+    bool readAll = false;
+    qint64 soundBytesMade = 0; // since the clip's start, at kSoundRate
     AVStream* soundStream = nullptr;
     AVCodecContext* soundCodec = nullptr;
     SwrContext* resampler = nullptr;
@@ -189,6 +250,7 @@ struct ClipDecoder::State {
 
     ~State()
     {
+        dropAhead();
         av_frame_free(&soundFrame);
         swr_free(&resampler);
         avcodec_free_context(&soundCodec);
@@ -246,6 +308,7 @@ struct ClipDecoder::State {
                                          const_cast<const uint8_t**>(soundFrame->extended_data),
                                          soundFrame->nb_samples);
             sound.resize(start + qsizetype(std::max(made, 0)) * 4);
+            soundBytesMade += qsizetype(std::max(made, 0)) * 4;
         }
         // A taker that fell behind loses the oldest, never the newest.
         const qsizetype held = qsizetype(kHeldSoundSeconds) * kSoundBytesPerSecond;
@@ -291,6 +354,86 @@ struct ClipDecoder::State {
         avfilter_inout_free(&outputs);
         return parsed >= 0 && avfilter_graph_config(graph, nullptr) >= 0;
     }
+
+    // Opens the container anew from its first byte, keeping the decoders:
+    // for a clip whose container cannot seek back to its start.
+    bool reopen()
+    {
+        const int videoIndex = stream->index;
+        const int soundIndex = soundStream ? soundStream->index : -1;
+        const AVCodecID videoCodec = stream->codecpar->codec_id;
+        avformat_close_input(&format);
+        stream = soundStream = nullptr;
+        if (avio_seek(io, 0, SEEK_SET) < 0 || !(format = avformat_alloc_context()))
+            return false;
+        format->pb = io;
+        format->flags |= AVFMT_FLAG_CUSTOM_IO;
+        format->interrupt_callback = {&State::interrupted,
+                                      const_cast<std::atomic<bool>*>(source.cancel)};
+        if (avformat_open_input(&format, nullptr, nullptr, nullptr) < 0)
+            return false;
+        if (int(format->nb_streams) <= std::max(videoIndex, soundIndex) &&
+            avformat_find_stream_info(format, nullptr) < 0)
+            return false;
+        if (int(format->nb_streams) <= std::max(videoIndex, soundIndex) ||
+            format->streams[videoIndex]->codecpar->codec_id != videoCodec)
+            return false;
+        for (unsigned i = 0; i < format->nb_streams; ++i)
+            if (int(i) != videoIndex && int(i) != soundIndex)
+                format->streams[i]->discard = AVDISCARD_ALL;
+        stream = format->streams[videoIndex];
+        if (soundIndex >= 0)
+            soundStream = format->streams[soundIndex];
+        return true;
+    }
+
+    void dropAhead()
+    {
+        for (AVPacket* held : ahead)
+            av_packet_free(&held);
+        ahead.clear();
+        aheadBytes = 0;
+    }
+
+    // Reads one packet: sound is decoded at once, video is queued for the
+    // decoder. Zero, or why not (AVERROR_EOF at the end).
+    int readPacket()
+    {
+        const int read = av_read_frame(format, packet);
+        if (read == AVERROR_EOF) {
+            readAll = true;
+            return read;
+        }
+        if (read < 0)
+            return read;
+        if (soundStream && packet->stream_index == soundStream->index)
+            decodeSound(packet);
+        if (packet->stream_index == stream->index) {
+            AVPacket* held = av_packet_alloc();
+            if (!held) {
+                av_packet_unref(packet);
+                return AVERROR(ENOMEM);
+            }
+            av_packet_move_ref(held, packet);
+            aheadBytes += held->size;
+            ahead.push_back(held);
+        }
+        av_packet_unref(packet);
+        return 0;
+    }
+
+    // Reads on until the sound decoded reaches a second past `seconds`, as
+    // far as the bounds of the queue allow.
+    void readSoundPast(double seconds)
+    {
+        while (soundCodec && !readAll && ahead.size() < kMostPacketsAhead &&
+               aheadBytes < kMostBytesAhead &&
+               double(soundBytesMade) / kSoundBytesPerSecond < seconds + 1.0)
+            if (readPacket() < 0)
+                return;
+    }
+    static constexpr std::size_t kMostPacketsAhead = 512;
+    static constexpr qint64 kMostBytesAhead = qint64(64) << 20;
 
     // The next frame out of the decoder (and the deinterlacer), or why none.
     int receive(AVFrame** out)
@@ -414,6 +557,10 @@ std::unique_ptr<ClipDecoder> ClipDecoder::open(const QString& path, const std::a
     if (withSound)
         state->openSound();
     state->turns = quarterTurns(state->stream);
+    state->coded = size;
+    state->rate = state->stream->avg_frame_rate;
+    if (state->rate.num <= 0 || state->rate.den <= 0)
+        state->rate = state->stream->r_frame_rate;
     state->sampleAspect = av_guess_sample_aspect_ratio(state->format, state->stream, nullptr);
     state->deinterlace = parameters->field_order != AV_FIELD_PROGRESSIVE &&
                          parameters->field_order != AV_FIELD_UNKNOWN;
@@ -422,8 +569,7 @@ std::unique_ptr<ClipDecoder> ClipDecoder::open(const QString& path, const std::a
 
 QSize ClipDecoder::shownSize() const
 {
-    const AVCodecParameters* parameters = state_->stream->codecpar;
-    QSize size(parameters->width, parameters->height);
+    QSize size = state_->coded;
     const AVRational aspect = state_->sampleAspect;
     // Pixels that are not square are stretched across, never squeezed: no
     // detail is lost.
@@ -438,9 +584,7 @@ QSize ClipDecoder::shownSize() const
 
 double ClipDecoder::frameSeconds() const
 {
-    AVRational rate = state_->stream->avg_frame_rate;
-    if (rate.num <= 0 || rate.den <= 0)
-        rate = state_->stream->r_frame_rate;
+    const AVRational rate = state_->rate;
     if (rate.num <= 0 || rate.den <= 0)
         return 1.0 / 25;
     const double seconds = double(rate.den) / rate.num;
@@ -450,6 +594,10 @@ double ClipDecoder::frameSeconds() const
 ClipDecoder::Step ClipDecoder::next(DrawnSize drawn, bool convert, Frame* frame, QString* why)
 {
     State& s = *state_;
+    if (!s.format) {
+        *why = QStringLiteral("cannot go back to its start");
+        return Step::Failed;
+    }
     AVFrame* picture = nullptr;
     while (true) {
         const int got = s.receive(&picture);
@@ -463,42 +611,56 @@ ClipDecoder::Step ClipDecoder::next(DrawnSize drawn, bool convert, Frame* frame,
         }
         if (s.draining)
             return Step::End;
-        const int read = av_read_frame(s.format, s.packet);
-        if (read == AVERROR_EOF) {
+        if (!s.ahead.empty()) {
+            AVPacket* held = s.ahead.front();
+            s.ahead.pop_front();
+            s.aheadBytes -= held->size;
+            const int sent = avcodec_send_packet(s.codec, held);
+            av_packet_free(&held);
+            // A damaged packet is skipped, as players do; the decoder says
+            // so in the log.
+            if (sent < 0 && sent != AVERROR(EAGAIN) && sent != AVERROR_INVALIDDATA) {
+                *why = avError(sent);
+                return Step::Failed;
+            }
+            continue;
+        }
+        if (s.readAll) {
             s.draining = true;
             avcodec_send_packet(s.codec, nullptr);
             if (s.soundCodec)
                 s.decodeSound(nullptr); // the sound to its very end
             continue;
         }
-        if (read < 0) {
+        if (const int read = s.readPacket(); read < 0 && read != AVERROR_EOF) {
             *why = avError(read);
             return Step::Failed;
         }
-        if (s.soundStream && s.packet->stream_index == s.soundStream->index)
-            s.decodeSound(s.packet);
-        if (s.packet->stream_index == s.stream->index) {
-            const int sent = avcodec_send_packet(s.codec, s.packet);
-            // A damaged packet is skipped, as players do; the decoder says
-            // so in the log.
-            if (sent < 0 && sent != AVERROR(EAGAIN) && sent != AVERROR_INVALIDDATA) {
-                av_packet_unref(s.packet);
-                *why = avError(sent);
-                return Step::Failed;
-            }
-        }
-        av_packet_unref(s.packet);
     }
 
     const AVRational base = s.graph ? av_buffersink_get_time_base(s.graphOut) : s.stream->time_base;
     // The deinterlacer times each field's frame in pts alone.
     const int64_t stamp = s.graph ? picture->pts : picture->best_effort_timestamp;
-    double seconds =
-        stamp == AV_NOPTS_VALUE ? s.lastSeconds + frameSeconds() : double(stamp) * av_q2d(base);
-    if (s.stream->start_time != AV_NOPTS_VALUE && stamp != AV_NOPTS_VALUE)
-        seconds -= double(s.stream->start_time) * av_q2d(s.stream->time_base);
+    double seconds = s.lastSeconds + frameSeconds();
+    if (stamp != AV_NOPTS_VALUE) {
+        double stamped = double(stamp) * av_q2d(base) + s.shift;
+        if (s.stream->start_time != AV_NOPTS_VALUE)
+            stamped -= double(s.stream->start_time) * av_q2d(s.stream->time_base);
+        // Time never runs back, and in streams made to be joined (transport
+        // and program streams) it does not leap ahead either: such a jump
+        // is where two recordings meet, and the second follows the first.
+        const double step = stamped - s.lastSeconds;
+        const bool joined = s.format->iformat->flags & AVFMT_TS_DISCONT;
+        if (s.timed && (step < -frameSeconds() || (joined && step > kLongestStep))) {
+            s.shift += seconds - stamped;
+            stamped = seconds;
+        }
+        seconds = stamped;
+    }
     s.lastSeconds = seconds;
+    s.timed = true;
     frame->seconds = seconds;
+    s.readSoundPast(seconds);
     frame->image = QImage();
     if (!convert)
         return Step::Frame;
@@ -508,12 +670,15 @@ ClipDecoder::Step ClipDecoder::next(DrawnSize drawn, bool convert, Frame* frame,
     const QSize target = s.turns % 2 ? shown.transposed() : shown;
     bool fullRange = picture->color_range == AVCOL_RANGE_JPEG;
     const AVPixelFormat source = plainFormat(AVPixelFormat(picture->format), &fullRange);
+    const LightCurve curve = lightCurve(picture->color_trc);
+    const bool hdr = curve != LightCurve::Standard;
     // Reductions are filtered bicubic, so that fine detail does not shimmer;
     // a frame drawn at its own size or larger takes the fast bilinear path.
     const bool reducing = target.width() < picture->width || target.height() < picture->height;
-    s.scaler = sws_getCachedContext(
-        s.scaler, picture->width, picture->height, source, target.width(), target.height(),
-        AV_PIX_FMT_BGRA, reducing ? SWS_BICUBIC : SWS_BILINEAR, nullptr, nullptr, nullptr);
+    s.scaler =
+        sws_getCachedContext(s.scaler, picture->width, picture->height, source, target.width(),
+                             target.height(), hdr ? AV_PIX_FMT_RGB48 : AV_PIX_FMT_BGRA,
+                             reducing ? SWS_BICUBIC : SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!s.scaler) {
         *why = QStringLiteral("its pixel format cannot be converted");
         return Step::Failed;
@@ -522,14 +687,32 @@ ClipDecoder::Step ClipDecoder::next(DrawnSize drawn, bool convert, Frame* frame,
         sws_getCoefficients(swsColourspace(picture->colorspace, picture->height));
     sws_setColorspaceDetails(s.scaler, coefficients, fullRange ? 1 : 0,
                              sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
-    QImage image(target, QImage::Format_RGB32);
+    QImage image = s.frames.take(target);
     if (image.isNull()) {
         *why = QStringLiteral("out of memory");
         return Step::Failed;
     }
-    uint8_t* planes[4] = {image.bits(), nullptr, nullptr, nullptr};
-    const int strides[4] = {int(image.bytesPerLine()), 0, 0, 0};
-    sws_scale(s.scaler, picture->data, picture->linesize, 0, picture->height, planes, strides);
+    if (hdr) {
+        const double peak = peakNits(picture);
+        if (!s.toneMap || s.toneMap->curve() != curve ||
+            (curve == LightCurve::Pq && s.toneMap->peakNits() != peak))
+            s.toneMap.emplace(curve, peak);
+        const int lineBytes = (target.width() * 6 + FramePool::kLineAlignment - 1) /
+                              FramePool::kLineAlignment * FramePool::kLineAlignment;
+        s.hdrLines.resize(std::size_t(lineBytes / 2) * std::size_t(target.height()) +
+                          FramePool::kSpareBytes);
+        uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(s.hdrLines.data()), nullptr, nullptr,
+                              nullptr};
+        const int strides[4] = {lineBytes, 0, 0, 0};
+        sws_scale(s.scaler, picture->data, picture->linesize, 0, picture->height, planes, strides);
+        for (int y = 0; y < target.height(); ++y)
+            s.toneMap->mapLine(s.hdrLines.data() + std::size_t(y) * std::size_t(lineBytes / 2),
+                               reinterpret_cast<std::uint32_t*>(image.scanLine(y)), target.width());
+    } else {
+        uint8_t* planes[4] = {image.bits(), nullptr, nullptr, nullptr};
+        const int strides[4] = {int(image.bytesPerLine()), 0, 0, 0};
+        sws_scale(s.scaler, picture->data, picture->linesize, 0, picture->height, planes, strides);
+    }
     // Turned once, by the clip's own turns and the panel's together.
     if (const int turns = (s.turns + drawn.turns) % 4)
         image = image.transformed(QTransform().rotate(90.0 * turns));
@@ -540,19 +723,37 @@ ClipDecoder::Step ClipDecoder::next(DrawnSize drawn, bool convert, Frame* frame,
 bool ClipDecoder::rewind()
 {
     State& s = *state_;
-    if (av_seek_frame(s.format, s.stream->index,
-                      s.stream->start_time == AV_NOPTS_VALUE ? 0 : s.stream->start_time,
-                      AVSEEK_FLAG_BACKWARD) < 0 &&
-        avformat_seek_file(s.format, -1, INT64_MIN, 0, 0, 0) < 0)
+    s.dropAhead();
+    // Transport and program streams have no index: a seek by time lands
+    // wherever their search ends, often far from a key frame, so they go
+    // back to their first byte, where the first playing began. Others seek
+    // to their first frame, and go back to their first byte when they
+    // cannot (sound that starts before the picture, say).
+    const bool byBytes = s.format->iformat->flags & AVFMT_TS_DISCONT;
+    const auto toFirstByte = [&] {
+        return av_seek_frame(s.format, -1, 0, AVSEEK_FLAG_BYTE) >= 0 || s.reopen();
+    };
+    const auto toFirstFrame = [&] {
+        return av_seek_frame(s.format, s.stream->index,
+                             s.stream->start_time == AV_NOPTS_VALUE ? 0 : s.stream->start_time,
+                             AVSEEK_FLAG_BACKWARD) >= 0;
+    };
+    if (byBytes ? !toFirstByte() : !toFirstFrame() && !toFirstByte())
         return false;
     avcodec_flush_buffers(s.codec);
     if (s.soundCodec)
         avcodec_flush_buffers(s.soundCodec);
+    if (s.resampler)
+        swr_init(s.resampler); // nothing of the loop before carried over
     avfilter_graph_free(&s.graph);
     s.graphIn = s.graphOut = nullptr;
     s.draining = false;
     s.ended = false;
+    s.readAll = false;
     s.lastSeconds = -1;
+    s.shift = 0;
+    s.timed = false;
+    s.soundBytesMade = 0;
     return true;
 }
 

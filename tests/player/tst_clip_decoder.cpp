@@ -25,6 +25,12 @@ private slots:
     void refusesWhatItCannotPlay_data();
     void refusesWhatItCannotPlay();
     void soundComesWholeEveryLoop();
+    void convertsEverySizeWithinItsBuffers_data();
+    void loopsAndJoinsWithoutAFrozenFrame_data();
+    void highDynamicRangeLooksAsItsStandardRendering_data();
+    void highDynamicRangeLooksAsItsStandardRendering();
+    void loopsAndJoinsWithoutAFrozenFrame();
+    void convertsEverySizeWithinItsBuffers();
 
 private:
     // Runs ffmpeg; a clip of two halves, red then blue, `seconds` long at
@@ -236,6 +242,210 @@ void ClipDecoderTest::soundComesWholeEveryLoop()
                      ClipDecoder::kSoundBytesPerSecond / 20,
                  qPrintable(QString::number(bytes)));
         QVERIFY(clip->rewind());
+    }
+}
+
+// Every shape a clip comes in is converted into its own buffer and nothing
+// beyond: swscale writes whole SIMD blocks, and a frame of a width that is a
+// multiple of 8 but not of 16 once wrote past the end of its image.
+void ClipDecoderTest::convertsEverySizeWithinItsBuffers_data()
+{
+    QTest::addColumn<QSize>("size");
+    for (int width = 2; width <= 64; ++width)
+        QTest::addRow("%dx%d", width, width) << QSize(width, width);
+    for (const QSize size : {QSize(408, 408), QSize(424, 424), QSize(488, 488), QSize(600, 600),
+                             QSize(1000, 1000), QSize(1080, 1080), QSize(1080, 1920),
+                             QSize(4096, 2304), QSize(4096, 2), QSize(2, 2304), QSize(1000, 3)})
+        QTest::addRow("%dx%d", size.width(), size.height()) << size;
+}
+
+void ClipDecoderTest::convertsEverySizeWithinItsBuffers()
+{
+    QFETCH(QSize, size);
+    const QString path =
+        dir_.filePath(QStringLiteral("size-%1x%2.nut").arg(size.width()).arg(size.height()));
+    QVERIFY(
+        make(path, {"-frames:v", "2", "-c:v", "rawvideo", "-pix_fmt", "yuv420p"}, 0,
+             QStringLiteral("color=0x30a050:s=%1x%2:r=10").arg(size.width()).arg(size.height())));
+    const std::atomic<bool> cancel{false};
+    QString why;
+    const auto clip = ClipDecoder::open(path, cancel, &why);
+    QVERIFY2(clip, qPrintable(why));
+    // At its own size, then reduced and enlarged, turned for a panel on its side.
+    const QSize screen(4096, 4096);
+    const DrawnSize drawns[] = {{screen, screen, 0},
+                                {size / 2 + QSize(1, 1), size / 2 + QSize(1, 1), 1},
+                                {size * 2, size * 2, 0}};
+    for (const DrawnSize& drawn : drawns) {
+        QVERIFY(clip->rewind());
+        ClipDecoder::Frame frame;
+        QCOMPARE(clip->next(drawn, true, &frame, &why), ClipDecoder::Step::Frame);
+        QVERIFY(!frame.image.isNull());
+        const QImage image = frame.image;
+        const QColor middle = image.pixelColor(image.width() / 2, image.height() / 2);
+        QVERIFY2(near(middle, QColor(0x30, 0xa0, 0x50)), qPrintable(middle.name()));
+    }
+}
+
+void ClipDecoderTest::loopsAndJoinsWithoutAFrozenFrame_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("parts"); // ffmpeg arguments of each part, joined byte by byte
+    QTest::addColumn<double>("seconds");    // as long as it plays
+    // Two seconds of picture at 25 frames a second, with sound.
+    const QStringList source{"-f", "lavfi", "-i", "testsrc2=s=96x54:r=25:d=2",
+                             "-f", "lavfi", "-i", "sine=f=440:d=2"};
+    const QStringList x264{"-c:v", "libx264", "-preset", "ultrafast", "-c:a", "aac"};
+    const auto part = [&](QStringList extra) { return (source + x264 + extra).join('\x1f'); };
+    QTest::newRow("H.264 TS, one key frame in all")
+        << "one-key.ts" << QStringList{part({"-g", "1000"})} << 2.0;
+    QTest::newRow("H.264 TS, a key frame a second")
+        << "keys.ts" << QStringList{part({"-g", "25"})} << 2.0;
+    QTest::newRow("TS data in a file named .mp4")
+        << "ts-data.mp4" << QStringList{part({"-g", "1000", "-f", "mpegts"})} << 2.0;
+    QTest::newRow("interlaced MPEG-2 TS")
+        << "field.ts"
+        << QStringList{(source + QStringList{"-c:v", "mpeg2video", "-flags", "+ildct+ilme", "-top",
+                                             "1", "-c:a", "mp2"})
+                           .join('\x1f')}
+        << 2.0;
+    QTest::newRow("MPEG-2 program stream")
+        << "ps.mpg"
+        << QStringList{(source + QStringList{"-c:v", "mpeg2video", "-c:a", "mp2"}).join('\x1f')}
+        << 2.0;
+    QTest::newRow("MP4") << "plain.mp4" << QStringList{part({})} << 2.0;
+    QTest::newRow("Matroska whose sound starts a second early")
+        << "early.mkv"
+        << QStringList{QStringList{"-f", "lavfi", "-i", "testsrc2=s=96x54:r=25:d=2", "-itsoffset",
+                                   "-1.02", "-f", "lavfi", "-i", "sine=f=440:d=3", "-c:v",
+                                   "libx264", "-preset", "ultrafast", "-c:a", "aac"}
+                           .join('\x1f')}
+        << 2.0;
+    // Joined recordings: timestamps leap 95 s ahead, or 104 s back.
+    QTest::newRow("TS jumping ahead")
+        << "ahead.ts"
+        << QStringList{part({"-g", "25"}), part({"-g", "25", "-output_ts_offset", "97"})} << 4.0;
+    QTest::newRow("TS jumping back")
+        << "back.ts"
+        << QStringList{part({"-g", "25", "-output_ts_offset", "106"}), part({"-g", "25"})} << 4.0;
+}
+
+// Every container goes back to its start and plays again frame for frame,
+// and a joined recording plays through where its timestamps jump: the frames'
+// moments run on evenly, never standing still.
+void ClipDecoderTest::loopsAndJoinsWithoutAFrozenFrame()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, parts);
+    QFETCH(double, seconds);
+    const QString path = dir_.filePath(name);
+    QFile joined(path);
+    QVERIFY(joined.open(QIODevice::WriteOnly));
+    for (const QString& arguments : parts) {
+        const QString piece = dir_.filePath("piece.ts");
+        QProcess ffmpeg;
+        ffmpeg.start("ffmpeg", QStringList{"-v", "error", "-y"} + arguments.split('\x1f') +
+                                   QStringList{"-shortest", "-f",
+                                               name.endsWith(".mkv")        ? "matroska"
+                                               : name.endsWith("plain.mp4") ? "mp4"
+                                               : name.endsWith(".mpg")      ? "vob"
+                                                                            : "mpegts",
+                                               piece});
+        QVERIFY(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
+        QFile file(piece);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        joined.write(file.readAll());
+    }
+    joined.close();
+    const std::atomic<bool> cancel{false};
+    QString why;
+    const auto clip = ClipDecoder::open(path, cancel, &why, true);
+    QVERIFY2(clip, qPrintable(why));
+    const double step = clip->frameSeconds();
+    for (int loop = 0; loop < 3; ++loop) {
+        ClipDecoder::Frame frame;
+        double last = -1;
+        int frames = 0;
+        ClipDecoder::Step result;
+        while ((result = clip->next({QSize(96, 54), QSize(96, 54)}, frames % 10 == 0, &frame,
+                                    &why)) == ClipDecoder::Step::Frame) {
+            clip->takeSound();
+            if (frames++ == 0)
+                QVERIFY2(frame.seconds < 0.05, qPrintable(QString::number(frame.seconds)));
+            else
+                QVERIFY2(frame.seconds > last && frame.seconds - last < 2.5 * step,
+                         qPrintable(QStringLiteral("loop %1, frame %2: %3 s after %4 s")
+                                        .arg(loop)
+                                        .arg(frames)
+                                        .arg(frame.seconds)
+                                        .arg(last)));
+            last = frame.seconds;
+        }
+        QCOMPARE(result, ClipDecoder::Step::End);
+        QVERIFY2(qAbs(last + step - seconds) < 0.1, qPrintable(QString::number(last)));
+        QVERIFY2(clip->rewind(), qPrintable(name));
+    }
+}
+
+void ClipDecoderTest::highDynamicRangeLooksAsItsStandardRendering_data()
+{
+    QTest::addColumn<QString>("transfer"); // as zscale and the stream's tag name it
+    QTest::addColumn<int>("error");        // the most a channel may differ
+    QTest::newRow("HDR10") << "smpte2084" << 6;
+    QTest::newRow("HLG") << "arib-std-b67" << 6;
+}
+
+// A phone's high-dynamic-range clip shows the colours of the same clip made
+// for a standard screen: made here by turning a standard clip into PQ or HLG
+// with its white at the reference white, as grading does.
+void ClipDecoderTest::highDynamicRangeLooksAsItsStandardRendering()
+{
+    QFETCH(QString, transfer);
+    QFETCH(int, error);
+    const QString standard = dir_.filePath("standard.mkv");
+    const QString quadrants =
+        "color=0xca2829:s=64x36 [a]; color=0x2a9a3c:s=64x36 [b]; color=white:s=64x36 [c]; "
+        "color=0x606060:s=64x36 [d]; [a][b] hstack [t]; [c][d] hstack [u]; [t][u] vstack,"
+        "trim=end_frame=2 [out0]";
+    QVERIFY(make(standard,
+                 {"-c:v", "ffv1", "-pix_fmt", "yuv444p", "-color_primaries", "bt709", "-color_trc",
+                  "bt709", "-colorspace", "bt709"},
+                 0, quadrants));
+    const QString graded = dir_.filePath(transfer + ".mkv");
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", {"-v", "error", "-y", "-i", standard, "-vf",
+                            "zscale=tin=bt709:min=bt709:pin=bt709:rin=tv:t=" + transfer +
+                                ":m=bt2020nc:p=bt2020:r=tv:npl=203,format=yuv444p10le",
+                            "-c:v", "ffv1", "-color_primaries", "bt2020", "-color_trc", transfer,
+                            "-colorspace", "bt2020nc", graded});
+    QVERIFY(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
+    const auto firstFrame = [this](const QString& path) {
+        const std::atomic<bool> cancel{false};
+        QString why;
+        ClipDecoder::Frame frame;
+        const auto clip = ClipDecoder::open(path, cancel, &why);
+        if (!clip || clip->next({QSize(128, 72), QSize(128, 72)}, true, &frame, &why) !=
+                         ClipDecoder::Step::Frame)
+            qWarning("%s", qPrintable(why));
+        return frame.image;
+    };
+    const QImage expected = firstFrame(standard);
+    const QImage shown = firstFrame(graded);
+    QVERIFY(!expected.isNull() && !shown.isNull());
+    // White is the one colour rolled off a little, to leave room for the
+    // highlights above it.
+    const QColor white = shown.pixelColor(32, 54);
+    QVERIFY2(white.red() >= 230 && white.green() >= 230 && white.blue() >= 230,
+             qPrintable(white.name()));
+    for (const QPoint centre : {QPoint(32, 18), QPoint(96, 18), QPoint(96, 54)}) {
+        const QColor a = expected.pixelColor(centre), b = shown.pixelColor(centre);
+        const int worst = std::max(
+            {qAbs(a.red() - b.red()), qAbs(a.green() - b.green()), qAbs(a.blue() - b.blue())});
+        QVERIFY2(worst <= error, qPrintable(QStringLiteral("%1 shown as %2 (%3, %4, %5)")
+                                                .arg(a.name(), b.name())
+                                                .arg(b.red())
+                                                .arg(b.green())
+                                                .arg(b.blue())));
     }
 }
 
