@@ -757,6 +757,11 @@ bool ClipDecoder::rewind()
     return true;
 }
 
+bool ClipDecoder::hasSound() const
+{
+    return state_->soundCodec != nullptr;
+}
+
 QByteArray ClipDecoder::takeSound()
 {
     return std::exchange(state_->sound, QByteArray());

@@ -50,6 +50,8 @@ public:
     bool rewind();
 
     const QString& path() const { return path_; }
+    // Whether its sound is decoded: it has some, and it was asked for.
+    bool hasSound() const;
     // The size the clip is shown at: turned, with square pixels.
     QSize shownSize() const;
     // Seconds from one frame to the next, as the stream tells.

@@ -92,11 +92,14 @@ struct VideoChannel::Shared {
     QByteArray sound; // decoded, not yet handed to the output
     SoundTimeline timeline{ClipDecoder::kSoundBytesPerSecond};
     // Where the clip's sound was heard, and when; frames keep to it while
-    // there is sound to hear.
+    // there is sound to hear. A sound output takes a while to start (a
+    // sound server's sink may hold the first of it for two seconds), so the
+    // position is known only once it has moved.
     struct Heard {
         bool known = false;
         double seconds = 0;
         Clock::time_point at;
+        bool written = false; // this playing's sound reached the output
     } heard;
 
     QImage converted;
@@ -160,13 +163,14 @@ private:
             playing_ = wish.ticket;
             loop_ = wish.loop;
             started_ = false;
+            soundAwaited_ = false;
             offset_ = 0;
             {
                 const std::lock_guard lock(s_.mutex);
                 s_.sound.clear(); // the clip before is cut where it was
                 s_.timeline.restart();
                 s_.timeline.startsAt(offset_);
-                s_.heard.known = false;
+                s_.heard = {};
             }
             if (spare_ && spare_->path() == wish.playPath) {
                 current_ = std::move(spare_);
@@ -235,12 +239,15 @@ private:
             break;
         }
         last_ = frame.seconds;
-        if (!started_) {
+        const bool first = !started_;
+        if (first) {
             // The first frame shows at once; the rest keep to its time.
             started_ = true;
             origin_ = Clock::now() - std::chrono::duration_cast<Clock::duration>(
                                          std::chrono::duration<double>(offset_ + frame.seconds));
         }
+        if (!first && !awaitSound())
+            return;
         keepToSound();
         if (frame.image.isNull() || !waitUntil(dueAt(frame.seconds))) {
             const std::lock_guard lock(s_.mutex);
@@ -271,6 +278,30 @@ private:
             s_.sound.remove(0, excess);
             s_.timeline.dropped(excess);
         }
+    }
+
+    // The first frame shows at once; the next waits for the clip's sound
+    // to be heard, as long as a sound output may take to start, so that
+    // neither runs ahead of the other and none of the sound is lost. False
+    // when the clip is no longer wanted meanwhile.
+    bool awaitSound()
+    {
+        if (soundAwaited_ || !s_.withSound.load() || !current_->hasSound())
+            return true;
+        const Clock::time_point deadline = origin_ + kLongestSoundStart;
+        while (Clock::now() < deadline) {
+            {
+                const std::lock_guard lock(s_.mutex);
+                if (s_.heard.known)
+                    break;
+            }
+            using namespace std::chrono_literals;
+            const quint64 before = playing_;
+            if (!waitUntil(std::min(deadline, Clock::now() + 10ms)) || playing_ != before)
+                return false;
+        }
+        soundAwaited_ = true;
+        return true;
     }
 
     // While the clip's sound is heard, its frames keep to the sound: the
@@ -336,6 +367,8 @@ private:
     Clock::time_point origin_;
     Clock::time_point lastShown_;
     static constexpr std::chrono::milliseconds kLongestStill{200};
+    static constexpr std::chrono::milliseconds kLongestSoundStart{3000};
+    bool soundAwaited_ = false;
     double offset_ = 0; // seconds of the loops played before this one
     double last_ = 0;   // the last frame's moment in this loop
 };
@@ -420,8 +453,11 @@ void VideoChannel::pumpSound()
         // has run out, its frames go on by the machine's clock.
         const std::optional<double> heard =
             held + sound.size() > 0 ? shared_->timeline.heard(held + sound.size()) : std::nullopt;
-        if (heard)
-            shared_->heard = {true, *heard, Clock::now()};
+        VideoChannel::Shared::Heard& before = shared_->heard;
+        if (heard && (before.known || (before.written && *heard != before.seconds)))
+            before = {true, *heard, Clock::now(), true};
+        else if (heard && !before.written)
+            before = {false, *heard, Clock::now(), true};
     }
     if (!sound.isEmpty())
         sinkInput_->write(sound);
