@@ -379,16 +379,17 @@ void WindowView::paintEvent(QPaintEvent*)
     }
     const qreal ratio = painter.device()->devicePixelRatioF();
     const QRectF target = fittedRect(ratio);
-    if (seeThrough_) {
-        // The letterbox bands stay black, as around an opaque picture: only
-        // the picture itself lets the windows beneath show, so a window
-        // never changes its outline with the transparency of what it shows.
+    // Only the letterbox bands are painted black, never the area the
+    // picture covers: a frame of video is drawn over nothing, and a picture
+    // with transparent pixels lets the windows beneath show, so a window
+    // never changes its outline with the transparency of what it shows.
+    // The picture lies on whole device pixels (see fittedRect), so the
+    // bands and the picture meet without a seam.
+    if (!target.contains(QRectF(rect()))) {
         QPainterPath bands;
         bands.addRect(QRectF(rect()));
         bands.addRect(target);
         painter.fillPath(bands, Qt::black);
-    } else {
-        painter.fillRect(rect(), Qt::black);
     }
     if ((target.size() * ratio).toSize() != image_.size())
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
