@@ -213,6 +213,7 @@ struct ClipDecoder::State {
     AVFrame* decoded = nullptr;
     AVFrame* filtered = nullptr;
     AVFrame* onHost = nullptr; // a frame read back from the video hardware
+    AVFrame* last = nullptr;   // the frame decoded last, to be converted
     AVFilterGraph* graph = nullptr;
     AVFilterContext* graphIn = nullptr;
     AVFilterContext* graphOut = nullptr;
@@ -257,6 +258,7 @@ struct ClipDecoder::State {
         sws_freeContext(scaler);
         avfilter_graph_free(&graph);
         av_frame_free(&onHost);
+        av_frame_free(&last);
         av_frame_free(&filtered);
         av_frame_free(&decoded);
         av_packet_free(&packet);
@@ -550,7 +552,8 @@ std::unique_ptr<ClipDecoder> ClipDecoder::open(const QString& path, const std::a
     state->decoded = av_frame_alloc();
     state->filtered = av_frame_alloc();
     state->onHost = av_frame_alloc();
-    if (!state->packet || !state->decoded || !state->filtered || !state->onHost) {
+    state->last = av_frame_alloc();
+    if (!state->packet || !state->decoded || !state->filtered || !state->onHost || !state->last) {
         *why = QStringLiteral("out of memory");
         return nullptr;
     }
@@ -662,9 +665,21 @@ ClipDecoder::Step ClipDecoder::next(DrawnSize drawn, bool convert, Frame* frame,
     frame->seconds = seconds;
     s.readSoundPast(seconds);
     frame->image = QImage();
-    if (!convert)
-        return Step::Frame;
+    av_frame_unref(s.last);
+    av_frame_move_ref(s.last, picture);
+    if (convert && !this->convert(drawn, &frame->image, why))
+        return Step::Failed;
+    return Step::Frame;
+}
 
+bool ClipDecoder::convert(DrawnSize drawn, QImage* converted, QString* why)
+{
+    State& s = *state_;
+    const AVFrame* picture = s.last;
+    if (!picture->data[0]) {
+        *why = QStringLiteral("no frame to convert");
+        return false;
+    }
     // Converted straight to the size it is drawn at, before it is turned.
     const QSize shown = decodeSize(shownSize(), drawn);
     const QSize target = s.turns % 2 ? shown.transposed() : shown;
@@ -681,7 +696,7 @@ ClipDecoder::Step ClipDecoder::next(DrawnSize drawn, bool convert, Frame* frame,
                              reducing ? SWS_BICUBIC : SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!s.scaler) {
         *why = QStringLiteral("its pixel format cannot be converted");
-        return Step::Failed;
+        return false;
     }
     const int* coefficients =
         sws_getCoefficients(swsColourspace(picture->colorspace, picture->height));
@@ -690,7 +705,7 @@ ClipDecoder::Step ClipDecoder::next(DrawnSize drawn, bool convert, Frame* frame,
     QImage image = s.frames.take(target);
     if (image.isNull()) {
         *why = QStringLiteral("out of memory");
-        return Step::Failed;
+        return false;
     }
     if (hdr) {
         const double peak = peakNits(picture);
@@ -716,8 +731,13 @@ ClipDecoder::Step ClipDecoder::next(DrawnSize drawn, bool convert, Frame* frame,
     // Turned once, by the clip's own turns and the panel's together.
     if (const int turns = (s.turns + drawn.turns) % 4)
         image = image.transformed(QTransform().rotate(90.0 * turns));
-    frame->image = std::move(image);
-    return Step::Frame;
+    *converted = std::move(image);
+    return true;
+}
+
+void ClipDecoder::skipNonReference(bool skip)
+{
+    state_->codec->skip_frame = skip ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
 }
 
 bool ClipDecoder::rewind()

@@ -46,6 +46,11 @@ public:
     // `convert` false the frame is decoded but not converted (one that is
     // late anyway): its image is null.
     Step next(DrawnSize drawn, bool convert, Frame* frame, QString* why);
+    // Converts the frame decoded last, when next() left it unconverted.
+    bool convert(DrawnSize drawn, QImage* image, QString* why);
+    // Whether the decoder skips the frames no other frame refers to, to
+    // catch up when it falls behind.
+    void skipNonReference(bool skip);
     // Back to the start, for a clip that loops.
     bool rewind();
 

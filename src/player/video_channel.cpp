@@ -1,6 +1,7 @@
 #include "player/video_channel.h"
 
 #include "player/clip_decoder.h"
+#include "player/frame_pace.h"
 #include "player/sound_timeline.h"
 #include "player/thread_reaper.h"
 
@@ -181,6 +182,8 @@ private:
                 if (!current_)
                     fail(why);
             }
+            if (current_)
+                pace_ = FramePace(current_->frameSeconds());
         }
         const bool held = (spare_ && spare_->path() == wish.preparePath) ||
                           (current_ && loop_ && current_->path() == wish.preparePath);
@@ -202,15 +205,11 @@ private:
 
     void step()
     {
-        // A frame that will be late anyway is decoded, not converted; but a
-        // machine that cannot keep up still shows a frame every so often,
-        // rather than none at all.
-        const Clock::time_point now = Clock::now();
-        const bool late = started_ && now > dueAt(last_ + 2 * current_->frameSeconds()) &&
-                          now - lastShown_ < kLongestStill;
+        // Each frame is decoded first; how late it is then decides whether
+        // it is converted (see FramePace).
         ClipDecoder::Frame frame;
         QString why;
-        const ClipDecoder::Step result = current_->next(drawn_, !late, &frame, &why);
+        const ClipDecoder::Step result = current_->next(drawn_, false, &frame, &why);
         if (current_ && s_.withSound)
             handOnSound(current_->takeSound());
         switch (result) {
@@ -249,6 +248,11 @@ private:
         if (!first && !awaitSound())
             return;
         keepToSound();
+        const double behind = seconds(Clock::now() - dueAt(frame.seconds));
+        const FramePace::Decision pace = pace_.decide(behind, seconds(Clock::now() - lastShown_));
+        current_->skipNonReference(pace.skipNonReference);
+        if (pace.convert && !current_->convert(drawn_, &frame.image, &why))
+            return fail(why);
         if (frame.image.isNull() || !waitUntil(dueAt(frame.seconds))) {
             const std::lock_guard lock(s_.mutex);
             ++s_.dropped;
@@ -329,6 +333,11 @@ private:
             origin_ += gap / 8;
     }
 
+    static double seconds(Clock::duration span)
+    {
+        return std::chrono::duration<double>(span).count();
+    }
+
     Clock::time_point dueAt(double seconds) const
     {
         return origin_ + std::chrono::duration_cast<Clock::duration>(
@@ -366,7 +375,7 @@ private:
     bool started_ = false;
     Clock::time_point origin_;
     Clock::time_point lastShown_;
-    static constexpr std::chrono::milliseconds kLongestStill{200};
+    FramePace pace_{0.04};
     static constexpr std::chrono::milliseconds kLongestSoundStart{3000};
     bool soundAwaited_ = false;
     double offset_ = 0; // seconds of the loops played before this one
