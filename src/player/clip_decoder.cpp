@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <mutex>
 #include <optional>
@@ -172,19 +173,36 @@ double peakNits(const AVFrame* frame)
     return std::clamp(nits, 100.0, 10000.0);
 }
 
-// Quarter turns clockwise to show the stream upright.
-int quarterTurns(const AVStream* stream)
+// How to show the stream upright, from its display matrix: mirrored left to
+// right first (a selfie camera's clip), then turned by quarter turns
+// clockwise.
+struct Orientation {
+    int turns = 0;
+    bool mirrored = false;
+};
+
+Orientation orientation(const AVStream* stream)
 {
     size_t size = 0;
-    const uint8_t* matrix = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
-    if (!matrix || size < 9 * sizeof(int32_t))
-        return 0;
-    const double counterClockwise =
-        av_display_rotation_get(reinterpret_cast<const int32_t*>(matrix));
+    const uint8_t* data = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
+    if (!data || size < 9 * sizeof(int32_t))
+        return {};
+    int32_t matrix[9];
+    std::memcpy(matrix, data, sizeof matrix);
+    Orientation shown;
+    // A matrix that mirrors has a negative determinant; what is left once
+    // the mirror is taken out of its first row is a plain turn.
+    shown.mirrored = double(matrix[0]) * matrix[4] - double(matrix[1]) * matrix[3] < 0;
+    if (shown.mirrored) {
+        matrix[0] = -matrix[0];
+        matrix[1] = -matrix[1];
+    }
+    const double counterClockwise = av_display_rotation_get(matrix);
     if (std::isnan(counterClockwise))
-        return 0;
+        return shown;
     const long turns = std::lround(-counterClockwise / 90.0);
-    return int(((turns % 4) + 4) % 4);
+    shown.turns = int(((turns % 4) + 4) % 4);
+    return shown;
 }
 
 // A decoder's parameters from its stream, before it is opened.
@@ -218,6 +236,13 @@ struct ClipDecoder::State {
     AVFilterContext* graphIn = nullptr;
     AVFilterContext* graphOut = nullptr;
     bool deinterlace = false;
+    // A song's cover (a picture attached to the sound) or no picture at
+    // all: once that one frame is given, only the sound is decoded, at its
+    // own pace.
+    bool still = false;
+    bool soundOnly = false;
+    bool soundOnlyStarted = false;
+    bool pictureGiven = false;
     SwsContext* scaler = nullptr;
     FramePool frames;
     // High-dynamic-range frames are converted to 16-bit R'G'B' here, each
@@ -225,6 +250,7 @@ struct ClipDecoder::State {
     std::vector<std::uint16_t> hdrLines;
     std::optional<ToneMap> toneMap;
     int turns = 0;
+    bool mirrored = false;
     AVRational sampleAspect{1, 1};
     QSize coded;           // as the stream stores its frames
     AVRational rate{0, 1}; // frames a second, as the stream tells
@@ -267,6 +293,18 @@ struct ClipDecoder::State {
         if (io)
             av_freep(&io->buffer);
         avio_context_free(&io);
+    }
+
+    // For a clip of sound alone: opens its sound, and nothing else is read.
+    bool openSoundOnly()
+    {
+        if (!(packet = av_packet_alloc()) || !(last = av_frame_alloc()))
+            return false;
+        for (unsigned i = 0; i < format->nb_streams; ++i)
+            format->streams[i]->discard = AVDISCARD_ALL;
+        openSound();
+        soundOnly = pictureGiven = soundCodec != nullptr;
+        return soundOnly;
     }
 
     // Opens the clip's sound; a clip whose sound cannot be decoded plays
@@ -361,9 +399,9 @@ struct ClipDecoder::State {
     // for a clip whose container cannot seek back to its start.
     bool reopen()
     {
-        const int videoIndex = stream->index;
+        const int videoIndex = stream ? stream->index : -1;
         const int soundIndex = soundStream ? soundStream->index : -1;
-        const AVCodecID videoCodec = stream->codecpar->codec_id;
+        const AVCodecID videoCodec = stream ? stream->codecpar->codec_id : AV_CODEC_ID_NONE;
         avformat_close_input(&format);
         stream = soundStream = nullptr;
         if (avio_seek(io, 0, SEEK_SET) < 0 || !(format = avformat_alloc_context()))
@@ -378,12 +416,13 @@ struct ClipDecoder::State {
             avformat_find_stream_info(format, nullptr) < 0)
             return false;
         if (int(format->nb_streams) <= std::max(videoIndex, soundIndex) ||
-            format->streams[videoIndex]->codecpar->codec_id != videoCodec)
+            (videoIndex >= 0 && format->streams[videoIndex]->codecpar->codec_id != videoCodec))
             return false;
         for (unsigned i = 0; i < format->nb_streams; ++i)
             if (int(i) != videoIndex && int(i) != soundIndex)
                 format->streams[i]->discard = AVDISCARD_ALL;
-        stream = format->streams[videoIndex];
+        if (videoIndex >= 0)
+            stream = format->streams[videoIndex];
         if (soundIndex >= 0)
             soundStream = format->streams[soundIndex];
         return true;
@@ -410,7 +449,7 @@ struct ClipDecoder::State {
             return read;
         if (soundStream && packet->stream_index == soundStream->index)
             decodeSound(packet);
-        if (packet->stream_index == stream->index) {
+        if (stream && packet->stream_index == stream->index && !pictureGiven) {
             AVPacket* held = av_packet_alloc();
             if (!held) {
                 av_packet_unref(packet);
@@ -521,6 +560,12 @@ std::unique_ptr<ClipDecoder> ClipDecoder::open(const QString& path, const std::a
     }
     const AVCodec* codec = nullptr;
     const int index = av_find_best_stream(state->format, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
+    if (index == AVERROR_STREAM_NOT_FOUND && withSound && state->openSoundOnly()) {
+        // Sound alone plays over black.
+        state->coded = QSize(16, 9);
+        state->rate = {25, 1};
+        return std::unique_ptr<ClipDecoder>(new ClipDecoder(std::move(state), path));
+    }
     if (index < 0 || !codec) {
         *why = index == AVERROR_DECODER_NOT_FOUND ? QStringLiteral("no decoder for its video")
                                                   : QStringLiteral("no video in it");
@@ -559,12 +604,15 @@ std::unique_ptr<ClipDecoder> ClipDecoder::open(const QString& path, const std::a
     }
     if (withSound)
         state->openSound();
-    state->turns = quarterTurns(state->stream);
+    const Orientation upright = orientation(state->stream);
+    state->turns = upright.turns;
+    state->mirrored = upright.mirrored;
     state->coded = size;
     state->rate = state->stream->avg_frame_rate;
     if (state->rate.num <= 0 || state->rate.den <= 0)
         state->rate = state->stream->r_frame_rate;
     state->sampleAspect = av_guess_sample_aspect_ratio(state->format, state->stream, nullptr);
+    state->still = state->stream->disposition & AV_DISPOSITION_ATTACHED_PIC;
     state->deinterlace = parameters->field_order != AV_FIELD_PROGRESSIVE &&
                          parameters->field_order != AV_FIELD_UNKNOWN;
     return std::unique_ptr<ClipDecoder>(new ClipDecoder(std::move(state), path));
@@ -601,6 +649,32 @@ ClipDecoder::Step ClipDecoder::next(DrawnSize drawn, bool convert, Frame* frame,
         *why = QStringLiteral("cannot go back to its start");
         return Step::Failed;
     }
+    if (s.soundOnly && !std::exchange(s.soundOnlyStarted, true)) {
+        // The black the sound plays over, at once.
+        frame->seconds = 0;
+        frame->image = QImage();
+        if (convert && !this->convert(drawn, &frame->image, why))
+            return Step::Failed;
+        return Step::Frame;
+    }
+    if (s.pictureGiven) {
+        // Only sound from here on: a little of it each step.
+        const qint64 before = s.soundBytesMade;
+        while (!s.readAll && s.soundBytesMade == before) {
+            if (const int read = s.readPacket(); read < 0 && read != AVERROR_EOF) {
+                *why = avError(read);
+                return Step::Failed;
+            }
+        }
+        if (s.readAll && s.soundBytesMade == before) {
+            if (!std::exchange(s.draining, true) && s.soundCodec)
+                s.decodeSound(nullptr); // the sound to its very end
+            return Step::End;
+        }
+        frame->seconds = double(s.soundBytesMade) / kSoundBytesPerSecond;
+        frame->image = QImage();
+        return Step::Sound;
+    }
     AVFrame* picture = nullptr;
     while (true) {
         const int got = s.receive(&picture);
@@ -620,6 +694,11 @@ ClipDecoder::Step ClipDecoder::next(DrawnSize drawn, bool convert, Frame* frame,
             s.aheadBytes -= held->size;
             const int sent = avcodec_send_packet(s.codec, held);
             av_packet_free(&held);
+            if (s.still && sent >= 0) {
+                // Its one picture out now, not when the next packet comes.
+                s.draining = true;
+                avcodec_send_packet(s.codec, nullptr);
+            }
             // A damaged packet is skipped, as players do; the decoder says
             // so in the log.
             if (sent < 0 && sent != AVERROR(EAGAIN) && sent != AVERROR_INVALIDDATA) {
@@ -667,6 +746,10 @@ ClipDecoder::Step ClipDecoder::next(DrawnSize drawn, bool convert, Frame* frame,
     frame->image = QImage();
     av_frame_unref(s.last);
     av_frame_move_ref(s.last, picture);
+    if (s.still) {
+        s.pictureGiven = true;
+        s.draining = false;
+    }
     if (convert && !this->convert(drawn, &frame->image, why))
         return Step::Failed;
     return Step::Frame;
@@ -675,6 +758,12 @@ ClipDecoder::Step ClipDecoder::next(DrawnSize drawn, bool convert, Frame* frame,
 bool ClipDecoder::convert(DrawnSize drawn, QImage* converted, QString* why)
 {
     State& s = *state_;
+    if (s.soundOnly) {
+        QImage black = s.frames.take(shownSize());
+        black.fill(Qt::black);
+        *converted = std::move(black);
+        return !converted->isNull();
+    }
     const AVFrame* picture = s.last;
     if (!picture->data[0]) {
         *why = QStringLiteral("no frame to convert");
@@ -729,6 +818,8 @@ bool ClipDecoder::convert(DrawnSize drawn, QImage* converted, QString* why)
         sws_scale(s.scaler, picture->data, picture->linesize, 0, picture->height, planes, strides);
     }
     // Turned once, by the clip's own turns and the panel's together.
+    if (s.mirrored)
+        image = image.mirrored(true, false);
     if (const int turns = (s.turns + drawn.turns) % 4)
         image = image.transformed(QTransform().rotate(90.0 * turns));
     *converted = std::move(image);
@@ -737,7 +828,8 @@ bool ClipDecoder::convert(DrawnSize drawn, QImage* converted, QString* why)
 
 void ClipDecoder::skipNonReference(bool skip)
 {
-    state_->codec->skip_frame = skip ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+    if (state_->codec)
+        state_->codec->skip_frame = skip ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
 }
 
 bool ClipDecoder::rewind()
@@ -753,14 +845,17 @@ bool ClipDecoder::rewind()
     const auto toFirstByte = [&] {
         return av_seek_frame(s.format, -1, 0, AVSEEK_FLAG_BYTE) >= 0 || s.reopen();
     };
+    // A song with its cover goes back by its sound.
+    const AVStream* timed = s.still || s.soundOnly ? s.soundStream : s.stream;
     const auto toFirstFrame = [&] {
-        return av_seek_frame(s.format, s.stream->index,
-                             s.stream->start_time == AV_NOPTS_VALUE ? 0 : s.stream->start_time,
-                             AVSEEK_FLAG_BACKWARD) >= 0;
+        return timed && av_seek_frame(s.format, timed->index,
+                                      timed->start_time == AV_NOPTS_VALUE ? 0 : timed->start_time,
+                                      AVSEEK_FLAG_BACKWARD) >= 0;
     };
     if (byBytes ? !toFirstByte() : !toFirstFrame() && !toFirstByte())
         return false;
-    avcodec_flush_buffers(s.codec);
+    if (s.codec && !s.pictureGiven)
+        avcodec_flush_buffers(s.codec);
     if (s.soundCodec)
         avcodec_flush_buffers(s.soundCodec);
     if (s.resampler)

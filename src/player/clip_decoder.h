@@ -23,7 +23,10 @@ public:
         QImage image;
         double seconds = 0; // when it is due, from the clip's start
     };
-    enum class Step { Frame, End, Failed };
+    // Sound: some of the sound was decoded and no frame (a song with its
+    // cover, or sound alone, after its one picture); `seconds` tells how far
+    // the sound now reaches.
+    enum class Step { Frame, Sound, End, Failed };
 
     ~ClipDecoder();
     ClipDecoder(const ClipDecoder&) = delete;

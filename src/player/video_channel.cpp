@@ -165,6 +165,7 @@ private:
             loop_ = wish.loop;
             started_ = false;
             soundAwaited_ = false;
+            framesThisLoop_ = 0;
             offset_ = 0;
             {
                 const std::lock_guard lock(s_.mutex);
@@ -215,7 +216,17 @@ private:
         switch (result) {
         case ClipDecoder::Step::Failed:
             return fail(why);
-        case ClipDecoder::Step::End:
+        case ClipDecoder::Step::Sound:
+            return paceSound(frame.seconds);
+        case ClipDecoder::Step::End: {
+            if (loop_ && framesThisLoop_ == 1 && !current_->hasSound()) {
+                // A clip of one frame that loops is a still: it stays on the
+                // screen without being decoded again and again.
+                std::unique_lock lock(s_.mutex);
+                s_.wake.wait(lock, [this] { return s_.quit.load() || s_.version != seen_; });
+                return;
+            }
+            const int frames = std::exchange(framesThisLoop_, 0);
             if (loop_) {
                 // A clip that loops goes back to its start without a gap,
                 // or on to its file written anew, opened ahead meanwhile.
@@ -231,13 +242,19 @@ private:
                 last_ = -current_->frameSeconds();
                 return;
             }
+            // Sound decoded ahead of the picture it plays with (a song's
+            // cover) ends when its last is heard, not when it is decoded.
+            if (frames <= 1 && current_->hasSound() && !waitUntil(dueAt(last_)))
+                return;
             current_.reset();
             s_.tell([ticket = playing_](VideoChannel* channel) { emit channel->ended(ticket); });
             return;
+        }
         case ClipDecoder::Step::Frame:
             break;
         }
         last_ = frame.seconds;
+        ++framesThisLoop_;
         const bool first = !started_;
         if (first) {
             // The first frame shows at once; the rest keep to its time.
@@ -283,6 +300,18 @@ private:
             s_.timeline.dropped(excess);
         }
     }
+
+    // After a song's cover, its sound is decoded a little ahead of where it
+    // is heard.
+    void paceSound(double reaches)
+    {
+        last_ = reaches;
+        if (reaches > kSoundAhead && !awaitSound())
+            return;
+        keepToSound();
+        waitUntil(dueAt(reaches - kSoundAhead));
+    }
+    static constexpr double kSoundAhead = 0.5;
 
     // The first frame shows at once; the next waits for the clip's sound
     // to be heard, as long as a sound output may take to start, so that
@@ -378,6 +407,7 @@ private:
     FramePace pace_{0.04};
     static constexpr std::chrono::milliseconds kLongestSoundStart{3000};
     bool soundAwaited_ = false;
+    int framesThisLoop_ = 0;
     double offset_ = 0; // seconds of the loops played before this one
     double last_ = 0;   // the last frame's moment in this loop
 };
