@@ -1,6 +1,7 @@
 #include "player/clip_decoder.h"
 
 #include "player/frame_pool.h"
+#include "player/frame_reducer.h"
 #include "player/hardware_decoding.h"
 #include "player/media_open.h"
 #include "player/operator_log.h"
@@ -118,28 +119,6 @@ AVPixelFormat plainFormat(AVPixelFormat format, bool* fullRange)
     }
 }
 
-// The stream's colour matrix, as swscale numbers it; untagged streams follow
-// the usual rule: HD and larger are BT.709, smaller ones BT.601.
-int swsColourspace(AVColorSpace space, int height)
-{
-    switch (space) {
-    case AVCOL_SPC_BT709:
-        return SWS_CS_ITU709;
-    case AVCOL_SPC_BT470BG:
-    case AVCOL_SPC_SMPTE170M:
-        return SWS_CS_ITU601;
-    case AVCOL_SPC_FCC:
-        return SWS_CS_FCC;
-    case AVCOL_SPC_SMPTE240M:
-        return SWS_CS_SMPTE240M;
-    case AVCOL_SPC_BT2020_NCL:
-    case AVCOL_SPC_BT2020_CL:
-        return SWS_CS_BT2020;
-    default:
-        return height >= 720 ? SWS_CS_ITU709 : SWS_CS_ITU601;
-    }
-}
-
 LightCurve lightCurve(AVColorTransferCharacteristic transfer)
 {
     switch (transfer) {
@@ -245,6 +224,7 @@ struct ClipDecoder::State {
     bool pictureGiven = false;
     SwsContext* scaler = nullptr;
     FramePool frames;
+    FrameReducer reducer;
     // High-dynamic-range frames are converted to 16-bit R'G'B' here, each
     // line padded as the frame pool's are, then tone-mapped into the image.
     std::vector<std::uint16_t> hdrLines;
@@ -755,6 +735,17 @@ ClipDecoder::Step ClipDecoder::next(DrawnSize drawn, bool convert, Frame* frame,
     return Step::Frame;
 }
 
+// A converted frame made upright for its panel: mirrored as the clip says,
+// then turned once, by the clip's own turns and the panel's together.
+QImage ClipDecoder::finished(QImage image, const State& s, DrawnSize drawn)
+{
+    if (s.mirrored)
+        image = image.mirrored(true, false);
+    if (const int turns = (s.turns + drawn.turns) % 4)
+        image = image.transformed(QTransform().rotate(90.0 * turns));
+    return image;
+}
+
 bool ClipDecoder::convert(DrawnSize drawn, QImage* converted, QString* why)
 {
     State& s = *state_;
@@ -776,9 +767,23 @@ bool ClipDecoder::convert(DrawnSize drawn, QImage* converted, QString* why)
     const AVPixelFormat source = plainFormat(AVPixelFormat(picture->format), &fullRange);
     const LightCurve curve = lightCurve(picture->color_trc);
     const bool hdr = curve != LightCurve::Standard;
-    // Reductions are filtered bicubic, so that fine detail does not shimmer;
-    // a frame drawn at its own size or larger takes the fast bilinear path.
+    // Reductions go through zimg (see FrameReducer) where it takes the
+    // frame, else through swscale, filtered bicubic so that fine detail
+    // does not shimmer. A frame drawn at its own size or larger takes
+    // swscale's fast path: zimg's costs four times as much there, for a
+    // picture hardly closer.
     const bool reducing = target.width() < picture->width || target.height() < picture->height;
+    if (reducing && !hdr) {
+        QImage image = s.frames.take(target);
+        if (image.isNull()) {
+            *why = QStringLiteral("out of memory");
+            return false;
+        }
+        if (s.reducer.reduce(picture, &image)) {
+            *converted = finished(std::move(image), s, drawn);
+            return true;
+        }
+    }
     s.scaler =
         sws_getCachedContext(s.scaler, picture->width, picture->height, source, target.width(),
                              target.height(), hdr ? AV_PIX_FMT_RGB48 : AV_PIX_FMT_BGRA,
@@ -817,12 +822,7 @@ bool ClipDecoder::convert(DrawnSize drawn, QImage* converted, QString* why)
         const int strides[4] = {int(image.bytesPerLine()), 0, 0, 0};
         sws_scale(s.scaler, picture->data, picture->linesize, 0, picture->height, planes, strides);
     }
-    // Turned once, by the clip's own turns and the panel's together.
-    if (s.mirrored)
-        image = image.mirrored(true, false);
-    if (const int turns = (s.turns + drawn.turns) % 4)
-        image = image.transformed(QTransform().rotate(90.0 * turns));
-    *converted = std::move(image);
+    *converted = finished(std::move(image), s, drawn);
     return true;
 }
 

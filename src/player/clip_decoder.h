@@ -68,6 +68,7 @@ public:
 private:
     struct State;
     explicit ClipDecoder(std::unique_ptr<State> state, QString path);
+    static QImage finished(QImage image, const State& s, DrawnSize drawn);
     std::unique_ptr<State> state_;
     QString path_;
 };

@@ -1,5 +1,6 @@
 #include "player/picture_decoding.h"
 
+#include "player/frame_reducer.h"
 #include "player/media_open.h"
 
 #include <QBuffer>
@@ -80,10 +81,15 @@ DecodedItem decodePicture(const QString& path, DrawnSize drawn)
     // The reader scales before it turns: sizes as shown are turned back.
     const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
     if (stored.isValid()) {
+        // Read at twice the size it is drawn at (a JPEG's own reduction
+        // makes that cheap), and reduced the rest of the way with a real
+        // filter below: the reader's reduction alone turns fine detail into
+        // moiré.
         const QSize shown = turned ? stored.transposed() : stored;
         const QSize target = decodeSize(shown, drawn);
-        if (target != shown)
-            reader.setScaledSize(turned ? target.transposed() : target);
+        const QSize read = shown.scaled((target * 2).boundedTo(shown), Qt::KeepAspectRatio);
+        if (read != shown)
+            reader.setScaledSize(turned ? read.transposed() : read);
     }
     std::unique_lock turn(largeDecodes, std::defer_lock);
     if (qint64(stored.width()) * stored.height() > kLargePicturePixels)
@@ -95,10 +101,15 @@ DecodedItem decodePicture(const QString& path, DrawnSize drawn)
         return {QImage(), reader.errorString()};
     // A reader that ignores the scaled size (or a header without one) still
     // yields no more than the window shows.
+    image = withoutNeedlessAlpha(std::move(image));
     const QSize wanted = decodeSize(image.size(), drawn);
-    if (image.width() > wanted.width() + 1 || image.height() > wanted.height() + 1)
-        image = image.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    return {turnedFor(withoutNeedlessAlpha(std::move(image)), drawn), QString()};
+    if (image.width() > wanted.width() + 1 || image.height() > wanted.height() + 1) {
+        QImage reduced = FrameReducer::reduced(image, wanted);
+        image = !reduced.isNull()
+                    ? std::move(reduced)
+                    : image.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    return {turnedFor(std::move(image), drawn), QString()};
 }
 
 QImage turnedFor(QImage image, const DrawnSize& drawn)
