@@ -54,6 +54,27 @@ QSize decodeSize(QSize source, DrawnSize drawn)
     return size.expandedTo({1, 1});
 }
 
+bool isAnimatedPng(const QByteArray& bytes)
+{
+    static const QByteArray signature("\x89PNG\r\n\x1a\n", 8);
+    if (!bytes.startsWith(signature))
+        return false;
+    // Chunks follow the signature: a length (big-endian), a type, the data
+    // and a checksum.
+    qsizetype at = signature.size();
+    while (at + 8 <= bytes.size()) {
+        const auto byte = [&](qsizetype i) { return quint32(quint8(bytes[at + i])); };
+        const quint32 length = byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
+        const QByteArrayView type(bytes.constData() + at + 4, 4);
+        if (type == "acTL")
+            return true;
+        if (type == "IDAT" || type == "IEND" || length > quint32(bytes.size()))
+            return false;
+        at += 12 + qsizetype(length);
+    }
+    return false;
+}
+
 QString tooLarge(QSize size, qint64 maxPixels, int maxSide)
 {
     if (qint64(size.width()) * size.height() <= maxPixels && size.width() <= maxSide &&
@@ -109,7 +130,7 @@ DecodedItem decodePicture(const QString& path, DrawnSize drawn)
                     ? std::move(reduced)
                     : image.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
-    return {turnedFor(std::move(image), drawn), QString()};
+    return {turnedFor(std::move(image), drawn), QString(), isAnimatedPng(bytes)};
 }
 
 QImage turnedFor(QImage image, const DrawnSize& drawn)

@@ -10,7 +10,14 @@ namespace tv {
 struct DecodedItem {
     QImage image;
     QString problem; // empty when the image is there
+    // An animated PNG: the image is its first frame, and a video window
+    // plays the rest as a clip.
+    bool animated = false;
 };
+
+// Whether the bytes of a PNG file hold an animation (an acTL chunk before
+// the first image data), as an animated PNG is told from a still one.
+bool isAnimatedPng(const QByteArray& bytes);
 
 // How a window is drawn on the screen, in the screen's device pixels (twice
 // its size in widget pixels on a screen scaled to 200 %): its whole size, and

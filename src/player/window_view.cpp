@@ -278,6 +278,18 @@ void WindowView::apply(int item, const DecodedItem& decoded)
         showPlaceholder(item, decoded.problem);
         return;
     }
+    if (decoded.animated && plan_.role == WindowRole::Video && items_[item].kind == Kind::Picture) {
+        // An animated PNG plays as the clip it is, from now on; its first
+        // frame shows meanwhile.
+        items_[item].kind = Kind::Video;
+        if (!video_)
+            makeVideoChannel();
+        image_ = decoded.image;
+        placeholder_.clear();
+        update();
+        startItem(item, 0);
+        return;
+    }
     image_ = decoded.image;
     placeholder_.clear();
     setSeeThrough(plan_.role == WindowRole::Picture && image_.hasAlphaChannel());

@@ -1,9 +1,11 @@
 #include "player/media_backend.h"
+#include "player/picture_decoding.h"
 #include "player/stage.h"
 #include "player/stage_clock.h"
 #include "player/video_channel.h"
 #include "support/mjpeg_avi.h"
 
+#include <QBuffer>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -24,6 +26,7 @@ private slots:
     void onlyRegularFilesPlay();
     void clipsWithSoundPlayWithoutASoundDevice_data();
     void clipsWithSoundPlayWithoutASoundDevice();
+    void animatedPngsPlayInTheVideoWindow();
 
 private:
     QColor colourAt(Stage& stage) { return stage.grab().toImage().pixelColor(100, 60); }
@@ -161,6 +164,41 @@ void VideoTest::clipsWithSoundPlayWithoutASoundDevice()
     }
     QCOMPARE(failed.size(), 0);
     QVERIFY(green >= 2);
+}
+
+// An animated PNG in the video window plays its frames, as a clip; a still
+// PNG stays a picture.
+void VideoTest::animatedPngsPlayInTheVideoWindow()
+{
+    const QString animated = media_.filePath("moving.png");
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
+                            "color=red:s=64x36:r=2:d=1 [a]; color=lime:s=64x36:r=2:d=1 [b]; "
+                            "[a][b] concat=n=2:v=1 [out0]",
+                            "-plays", "0", "-f", "apng", animated});
+    QVERIFY(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
+    QFile file(animated);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY(isAnimatedPng(bytes));
+    QVERIFY(!isAnimatedPng(bytes.first(40))); // cut before its animation is told
+    QBuffer still;
+    QVERIFY(still.open(QIODevice::WriteOnly) &&
+            QImage(8, 8, QImage::Format_RGB32).save(&still, "PNG"));
+    QVERIFY(!isAnimatedPng(still.data()));
+
+    SteadyClock clock;
+    Stage stage(
+        {{WindowRole::Video, 0, QRect(0, 0, 1920, 1080), {"moving.png"}, kVideoWindowPictureMs}},
+        media_.path(), clock);
+    stage.resize(480, 270);
+    stage.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&stage));
+    auto red = [](QColor c) { return c.red() > 200 && c.green() < 80; };
+    auto green = [](QColor c) { return c.green() > 200 && c.red() < 80; };
+    QTRY_VERIFY_WITH_TIMEOUT(red(colourAt(stage)), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(green(colourAt(stage)), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(red(colourAt(stage)), 10000); // and round again
 }
 
 QTEST_MAIN(VideoTest)
