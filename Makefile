@@ -81,6 +81,7 @@ bench: build
 	cd $(BUILD_DIR)/bench && QT_QPA_PLATFORM=offscreen ./bench_editor peakMemoryWithEveryWindow
 	cd $(BUILD_DIR)/bench && QT_QPA_PLATFORM=offscreen ./bench_startup
 	cd $(BUILD_DIR)/bench && QT_QPA_PLATFORM=offscreen ./bench_player
+	cd $(BUILD_DIR)/bench && ./bench_clip_decoder
 	# The reference show of a display, under Xvfb; REFERENCE_SECONDS=600 for
 	# the full ten minutes.
 	@$(MAKE) --no-print-directory install PACKAGE_LIST="xvfb openbox xdotool ffmpeg mpv bc python3"

@@ -660,6 +660,12 @@ ClipDecoder::Step ClipDecoder::next(DrawnSize drawn, bool convert, Frame* frame,
         const int got = s.receive(&picture);
         if (got == 0)
             break;
+        if (got == AVERROR_EOF && s.still && !s.pictureGiven && s.soundCodec) {
+            // A cover that cannot be decoded: the song plays over black.
+            s.soundOnly = s.pictureGiven = true;
+            s.draining = false;
+            return next(drawn, convert, frame, why);
+        }
         if (got == AVERROR_EOF)
             return Step::End;
         if (got != AVERROR(EAGAIN)) {

@@ -219,7 +219,7 @@ private:
         case ClipDecoder::Step::Sound:
             return paceSound(frame.seconds);
         case ClipDecoder::Step::End: {
-            if (loop_ && framesThisLoop_ == 1 && !current_->hasSound()) {
+            if (loop_ && framesThisLoop_ == 1 && !current_->hasSound() && !spare_) {
                 // A clip of one frame that loops is a still: it stays on the
                 // screen without being decoded again and again.
                 std::unique_lock lock(s_.mutex);
