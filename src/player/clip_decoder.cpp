@@ -792,7 +792,7 @@ bool ClipDecoder::convert(DrawnSize drawn, QImage* converted, QString* why)
     }
     s.scaler =
         sws_getCachedContext(s.scaler, picture->width, picture->height, source, target.width(),
-                             target.height(), hdr ? AV_PIX_FMT_RGB48 : AV_PIX_FMT_BGRA,
+                             target.height(), hdr ? AV_PIX_FMT_GBRP16 : AV_PIX_FMT_BGRA,
                              reducing ? SWS_BICUBIC : SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!s.scaler) {
         *why = QStringLiteral("its pixel format cannot be converted");
@@ -812,17 +812,23 @@ bool ClipDecoder::convert(DrawnSize drawn, QImage* converted, QString* why)
         if (!s.toneMap || s.toneMap->curve() != curve ||
             (curve == LightCurve::Pq && s.toneMap->peakNits() != peak))
             s.toneMap.emplace(curve, peak);
-        const int lineBytes = (target.width() * 6 + FramePool::kLineAlignment - 1) /
+        // Three planes, each line padded as the frame pool's are.
+        const int lineBytes = (target.width() * 2 + FramePool::kLineAlignment - 1) /
                               FramePool::kLineAlignment * FramePool::kLineAlignment;
-        s.hdrLines.resize(std::size_t(lineBytes / 2) * std::size_t(target.height()) +
-                          FramePool::kSpareBytes);
-        uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(s.hdrLines.data()), nullptr, nullptr,
-                              nullptr};
-        const int strides[4] = {lineBytes, 0, 0, 0};
+        const std::size_t plane = std::size_t(lineBytes / 2) * std::size_t(target.height());
+        s.hdrLines.resize(3 * plane + FramePool::kSpareBytes);
+        uint16_t* g = s.hdrLines.data();
+        uint16_t* b = g + plane;
+        uint16_t* r = b + plane;
+        uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(g), reinterpret_cast<uint8_t*>(b),
+                              reinterpret_cast<uint8_t*>(r), nullptr};
+        const int strides[4] = {lineBytes, lineBytes, lineBytes, 0};
         sws_scale(s.scaler, picture->data, picture->linesize, 0, picture->height, planes, strides);
-        for (int y = 0; y < target.height(); ++y)
-            s.toneMap->mapLine(s.hdrLines.data() + std::size_t(y) * std::size_t(lineBytes / 2),
+        for (int y = 0; y < target.height(); ++y) {
+            const std::size_t line = std::size_t(y) * std::size_t(lineBytes / 2);
+            s.toneMap->mapLine(g + line, b + line, r + line,
                                reinterpret_cast<std::uint32_t*>(image.scanLine(y)), target.width());
+        }
     } else {
         uint8_t* planes[4] = {image.bits(), nullptr, nullptr, nullptr};
         const int strides[4] = {int(image.bytesPerLine()), 0, 0, 0};

@@ -21,9 +21,10 @@ public:
     // (kAssumedPeakNits when they do not).
     ToneMap(LightCurve curve, double peakNits);
 
-    // One line of packed 16-bit R'G'B' (as swscale's RGB48 gives it) to
-    // 32-bit 0xffRRGGBB pixels.
-    void mapLine(const std::uint16_t* rgb48, std::uint32_t* out, int width) const;
+    // One line of 16-bit R'G'B' planes (as swscale's GBRP16 gives them, its
+    // fast way out of 10-bit video) to 32-bit 0xffRRGGBB pixels.
+    void mapLine(const std::uint16_t* g, const std::uint16_t* b, const std::uint16_t* r,
+                 std::uint32_t* out, int width) const;
 
     LightCurve curve() const { return curve_; }
     double peakNits() const { return peakNits_; }
@@ -38,9 +39,13 @@ private:
     LightCurve curve_;
     double peakNits_;
     float peak_; // in reference whites
-    // A 16-bit code value to the light the display gives, in reference
-    // whites and BT.2020's primaries.
+    // A code value, to 12 bits (video has 10), to the light the display
+    // gives, in reference whites and BT.2020's primaries: small enough to
+    // stay in the processor's first cache.
     std::vector<float> toLight_;
+    // rolledOff(light) / light, from the knee on, scaleSteps_ a unit.
+    std::vector<float> scales_;
+    float scaleSteps_ = 1;
     // Light in [0, 1] to the screen's 8-bit code value.
     std::vector<std::uint8_t> toScreen_;
 };
