@@ -33,6 +33,25 @@ mpv_frame() { # mpv's picture of clip $1 in a window of $2 x $3, into $4
     wait "$pid" 2>/dev/null
 }
 
+# One row: ours and mpv's picture of $2 beside the accurate scaling, at the
+# size ours came out at ($3 x $4 asked for; $5 the reference's extra options).
+row() {
+    QT_QPA_PLATFORM=offscreen "$build/bench/frame_quality" "$2" "$3" "$4" "$work/ours.png" \
+        2>/dev/null || exit 1
+    local shown w h
+    shown=$(ffprobe -v error -select_streams v -show_entries stream=width,height \
+        -of csv=s=x:p=0 "$work/ours.png")
+    w=${shown%x*} h=${shown#*x}
+    ffmpeg -loglevel error -i "$2" -vf \
+        "scale=$w:$h:flags=lanczos+accurate_rnd+full_chroma_int+full_chroma_inp$5,format=rgb24" \
+        -frames:v 1 "$work/reference.png"
+    mpv_frame "$2" "$w" "$h" "$work/mpv.png"
+    printf '%-34s %-28s %-28s\n' "$1 at $shown" \
+        "$(compare "$work/ours.png" "$work/reference.png")" \
+        "$(compare "$work/mpv.png" "$work/reference.png")"
+    rm -f "$work"/*.png
+}
+
 printf '%-34s %-28s %-28s\n' "frame" "tessellview" "mpv"
 for source in natural fine; do
     for size in 1920x1080 3840x2160; do
@@ -47,16 +66,7 @@ for source in natural fine; do
         for shown in 960x540 1920x1080; do
             w=${shown%x*} h=${shown#*x}
             [ "$size" = 3840x2160 ] && [ "$shown" = 1920x1080 ] || [ "$size" = 1920x1080 ] || continue
-            QT_QPA_PLATFORM=offscreen "$build/bench/frame_quality" "$work/clip.mp4" "$w" "$h" \
-                "$work/ours.png" 2>/dev/null || exit 1
-            ffmpeg -loglevel error -i "$work/clip.mp4" -vf \
-                "scale=$w:$h:flags=lanczos+accurate_rnd+full_chroma_int+full_chroma_inp:in_color_matrix=bt709,format=rgb24" \
-                -frames:v 1 "$work/reference.png"
-            mpv_frame "$work/clip.mp4" "$w" "$h" "$work/mpv.png"
-            printf '%-34s %-28s %-28s\n' "$source $size at $shown" \
-                "$(compare "$work/ours.png" "$work/reference.png")" \
-                "$(compare "$work/mpv.png" "$work/reference.png")"
-            rm -f "$work"/*.png
+            row "$source $size" "$work/clip.mp4" "$w" "$h" ":in_color_matrix=bt709"
         done
     done
 done
@@ -64,15 +74,4 @@ done
 ffmpeg -loglevel error -y -f lavfi \
     -i "testsrc2=size=4000x2250,drawgrid=w=4:h=4:t=1:c=black@0.8" -frames:v 1 -q:v 2 \
     "$work/photo.jpg" || exit 1
-QT_QPA_PLATFORM=offscreen "$build/bench/frame_quality" "$work/photo.jpg" 634 356 \
-    "$work/ours.png" 2>/dev/null || exit 1
-shown=$(ffprobe -v error -select_streams v -show_entries stream=width,height -of csv=s=x:p=0 \
-    "$work/ours.png")
-w=${shown%x*} h=${shown#*x}
-ffmpeg -loglevel error -i "$work/photo.jpg" -vf \
-    "scale=$w:$h:flags=lanczos+accurate_rnd+full_chroma_int+full_chroma_inp,format=rgb24" \
-    -frames:v 1 "$work/reference.png"
-mpv_frame "$work/photo.jpg" "$w" "$h" "$work/mpv.png"
-printf '%-34s %-28s %-28s\n' "4000x2250 JPEG at $shown" \
-    "$(compare "$work/ours.png" "$work/reference.png")" \
-    "$(compare "$work/mpv.png" "$work/reference.png")"
+row "4000x2250 JPEG" "$work/photo.jpg" 634 356 ""

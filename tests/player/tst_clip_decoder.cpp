@@ -67,6 +67,19 @@ template <typename Work> QByteArray saidDuring(Work work)
     return said.readAll();
 }
 
+// The first frame of a clip as a window of `window` shows it; null, with the
+// reason in the log, when there is none.
+QImage firstFrame(const QString& path, QSize window)
+{
+    const std::atomic<bool> cancel{false};
+    QString why;
+    ClipDecoder::Frame frame;
+    const auto clip = ClipDecoder::open(path, cancel, &why);
+    if (!clip || clip->next({window, window}, true, &frame, &why) != ClipDecoder::Step::Frame)
+        qWarning("%s", qPrintable(why));
+    return frame.image;
+}
+
 } // namespace
 
 bool ClipDecoderTest::make(const QString& path, QStringList output, int width, QString input)
@@ -442,18 +455,8 @@ void ClipDecoderTest::highDynamicRangeLooksAsItsStandardRendering()
                             "-c:v", "ffv1", "-color_primaries", "bt2020", "-color_trc", transfer,
                             "-colorspace", "bt2020nc", graded});
     QVERIFY(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
-    const auto firstFrame = [this](const QString& path) {
-        const std::atomic<bool> cancel{false};
-        QString why;
-        ClipDecoder::Frame frame;
-        const auto clip = ClipDecoder::open(path, cancel, &why);
-        if (!clip || clip->next({QSize(128, 72), QSize(128, 72)}, true, &frame, &why) !=
-                         ClipDecoder::Step::Frame)
-            qWarning("%s", qPrintable(why));
-        return frame.image;
-    };
-    const QImage expected = firstFrame(standard);
-    const QImage shown = firstFrame(graded);
+    const QImage expected = firstFrame(standard, QSize(128, 72));
+    const QImage shown = firstFrame(graded, QSize(128, 72));
     QVERIFY(!expected.isNull() && !shown.isNull());
     // White is the one colour rolled off a little, to leave room for the
     // highlights above it.
@@ -563,18 +566,8 @@ void ClipDecoderTest::reductionsKeepFineDetail()
                << "yuv420p";
     QVERIFY(make(path, encode, 0,
                  "testsrc2=size=" + size + ",drawgrid=w=4:h=4:t=1:c=black@0.8 [out0]"));
-    QImage shown;
-    if (name.endsWith(".jpg")) {
-        shown = decodePicture(path, {window, window}).image;
-    } else {
-        const std::atomic<bool> cancel{false};
-        QString why;
-        const auto clip = ClipDecoder::open(path, cancel, &why);
-        ClipDecoder::Frame frame;
-        QVERIFY(clip &&
-                clip->next({window, window}, true, &frame, &why) == ClipDecoder::Step::Frame);
-        shown = frame.image;
-    }
+    const QImage shown = name.endsWith(".jpg") ? decodePicture(path, {window, window}).image
+                                               : firstFrame(path, window);
     QVERIFY(!shown.isNull());
     QProcess ffmpeg;
     ffmpeg.start("ffmpeg", {"-v", "error", "-i", path, "-vf",
