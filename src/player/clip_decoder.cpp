@@ -131,6 +131,20 @@ LightCurve lightCurve(AVColorTransferCharacteristic transfer)
     }
 }
 
+// Why sound of this shape is not played; empty when it is within what any
+// real sound has.
+QString soundOutOfBounds(int rate, int channels, int frameSamples)
+{
+    constexpr int kMostRate = 768'000, kMostChannels = 64, kMostFrameSamples = 1 << 20;
+    if (rate <= 0 || rate > kMostRate)
+        return QStringLiteral("its sound says %1 Hz").arg(rate);
+    if (channels <= 0 || channels > kMostChannels)
+        return QStringLiteral("its sound says %1 channels").arg(channels);
+    if (frameSamples < 0 || frameSamples > kMostFrameSamples)
+        return QStringLiteral("its sound says %1 samples a frame").arg(frameSamples);
+    return QString();
+}
+
 // The brightest light in a high-dynamic-range frame, as its metadata tell:
 // the content's own peak, else its mastering display's.
 double peakNits(const AVFrame* frame)
@@ -252,6 +266,7 @@ struct ClipDecoder::State {
     AVStream* soundStream = nullptr;
     AVCodecContext* soundCodec = nullptr;
     SwrContext* resampler = nullptr;
+    QString soundRefused; // why the clip's sound is not played
     AVFrame* soundFrame = nullptr;
     QByteArray sound;
 
@@ -296,10 +311,22 @@ struct ClipDecoder::State {
         if (index < 0 || !decoder)
             return;
         AVStream* stream = format->streams[index];
+        // A header that claims more than any sound has (a damaged or crafted
+        // file) would have the resampler take gigabytes: such a clip plays
+        // silent, told before anything is allocated for it, and again once
+        // the decoder has read its own idea of the sound.
+        if ((soundRefused = soundOutOfBounds(stream->codecpar->sample_rate,
+                                             stream->codecpar->ch_layout.nb_channels,
+                                             stream->codecpar->frame_size))
+                .size())
+            return;
         AVCodecContext* context = avcodec_alloc_context3(decoder);
         AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
-        if (!context || avcodec_parameters_to_context(context, stream->codecpar) < 0 ||
-            avcodec_open2(context, decoder, nullptr) < 0 ||
+        if (context && avcodec_parameters_to_context(context, stream->codecpar) >= 0 &&
+            avcodec_open2(context, decoder, nullptr) >= 0)
+            soundRefused = soundOutOfBounds(context->sample_rate, context->ch_layout.nb_channels,
+                                            context->frame_size);
+        if (!context || !soundRefused.isEmpty() || !avcodec_is_open(context) ||
             swr_alloc_set_opts2(&resampler, &stereo, AV_SAMPLE_FMT_S16, kSoundRate,
                                 &context->ch_layout, context->sample_fmt, context->sample_rate, 0,
                                 nullptr) < 0 ||
@@ -887,6 +914,11 @@ bool ClipDecoder::rewind()
 bool ClipDecoder::hasSound() const
 {
     return state_->soundCodec != nullptr;
+}
+
+QString ClipDecoder::soundRefused() const
+{
+    return state_->soundRefused;
 }
 
 QByteArray ClipDecoder::takeSound()

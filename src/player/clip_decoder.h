@@ -60,6 +60,9 @@ public:
     const QString& path() const { return path_; }
     // Whether its sound is decoded: it has some, and it was asked for.
     bool hasSound() const;
+    // Why its sound, asked for, is not played (a header beyond what any
+    // sound has); empty when it is, or it has none.
+    QString soundRefused() const;
     // The size the clip is shown at: turned, with square pixels.
     QSize shownSize() const;
     // Seconds from one frame to the next, as the stream tells.

@@ -10,6 +10,7 @@
 
 #include <QAudioDevice>
 #include <QAudioSink>
+#include <QFileInfo>
 #include <QMediaDevices>
 #include <QMetaObject>
 
@@ -79,7 +80,7 @@ struct Wish {
 
 } // namespace
 
-struct VideoChannel::Shared {
+struct VideoChannel::Shared : std::enable_shared_from_this<VideoChannel::Shared> {
     std::mutex mutex;
     std::condition_variable wake;
     VideoChannel* receiver = nullptr; // null once the channel ended
@@ -110,11 +111,24 @@ struct VideoChannel::Shared {
 
     // Hands `call` to the channel on its own thread, unless it ended. The
     // caller holds the mutex.
+    // A call already queued when the channel ends finds it gone and does
+    // nothing: the channel's destructor may process events (a sound sink's
+    // does), and a call into a half-destroyed channel is undefined.
     template <typename Call> void post(Call call)
     {
         if (receiver)
             QMetaObject::invokeMethod(
-                receiver, [channel = receiver, call] { call(channel); }, Qt::QueuedConnection);
+                receiver,
+                [shared = shared_from_this(), call] {
+                    VideoChannel* channel = nullptr;
+                    {
+                        const std::lock_guard lock(shared->mutex);
+                        channel = shared->receiver;
+                    }
+                    if (channel)
+                        call(channel);
+                },
+                Qt::QueuedConnection);
     }
 
     template <typename Call> void tell(Call call)
@@ -183,6 +197,9 @@ private:
                 if (!current_)
                     fail(why);
             }
+            if (current_ && !current_->soundRefused().isEmpty())
+                sayOnce(QFileInfo(current_->path()).fileName() + QStringLiteral(": ") +
+                        current_->soundRefused() + QStringLiteral(": played silent"));
             if (current_)
                 pace_ = FramePace(current_->frameSeconds());
         }
@@ -458,6 +475,13 @@ VideoChannel::~VideoChannel()
     }
     shared_->quit.store(true);
     shared_->wake.notify_all();
+    // The sink goes while the channel is whole, its signals cut first: its
+    // destructor may process events.
+    soundPump_.stop();
+    if (sink_) {
+        sink_->disconnect(this);
+        delete std::exchange(sink_, nullptr);
+    }
 }
 
 void VideoChannel::pumpSound()

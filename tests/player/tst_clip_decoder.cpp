@@ -30,6 +30,8 @@ private slots:
     void highDynamicRangeLooksAsItsStandardRendering_data();
     void soundWithOnePicturePlaysItsSound_data();
     void reductionsKeepFineDetail_data();
+    void absurdSoundHeadersPlaySilent_data();
+    void absurdSoundHeadersPlaySilent();
     void reductionsKeepFineDetail();
     void soundWithOnePicturePlaysItsSound();
     void highDynamicRangeLooksAsItsStandardRendering();
@@ -590,6 +592,55 @@ void ClipDecoderTest::reductionsKeepFineDetail()
     // A reduction that aliases differs by 20 to 26 a channel on average.
     const double mean = double(difference) / (qint64(ours.width()) * ours.height() * 3);
     QVERIFY2(mean < 10, qPrintable(QString::number(mean)));
+}
+
+void ClipDecoderTest::absurdSoundHeadersPlaySilent_data()
+{
+    // Written into the WAVEFORMATEX of an AVI's sound: its channels and its
+    // samples a second.
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<qint64>("rate");
+    QTest::addColumn<QString>("why");
+    QTest::newRow("1.4 GHz") << 2 << qint64(1'400'000'001) << "its sound says 1400000001 Hz";
+    QTest::newRow("537 MHz, as fuzzed")
+        << 2 << qint64(536'915'012) << "its sound says 536915012 Hz";
+    QTest::newRow("sixty-five thousand channels") << 65535 << qint64(48000) << "its sound says";
+}
+
+// A clip whose sound header claims more than any sound has plays its
+// picture, silent, and says why: nothing is allocated for such a sound.
+void ClipDecoderTest::absurdSoundHeadersPlaySilent()
+{
+    QFETCH(int, channels);
+    QFETCH(qint64, rate);
+    QFETCH(QString, why);
+    const QString path = dir_.filePath("absurd.avi");
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", "color=red:s=64x36:r=10:d=1",
+                            "-f", "lavfi", "-i", "sine=f=440:r=48000:d=1", "-c:v", "mjpeg", "-c:a",
+                            "pcm_s16le", "-ac", "2", path});
+    QVERIFY(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    const qsizetype format = bytes.indexOf("strf", bytes.indexOf("auds")) + 8;
+    QVERIFY(format > 8);
+    for (int i = 0; i < 2; ++i)
+        bytes[format + 2 + i] = char(channels >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        bytes[format + 4 + i] = char(rate >> (8 * i));
+    QVERIFY(file.seek(0) && file.write(bytes) == bytes.size());
+    file.close();
+    const std::atomic<bool> cancel{false};
+    QString problem;
+    const auto clip = ClipDecoder::open(path, cancel, &problem, true);
+    QVERIFY2(clip, qPrintable(problem));
+    QVERIFY(!clip->hasSound());
+    QVERIFY2(clip->soundRefused().startsWith(why), qPrintable(clip->soundRefused()));
+    ClipDecoder::Frame frame;
+    QCOMPARE(clip->next({QSize(64, 36), QSize(64, 36)}, true, &frame, &problem),
+             ClipDecoder::Step::Frame);
+    QVERIFY(near(frame.image.pixelColor(32, 18), Qt::red));
 }
 
 QTEST_GUILESS_MAIN(ClipDecoderTest)

@@ -22,6 +22,7 @@ private slots:
     void cleanupTestCase();
     void playsAtItsSpeedWithItsSound_data();
     void playsAtItsSpeedWithItsSound();
+    void closesCleanlyWhilePlaying();
 
 private:
     QTemporaryDir dir_;
@@ -138,6 +139,34 @@ void VideoSoundTest::playsAtItsSpeedWithItsSound()
     QVERIFY2(played > 2.6 && played < longest, qPrintable(QStringLiteral("%1 s").arg(played)));
     QVERIFY2(shown >= frames, qPrintable(QStringLiteral("%1 frames").arg(shown)));
     QVERIFY2(loud >= 270, qPrintable(QStringLiteral("sound heard for %1 s").arg(loud / 100.0)));
+}
+
+// A channel closed at any moment of a clip with sound, frames and sound still
+// on their way, leaves nothing behind that calls into it (the sanitizer build
+// catches a call into a half-destroyed channel).
+void VideoSoundTest::closesCleanlyWhilePlaying()
+{
+    const QString path = dir_.filePath("closing.mp4");
+    QProcess ffmpeg;
+    ffmpeg.start("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", "testsrc2=s=160x90:r=25:d=2",
+                            "-f", "lavfi", "-i", "sine=d=2", "-c:v", "libx264", "-preset",
+                            "ultrafast", "-c:a", "aac", path});
+    QVERIFY(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
+    for (int round = 0; round < 50; ++round) {
+        auto channel = std::make_unique<VideoChannel>();
+        channel->setDrawnSize({QSize(160, 90), QSize(160, 90)});
+        QSignalSpy ready(channel.get(), &VideoChannel::frameReady);
+        channel->play(1, path, true);
+        // Closed before its first frame, after it (its sound starting), or,
+        // every tenth round, a few frames on.
+        const int frames = round % 10 == 9 ? 3 : round % 2;
+        for (int shown = 0; shown < frames; ++shown) {
+            QVERIFY(ready.wait(5000));
+            channel->takeFrame();
+        }
+        channel.reset();
+        QCoreApplication::processEvents();
+    }
 }
 
 QTEST_MAIN(VideoSoundTest)
