@@ -29,7 +29,7 @@ QStringList withDisplayConfig(const QStringList& arguments, const QString& path,
 {
     if (!asksToPlay(arguments))
         return arguments;
-    const MediaHandle file = MediaHandle::open(path);
+    const MediaHandle file = MediaHandle::open(path, MediaHandle::Links::Followed);
     if (!file.isOpen() && !QFileInfo::exists(path))
         return arguments;
     const QString shown = escapedForLog(QDir::toNativeSeparators(path));

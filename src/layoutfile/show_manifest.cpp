@@ -74,7 +74,8 @@ QByteArray encodeManifest(const ShowManifest& manifest)
 std::optional<ShowManifest> decodeManifest(const QByteArray& bytes, QString* why)
 {
     if (bytes.size() > kMaxManifestBytes)
-        return refused(why, QStringLiteral("it is larger than %1 MB").arg(kMaxManifestBytes >> 20));
+        return refused(why,
+                       QStringLiteral("it is larger than %1").arg(sizeText(kMaxManifestBytes)));
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
     if (error.error != QJsonParseError::NoError)

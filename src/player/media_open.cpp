@@ -94,7 +94,16 @@ MediaHandle::~MediaHandle()
         ::close(fd_);
 }
 
-MediaHandle MediaHandle::open(const QString& path)
+QString sizeText(qint64 bytes)
+{
+    if (bytes > 0 && bytes % (qint64(1) << 20) == 0)
+        return QStringLiteral("%1 MB").arg(bytes >> 20);
+    if (bytes > 0 && bytes % 1024 == 0)
+        return QStringLiteral("%1 KB").arg(bytes >> 10);
+    return QStringLiteral("%1 bytes").arg(bytes);
+}
+
+MediaHandle MediaHandle::open(const QString& path, Links links)
 {
     MediaHandle handle;
     if (path.startsWith(kHeldPrefix)) {
@@ -110,7 +119,8 @@ MediaHandle MediaHandle::open(const QString& path)
         return handle;
     }
     const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC |
+                                                  (links == Links::Refused ? O_NOFOLLOW : 0));
     if (fd < 0) {
         handle.problem_ = errno == ELOOP ? QStringLiteral("a link, not a file")
                                          : QString::fromLocal8Bit(std::strerror(errno));
@@ -142,7 +152,7 @@ QByteArray MediaHandle::readAll(qint64 maxBytes, QString* why) const
         return {};
     }
     if (size_ > maxBytes) {
-        *why = QStringLiteral("larger than %1 MB").arg(maxBytes >> 20);
+        *why = QStringLiteral("larger than %1").arg(sizeText(maxBytes));
         return {};
     }
     QByteArray bytes;

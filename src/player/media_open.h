@@ -11,6 +11,9 @@ namespace tv {
 // or a device swapped in under a media name cannot stall the caller), without
 // following a link, and checked to be a regular file on the opened handle, so
 // what is read is what was checked, whatever the name points at later.
+// A size limit as a person reads it: "4 MB", "64 KB" or "9 bytes".
+QString sizeText(qint64 bytes);
+
 class MediaHandle {
 public:
     MediaHandle() = default;
@@ -20,9 +23,13 @@ public:
     MediaHandle& operator=(const MediaHandle&) = delete;
     ~MediaHandle();
 
+    // Whether a link at `path` is refused (anything in a show folder), or
+    // followed to the regular file it names (the display's own settings,
+    // which dotfile managers install as links).
+    enum class Links { Refused, Followed };
     // Opens the file at `path`; a path made by hold() reaches the held file
     // itself, while something still holds it.
-    static MediaHandle open(const QString& path);
+    static MediaHandle open(const QString& path, Links links = Links::Refused);
 
     bool isOpen() const { return fd_ >= 0; }
     int fd() const { return fd_; }

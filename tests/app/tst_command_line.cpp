@@ -117,6 +117,13 @@ void CommandLineTest::answers_data()
         << play + QStringList{"--volume", "300"} << 2
         << "--volume needs a LEVEL from 0 to 100, not 300"
         << "volume = 50";
+    // Installed as a link by a dotfile manager, the settings are read.
+    QTest::newRow("settings through a link")
+        << play << 2 << "display.conf: --rotate needs DEGREES, 0, 90, 180 or 270, not 45"
+        << "link:rotate = 45";
+    QTest::newRow("settings too large to be settings")
+        << play << 2 << "display.conf: larger than 64 KB"
+        << "#" + QString(70000, 'x');
     QTest::newRow("settings are for the display only")
         << QStringList{"--inspect", "%1/short.TXT"} << 1 << "short.TXT was not opened."
         << "colour = red";
@@ -132,8 +139,13 @@ void CommandLineTest::answers()
     QVERIFY(tv::test::put(scratch.filePath("short.TXT"), QByteArray(40, '\0')));
     if (!settings.isEmpty()) {
         QVERIFY(QDir(scratch.path()).mkpath("config/tessellview"));
-        QVERIFY(
-            tv::test::put(scratch.filePath("config/tessellview/display.conf"), settings.toUtf8()));
+        const QString config = scratch.filePath("config/tessellview/display.conf");
+        if (settings.startsWith("link:")) {
+            QVERIFY(tv::test::put(scratch.filePath("dotfiles.conf"), settings.mid(5).toUtf8()));
+            QVERIFY(QFile::link(scratch.filePath("dotfiles.conf"), config));
+        } else {
+            QVERIFY(tv::test::put(config, settings.toUtf8()));
+        }
     }
     QVERIFY(tv::test::put(scratch.filePath("empty.TXT"), QByteArray(81, '\0')));
     for (QString& argument : arguments)
