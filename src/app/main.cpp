@@ -31,6 +31,7 @@ void dropChatter(QtMsgType type, const QMessageLogContext& context, const QStrin
 
 int main(int argc, char* argv[])
 {
+    tv::ignoreLogReopen();
     defaultHandler = qInstallMessageHandler(dropChatter);
     tv::preferFfmpegBackend();
     QStringList arguments;

@@ -84,6 +84,11 @@ void writeLogLine(const QString& line)
     std::fflush(stderr);
 }
 
+void ignoreLogReopen()
+{
+    ::signal(SIGUSR1, SIG_IGN);
+}
+
 bool logToFile(const QString& path, QString* why)
 {
     const QByteArray name = QFile::encodeName(path);

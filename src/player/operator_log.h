@@ -23,5 +23,9 @@ bool logGoesToJournal();
 // away. Only a regular file (or none yet) is written to; false, with the
 // reason in `why`, when it cannot be.
 bool logToFile(const QString& path, QString* why);
+// Until a log file is taken, SIGUSR1 asks nothing of this process:
+// logrotate's `pkill -USR1` reaches every player, and must not end one that
+// logs to the journal. Called first thing, before anything can be signalled.
+void ignoreLogReopen();
 
 } // namespace tv
