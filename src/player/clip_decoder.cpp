@@ -97,28 +97,6 @@ struct Source {
     }
 };
 
-// The pixel formats FFmpeg names twice, once for full range: swscale wants
-// the plain name and the range told apart.
-AVPixelFormat plainFormat(AVPixelFormat format, bool* fullRange)
-{
-    switch (format) {
-    case AV_PIX_FMT_YUVJ420P:
-        *fullRange = true;
-        return AV_PIX_FMT_YUV420P;
-    case AV_PIX_FMT_YUVJ422P:
-        *fullRange = true;
-        return AV_PIX_FMT_YUV422P;
-    case AV_PIX_FMT_YUVJ444P:
-        *fullRange = true;
-        return AV_PIX_FMT_YUV444P;
-    case AV_PIX_FMT_YUVJ440P:
-        *fullRange = true;
-        return AV_PIX_FMT_YUV440P;
-    default:
-        return format;
-    }
-}
-
 LightCurve lightCurve(AVColorTransferCharacteristic transfer)
 {
     switch (transfer) {
@@ -383,23 +361,8 @@ struct ClipDecoder::State {
                       frame->width, frame->height, frame->format, base.num, base.den,
                       std::max(1, frame->sample_aspect_ratio.num),
                       std::max(1, frame->sample_aspect_ratio.den));
-        if (avfilter_graph_create_filter(&graphIn, avfilter_get_by_name("buffer"), "in", args,
-                                         nullptr, graph) < 0 ||
-            avfilter_graph_create_filter(&graphOut, avfilter_get_by_name("buffersink"), "out",
-                                         nullptr, nullptr, graph) < 0)
-            return false;
-        AVFilterInOut* outputs = avfilter_inout_alloc();
-        AVFilterInOut* inputs = avfilter_inout_alloc();
-        outputs->name = av_strdup("in");
-        outputs->filter_ctx = graphIn;
-        inputs->name = av_strdup("out");
-        inputs->filter_ctx = graphOut;
-        const int parsed =
-            avfilter_graph_parse_ptr(graph, "bwdif=mode=send_field:parity=auto:deint=interlaced",
-                                     &inputs, &outputs, nullptr);
-        avfilter_inout_free(&inputs);
-        avfilter_inout_free(&outputs);
-        return parsed >= 0 && avfilter_graph_config(graph, nullptr) >= 0;
+        return makeFilterChain(graph, args, "bwdif=mode=send_field:parity=auto:deint=interlaced",
+                               &graphIn, &graphOut);
     }
 
     // Opens the container anew from its first byte, keeping the decoders:
@@ -840,8 +803,7 @@ bool ClipDecoder::convert(DrawnSize drawn, QImage* converted, QString* why)
             (curve == LightCurve::Pq && s.toneMap->peakNits() != peak))
             s.toneMap.emplace(curve, peak);
         // Three planes, each line padded as the frame pool's are.
-        const int lineBytes = (target.width() * 2 + FramePool::kLineAlignment - 1) /
-                              FramePool::kLineAlignment * FramePool::kLineAlignment;
+        const int lineBytes = int(FramePool::paddedLineBytes(target.width() * 2));
         const std::size_t plane = std::size_t(lineBytes / 2) * std::size_t(target.height());
         s.hdrLines.resize(3 * plane + FramePool::kSpareBytes);
         uint16_t* g = s.hdrLines.data();

@@ -40,13 +40,6 @@ void giveBack(void* info)
     delete lent;
 }
 
-qsizetype lineBytes(int width)
-{
-    const qsizetype bytes = qsizetype(width) * 4;
-    return (bytes + FramePool::kLineAlignment - 1) / FramePool::kLineAlignment *
-           FramePool::kLineAlignment;
-}
-
 } // namespace
 
 FramePool::FramePool() : shelf_(std::make_shared<Shelf>()) {}
@@ -64,7 +57,7 @@ QImage FramePool::take(QSize size)
 {
     if (size.isEmpty())
         return {};
-    const qsizetype stride = lineBytes(size.width());
+    const qsizetype stride = paddedLineBytes(qsizetype(size.width()) * 4);
     uchar* buffer = nullptr;
     {
         const std::lock_guard lock(shelf_->mutex);

@@ -25,6 +25,11 @@ public:
     QImage take(QSize size);
 
     static constexpr int kLineAlignment = 64;
+    // A line of `bytes`, padded to the alignment.
+    static constexpr qsizetype paddedLineBytes(qsizetype bytes)
+    {
+        return (bytes + kLineAlignment - 1) / kLineAlignment * kLineAlignment;
+    }
     static constexpr int kSpareBytes = 64;
     // Free buffers kept for reuse: the frame being converted, the one in the
     // mailbox and the one on the screen are what steady playing holds.

@@ -73,18 +73,57 @@ const char* sitingName(AVChromaLocation siting)
 
 bool isFullRange(const AVFrame* frame)
 {
-    switch (frame->format) {
-    case AV_PIX_FMT_YUVJ420P:
-    case AV_PIX_FMT_YUVJ422P:
-    case AV_PIX_FMT_YUVJ444P:
-    case AV_PIX_FMT_YUVJ440P:
-        return true;
-    default:
-        return frame->color_range == AVCOL_RANGE_JPEG;
-    }
+    bool full = frame->color_range == AVCOL_RANGE_JPEG;
+    plainFormat(AVPixelFormat(frame->format), &full);
+    return full;
 }
 
 } // namespace
+
+AVPixelFormat plainFormat(AVPixelFormat format, bool* fullRange)
+{
+    switch (format) {
+    case AV_PIX_FMT_YUVJ420P:
+        *fullRange = true;
+        return AV_PIX_FMT_YUV420P;
+    case AV_PIX_FMT_YUVJ422P:
+        *fullRange = true;
+        return AV_PIX_FMT_YUV422P;
+    case AV_PIX_FMT_YUVJ444P:
+        *fullRange = true;
+        return AV_PIX_FMT_YUV444P;
+    case AV_PIX_FMT_YUVJ440P:
+        *fullRange = true;
+        return AV_PIX_FMT_YUV440P;
+    default:
+        return format;
+    }
+}
+
+bool makeFilterChain(AVFilterGraph* graph, const char* source, const char* chain,
+                     AVFilterContext** in, AVFilterContext** out)
+{
+    if (avfilter_graph_create_filter(in, avfilter_get_by_name("buffer"), "in", source, nullptr,
+                                     graph) < 0 ||
+        avfilter_graph_create_filter(out, avfilter_get_by_name("buffersink"), "out", nullptr,
+                                     nullptr, graph) < 0)
+        return false;
+    AVFilterInOut* outputs = avfilter_inout_alloc();
+    AVFilterInOut* inputs = avfilter_inout_alloc();
+    if (!outputs || !inputs) {
+        avfilter_inout_free(&inputs);
+        avfilter_inout_free(&outputs);
+        return false;
+    }
+    outputs->name = av_strdup("in");
+    outputs->filter_ctx = *in;
+    inputs->name = av_strdup("out");
+    inputs->filter_ctx = *out;
+    const int parsed = avfilter_graph_parse_ptr(graph, chain, &inputs, &outputs, nullptr);
+    avfilter_inout_free(&inputs);
+    avfilter_inout_free(&outputs);
+    return parsed >= 0 && avfilter_graph_config(graph, nullptr) >= 0;
+}
 
 int swsColourspace(AVColorSpace tagged, int height)
 {
@@ -130,11 +169,6 @@ bool FrameReducer::build(const AVFrame* frame, QSize target)
     std::snprintf(args, sizeof args,
                   "video_size=%dx%d:pix_fmt=%d:time_base=1/90000:pixel_aspect=1/1", frame->width,
                   frame->height, frame->format);
-    if (avfilter_graph_create_filter(&in_, avfilter_get_by_name("buffer"), "in", args, nullptr,
-                                     graph_) < 0 ||
-        avfilter_graph_create_filter(&out_, avfilter_get_by_name("buffersink"), "out", nullptr,
-                                     nullptr, graph_) < 0)
-        return false;
     // Lanczos where detail is lost; where none is, bilinear is as close and
     // costs less.
     const char* filter =
@@ -153,21 +187,7 @@ bool FrameReducer::build(const AVFrame* frame, QSize target)
                       matrixName(shownColourspace(frame->colorspace, frame->height)),
                       isFullRange(frame) ? "full" : "limited", sitingName(frame->chroma_location));
     }
-    AVFilterInOut* outputs = avfilter_inout_alloc();
-    AVFilterInOut* inputs = avfilter_inout_alloc();
-    if (!outputs || !inputs) {
-        avfilter_inout_free(&inputs);
-        avfilter_inout_free(&outputs);
-        return false;
-    }
-    outputs->name = av_strdup("in");
-    outputs->filter_ctx = in_;
-    inputs->name = av_strdup("out");
-    inputs->filter_ctx = out_;
-    const int parsed = avfilter_graph_parse_ptr(graph_, chain, &inputs, &outputs, nullptr);
-    avfilter_inout_free(&inputs);
-    avfilter_inout_free(&outputs);
-    return parsed >= 0 && avfilter_graph_config(graph_, nullptr) >= 0;
+    return makeFilterChain(graph_, args, chain, &in_, &out_);
 }
 
 QImage FrameReducer::reduced(const QImage& picture, QSize target)

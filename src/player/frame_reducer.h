@@ -17,6 +17,13 @@ namespace tv {
 AVColorSpace shownColourspace(AVColorSpace tagged, int height);
 // The same, as swscale numbers it.
 int swsColourspace(AVColorSpace tagged, int height);
+// The pixel formats FFmpeg names twice, once for full range: swscale and
+// zimg want the plain name, and the range told apart (set, never cleared).
+AVPixelFormat plainFormat(AVPixelFormat format, bool* fullRange);
+// Wires `graph` from a buffer source (its arguments in `source`) through
+// `chain` to a buffer sink and configures it; false when any step fails.
+bool makeFilterChain(AVFilterGraph* graph, const char* source, const char* chain,
+                     AVFilterContext** in, AVFilterContext** out);
 
 // Reduces video frames and pictures to the size they are drawn at through
 // zimg (FFmpeg's zscale): lanczos on every plane, the chroma placed where the
