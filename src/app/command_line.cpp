@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "app/display_config.h"
+
 #include "display/hangup_signal.h"
 #include "display/live_show.h"
 #include "display/screen_choice.h"
@@ -327,7 +329,7 @@ int playLayout(const CommandLine& options)
     QObject::connect(&stage, &Stage::firstShown,
                      [shown] { say(QStringLiteral("showing %1").arg(shown)); });
     SteadyClock clock;
-    LiveShow live(stage, layoutPath, folder, clock, say);
+    LiveShow live(stage, layoutPath, folder, clock, say, hashCachePath(layoutPath));
     HangupSignal hangup;
     QObject::connect(&hangup, &HangupSignal::hangUp, &live, &LiveShow::reloadNow);
     // A service manager or a terminal ends the show as Esc does, and the log

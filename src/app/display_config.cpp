@@ -1,9 +1,11 @@
 #include "app/display_config.h"
 
 #include "app/command_line.h"
+#include "layoutfile/sha256.h"
 #include "player/media_open.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 namespace tv {
@@ -23,6 +25,16 @@ QString displayConfigPath()
 {
     return QDir(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation))
         .filePath(QStringLiteral("tessellview/display.conf"));
+}
+
+QString hashCachePath(const QString& layoutPath)
+{
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (!QDir::isAbsolutePath(state))
+        state = QDir::home().filePath(QStringLiteral(".local/state"));
+    const QByteArray key =
+        Sha256::hexOf(QFile::encodeName(QFileInfo(layoutPath).absoluteFilePath())).left(16);
+    return QDir(state).filePath(QStringLiteral("tessellview/hashes-%1").arg(QLatin1String(key)));
 }
 
 QStringList withDisplayConfig(const QStringList& arguments, const QString& path, QString* problem)

@@ -8,6 +8,11 @@ namespace tv {
 // no command line: ~/.config/tessellview/display.conf (under
 // $XDG_CONFIG_HOME when that is set).
 QString displayConfigPath();
+// Where a display keeps what it learnt of the show at `layoutPath` (the
+// hashes of its files), so that a restart need not learn it again: a file of
+// its own in $XDG_STATE_HOME/tessellview (~/.local/state/tessellview), one
+// for each layout played.
+QString hashCachePath(const QString& layoutPath);
 
 // The arguments with a display's settings put in front of those given, when
 // they ask to --play: each line of the file is `name = value` for one of

@@ -14,18 +14,26 @@
 namespace tv {
 
 LiveShow::LiveShow(Stage& stage, const QString& layoutPath, const QString& mediaFolder,
-                   StageClock& clock, Log log)
+                   StageClock& clock, Log log, const QString& hashCache)
     : QObject(&stage), stage_(stage), shown_(QDir::toNativeSeparators(layoutPath)), clock_(clock),
-      log_(std::move(log)), reader_(std::make_unique<ShowReader>(layoutPath, mediaFolder)),
+      log_(std::move(log)),
+      reader_(std::make_unique<ShowReader>(layoutPath, mediaFolder, hashCache)),
       watcher_(std::make_unique<ShowWatcher>(layoutPath, mediaFolder))
 {
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &LiveShow::poll);
     connect(watcher_.get(), &ShowWatcher::changed, this, &LiveShow::changed);
-    read();
+    // Nothing is on the screen yet: what is there is shown before it is
+    // hashed, which may take a while for large clips.
+    read(ShowReader::Hashing::KnownOnly);
 }
 
-LiveShow::~LiveShow() = default;
+LiveShow::~LiveShow()
+{
+    // A hashing under way ends within a megabyte, so that the watcher's
+    // thread is joined at once.
+    reader_->stop();
+}
 
 void LiveShow::reloadNow()
 {
@@ -68,14 +76,14 @@ void LiveShow::arm()
         timer_.start(int(std::clamp<qint64>(due - now, 0, kGraceMs)));
 }
 
-void LiveShow::read()
+void LiveShow::read(ShowReader::Hashing hashing)
 {
     if (std::exchange(reading_, true)) {
         readAgain_ = true;
         return;
     }
-    watcher_->runOnThread([reader = reader_.get(), self = QPointer<LiveShow>(this)] {
-        ShowSnapshot snapshot = reader->read();
+    watcher_->runOnThread([reader = reader_.get(), self = QPointer<LiveShow>(this), hashing] {
+        ShowSnapshot snapshot = reader->read(hashing);
         QMetaObject::invokeMethod(self, [self, snapshot = std::move(snapshot)] {
             if (self)
                 self->take(snapshot);
@@ -97,6 +105,10 @@ void LiveShow::take(const ShowSnapshot& snapshot)
         return;
     }
     lastRefusal_.clear();
+    // A first look that left files unhashed is followed by one that hashes
+    // them.
+    if (snapshot.unchecked > 0)
+        read();
     const bool graceOver = snapshot.showId == waitingId_ && !waitingId_.isEmpty() &&
                            clock_.nowMs() - waitingSince_ >= kGraceMs;
     // With nothing on the screen yet there is no show to go on with: what
@@ -114,7 +126,7 @@ void LiveShow::take(const ShowSnapshot& snapshot)
         emit readDone();
         return;
     }
-    if (!snapshot.whole())
+    if (!snapshot.notWhole.isEmpty())
         log_(QStringLiteral("show %1 is shown without %2")
                  .arg(snapshot.showId, snapshot.notWhole.join(QStringLiteral(", "))));
     waitingId_.clear();
@@ -127,15 +139,30 @@ void LiveShow::apply(const ShowSnapshot& snapshot)
 {
     const bool first = !std::exchange(applied_, true);
     const bool asked = std::exchange(reloadAsked_, false);
-    if (!first && !asked && snapshot.layoutBytes == playing_) {
+    // A published show is taken whole: each window whose files changed
+    // starts its list afresh at once, whatever its switch time. In a plain
+    // folder files change one by one, each taken at its window's next switch.
+    const bool published = !snapshot.showId.isEmpty();
+    const bool newShow = published && snapshot.showId != playingId_;
+    if (!first && !asked && !newShow && snapshot.layoutBytes == playing_) {
         for (const QString& name : stage_.refreshMedia(snapshot.media))
             log_(QStringLiteral("%1: found again").arg(name));
         return;
     }
     playing_ = snapshot.layoutBytes;
+    playingId_ = snapshot.showId;
     const QList<StageWindow> next = planStage(*snapshot.layout);
-    const int kept = stage_.reload(next, snapshot.media);
-    if (!first)
+    const int kept =
+        stage_.reload(next, snapshot.media,
+                      published ? Stage::Changed::StartAfresh : Stage::Changed::AtNextSwitch);
+    if (first)
+        return;
+    if (newShow)
+        log_(QStringLiteral("took show %1: %2 of %3 windows went on")
+                 .arg(snapshot.showId)
+                 .arg(kept)
+                 .arg(next.size()));
+    else
         log_(QStringLiteral("reloaded %1: %2 of %3 windows went on")
                  .arg(shown_)
                  .arg(kept)

@@ -21,7 +21,10 @@ class StageClock;
 // changed for kSettleMs. A show folder with a manifest changes the screen
 // only when the new show is whole: until then the show on the screen goes on
 // from the files it holds, and the wait is told once; after kGraceMs the show
-// is taken as it is, its missing files told by name. A show without a
+// is taken as it is, its missing files told by name. A show taken reaches
+// every window whose files changed at once, each starting its list afresh.
+// At start, what is there is shown at once, before any file is hashed; the
+// hashing follows, off the screen's thread. A show without a
 // manifest takes each change as it comes: a layout that reads is played, its
 // unchanged windows going on; media that come, go or change are taken at
 // each window's next switch.
@@ -31,9 +34,10 @@ public:
     using Log = std::function<void(const QString& line)>;
 
     // `clock` times the settling and the grace; the stage's windows are
-    // replaced by the show as soon as it is first read.
+    // replaced by the show as soon as it is first read. Hashes of the
+    // show's files are kept in `hashCache` when one is given.
     LiveShow(Stage& stage, const QString& layoutPath, const QString& mediaFolder, StageClock& clock,
-             Log log);
+             Log log, const QString& hashCache = QString());
     ~LiveShow() override;
 
     static constexpr qint64 kSettleMs = 500;
@@ -57,7 +61,7 @@ signals:
 
 private:
     void changed();
-    void read();
+    void read(ShowReader::Hashing hashing = ShowReader::Hashing::All);
     void take(const ShowSnapshot& snapshot);
     void apply(const ShowSnapshot& snapshot);
     void arm();
@@ -71,6 +75,7 @@ private:
     QTimer timer_;
     bool applied_ = false;
     QByteArray playing_;       // the layout bytes on the screen
+    QString playingId_;        // and the id of their show
     qint64 changedAt_ = -1;    // when the last unread change was seen
     bool reading_ = false;     // a read is under way
     bool readAgain_ = false;   // and another is wanted after it

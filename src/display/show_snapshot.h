@@ -1,6 +1,7 @@
 #pragma once
 
 #include "layoutfile/layout_description.h"
+#include "player/media_open.h"
 #include "player/media_resolver.h"
 
 #include <QByteArray>
@@ -8,25 +9,16 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+#include <memory>
 #include <optional>
 
 namespace tv {
 
-// What the disk says of a file without reading it: enough to tell that it
-// is another file, or the same one written again.
-struct FileStamp {
-    quint64 device = 0;
-    quint64 inode = 0;
-    qint64 size = -1;
-    qint64 modifiedNs = 0;
-    qint64 changedNs = 0;
-    friend bool operator==(const FileStamp&, const FileStamp&) = default;
-};
-size_t qHash(const FileStamp& stamp, size_t seed = 0);
-
 // A show as it lay on the disk at one look: its layout's bytes, and every
-// medium the layout names held open, so that it plays what was checked
-// whatever a sync tool does to the folder meanwhile.
+// medium the layout names as it was then (held open, up to a bound), so that
+// it plays what was checked whatever a sync tool does to the folder
+// meanwhile, and never a file written since.
 struct ShowSnapshot {
     QByteArray layoutBytes;
     std::optional<LayoutDescription> layout; // as read; none when refused
@@ -34,35 +26,59 @@ struct ShowSnapshot {
     QString showId;                          // the manifest's show id; empty for a show without one
     int listed = 0;                          // the files the manifest lists
     QStringList notWhole;                    // of those, the ones not there as listed (yet)
+    int unchecked = 0;                       // of those, the ones whose content was not hashed yet
     MediaResolver media{QString()};
 
     // Whether this is the whole of a show: its layout read and, for a show
     // with a manifest, every file it lists there with its size and content.
-    bool whole() const { return layoutRefusal.isEmpty() && notWhole.isEmpty(); }
+    bool whole() const { return layoutRefusal.isEmpty() && notWhole.isEmpty() && unchecked == 0; }
 };
 
 // Reads the show a display plays, on the thread that calls it (never the
 // screen's). A file that did not change since the last read is neither
 // opened nor hashed again: the same held file is handed on, so a window
-// playing it sees no change.
+// playing it sees no change. Hashes are kept by the files' stamps, in
+// `hashCache` too when one is given (a file of the display's own), so that a
+// restart hashes nothing that did not change.
 class ShowReader {
 public:
-    ShowReader(QString layoutPath, QString mediaFolder);
+    ShowReader(QString layoutPath, QString mediaFolder, QString hashCache = QString());
 
-    ShowSnapshot read();
+    // Whether files whose hash is not known are hashed, or only counted as
+    // unchecked (for a first look that shows what is there at once).
+    enum class Hashing { All, KnownOnly };
+    ShowSnapshot read(Hashing hashing = Hashing::All);
+    // Ends a read under way within a megabyte of hashing, from any thread:
+    // the display is stopping. Reads after it hash nothing.
+    void stop() { stop_ = true; }
+
+    // How many files a read holds open at most: a share of what the process
+    // may open, so that a show of any size leaves handles for the clips,
+    // fonts and sockets of the display. Files past it are remembered by
+    // name and stamp, and opened when played.
+    static int heldFileBudget();
 
 private:
     struct Held;
-    // The file `name` of `folder`, held: the one held before when its stamp
-    // is the same, else opened anew. Null with `why` set when it cannot be.
+    // The file at `path`, held: the one held before when its stamp is the
+    // same, else anew. Null with `why` set when it cannot be.
     std::shared_ptr<Held> holdFile(const QString& path, QString* why);
-    QByteArray sha256Of(const Held& file, QString* why);
+    // The hash of the file at `path` whose stamp is `stamp`; empty with `why`
+    // set when it cannot be had, or was not known and `hashing` says so.
+    QByteArray sha256At(const QString& path, const FileStamp& stamp, Hashing hashing, QString* why);
+    void loadHashes();
+    void saveHashes();
 
     QString layoutPath_;
     QString mediaFolder_;
+    QString hashCache_;
     QHash<QString, std::shared_ptr<Held>> held_;    // by path, from the last read
     QHash<QString, std::shared_ptr<Held>> holding_; // by path, of the read under way
+    int holdingOpen_ = 0;                           // of those, the ones held open
     QHash<FileStamp, QByteArray> hashes_;
+    bool hashesLoaded_ = false;
+    bool hashesChanged_ = false;
+    std::atomic<bool> stop_{false};
 };
 
 } // namespace tv

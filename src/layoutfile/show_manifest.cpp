@@ -1,8 +1,8 @@
 #include "layoutfile/show_manifest.h"
 
+#include "layoutfile/sha256.h"
 #include "player/media_open.h"
 
-#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -146,13 +146,18 @@ QByteArray sha256OfFile(const QString& path, QString* why)
     return sha256Of(file, why);
 }
 
-QByteArray sha256Of(const MediaHandle& file, QString* why)
+QByteArray sha256Of(const MediaHandle& file, QString* why, const std::atomic<bool>* stop)
 {
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    Sha256 hash;
     QByteArray piece(1 << 20, Qt::Uninitialized);
     // Only as many bytes as the file had when it was opened: one that keeps
     // growing cannot keep the reader here.
     for (qint64 done = 0; done < file.size();) {
+        if (stop && stop->load()) {
+            if (why)
+                *why = QStringLiteral("stopped");
+            return {};
+        }
         const ssize_t got =
             ::pread(file.fd(), piece.data(),
                     std::size_t(qMin<qint64>(piece.size(), file.size() - done)), done);
@@ -165,10 +170,10 @@ QByteArray sha256Of(const MediaHandle& file, QString* why)
         }
         if (got == 0)
             break;
-        hash.addData(QByteArrayView(piece.constData(), got));
+        hash.add(QByteArrayView(piece.constData(), got));
         done += got;
     }
-    return hash.result().toHex();
+    return hash.hex();
 }
 
 } // namespace tv

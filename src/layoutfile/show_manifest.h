@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 
+#include <atomic>
 #include <optional>
 
 namespace tv {
@@ -51,6 +52,7 @@ std::optional<ShowManifest> decodeManifest(const QByteArray& bytes, QString* why
 // without following a link; empty, with the reason in `why`, on any error.
 QByteArray sha256OfFile(const QString& path, QString* why);
 // The same, of a file already open: what is hashed is what was checked.
-QByteArray sha256Of(const MediaHandle& file, QString* why);
+// Set, `stop` ends the hashing within a megabyte, with no digest.
+QByteArray sha256Of(const MediaHandle& file, QString* why, const std::atomic<bool>* stop = nullptr);
 
 } // namespace tv

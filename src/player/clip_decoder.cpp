@@ -57,12 +57,19 @@ struct Source {
     MediaHandle file;
     qint64 position = 0;
     const std::atomic<bool>* cancel = nullptr;
+    bool changed = false; // written since the show read it: read no more
 
     static int read(void* opaque, uint8_t* buffer, int size)
     {
         auto* source = static_cast<Source*>(opaque);
         if (source->cancel->load())
             return AVERROR_EXIT;
+        // Written in place by a sync tool, the clip is a mix of two: it
+        // ends where it is rather than show what follows.
+        if (source->changed || !source->file.unchanged()) {
+            source->changed = true;
+            return AVERROR(EIO);
+        }
         ssize_t got = 0;
         do
             got = ::pread(source->file.fd(), buffer, std::size_t(size), source->position);
@@ -521,11 +528,12 @@ std::unique_ptr<ClipDecoder> ClipDecoder::open(const QString& path, const std::a
                                          const_cast<std::atomic<bool>*>(&cancel)};
     if (const int opened = avformat_open_input(&state->format, nullptr, nullptr, nullptr);
         opened < 0) {
-        *why = avError(opened); // the context is freed on failure
+        // The context is freed on failure.
+        *why = state->source.changed ? QLatin1String(kChangedSinceRead) : avError(opened);
         return nullptr;
     }
     if (const int found = avformat_find_stream_info(state->format, nullptr); found < 0) {
-        *why = avError(found);
+        *why = state->source.changed ? QLatin1String(kChangedSinceRead) : avError(found);
         return nullptr;
     }
     const AVCodec* codec = nullptr;
@@ -613,6 +621,14 @@ double ClipDecoder::frameSeconds() const
 }
 
 ClipDecoder::Step ClipDecoder::next(DrawnSize drawn, bool convert, Frame* frame, QString* why)
+{
+    const Step step = decode(drawn, convert, frame, why);
+    if (step == Step::Failed && state_->source.changed)
+        *why = QLatin1String(kChangedSinceRead);
+    return step;
+}
+
+ClipDecoder::Step ClipDecoder::decode(DrawnSize drawn, bool convert, Frame* frame, QString* why)
 {
     State& s = *state_;
     if (!s.format) {

@@ -72,6 +72,7 @@ private:
     struct State;
     explicit ClipDecoder(std::unique_ptr<State> state, QString path);
     static QImage finished(QImage image, const State& s, DrawnSize drawn);
+    Step decode(DrawnSize drawn, bool convert, Frame* frame, QString* why);
     std::unique_ptr<State> state_;
     QString path_;
 };

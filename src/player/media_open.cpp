@@ -15,13 +15,20 @@ namespace tv {
 
 namespace {
 
-// The files shows hold, by the number in their held path. A number is never
+// A file a show plays: held open, or only its name and stamp.
+struct Remembered {
+    MediaHandle handle; // open when held
+    QString path;       // the name it was found at, when only remembered
+    FileStamp stamp;    // as the show read it
+};
+
+// The files shows play, by the number in their held path. A number is never
 // used twice, so a path outliving its file reaches nothing rather than
 // another file.
 struct HeldFiles {
     std::mutex mutex;
     quint64 last = 0;
-    std::unordered_map<quint64, std::weak_ptr<const MediaHandle>> byNumber;
+    std::unordered_map<quint64, std::weak_ptr<const Remembered>> byNumber;
 };
 
 HeldFiles& heldFiles()
@@ -32,8 +39,8 @@ HeldFiles& heldFiles()
 
 const QLatin1String kHeldPrefix("held:");
 
-// The handle a held path names, while it is held.
-std::shared_ptr<const MediaHandle> heldAt(const QString& path)
+// The file a held path names, while it is held.
+std::shared_ptr<const Remembered> heldAt(const QString& path)
 {
     bool ok = false;
     const quint64 number = QStringView(path).mid(kHeldPrefix.size()).toULongLong(&ok);
@@ -45,9 +52,7 @@ std::shared_ptr<const MediaHandle> heldAt(const QString& path)
     return found == files.byNumber.end() ? nullptr : found->second.lock();
 }
 
-} // namespace
-
-HeldMedia hold(MediaHandle&& handle)
+HeldMedia keep(Remembered&& file)
 {
     HeldFiles& files = heldFiles();
     quint64 number = 0;
@@ -55,15 +60,15 @@ HeldMedia hold(MediaHandle&& handle)
         const std::lock_guard lock(files.mutex);
         number = ++files.last;
     }
-    std::shared_ptr<const MediaHandle> held(new MediaHandle(std::move(handle)),
-                                            [number](const MediaHandle* released) {
-                                                {
-                                                    HeldFiles& all = heldFiles();
-                                                    const std::lock_guard lock(all.mutex);
-                                                    all.byNumber.erase(number);
-                                                }
-                                                delete released;
-                                            });
+    std::shared_ptr<const Remembered> held(new Remembered(std::move(file)),
+                                           [number](const Remembered* released) {
+                                               {
+                                                   HeldFiles& all = heldFiles();
+                                                   const std::lock_guard lock(all.mutex);
+                                                   all.byNumber.erase(number);
+                                               }
+                                               delete released;
+                                           });
     {
         const std::lock_guard lock(files.mutex);
         files.byNumber.emplace(number, held);
@@ -71,8 +76,54 @@ HeldMedia hold(MediaHandle&& handle)
     return {kHeldPrefix + QString::number(number), held};
 }
 
+FileStamp stampOf(const struct stat& status)
+{
+    return {quint64(status.st_dev), quint64(status.st_ino), qint64(status.st_size),
+            qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec,
+            qint64(status.st_ctim.tv_sec) * 1000000000 + status.st_ctim.tv_nsec};
+}
+
+// Whether an open file whose status is `now` still holds what it held at
+// `then`. A file renamed over or removed has its change time set as it loses
+// its last name, while what it holds stays as it was: no writer reaches it
+// by a name any more.
+bool holdsTheSame(const struct stat& now, const FileStamp& then)
+{
+    const FileStamp stamp = stampOf(now);
+    if (stamp == then)
+        return true;
+    return now.st_nlink == 0 && stamp.device == then.device && stamp.inode == then.inode &&
+           stamp.size == then.size && stamp.modifiedNs == then.modifiedNs;
+}
+
+} // namespace
+
+size_t qHash(const FileStamp& stamp, size_t seed)
+{
+    return qHashMulti(seed, stamp.device, stamp.inode, stamp.size, stamp.modifiedNs,
+                      stamp.changedNs);
+}
+
+FileStamp stampOf(int fd)
+{
+    struct stat status {};
+    return ::fstat(fd, &status) == 0 ? stampOf(status) : FileStamp{};
+}
+
+HeldMedia hold(MediaHandle&& handle)
+{
+    const FileStamp stamp = handle.stamp_;
+    return keep({std::move(handle), QString(), stamp});
+}
+
+HeldMedia remember(const QString& path, const FileStamp& stamp)
+{
+    return keep({MediaHandle(), path, stamp});
+}
+
 MediaHandle::MediaHandle(MediaHandle&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), size_(other.size_), problem_(std::move(other.problem_))
+    : fd_(std::exchange(other.fd_, -1)), size_(other.size_), stamp_(other.stamp_),
+      problem_(std::move(other.problem_))
 {
 }
 
@@ -83,6 +134,7 @@ MediaHandle& MediaHandle::operator=(MediaHandle&& other) noexcept
             ::close(fd_);
         fd_ = std::exchange(other.fd_, -1);
         size_ = other.size_;
+        stamp_ = other.stamp_;
         problem_ = std::move(other.problem_);
     }
     return *this;
@@ -105,19 +157,34 @@ QString sizeText(qint64 bytes)
 
 MediaHandle MediaHandle::open(const QString& path, Links links)
 {
+    if (!path.startsWith(kHeldPrefix))
+        return openAt(path, links);
     MediaHandle handle;
-    if (path.startsWith(kHeldPrefix)) {
-        const auto held = heldAt(path);
-        const int fd = held && held->isOpen() ? ::fcntl(held->fd(), F_DUPFD_CLOEXEC, 0) : -1;
-        if (fd < 0) {
-            handle.problem_ = held ? QString::fromLocal8Bit(std::strerror(errno))
-                                   : QStringLiteral("no longer part of the show");
-            return handle;
-        }
-        handle.fd_ = fd;
-        handle.size_ = held->size();
+    const auto held = heldAt(path);
+    if (!held) {
+        handle.problem_ = QStringLiteral("no longer part of the show");
         return handle;
     }
+    if (!held->handle.isOpen()) {
+        handle = openAt(held->path, Links::Refused);
+    } else if (const int fd = ::fcntl(held->handle.fd(), F_DUPFD_CLOEXEC, 0); fd >= 0) {
+        handle.fd_ = fd;
+        handle.size_ = held->handle.size();
+    } else {
+        handle.problem_ = QString::fromLocal8Bit(std::strerror(errno));
+    }
+    // Whatever is read from it now is checked against the show's reading.
+    handle.stamp_ = held->stamp;
+    if (handle.isOpen() && !handle.unchanged()) {
+        handle = MediaHandle();
+        handle.problem_ = QLatin1String(kChangedSinceRead);
+    }
+    return handle;
+}
+
+MediaHandle MediaHandle::openAt(const QString& path, Links links)
+{
+    MediaHandle handle;
     const QByteArray native = QFile::encodeName(path);
     const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC |
                                                   (links == Links::Refused ? O_NOFOLLOW : 0));
@@ -137,7 +204,14 @@ MediaHandle MediaHandle::open(const QString& path, Links links)
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     handle.fd_ = fd;
     handle.size_ = qint64(status.st_size);
+    handle.stamp_ = stampOf(status);
     return handle;
+}
+
+bool MediaHandle::unchanged() const
+{
+    struct stat status {};
+    return fd_ >= 0 && ::fstat(fd_, &status) == 0 && holdsTheSame(status, stamp_);
 }
 
 QString MediaHandle::stablePath() const

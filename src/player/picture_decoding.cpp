@@ -90,6 +90,9 @@ DecodedItem decodePicture(const QString& path, DrawnSize drawn)
     QByteArray bytes = file.readAll(kMaxPictureFileBytes, &why);
     if (!why.isEmpty())
         return {QImage(), why};
+    // A file written while it was read is a mix of two: never shown.
+    if (!file.unchanged())
+        return {QImage(), QLatin1String(kChangedSinceRead)};
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);

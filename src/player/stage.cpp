@@ -61,13 +61,18 @@ bool samePlay(const StageWindow& a, const StageWindow& b)
 
 } // namespace
 
-int Stage::reload(const QList<StageWindow>& plan, const MediaResolver& media)
+int Stage::reload(const QList<StageWindow>& plan, const MediaResolver& media, Changed changed)
 {
     media_ = media;
-    return reload(plan);
+    return reload(plan, changed);
 }
 
 int Stage::reload(const QList<StageWindow>& plan)
+{
+    return reload(plan, Changed::AtNextSwitch);
+}
+
+int Stage::reload(const QList<StageWindow>& plan, Changed changed)
 {
     retire(); // an earlier reload still arriving is finished first
     QList<WindowView*> old = windows_;
@@ -75,7 +80,8 @@ int Stage::reload(const QList<StageWindow>& plan)
     int kept = 0;
     for (const StageWindow& window : plan) {
         const auto same = std::find_if(old.begin(), old.end(), [&](const WindowView* view) {
-            return samePlay(view->plan(), window);
+            return samePlay(view->plan(), window) &&
+                   (changed == Changed::AtNextSwitch || !view->playsOtherFiles(media_));
         });
         if (same != old.end()) {
             (*same)->setSlot(window.slot);

@@ -56,8 +56,13 @@ public:
     // layout showing until then (at most kRevealLimitMs). Returns how many
     // windows went on.
     int reload(const QList<StageWindow>& plan);
+    // When a window that goes on finds files changed: at its next switch
+    // (files of a plain folder, changing one by one), or at once, starting
+    // its list afresh like a new window (a show taken whole).
+    enum class Changed { AtNextSwitch, StartAfresh };
     // The same, with the media found by `media` from now on.
-    int reload(const QList<StageWindow>& plan, const MediaResolver& media);
+    int reload(const QList<StageWindow>& plan, const MediaResolver& media,
+               Changed changed = Changed::AtNextSwitch);
     static constexpr int kRevealLimitMs = 3000;
     // Finds every name again with `media`: a file that changed is shown
     // afresh at its window's next switch. The names that were missing and
@@ -86,6 +91,7 @@ protected:
 
 private:
     WindowView* makeView(const StageWindow& window);
+    int reload(const QList<StageWindow>& plan, Changed changed);
     void retire();
     void placeWindows();
     void tell(const QString& name, const QString& why);

@@ -2,6 +2,7 @@
 
 #include "player/stage_turn.h"
 
+#include "player/media_open.h"
 #include "player/media_resolver.h"
 #include "player/video_channel.h"
 
@@ -129,7 +130,10 @@ void WindowView::advanceVideoWindow(qint64 t)
         // A video that fails shows its placeholder for the time of a picture.
         const QString why = std::exchange(videoProblem_, QString());
         playing_ = 0;
-        showPlaceholder(shownItem_, why);
+        if (why == QLatin1String(kChangedSinceRead))
+            keepShown(shownItem_);
+        else
+            showPlaceholder(shownItem_, why);
         nextChange_ = items_.size() > 1 ? t + kVideoWindowPictureMs : kNever;
     } else if (videoEnded_) {
         videoEnded_ = false;
@@ -253,17 +257,27 @@ QStringList WindowView::refreshMedia(const MediaResolver& media)
     return found;
 }
 
+bool WindowView::playsOtherFiles(const MediaResolver& media) const
+{
+    return std::any_of(items_.begin(), items_.end(), [&media](const Item& item) {
+        QString why;
+        return media.resolve(item.name, &why) != item.path;
+    });
+}
+
 void WindowView::showAfresh()
 {
     const Item& item = items_[shownItem_];
-    // A placeholder whose file is back, and a window's only picture, have no
-    // switch to wait for: they are taken now. A clip is taken when it starts
+    // A placeholder whose file is back, what stood in for a file written
+    // meanwhile, and a window's only picture, have no switch to wait for:
+    // they are taken now. A clip is taken when it starts
     // again (a looping clip at its loop), other items when they come round;
     // a file that went away leaves what is shown as it is until then.
-    if (item.path.isEmpty() || (items_.size() > 1 && placeholder_.isEmpty()))
+    const bool standIn = !placeholder_.isEmpty() || stale_;
+    if (item.path.isEmpty() || (items_.size() > 1 && !standIn))
         return prepareNext();
     if (item.kind == Kind::Video && plan_.role == WindowRole::Video) {
-        if (!placeholder_.isEmpty())
+        if (standIn)
             startItem(shownItem_, 0);
         else
             video_->prepare(item.path); // the loop goes on to it
@@ -274,6 +288,11 @@ void WindowView::showAfresh()
 
 void WindowView::apply(int item, const DecodedItem& decoded)
 {
+    if (decoded.problem == QLatin1String(kChangedSinceRead)) {
+        keepShown(item);
+        return;
+    }
+    stale_ = false;
     if (!decoded.problem.isEmpty()) {
         showPlaceholder(item, decoded.problem);
         return;
@@ -295,6 +314,15 @@ void WindowView::apply(int item, const DecodedItem& decoded)
     setSeeThrough(plan_.role == WindowRole::Picture && image_.hasAlphaChannel());
     update();
     emit shown();
+}
+
+void WindowView::keepShown(int item)
+{
+    // Half-written, or another show's: what is on the screen stays until
+    // the show is read again, and the file is taken then.
+    stale_ = true;
+    if (log_)
+        log_(items_[item].name, QLatin1String(kChangedSinceRead));
 }
 
 void WindowView::setSeeThrough(bool seeThrough)
@@ -327,6 +355,7 @@ void WindowView::takeVideoFrame()
         return;
     image_ = std::move(frame.image);
     placeholder_.clear();
+    stale_ = false;
     update();
     emit shown();
 }

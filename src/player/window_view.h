@@ -69,6 +69,9 @@ public:
     // loop); the window's only picture, or an item shown as a placeholder, is
     // taken at once. Returns the names that were missing and are found now.
     QStringList refreshMedia(const MediaResolver& media);
+    // Whether `media` finds another file for any of its names than the one
+    // it plays.
+    bool playsOtherFiles(const MediaResolver& media) const;
     // A picture due but not read by then shows its placeholder meanwhile.
     static constexpr int kSlowReadMs = 3000;
     // Video frames dropped because a newer one came first.
@@ -115,6 +118,7 @@ private:
     void takeVideoFrame();
     void videoStopped(quint64 ticket, const QString& why);
     void showPlaceholder(int item, const QString& why);
+    void keepShown(int item);
     void setSeeThrough(bool seeThrough);
     QRectF fittedRect(qreal ratio) const;
 
@@ -130,6 +134,7 @@ private:
     QImage image_;
     QString placeholder_;     // the name and reason shown instead of the item
     bool seeThrough_ = false; // the windows beneath show through image_
+    bool stale_ = false;      // what is shown stands in for a file written since
     int shownItem_ = -1;
     qint64 shownRound_ = -1;
     qint64 nextChange_ = kNever;

@@ -86,4 +86,25 @@ private:
     QString why_;
 };
 
+// While it lives, this process may have at most `count` files open: an open
+// beyond it fails with "Too many open files".
+class OpenFileLimit {
+public:
+    explicit OpenFileLimit(rlim_t count)
+    {
+        getrlimit(RLIMIT_NOFILE, &old_);
+        rlimit limited = old_;
+        limited.rlim_cur = count;
+        active_ = setrlimit(RLIMIT_NOFILE, &limited) == 0;
+    }
+    ~OpenFileLimit() { setrlimit(RLIMIT_NOFILE, &old_); }
+    OpenFileLimit(const OpenFileLimit&) = delete;
+    OpenFileLimit& operator=(const OpenFileLimit&) = delete;
+    bool active() const { return active_; }
+
+private:
+    rlimit old_{};
+    bool active_ = false;
+};
+
 } // namespace tv::test
