@@ -57,8 +57,10 @@ void LiveShow::poll()
         changedAt_ = -1;
         read();
     }
-    if (!waitingId_.isEmpty() && now - waitingSince_ >= kGraceMs)
-        read(); // the show is taken as it is then
+    // The show is taken as it is then, by the read under way if there is
+    // one.
+    if (!waitingId_.isEmpty() && now - waitingSince_ >= kGraceMs && !reading_)
+        read();
     arm();
 }
 
@@ -68,7 +70,8 @@ void LiveShow::arm()
     qint64 due = -1;
     if (changedAt_ >= 0)
         due = changedAt_ + kSettleMs;
-    if (!waitingId_.isEmpty())
+    // A read under way is taken as it comes; the grace is armed again then.
+    if (!waitingId_.isEmpty() && !reading_)
         due = due < 0 ? waitingSince_ + kGraceMs : std::min(due, waitingSince_ + kGraceMs);
     if (due < 0)
         timer_.stop();

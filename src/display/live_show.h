@@ -52,6 +52,8 @@ public:
     // The id of the show waited for until it is whole; nullopt while the
     // show waits for nothing.
     std::optional<QString> waitingFor() const;
+    // Whether a read of the show is under way (or about to be).
+    bool reading() const { return reading_; }
     // Whether a change was seen and waits to settle before it is read.
     bool changePending() const { return changedAt_ >= 0; }
 

@@ -163,6 +163,7 @@ ShowSnapshot ShowReader::read(Hashing hashing)
     // The files played are held first: they are the ones that must stay as
     // they were read.
     QHash<QString, MediaResolver::Found> found;
+    QHash<QString, QString> played; // the path of each name played
     auto keep = std::make_shared<std::vector<std::shared_ptr<Held>>>();
     if (snapshot.layoutRefusal.isEmpty()) {
         auto decoded = decodeLayout(snapshot.layoutBytes);
@@ -175,6 +176,7 @@ ShowSnapshot ShowReader::read(Hashing hashing)
                 MediaResolver::Found item;
                 const QString path = folder.resolve(name, &item.problem);
                 if (!path.isEmpty()) {
+                    played.insert(name, path);
                     if (const auto file = holdFile(path, &item.problem)) {
                         item.path = file->media.path;
                         keep->push_back(file);
@@ -190,6 +192,7 @@ ShowSnapshot ShowReader::read(Hashing hashing)
     const QDir showFolder = QFileInfo(layoutPath_).absoluteDir();
     const QString manifestPath = showFolder.filePath(QLatin1String(kShowManifestName));
     QSet<FileStamp> listed;
+    QHash<QString, QByteArray> hashOf; // by path, of the files found as listed
     QString why;
     const MediaHandle manifestFile = MediaHandle::open(manifestPath);
     if (manifestFile.isOpen()) {
@@ -224,10 +227,14 @@ ShowSnapshot ShowReader::read(Hashing hashing)
                     ++snapshot.unchecked;
                 else if (hex != file.sha256)
                     snapshot.notWhole << file.name;
+                else
+                    hashOf.insert(path, hex);
             }
         }
     }
 
+    for (auto item = found.begin(); item != found.end(); ++item)
+        item->sha256 = hashOf.value(played.value(item.key()));
     snapshot.media = MediaResolver::fixed(std::move(found), keep);
     held_ = std::exchange(holding_, {});
     // Hashes of files no longer listed are of no more use. A first look

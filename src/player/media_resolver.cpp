@@ -63,6 +63,17 @@ QString MediaResolver::resolve(const QString& name, QString* why) const
     return file.filePath();
 }
 
+QString MediaResolver::contentOf(const QString& name) const
+{
+    if (fixed_) {
+        const auto found = fixed_->constFind(name);
+        if (found != fixed_->constEnd() && !found->sha256.isEmpty())
+            return QString::fromLatin1(found->sha256);
+    }
+    QString why;
+    return resolve(name, &why);
+}
+
 QString mediaFolderFor(const QString& chosenFolder, const QString& layoutFile)
 {
     if (!chosenFolder.isEmpty())

@@ -22,6 +22,7 @@ public:
     struct Found {
         QString path;
         QString problem;
+        QByteArray sha256; // the content's hash, when the show lists it
     };
     // Finds only the names of `table`, as they were found when a show was
     // read: nothing is looked up on the disk again. `keep` is held for as
@@ -31,6 +32,9 @@ public:
     // The file's path, or an empty string with the reason in `why`, which
     // names the folder searched.
     QString resolve(const QString& name, QString* why) const;
+    // What the file found for `name` holds, to tell whether another file
+    // holds the same: its hash when the show lists one, else its path.
+    QString contentOf(const QString& name) const;
 
 private:
     QString folder_;

@@ -33,8 +33,9 @@ WindowView::WindowView(StageWindow plan, const MediaResolver& media, ProblemLog 
     const bool videoWindow = plan_.role == WindowRole::Video;
     for (const QString& name : plan_.names) {
         Item item{name, QString(), QString(),
-                  videoWindow && !playsAsPicture(name) ? Kind::Video : Kind::Picture};
+                  videoWindow && !playsAsPicture(name) ? Kind::Video : Kind::Picture, QString()};
         item.path = media.resolve(name, &item.problem);
+        item.content = media.contentOf(name);
         items_.append(item);
         durations_.append(plan_.pictureMs);
     }
@@ -235,6 +236,7 @@ QStringList WindowView::refreshMedia(const MediaResolver& media)
         const QString before = item.path;
         item.problem.clear();
         item.path = media.resolve(item.name, &item.problem);
+        item.content = media.contentOf(item.name);
         changed.append(item.path != before);
         if (before.isEmpty() && !item.path.isEmpty())
             found << item.name;
@@ -259,9 +261,10 @@ QStringList WindowView::refreshMedia(const MediaResolver& media)
 
 bool WindowView::playsOtherFiles(const MediaResolver& media) const
 {
+    // The same content written anew (a publish writes every file) is no
+    // change.
     return std::any_of(items_.begin(), items_.end(), [&media](const Item& item) {
-        QString why;
-        return media.resolve(item.name, &why) != item.path;
+        return media.contentOf(item.name) != item.content;
     });
 }
 

@@ -93,6 +93,7 @@ private:
         QString path;    // empty when the name resolves to no file
         QString problem; // why it resolves to none
         Kind kind;
+        QString content; // what the file holds, as the resolver tells it
     };
     // The one decode this window waits for: the item due now, or the next.
     struct Pending {

@@ -9,8 +9,10 @@
 #include "support/mjpeg_avi.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -32,10 +34,14 @@ private slots:
     void changedMediaAreTaken_data();
     void changedMediaAreTaken();
     void aChangeIsReadOnceSettled();
+    void aTakenShowReachesEveryChangedWindowAtOnce_data();
+    void aTakenShowReachesEveryChangedWindowAtOnce();
+    void hashingNeitherDelaysTheShowNorItsEnd();
 
 private:
     // Two windows side by side, each with its own list.
-    static QByteArray twoWindows(const QStringList& left, const QStringList& right);
+    static QByteArray twoWindows(const QStringList& left, const QStringList& right,
+                                 int switchSeconds = 5);
     QTemporaryDir media_;
 };
 
@@ -62,7 +68,8 @@ struct Screenful {
     }
     bool settled(qsizetype before)
     {
-        if (!QTest::qWaitFor([&] { return read->count() > before; }, 10000))
+        // The first look is followed by the one that hashes: both are done.
+        if (!QTest::qWaitFor([&] { return read->count() > before && !live->reading(); }, 10000))
             return false;
         stage.settle();
         stage.settle();
@@ -87,12 +94,13 @@ bool moveInto(const QString& from, const QString& to)
 
 } // namespace
 
-QByteArray LiveShowTest::twoWindows(const QStringList& left, const QStringList& right)
+QByteArray LiveShowTest::twoWindows(const QStringList& left, const QStringList& right,
+                                    int switchSeconds)
 {
     LayoutDescription layout;
     layout.pictures << LayoutWindow{{0, 0, 3600, 4050}, left, {}, 1}
                     << LayoutWindow{{3600, 0, 3600, 4050}, right, {}, 2};
-    layout.switchTimes = {5, 5};
+    layout.switchTimes = {switchSeconds, 5};
     return std::get<QByteArray>(encodeLayout(layout));
 }
 
@@ -266,6 +274,77 @@ void LiveShowTest::aChangeIsReadOnceSettled()
     QVERIFY(display.settled(before));
     QCOMPARE(display.sides(), (QList<QColor>{Qt::red, Qt::red}));
     QCOMPARE(display.log.filter("reloaded ").size(), 1);
+}
+
+void LiveShowTest::aTakenShowReachesEveryChangedWindowAtOnce_data()
+{
+    QTest::addColumn<int>("switchSeconds");
+    QTest::addColumn<QStringList>("left"); // "a.png" is shown and changes
+    QTest::newRow("an hour, two pictures") << 3600 << QStringList{"a.png", "b.png"};
+    QTest::newRow("a minute, two pictures") << 60 << QStringList{"a.png", "b.png"};
+    QTest::newRow("0, two pictures") << 0 << QStringList{"a.png", "b.png"};
+    QTest::newRow("0, one picture") << 0 << QStringList{"a.png"};
+}
+
+// Republished, a show reaches the screen whole: a window whose files
+// changed starts its list again at once, whatever its switch time, while
+// the others go on.
+void LiveShowTest::aTakenShowReachesEveryChangedWindowAtOnce()
+{
+    QFETCH(int, switchSeconds);
+    QFETCH(QStringList, left);
+    QTemporaryDir media, root;
+    const QString live = root.filePath("live");
+    for (const auto& [name, colour] : {std::pair{"a.png", "red"}, {"b.png", "yellow"}})
+        QVERIFY(QFile::copy(media_.filePath(QString(colour) + ".png"), media.filePath(name)));
+    QVERIFY(QFile::copy(media_.filePath("green.png"), media.filePath("green.png")));
+    const QByteArray layout = twoWindows(left, {"green.png"}, switchSeconds);
+    QCOMPARE(publishShow(layout, media.path(), live), QString());
+    Screenful display(QDir(live).filePath(kShowLayoutName), live);
+    QVERIFY(display.settled(0));
+    display.clock.now = 2000; // well within every switch time
+    display.stage.refresh();
+    QCOMPARE(display.sides(), (QList<QColor>{Qt::red, Qt::green}));
+
+    QVERIFY(QFile::remove(media.filePath("a.png")));
+    QVERIFY(QFile::copy(media_.filePath("blue.png"), media.filePath("a.png")));
+    QCOMPARE(publishShow(layout, media.path(), live), QString());
+    QVERIFY(display.readAgain());
+    QCOMPARE(display.sides(), (QList<QColor>{Qt::blue, Qt::green}));
+    QVERIFY2(
+        display.log.filter(QRegularExpression("^took show .*: 1 of 2 windows went on$")).size() ==
+            1,
+        qPrintable(display.log.join('\n')));
+}
+
+// A clip of gigabytes in a show: the show is on the screen before it is
+// hashed, and the display ends at once while it is hashed.
+void LiveShowTest::hashingNeitherDelaysTheShowNorItsEnd()
+{
+    QTemporaryDir root;
+    const QString live = root.filePath("live");
+    QCOMPARE(publishShow(twoWindows({"red.png"}, {"green.png"}), media_.path(), live), QString());
+    // A listed file of 4 GB (sparse: it costs no disk), hashed at several
+    // hundred megabytes a second at best.
+    QFile big(QDir(live).filePath("big.mp4"));
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(qint64(4) << 30));
+    big.close();
+    const QString manifestPath = QDir(live).filePath(kShowManifestName);
+    QString why;
+    auto manifest = decodeManifest(test::contentOf(manifestPath), &why);
+    QVERIFY2(manifest, qPrintable(why));
+    manifest->files.append({"big.mp4", big.size(), QByteArray(64, '0')});
+    QVERIFY(test::put(manifestPath, encodeManifest(*manifest)));
+
+    auto display = std::make_unique<Screenful>(QDir(live).filePath(kShowLayoutName), live);
+    QVERIFY(QTest::qWaitFor([&] { return display->read->count() > 0; }, 10000));
+    display->stage.settle();
+    QCOMPARE(display->sides(), (QList<QColor>{Qt::red, Qt::green}));
+    QVERIFY(display->live->reading()); // the hashing goes on
+    QElapsedTimer ending;
+    ending.start();
+    display.reset();
+    QVERIFY2(ending.elapsed() < 1000, qPrintable(QString::number(ending.elapsed())));
 }
 
 QTEST_MAIN(LiveShowTest)
