@@ -181,11 +181,15 @@ bool FrameReducer::build(const AVFrame* frame, QSize target)
         // zimg scales the planes and brings the chroma to every pixel, where
         // the stream says it lies; swscale's fast path then only converts
         // the colours: a quarter cheaper than zimg converting them too.
+        // The matrix and range out are named as well: left to the frame's
+        // tags, an untagged stream would ask zimg for a conversion to an
+        // unknown matrix, which it refuses.
+        const char* matrix = matrixName(shownColourspace(frame->colorspace, frame->height));
+        const char* range = isFullRange(frame) ? "full" : "limited";
         std::snprintf(chain, sizeof chain,
-                      "zscale=w=%d:h=%d:filter=%s:min=%s:rin=%s:cin=%s,format=yuv444p",
-                      target.width(), target.height(), filter,
-                      matrixName(shownColourspace(frame->colorspace, frame->height)),
-                      isFullRange(frame) ? "full" : "limited", sitingName(frame->chroma_location));
+                      "zscale=w=%d:h=%d:filter=%s:min=%s:m=%s:rin=%s:r=%s:cin=%s,format=yuv444p",
+                      target.width(), target.height(), filter, matrix, matrix, range, range,
+                      sitingName(frame->chroma_location));
     }
     return makeFilterChain(graph_, args, chain, &in_, &out_);
 }

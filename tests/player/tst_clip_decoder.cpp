@@ -540,6 +540,8 @@ void ClipDecoderTest::reductionsKeepFineDetail_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QSize>("window");
     QTest::newRow("an HD clip at half size") << "grid.mp4" << QSize(960, 540);
+    // Most clips say nothing of their colours.
+    QTest::newRow("an untagged HD clip at half size") << "untagged.mp4" << QSize(960, 540);
     QTest::newRow("a 4K clip at a third") << "grid4k.mp4" << QSize(1280, 720);
     QTest::newRow("a large photo in a small picture window") << "grid.jpg" << QSize(634, 356);
 }
@@ -558,9 +560,7 @@ void ClipDecoderTest::reductionsKeepFineDetail()
     if (name.endsWith(".mp4"))
         encode << "-vf"
                << "scale=out_color_matrix=bt709:out_range=tv"
-               << "-colorspace"
-               << "bt709"
-               << "-c:v"
+               << "-colorspace" << (name == "untagged.mp4" ? "unknown" : "bt709") << "-c:v"
                << "libx264"
                << "-crf"
                << "10"
