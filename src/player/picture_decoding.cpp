@@ -102,6 +102,12 @@ DecodedItem decodePicture(const QString& path, DrawnSize drawn)
     const QSize stored = reader.size();
     if (QString why = tooLarge(stored, kMaxPicturePixels); !why.isEmpty())
         return {QImage(), why};
+    if (reader.format() != "jpeg") {
+        if (QString why = tooLarge(stored, kMaxWholePicturePixels); !why.isEmpty())
+            return {QImage(), QStringLiteral("%1 (a %2 is shown up to %3 megapixels)")
+                                  .arg(why, QString::fromLatin1(reader.format().toUpper()))
+                                  .arg(kMaxWholePicturePixels >> 20)};
+    }
     // The reader scales before it turns: sizes as shown are turned back.
     const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
     if (stored.isValid()) {

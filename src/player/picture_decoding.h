@@ -49,6 +49,12 @@ inline constexpr qint64 kMaxPictureFileBytes = qint64(256) << 20;
 // scan, a crafted file) gets its placeholder before it is decoded, so that
 // no decode takes a core or hundreds of megabytes for long.
 inline constexpr qint64 kMaxPicturePixels = 50'000'000;
+// A picture other than a JPEG is decoded whole before it is reduced: 35 ms
+// a megapixel for a photograph in PNG on a display's core, so that one of
+// 49 megapixels takes 1.7 s and ten of them hold every window up. Such
+// pictures are shown up to 4096 x 4096 pixels (0.6 s at most); a JPEG is
+// reduced while it is decoded, and shown up to kMaxPicturePixels.
+inline constexpr qint64 kMaxWholePicturePixels = 4096 * 4096;
 // The largest video frame played, as pixels and as either side: a 4K clip
 // turned either way; larger clips get their placeholder.
 inline constexpr qint64 kMaxVideoPixels = 4096 * 2304;
