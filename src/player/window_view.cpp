@@ -131,6 +131,8 @@ void WindowView::advanceVideoWindow(qint64 t)
         // A video that fails shows its placeholder for the time of a picture.
         const QString why = std::exchange(videoProblem_, QString());
         playing_ = 0;
+        if (why == QLatin1String(kChangedSinceRead) && takenAfresh_)
+            return startItem(shownItem_, t); // the file as it is now came meanwhile
         if (why == QLatin1String(kChangedSinceRead))
             keepShown(shownItem_);
         else
@@ -147,6 +149,7 @@ void WindowView::advanceVideoWindow(qint64 t)
 void WindowView::startItem(int item, qint64 t)
 {
     shownItem_ = item;
+    takenAfresh_ = false;
     const Item& shown = items_[item];
     if (plan_.role == WindowRole::Video) {
         if (shown.kind == Kind::Video && !shown.path.isEmpty()) {
@@ -252,9 +255,10 @@ QStringList WindowView::refreshMedia(const MediaResolver& media)
             return item.kind == Kind::Video && !item.path.isEmpty();
         }))
         makeVideoChannel();
-    if (shownItem_ >= 0 && changed[shownItem_])
+    if (shownItem_ >= 0 && changed[shownItem_]) {
+        takenAfresh_ = true;
         showAfresh();
-    else if (shownItem_ >= 0)
+    } else if (shownItem_ >= 0)
         prepareNext();
     return found;
 }

@@ -133,9 +133,10 @@ private:
     int turns_ = 0;
 
     QImage image_;
-    QString placeholder_;     // the name and reason shown instead of the item
-    bool seeThrough_ = false; // the windows beneath show through image_
-    bool stale_ = false;      // what is shown stands in for a file written since
+    QString placeholder_;      // the name and reason shown instead of the item
+    bool seeThrough_ = false;  // the windows beneath show through image_
+    bool stale_ = false;       // what is shown stands in for a file written since
+    bool takenAfresh_ = false; // the item shown was found anew since it started
     int shownItem_ = -1;
     qint64 shownRound_ = -1;
     qint64 nextChange_ = kNever;

@@ -54,6 +54,7 @@ struct Screenful {
     Screenful(const QString& layoutPath, const QString& folder)
     {
         stage.resize(480, 270);
+        stage.setProblemLog([this](const QString& line) { log << line; });
         stage.show();
         live = std::make_unique<LiveShow>(stage, layoutPath, folder, clock,
                                           [this](const QString& line) { log << line; });
@@ -197,11 +198,17 @@ void LiveShowTest::changedMediaAreTaken_data()
 {
     QTest::addColumn<QStringList>("left"); // the left window's list; "shown" changes
     QTest::addColumn<bool>("removedFirst");
-    QTest::newRow("one picture, replaced") << QStringList{"shown.png"} << false;
-    QTest::newRow("one picture, removed and restored") << QStringList{"shown.png"} << true;
-    QTest::newRow("two pictures, replaced") << QStringList{"shown.png", "other.png"} << false;
-    QTest::newRow("one looping clip, replaced") << QStringList{"shown.avi"} << false;
-    QTest::newRow("one looping clip, removed and restored") << QStringList{"shown.avi"} << true;
+    QTest::addColumn<bool>("inPlace"); // written over, not renamed in
+    QTest::newRow("one picture, replaced") << QStringList{"shown.png"} << false << false;
+    QTest::newRow("one picture, removed and restored") << QStringList{"shown.png"} << true << false;
+    QTest::newRow("one picture, written in place") << QStringList{"shown.png"} << false << true;
+    QTest::newRow("two pictures, replaced")
+        << QStringList{"shown.png", "other.png"} << false << false;
+    QTest::newRow("one looping clip, replaced") << QStringList{"shown.avi"} << false << false;
+    QTest::newRow("one looping clip, removed and restored")
+        << QStringList{"shown.avi"} << true << false;
+    QTest::newRow("one looping clip, written in place")
+        << QStringList{"shown.avi"} << false << true;
 }
 
 // In a plain media folder a file written anew is taken: a window's only
@@ -211,6 +218,7 @@ void LiveShowTest::changedMediaAreTaken()
 {
     QFETCH(QStringList, left);
     QFETCH(bool, removedFirst);
+    QFETCH(bool, inPlace);
     const QString shown = left.first(), type = shown.mid(shown.indexOf('.'));
     QTemporaryDir folder;
     QByteArray layout = twoWindows(left, {"green.png"});
@@ -238,8 +246,15 @@ void LiveShowTest::changedMediaAreTaken()
         // What is shown goes on.
         QVERIFY(near(display.at({120, 135}), Qt::red));
     }
-    QVERIFY(QFile::copy(media_.filePath("blue" + type), folder.filePath(".part")));
-    QVERIFY(moveInto(folder.filePath(".part"), folder.filePath(shown)));
+    if (inPlace) {
+        QFile file(folder.filePath(shown));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        const QByteArray blue = test::contentOf(media_.filePath("blue" + type));
+        QVERIFY(file.write(blue) == blue.size() && file.resize(blue.size()));
+    } else {
+        QVERIFY(QFile::copy(media_.filePath("blue" + type), folder.filePath(".part")));
+        QVERIFY(moveInto(folder.filePath(".part"), folder.filePath(shown)));
+    }
     QVERIFY(display.readAgain());
     if (left.size() > 1) {
         QCOMPARE(display.at({120, 135}), QColor(Qt::red));
@@ -251,6 +266,9 @@ void LiveShowTest::changedMediaAreTaken()
     }
     QTRY_VERIFY(near(display.at({120, 135}), Qt::blue));
     QCOMPARE(display.at({360, 135}), QColor(Qt::green));
+    // Nothing half-written was decoded on the way.
+    QCOMPARE(display.log.filter(shown + ":").filter(QRegularExpression(": (?!changed since)")),
+             QStringList());
 }
 
 // A layout being written is read only once it has rested kSettleMs on the
