@@ -306,6 +306,13 @@ int publishLayout(const CommandLine& options)
 
 int playLayout(const CommandLine& options)
 {
+    // The signals held since the program started are taken first, before
+    // the show starts threads of its own (which would inherit the mask).
+    // A service manager or a terminal ends the show as Esc does, and the log
+    // says which; a GUI thread that never answers is ended by the alarm.
+    HangupSignal hangup;
+    SignalPipe stopSignals({SIGTERM, SIGINT});
+    stopSignals.setAnswerDeadline(3);
     if (QString why; !options.log.isEmpty() && !logToFile(options.log, &why))
         return refuse(QStringLiteral("tessellview: the log %1 cannot be written: %2")
                           .arg(QDir::toNativeSeparators(options.log), why));
@@ -328,12 +335,7 @@ int playLayout(const CommandLine& options)
                      [shown] { say(QStringLiteral("showing %1").arg(shown)); });
     SteadyClock clock;
     LiveShow live(stage, layoutPath, folder, clock, say);
-    HangupSignal hangup;
     QObject::connect(&hangup, &HangupSignal::hangUp, &live, &LiveShow::reloadNow);
-    // A service manager or a terminal ends the show as Esc does, and the log
-    // says which; a GUI thread that never answers is ended by the alarm.
-    SignalPipe stopSignals({SIGTERM, SIGINT});
-    stopSignals.setAnswerDeadline(3);
     QObject::connect(&stopSignals, &SignalPipe::arrived, &player, [&player](int number) {
         player.stopFor(QStringLiteral("SIG") + QString::fromLatin1(sigabbrev_np(number)));
     });
