@@ -11,6 +11,7 @@
 #include "layoutfile/show_folder.h"
 #include "player/media_open.h"
 #include "player/media_resolver.h"
+#include "player/message_tally.h"
 #include "player/operator_log.h"
 #include "player/player_window.h"
 #include "player/stage.h"
@@ -335,6 +336,8 @@ int playLayout(const CommandLine& options)
                      [shown] { say(QStringLiteral("showing %1").arg(shown)); });
     SteadyClock clock;
     LiveShow live(stage, layoutPath, folder, clock, say);
+    // A message that comes again and again is told once per show.
+    QObject::connect(&live, &LiveShow::readDone, [] { operatorTally().newShow(); });
     QObject::connect(&hangup, &HangupSignal::hangUp, &live, &LiveShow::reloadNow);
     QObject::connect(&stopSignals, &SignalPipe::arrived, &player, [&player](int number) {
         player.stopFor(QStringLiteral("SIG") + QString::fromLatin1(sigabbrev_np(number)));
@@ -358,6 +361,7 @@ int playLayout(const CommandLine& options)
                 .arg(options.rotate));
     }
     const int status = QApplication::exec();
+    operatorTally().newShow();
     // The last line says why the show ended.
     say(QStringLiteral("stopped: %1").arg(player.stoppedFor()));
     return status;
