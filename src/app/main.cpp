@@ -7,6 +7,7 @@
 #include "player/hardware_decoding.h"
 #include "player/media_backend.h"
 #include "player/media_open.h"
+#include "player/message_tally.h"
 #include "player/operator_log.h"
 #include "player/video_channel.h"
 
@@ -18,14 +19,14 @@
 namespace {
 
 // Qt chatters about codecs and hardware at debug level; the display's log
-// keeps what went wrong, in its own lines.
+// keeps what went wrong, in its own lines, each once per show.
 QtMessageHandler defaultHandler = nullptr;
 void dropChatter(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
     if (type == QtFatalMsg)
         defaultHandler(type, context, text);
     else if (type != QtDebugMsg && type != QtInfoMsg)
-        tv::writeLogLine(tv::escapedForLog(text));
+        tv::operatorTally().note(QString(), text);
 }
 
 } // namespace

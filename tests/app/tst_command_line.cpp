@@ -19,6 +19,8 @@
 #include <cstdio>
 #include <functional>
 
+#include <linux/capability.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,6 +36,7 @@ private slots:
     void aDisplayTakesItsSettings();
     void signalsAtTheStart_data();
     void signalsAtTheStart();
+    void aFolderThatCannotBeWatchedIsToldOnce();
 };
 
 namespace {
@@ -472,6 +475,33 @@ void CommandLineTest::signalsAtTheStart()
     QVERIFY2(run.waitToSay(QByteArray("stopped: SIG") + stop), run.said.constData());
     QVERIFY(run.program.state() == QProcess::NotRunning || run.program.waitForFinished(30000));
     QVERIFY(run.program.exitStatus() == QProcess::NormalExit && run.program.exitCode() == 0);
+}
+
+// A media folder the display may not read cannot be watched: that is told
+// once, not again at every look at the folders.
+void CommandLineTest::aFolderThatCannotBeWatchedIsToldOnce()
+{
+    QTemporaryDir scratch;
+    const QString show = scratch.filePath("show.TXT"), media = scratch.filePath("media");
+    QVERIFY(tv::test::put(show, showNaming("a.png")) && QDir().mkdir(media));
+    QVERIFY(QFile::setPermissions(media, {}));
+    // Root may read any folder: its display runs without that power.
+    if (::geteuid() == 0 && ::prctl(PR_CAPBSET_READ, CAP_SETPCAP) != 1)
+        QSKIP("root here cannot give up reading every folder");
+    Run run({"--play", show, "--media", media, "--window"}, {}, [] {
+        ::prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE);
+        ::prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH);
+    });
+    QVERIFY2(run.waitToSay("showing ") && run.waitToSay("inotify_add_watch"), run.said.constData());
+    // Each change of the layout has the folders looked at and watched again.
+    for (const int change : {1, 2}) {
+        QVERIFY(tv::test::put(show + ".tmp", showNaming(QString("%1.png").arg(change))));
+        QCOMPARE(::rename(QFile::encodeName(show + ".tmp"), QFile::encodeName(show)), 0);
+        QVERIFY2(run.waitToSay("reloaded ", change), run.said.constData());
+    }
+    QVERIFY2(run.said.count("inotify_add_watch") == 1, run.said.constData());
+    run.program.terminate();
+    QVERIFY(run.program.waitForFinished(30000));
 }
 
 #include "tst_command_line.moc"
