@@ -13,6 +13,7 @@
 #include "layoutfile/show_folder.h"
 #include "player/media_open.h"
 #include "player/media_resolver.h"
+#include "player/message_tally.h"
 #include "player/operator_log.h"
 #include "player/player_window.h"
 #include "player/stage.h"
@@ -308,6 +309,13 @@ int publishLayout(const CommandLine& options)
 
 int playLayout(const CommandLine& options)
 {
+    // The signals held since the program started are taken first, before
+    // the show starts threads of its own (which would inherit the mask).
+    // A service manager or a terminal ends the show as Esc does, and the log
+    // says which; a GUI thread that never answers is ended by the alarm.
+    HangupSignal hangup;
+    SignalPipe stopSignals({SIGTERM, SIGINT});
+    stopSignals.setAnswerDeadline(3);
     if (QString why; !options.log.isEmpty() && !logToFile(options.log, &why))
         return refuse(QStringLiteral("tessellview: the log %1 cannot be written: %2")
                           .arg(QDir::toNativeSeparators(options.log), why));
@@ -330,12 +338,9 @@ int playLayout(const CommandLine& options)
                      [shown] { say(QStringLiteral("showing %1").arg(shown)); });
     SteadyClock clock;
     LiveShow live(stage, layoutPath, folder, clock, say, hashCachePath(layoutPath));
-    HangupSignal hangup;
+    // A message that comes again and again is told once per show.
+    QObject::connect(&live, &LiveShow::readDone, [] { operatorTally().newShow(); });
     QObject::connect(&hangup, &HangupSignal::hangUp, &live, &LiveShow::reloadNow);
-    // A service manager or a terminal ends the show as Esc does, and the log
-    // says which; a GUI thread that never answers is ended by the alarm.
-    SignalPipe stopSignals({SIGTERM, SIGINT});
-    stopSignals.setAnswerDeadline(3);
     QObject::connect(&stopSignals, &SignalPipe::arrived, &player, [&player](int number) {
         player.stopFor(QStringLiteral("SIG") + QString::fromLatin1(sigabbrev_np(number)));
     });
@@ -358,6 +363,7 @@ int playLayout(const CommandLine& options)
                 .arg(options.rotate));
     }
     const int status = QApplication::exec();
+    operatorTally().newShow();
     // The last line says why the show ended.
     say(QStringLiteral("stopped: %1").arg(player.stoppedFor()));
     return status;

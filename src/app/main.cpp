@@ -1,11 +1,13 @@
 #include "app/command_line.h"
 #include "app/display_config.h"
 #include "app/main_form.h"
+#include "display/signal_pipe.h"
 #include "editor/editor_icon.h"
 #include "editor/qt_modal_dialogs.h"
 #include "player/hardware_decoding.h"
 #include "player/media_backend.h"
 #include "player/media_open.h"
+#include "player/message_tally.h"
 #include "player/operator_log.h"
 #include "player/video_channel.h"
 
@@ -17,20 +19,23 @@
 namespace {
 
 // Qt chatters about codecs and hardware at debug level; the display's log
-// keeps what went wrong, in its own lines.
+// keeps what went wrong, in its own lines, each once per show.
 QtMessageHandler defaultHandler = nullptr;
 void dropChatter(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
     if (type == QtFatalMsg)
         defaultHandler(type, context, text);
     else if (type != QtDebugMsg && type != QtInfoMsg)
-        tv::writeLogLine(tv::escapedForLog(text));
+        tv::operatorTally().note(QString(), text);
 }
 
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    // Before anything else: a display started by a service manager may be
+    // told to reload or stop at any moment, even as it starts.
+    tv::holdDisplaySignals();
     tv::ignoreLogReopen();
     defaultHandler = qInstallMessageHandler(dropChatter);
     tv::preferFfmpegBackend();
@@ -38,20 +43,23 @@ int main(int argc, char* argv[])
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     // A display's own settings come first: its command line wins.
-    QString configProblem;
-    arguments = tv::withDisplayConfig(arguments, tv::displayConfigPath(), &configProblem);
-    if (!configProblem.isEmpty()) {
-        std::fprintf(stderr, "%s\n", configProblem.toLocal8Bit().constData());
-        return 2;
-    }
+    QString problem;
+    arguments = tv::withDisplayConfig(arguments, tv::displayConfigPath(), &problem);
     // Arguments that do not go together, and a layout the display could not
     // play, are refused before a window system is needed, as are answers in
     // text; everything else opens windows.
-    if (const QString problem = tv::usageProblem(arguments); !problem.isEmpty()) {
+    if (problem.isEmpty())
+        problem = tv::usageProblem(arguments);
+    // Only a display waits for its own handlers; anything else is ended by
+    // the signals as any program is.
+    if (!problem.isEmpty() || !tv::asksToPlay(arguments) || tv::needsNoDisplay(arguments))
+        tv::releaseDisplaySignals();
+    if (!problem.isEmpty()) {
         std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
         return 2;
     }
     if (const QString refusal = tv::playRefusal(arguments); !refusal.isEmpty()) {
+        tv::releaseDisplaySignals();
         tv::writeLogLine(tv::escapedForLog(refusal));
         return 1;
     }

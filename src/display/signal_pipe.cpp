@@ -7,6 +7,8 @@
 #include <csignal>
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace tv {
@@ -28,7 +30,36 @@ void onSignal(int number)
     errno = saved;
 }
 
+sigset_t displaySignals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int number : {SIGHUP, SIGTERM, SIGINT})
+        sigaddset(&set, number);
+    return set;
+}
+
+// A mask survives exec: a program started from here must not find the
+// signals that end it blocked.
+void unblockInChild()
+{
+    const sigset_t set = displaySignals();
+    ::pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+}
+
 } // namespace
+
+void holdDisplaySignals()
+{
+    const sigset_t set = displaySignals();
+    ::pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    ::pthread_atfork(nullptr, nullptr, unblockInChild);
+}
+
+void releaseDisplaySignals()
+{
+    unblockInChild();
+}
 
 SignalPipe::SignalPipe(std::initializer_list<int> numbers, QObject* parent)
     : QObject(parent), numbers_(numbers)
@@ -41,11 +72,15 @@ SignalPipe::SignalPipe(std::initializer_list<int> numbers, QObject* parent)
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
+    sigset_t taken;
+    sigemptyset(&taken);
     for (const int number : numbers_) {
         pipeOf[number].store(pipe_[1]);
         deadlineOf[number].store(0);
         ::sigaction(number, &action, nullptr);
+        sigaddset(&taken, number);
     }
+    ::pthread_sigmask(SIG_UNBLOCK, &taken, nullptr);
 }
 
 SignalPipe::~SignalPipe()
@@ -63,6 +98,10 @@ void SignalPipe::setAnswerDeadline(unsigned seconds)
 {
     for (const int number : numbers_)
         deadlineOf[number].store(seconds);
+    // A signal held while the program started came before there was a
+    // deadline to set.
+    if (int waiting = 0; seconds && ::ioctl(pipe_[0], FIONREAD, &waiting) == 0 && waiting > 0)
+        ::alarm(seconds);
 }
 
 void SignalPipe::drain()

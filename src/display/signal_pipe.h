@@ -8,6 +8,16 @@ class QSocketNotifier;
 
 namespace tv {
 
+// The signals a display answers (SIGHUP, SIGTERM and SIGINT), blocked: one
+// that comes while the display starts waits for its handler instead of
+// ending it. Called first thing in main, before any thread exists, so that
+// every thread inherits the mask; a child forked meanwhile starts with them
+// unblocked.
+void holdDisplaySignals();
+// Their default behaviour back, for what is not a display (the editor,
+// answers in text, a refusal); one that came meanwhile acts now.
+void releaseDisplaySignals();
+
 // Unix signals turned into a Qt signal on this object's thread. The handler
 // only writes the signal's number to a non-blocking pipe (a full pipe
 // already holds one not yet read), so it can never block; the pipe is
@@ -15,6 +25,8 @@ namespace tv {
 class SignalPipe final : public QObject {
     Q_OBJECT
 public:
+    // Once its handler is in place, this thread takes the signals, held
+    // until then (see holdDisplaySignals): one that came early is told now.
     SignalPipe(std::initializer_list<int> numbers, QObject* parent = nullptr);
     // Puts the default handling back and closes the pipe.
     ~SignalPipe() override;

@@ -4,9 +4,12 @@
 #include "player/frame_reducer.h"
 #include "player/hardware_decoding.h"
 #include "player/media_open.h"
-#include "player/operator_log.h"
+#include "player/message_tally.h"
 #include "player/tone_map.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <QTransform>
 
 #include <cmath>
@@ -50,6 +53,62 @@ QString avError(int code)
     av_strerror(code, text, sizeof text);
     return QString::fromUtf8(text);
 }
+
+// Who FFmpeg's messages are about: a clip, named by its path for as long as
+// its contexts live. The log callback finds it from a format or codec
+// context's `opaque` (which FFmpeg copies into the contexts of its decoding
+// threads), and else from the thread decoding the clip; it is looked up here
+// rather than read through the pointer, so that a context whose `opaque`
+// means something else is never taken for a clip.
+class ClipVoice {
+public:
+    explicit ClipVoice(const QString& path)
+    {
+        const std::lock_guard lock(mutex());
+        paths().insert(this, path);
+    }
+    ~ClipVoice()
+    {
+        const std::lock_guard lock(mutex());
+        paths().remove(this);
+    }
+    ClipVoice(const ClipVoice&) = delete;
+    ClipVoice& operator=(const ClipVoice&) = delete;
+
+    // The path of the clip `voice` speaks for; empty when it is none.
+    static QString pathOf(const void* voice)
+    {
+        const std::lock_guard lock(mutex());
+        return paths().value(voice);
+    }
+
+private:
+    // Never destroyed: a decoding thread abandoned at exit may still speak.
+    static std::mutex& mutex()
+    {
+        static auto* shared = new std::mutex;
+        return *shared;
+    }
+    static QHash<const void*, QString>& paths()
+    {
+        static auto* shared = new QHash<const void*, QString>;
+        return *shared;
+    }
+};
+
+thread_local const ClipVoice* voiceOfThread = nullptr;
+
+// While it lives, what FFmpeg says on this thread is about `voice`'s clip.
+class Speaking {
+public:
+    explicit Speaking(const ClipVoice& voice) : before_(std::exchange(voiceOfThread, &voice)) {}
+    ~Speaking() { voiceOfThread = before_; }
+    Speaking(const Speaking&) = delete;
+    Speaking& operator=(const Speaking&) = delete;
+
+private:
+    const ClipVoice* before_;
+};
 
 // The clip's bytes, read from its checked handle at positions of our own, so
 // that nothing reopens the file by its name.
@@ -183,10 +242,33 @@ Orientation orientation(const AVStream* stream)
     return shown;
 }
 
+// Where the file a handle holds lies, as the log names a clip: a held path
+// is only a number. The path it was opened by when that cannot be told.
+QString pathOfFile(const MediaHandle& file, const QString& openedBy)
+{
+    char target[4096];
+    const QByteArray link = "/proc/self/fd/" + QByteArray::number(file.fd());
+    const ssize_t size = ::readlink(link.constData(), target, sizeof target);
+    if (size <= 0 || size == sizeof target)
+        return openedBy;
+    QString path = QFile::decodeName(QByteArray(target, size));
+    // Removed since, by a sync tool that wrote a new file in its place.
+    if (path.endsWith(QLatin1String(" (deleted)")))
+        path.chop(10);
+    return path;
+}
+
+struct VideoSource {
+    const AVStream* stream;
+    ClipVoice* voice;
+};
+
 // A decoder's parameters from its stream, before it is opened.
 bool prepareVideo(AVCodecContext* context, void* data)
 {
-    const auto* stream = static_cast<const AVStream*>(data);
+    const auto* source = static_cast<const VideoSource*>(data);
+    const AVStream* stream = source->stream;
+    context->opaque = source->voice;
     if (avcodec_parameters_to_context(context, stream->codecpar) < 0)
         return false;
     context->pkt_timebase = stream->time_base;
@@ -200,6 +282,10 @@ bool prepareVideo(AVCodecContext* context, void* data)
 } // namespace
 
 struct ClipDecoder::State {
+    explicit State(const QString& path) : voice(path), path(path) {}
+    // First, so that it outlives every context that may speak for the clip.
+    ClipVoice voice;
+    QString path;
     Source source;
     AVIOContext* io = nullptr;
     AVFormatContext* format = nullptr;
@@ -273,6 +359,8 @@ struct ClipDecoder::State {
         if (io)
             av_freep(&io->buffer);
         avio_context_free(&io);
+        // The clip is no longer read: what it said again is told.
+        operatorTally().closed(path, steadyMs());
     }
 
     // For a clip of sound alone: opens its sound, and nothing else is read.
@@ -306,6 +394,8 @@ struct ClipDecoder::State {
                 .size())
             return;
         AVCodecContext* context = avcodec_alloc_context3(decoder);
+        if (context)
+            context->opaque = &voice;
         AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
         if (context && avcodec_parameters_to_context(context, stream->codecpar) >= 0 &&
             avcodec_open2(context, decoder, nullptr) >= 0)
@@ -383,6 +473,7 @@ struct ClipDecoder::State {
         stream = soundStream = nullptr;
         if (avio_seek(io, 0, SEEK_SET) < 0 || !(format = avformat_alloc_context()))
             return false;
+        format->opaque = &voice;
         format->pb = io;
         format->flags |= AVFMT_FLAG_CUSTOM_IO;
         format->interrupt_callback = {&State::interrupted,
@@ -500,18 +591,24 @@ ClipDecoder::ClipDecoder(std::unique_ptr<State> state, QString path)
 {
 }
 
-ClipDecoder::~ClipDecoder() = default;
+ClipDecoder::~ClipDecoder()
+{
+    const Speaking speaking(state_->voice);
+    state_.reset();
+}
 
 std::unique_ptr<ClipDecoder> ClipDecoder::open(const QString& path, const std::atomic<bool>& cancel,
                                                QString* why, bool withSound)
 {
-    auto state = std::make_unique<State>();
-    state->source.file = MediaHandle::open(path);
-    state->source.cancel = &cancel;
-    if (!state->source.file.isOpen()) {
-        *why = state->source.file.problem();
+    MediaHandle file = MediaHandle::open(path);
+    if (!file.isOpen()) {
+        *why = file.problem();
         return nullptr;
     }
+    auto state = std::make_unique<State>(pathOfFile(file, path));
+    const Speaking speaking(state->voice);
+    state->source.file = std::move(file);
+    state->source.cancel = &cancel;
     auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferBytes));
     state->io = avio_alloc_context(buffer, kIoBufferBytes, 0, &state->source, &Source::read,
                                    nullptr, &Source::seek);
@@ -522,6 +619,7 @@ std::unique_ptr<ClipDecoder> ClipDecoder::open(const QString& path, const std::a
         *why = QStringLiteral("out of memory");
         return nullptr;
     }
+    state->format->opaque = &state->voice;
     state->format->pb = state->io;
     state->format->flags |= AVFMT_FLAG_CUSTOM_IO;
     state->format->interrupt_callback = {&State::interrupted,
@@ -559,10 +657,11 @@ std::unique_ptr<ClipDecoder> ClipDecoder::open(const QString& path, const std::a
     for (unsigned i = 0; i < state->format->nb_streams; ++i)
         if (int(i) != index)
             state->format->streams[i]->discard = AVDISCARD_ALL;
-    state->codec = openHardwareDecoder(codec, &prepareVideo, state->stream);
+    VideoSource source{state->stream, &state->voice};
+    state->codec = openHardwareDecoder(codec, &prepareVideo, &source);
     if (!state->codec) {
         state->codec = avcodec_alloc_context3(codec);
-        if (!state->codec || !prepareVideo(state->codec, state->stream)) {
+        if (!state->codec || !prepareVideo(state->codec, &source)) {
             *why = QStringLiteral("out of memory");
             return nullptr;
         }
@@ -594,6 +693,11 @@ std::unique_ptr<ClipDecoder> ClipDecoder::open(const QString& path, const std::a
     state->deinterlace = parameters->field_order != AV_FIELD_PROGRESSIVE &&
                          parameters->field_order != AV_FIELD_UNKNOWN;
     return std::unique_ptr<ClipDecoder>(new ClipDecoder(std::move(state), path));
+}
+
+QString ClipDecoder::fileName() const
+{
+    return QFileInfo(state_->path).fileName();
 }
 
 QSize ClipDecoder::shownSize() const
@@ -631,6 +735,7 @@ ClipDecoder::Step ClipDecoder::next(DrawnSize drawn, bool convert, Frame* frame,
 ClipDecoder::Step ClipDecoder::decode(DrawnSize drawn, bool convert, Frame* frame, QString* why)
 {
     State& s = *state_;
+    const Speaking speaking(s.voice);
     if (!s.format) {
         *why = QStringLiteral("cannot go back to its start");
         return Step::Failed;
@@ -761,6 +866,7 @@ QImage ClipDecoder::finished(QImage image, const State& s, DrawnSize drawn)
 bool ClipDecoder::convert(DrawnSize drawn, QImage* converted, QString* why)
 {
     State& s = *state_;
+    const Speaking speaking(s.voice);
     if (s.soundOnly) {
         QImage black = s.frames.take(shownSize());
         black.fill(Qt::black);
@@ -852,6 +958,7 @@ void ClipDecoder::skipNonReference(bool skip)
 bool ClipDecoder::rewind()
 {
     State& s = *state_;
+    const Speaking speaking(s.voice);
     s.dropAhead();
     // Transport and program streams have no index: a seek by time lands
     // wherever their search ends, often far from a key frame, so they go
@@ -906,21 +1013,45 @@ QByteArray ClipDecoder::takeSound()
 
 namespace {
 
+// The clip a context that speaks belongs to, by its own `opaque` or its
+// parent's; else the clip this thread decodes, if any.
+QString clipOf(void* context)
+{
+    for (int depth = 0; context && depth < 4; ++depth) {
+        const AVClass* kind = *static_cast<const AVClass* const*>(context);
+        const void* opaque = nullptr;
+        if (!kind)
+            break;
+        if (kind == avformat_get_class())
+            opaque = static_cast<const AVFormatContext*>(context)->opaque;
+        else if (kind == avcodec_get_class())
+            opaque = static_cast<const AVCodecContext*>(context)->opaque;
+        if (QString path = ClipVoice::pathOf(opaque); !path.isEmpty())
+            return path;
+        if (opaque || kind->parent_log_context_offset <= 0)
+            break;
+        context = *reinterpret_cast<void**>(static_cast<char*>(context) +
+                                            kind->parent_log_context_offset);
+    }
+    return ClipVoice::pathOf(voiceOfThread);
+}
+
 void logOnlyErrors(void* context, int level, const char* format, va_list arguments)
 {
     if (level > AV_LOG_ERROR || probingHardware())
         return;
-    static std::mutex mutex;
-    static QString last;
     char line[1024];
-    int prefix = 1;
+    // Named by the kind of context that speaks, not by its address: the same
+    // message from the next loop's decoder is the same message.
+    int prefix = 0;
     av_log_format_line2(context, level, format, arguments, line, sizeof line, &prefix);
-    const QString text = escapedForLog(QString::fromUtf8(line).trimmed());
-    const std::lock_guard lock(mutex);
-    if (text.isEmpty() || text == last)
+    QString text = QString::fromUtf8(line).trimmed();
+    if (text.isEmpty())
         return;
-    last = text;
-    writeLogLine(text);
+    const AVClass* kind = context ? *static_cast<const AVClass* const*>(context) : nullptr;
+    if (kind && kind->item_name)
+        text = QStringLiteral("[%1] %2").arg(QString::fromUtf8(kind->item_name(context)), text);
+    operatorTally().note(clipOf(context), text);
 }
 
 } // namespace

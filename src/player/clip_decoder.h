@@ -58,6 +58,8 @@ public:
     bool rewind();
 
     const QString& path() const { return path_; }
+    // The name of the file as the log tells it, whatever path opened it.
+    QString fileName() const;
     // Whether its sound is decoded: it has some, and it was asked for.
     bool hasSound() const;
     // Why its sound, asked for, is not played (a header beyond what any
@@ -78,7 +80,8 @@ private:
 };
 
 // FFmpeg's own messages reach the operator's log only when they tell of an
-// error, escaped, each once in a row. Called once before any decoding.
+// error, each once per clip and show with the clip's name, their repeats
+// counted (see operatorTally). Called once before any decoding.
 void quietenFfmpegLog();
 
 } // namespace tv

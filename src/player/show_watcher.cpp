@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QHash>
 #include <QThread>
 #include <QTimer>
 
@@ -75,7 +76,9 @@ public:
 
 private:
     // A file replaced by a rename is a new file: the watches are set again
-    // after every look.
+    // after every look. A path that could not be watched (a folder without
+    // read permission) is tried again only once it has changed: each failed
+    // try is a warning in the log.
     void rewatch()
     {
         const QStringList watched = watcher_->files() + watcher_->directories();
@@ -85,7 +88,19 @@ private:
         if (QFileInfo::exists(layoutPath_))
             paths << layoutPath_;
         paths.removeDuplicates();
-        watcher_->addPaths(paths);
+        paths.removeIf([this](const QString& path) {
+            const auto failed = unwatchable_.constFind(path);
+            return failed != unwatchable_.cend() && *failed == signatureOf(QFileInfo(path));
+        });
+        if (paths.isEmpty())
+            return;
+        const QStringList refused = watcher_->addPaths(paths);
+        for (const QString& path : paths) {
+            if (refused.contains(path))
+                unwatchable_.insert(path, signatureOf(QFileInfo(path)));
+            else
+                unwatchable_.remove(path);
+        }
     }
 
     void look()
@@ -111,6 +126,7 @@ private:
     QTimer* every_ = nullptr;
     QString layoutSeen_;
     QString mediaSeen_;
+    QHash<QString, QString> unwatchable_; // path: its signature when refused
 };
 
 ShowWatcher::ShowWatcher(const QString& layoutPath, const QString& mediaFolder)

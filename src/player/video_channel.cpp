@@ -10,7 +10,6 @@
 
 #include <QAudioDevice>
 #include <QAudioSink>
-#include <QFileInfo>
 #include <QMediaDevices>
 #include <QMetaObject>
 
@@ -198,8 +197,8 @@ private:
                     fail(why);
             }
             if (current_ && !current_->soundRefused().isEmpty())
-                sayOnce(QFileInfo(current_->path()).fileName() + QStringLiteral(": ") +
-                        current_->soundRefused() + QStringLiteral(": played silent"));
+                sayOnce(current_->fileName() + QStringLiteral(": ") + current_->soundRefused() +
+                        QStringLiteral(": played silent"));
             if (current_)
                 pace_ = FramePace(current_->frameSeconds());
         }

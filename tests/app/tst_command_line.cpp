@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QJsonArray>
@@ -12,11 +13,16 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <csignal>
 #include <cstdio>
+#include <functional>
 
+#include <linux/capability.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 // The program as a display machine starts it.
 class CommandLineTest : public QObject {
@@ -28,7 +34,61 @@ private slots:
     void aDisplayGoesOnPastAFifoAndEndsAtOnce();
     void aDisplayFollowsItsLayout();
     void aDisplayTakesItsSettings();
+    void signalsAtTheStart_data();
+    void signalsAtTheStart();
+    void aFolderThatCannotBeWatchedIsToldOnce();
 };
+
+namespace {
+
+// The program started by a test (on the platform the test has), and what it
+// said, on its standard error and in its log file.
+struct Run {
+    QProcess program;
+    QString logFile;
+    QByteArray out, said;
+    Run(const QStringList& arguments, const QString& log = {},
+        const std::function<void()>& beforeExec = {})
+        : logFile(log)
+    {
+        if (beforeExec)
+            program.setChildProcessModifier(beforeExec);
+        program.start(QStringLiteral(TESSELLVIEW_EXECUTABLE), arguments);
+    }
+    // Main has begun once SIGUSR1 is ignored, as its first lines have it (or
+    // caught, once a log file is taken).
+    bool begun()
+    {
+        const QByteArray status =
+            tv::test::contentOf(QStringLiteral("/proc/%1/status").arg(program.processId()));
+        quint64 ignoredOrCaught = 0;
+        for (const char* field : {"SigIgn:", "SigCgt:"})
+            if (const qsizetype at = status.indexOf(field); at >= 0)
+                ignoredOrCaught |= status.mid(at + 7, 18).trimmed().toULongLong(nullptr, 16);
+        return (ignoredOrCaught >> (SIGUSR1 - 1)) & 1;
+    }
+    bool waitToSay(const QByteArray& what, int times = 1)
+    {
+        const QDeadlineTimer deadline(30000);
+        do {
+            program.waitForReadyRead(50);
+            out += program.readAllStandardError();
+            said = logFile.isEmpty() ? out : out + tv::test::contentOf(logFile);
+        } while (said.count(what) < times && program.state() == QProcess::Running &&
+                 !deadline.hasExpired());
+        return said.count(what) >= times;
+    }
+};
+
+QByteArray showNaming(const QString& name)
+{
+    tv::LayoutDescription layout;
+    layout.pictures << tv::LayoutWindow{{0, 0, 7200, 4050}, {name}, {}, 2};
+    layout.switchTimes = {5};
+    return std::get<QByteArray>(tv::encodeLayout(layout));
+}
+
+} // namespace
 
 void CommandLineTest::answers_data()
 {
@@ -361,6 +421,87 @@ void CommandLineTest::aDisplayTakesItsSettings()
     // From the moment the log file is open, every line goes there.
     const QByteArray onStderr = program.readAllStandardError();
     QVERIFY2(!onStderr.contains("started ") && !onStderr.contains("stopped"), onStderr.constData());
+}
+
+void CommandLineTest::signalsAtTheStart_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // %1 stands for a scratch folder
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<int>("delayMs");     // after main began
+    QTest::addColumn<QString>("outcome"); // stops cleanly, goes on, or dies
+    const QStringList play{"--play", "%1/show.TXT", "--window"};
+    const QStringList logged = play + QStringList{"--log", "%1/display.log"};
+    for (const int delay : {0, 1, 3, 10, 80}) {
+        const QByteArray at = " at " + QByteArray::number(delay) + " ms";
+        QTest::newRow("SIGTERM" + at) << play << SIGTERM << delay << "stops";
+        QTest::newRow("SIGHUP" + at) << play << SIGHUP << delay << "goes on";
+        QTest::newRow("SIGUSR1" + at) << play << SIGUSR1 << delay << "goes on";
+        QTest::newRow("SIGUSR1 to a log file" + at) << logged << SIGUSR1 << delay << "goes on";
+    }
+    QTest::newRow("SIGINT at 0 ms") << play << SIGINT << 0 << "stops";
+    QTest::newRow("SIGTERM to a log file at 5 ms") << logged << SIGTERM << 5 << "stops";
+    // What is not a display ends as any program does.
+    QTest::newRow("the editor, SIGTERM at 0 ms") << QStringList() << SIGTERM << 0 << "dies";
+    QTest::newRow("the editor, SIGHUP at 20 ms") << QStringList() << SIGHUP << 20 << "dies";
+}
+
+// A display signalled as it starts, as a service manager may do, never dies
+// of it.
+void CommandLineTest::signalsAtTheStart()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, signal);
+    QFETCH(int, delayMs);
+    QFETCH(QString, outcome);
+    QTemporaryDir scratch;
+    QVERIFY(tv::test::put(scratch.filePath("show.TXT"), showNaming("a.png")));
+    arguments.replaceInStrings("%1", scratch.path());
+    Run run(arguments, arguments.contains("--log") ? arguments.last() : QString());
+    for (const QDeadlineTimer deadline(30000); !run.begun();)
+        QVERIFY(!deadline.hasExpired());
+    QThread::msleep(ulong(delayMs)); // the moment tested, not a wait for anything
+    QCOMPARE(::kill(pid_t(run.program.processId()), signal), 0);
+    if (outcome == "dies") {
+        QVERIFY(run.program.waitForFinished(30000));
+        QCOMPARE(run.program.exitStatus(), QProcess::CrashExit);
+        return;
+    }
+    if (outcome == "goes on") {
+        QVERIFY2(run.waitToSay("showing "), run.said.constData());
+        QCOMPARE(run.program.state(), QProcess::Running);
+        run.program.terminate();
+    }
+    const char* stop = sigabbrev_np(outcome == "stops" ? signal : SIGTERM);
+    QVERIFY2(run.waitToSay(QByteArray("stopped: SIG") + stop), run.said.constData());
+    QVERIFY(run.program.state() == QProcess::NotRunning || run.program.waitForFinished(30000));
+    QVERIFY(run.program.exitStatus() == QProcess::NormalExit && run.program.exitCode() == 0);
+}
+
+// A media folder the display may not read cannot be watched: that is told
+// once, not again at every look at the folders.
+void CommandLineTest::aFolderThatCannotBeWatchedIsToldOnce()
+{
+    QTemporaryDir scratch;
+    const QString show = scratch.filePath("show.TXT"), media = scratch.filePath("media");
+    QVERIFY(tv::test::put(show, showNaming("a.png")) && QDir().mkdir(media));
+    QVERIFY(QFile::setPermissions(media, {}));
+    // Root may read any folder: its display runs without that power.
+    if (::geteuid() == 0 && ::prctl(PR_CAPBSET_READ, CAP_SETPCAP) != 1)
+        QSKIP("root here cannot give up reading every folder");
+    Run run({"--play", show, "--media", media, "--window"}, {}, [] {
+        ::prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE);
+        ::prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH);
+    });
+    QVERIFY2(run.waitToSay("showing ") && run.waitToSay("inotify_add_watch"), run.said.constData());
+    // Each change of the layout has the folders looked at and watched again.
+    for (const int change : {1, 2}) {
+        QVERIFY(tv::test::put(show + ".tmp", showNaming(QString("%1.png").arg(change))));
+        QCOMPARE(::rename(QFile::encodeName(show + ".tmp"), QFile::encodeName(show)), 0);
+        QVERIFY2(run.waitToSay("reloaded ", change), run.said.constData());
+    }
+    QVERIFY2(run.said.count("inotify_add_watch") == 1, run.said.constData());
+    run.program.terminate();
+    QVERIFY(run.program.waitForFinished(30000));
 }
 
 #include "tst_command_line.moc"

@@ -1,7 +1,11 @@
 #include "player/clip_decoder.h"
 #include "player/hardware_decoding.h"
+#include "player/media_open.h"
+#include "support/file_helpers.h"
 
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTemporaryFile>
@@ -37,6 +41,7 @@ private slots:
     void highDynamicRangeLooksAsItsStandardRendering();
     void loopsAndJoinsWithoutAFrozenFrame();
     void convertsEverySizeWithinItsBuffers();
+    void aDamagedClipIsToldOnceWithItsRepeats();
 
 private:
     // Runs ffmpeg; a clip of two halves, red then blue, `seconds` long at
@@ -641,6 +646,48 @@ void ClipDecoderTest::absurdSoundHeadersPlaySilent()
     QCOMPARE(clip->next({QSize(64, 36), QSize(64, 36)}, true, &frame, &problem),
              ClipDecoder::Step::Frame);
     QVERIFY(near(frame.image.pixelColor(32, 18), Qt::red));
+}
+
+// A damaged clip says the same at every loop: each message is told once,
+// named by its clip (whichever of the decoder's threads says it), and how
+// often it came again is told when the clip is closed.
+void ClipDecoderTest::aDamagedClipIsToldOnceWithItsRepeats()
+{
+    const QString whole = dir_.filePath("whole.ts");
+    QVERIFY(make(whole, {"-c:v", "libx264", "-preset", "ultrafast", "-g", "5"}, 0,
+                 "testsrc=s=160x90:r=25:d=2"));
+    QByteArray bytes = test::contentOf(whole);
+    QRandomGenerator noise(7); // bytes in the middle overwritten, as a bad copy leaves them
+    for (qsizetype at = bytes.size() / 5; at < bytes.size() * 4 / 5; at += bytes.size() / 10)
+        for (qsizetype i = at; i < at + 400; ++i)
+            bytes[i] = char(noise.bounded(256));
+    QVERIFY(test::put(dir_.filePath("damaged.ts"), bytes));
+    constexpr int kLoops = 6;
+    const QString said = QString::fromLocal8Bit(saidDuring([&] {
+        // Played as a display plays it: by a held path, which tells no name.
+        const HeldMedia held = hold(MediaHandle::open(dir_.filePath("damaged.ts")));
+        const std::atomic<bool> cancel{false};
+        QString why;
+        ClipDecoder::Frame frame;
+        const auto clip = ClipDecoder::open(held.path, cancel, &why);
+        for (int loop = 0; clip && loop < kLoops && clip->rewind(); ++loop)
+            while (clip->next({QSize(160, 90), QSize(160, 90)}, false, &frame, &why) ==
+                   ClipDecoder::Step::Frame) {
+            }
+    }));
+    const QRegularExpression line(R"(^\S+ (damaged\.ts: .+?)( \((\d+) more times\))?$)");
+    QStringList told, repeated;
+    for (const QString& text : said.split('\n', Qt::SkipEmptyParts)) {
+        const QRegularExpressionMatch match = line.match(text);
+        QVERIFY2(match.hasMatch(), qPrintable(said)); // every line names its clip
+        (match.hasCaptured(2) ? repeated : told) << match.captured(1);
+        QVERIFY2(!match.hasCaptured(2) || match.captured(3).toInt() >= kLoops - 1,
+                 qPrintable(said));
+    }
+    told.sort();
+    repeated.sort();
+    // Each message told once, and once more with how often it came again.
+    QVERIFY2(!told.isEmpty() && told.removeDuplicates() == 0 && told == repeated, qPrintable(said));
 }
 
 QTEST_GUILESS_MAIN(ClipDecoderTest)
