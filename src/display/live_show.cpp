@@ -14,9 +14,10 @@
 namespace tv {
 
 LiveShow::LiveShow(Stage& stage, const QString& layoutPath, const QString& mediaFolder,
-                   StageClock& clock, Log log)
+                   StageClock& clock, Log log, MediaHandle::Links layoutLinks)
     : QObject(&stage), stage_(stage), shown_(QDir::toNativeSeparators(layoutPath)), clock_(clock),
-      log_(std::move(log)), reader_(std::make_unique<ShowReader>(layoutPath, mediaFolder)),
+      log_(std::move(log)),
+      reader_(std::make_unique<ShowReader>(layoutPath, mediaFolder, layoutLinks)),
       watcher_(std::make_unique<ShowWatcher>(layoutPath, mediaFolder))
 {
     timer_.setSingleShot(true);

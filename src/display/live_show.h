@@ -31,9 +31,10 @@ public:
     using Log = std::function<void(const QString& line)>;
 
     // `clock` times the settling and the grace; the stage's windows are
-    // replaced by the show as soon as it is first read.
+    // replaced by the show as soon as it is first read. `layoutLinks` tells
+    // whether the layout may be reached through a link (see ShowReader).
     LiveShow(Stage& stage, const QString& layoutPath, const QString& mediaFolder, StageClock& clock,
-             Log log);
+             Log log, MediaHandle::Links layoutLinks = MediaHandle::Links::Followed);
     ~LiveShow() override;
 
     static constexpr qint64 kSettleMs = 500;

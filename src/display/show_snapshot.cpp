@@ -36,8 +36,9 @@ struct ShowReader::Held {
     HeldMedia media;
 };
 
-ShowReader::ShowReader(QString layoutPath, QString mediaFolder)
-    : layoutPath_(std::move(layoutPath)), mediaFolder_(std::move(mediaFolder))
+ShowReader::ShowReader(QString layoutPath, QString mediaFolder, MediaHandle::Links layoutLinks)
+    : layoutPath_(std::move(layoutPath)), mediaFolder_(std::move(mediaFolder)),
+      layoutLinks_(layoutLinks)
 {
 }
 
@@ -80,7 +81,7 @@ ShowSnapshot ShowReader::read()
 {
     ShowSnapshot snapshot;
     holding_.clear();
-    const LayoutFileBytes layout = readLayoutFileBytes(layoutPath_);
+    const LayoutFileBytes layout = readLayoutFileBytes(layoutPath_, layoutLinks_);
     snapshot.layoutBytes = layout.bytes;
     snapshot.layoutRefusal = layout.refusal;
 

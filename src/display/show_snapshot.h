@@ -1,6 +1,7 @@
 #pragma once
 
 #include "layoutfile/layout_description.h"
+#include "player/media_open.h"
 #include "player/media_resolver.h"
 
 #include <QByteArray>
@@ -47,7 +48,11 @@ struct ShowSnapshot {
 // playing it sees no change.
 class ShowReader {
 public:
-    ShowReader(QString layoutPath, QString mediaFolder);
+    // With `layoutLinks` Refused, a layout that has become a link is refused
+    // at every read, not only the first: a show folder's layout is its own
+    // file.
+    ShowReader(QString layoutPath, QString mediaFolder,
+               MediaHandle::Links layoutLinks = MediaHandle::Links::Followed);
 
     ShowSnapshot read();
 
@@ -60,6 +65,7 @@ private:
 
     QString layoutPath_;
     QString mediaFolder_;
+    MediaHandle::Links layoutLinks_;
     QHash<QString, std::shared_ptr<Held>> held_;    // by path, from the last read
     QHash<QString, std::shared_ptr<Held>> holding_; // by path, of the read under way
     QHash<FileStamp, QByteArray> hashes_;

@@ -533,8 +533,9 @@ QString publishShow(const QByteArray& layout, const QString& mediaFolder, const 
 QString showLayoutIn(const QString& folder)
 {
     const QDir dir(folder);
-    if (QFileInfo(dir.filePath(QLatin1String(kShowLayoutName))).isFile())
-        return dir.filePath(QLatin1String(kShowLayoutName));
+    const QFileInfo named(dir.filePath(QLatin1String(kShowLayoutName)));
+    if (named.isFile() || named.isSymLink())
+        return named.filePath();
     const QStringList layouts = dir.entryList({QStringLiteral("*.txt")}, QDir::Files);
     return layouts.size() == 1 ? dir.filePath(layouts.first()) : QString();
 }

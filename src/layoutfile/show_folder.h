@@ -32,7 +32,9 @@ QString publishShow(const QByteArray& layout, const QString& mediaFolder, const 
                     const QString& layoutFile = QString());
 
 // The layout file of a show folder: its "show.TXT", else its only layout
-// file; empty when there is none, or more than one.
+// file; empty when there is none, or more than one. The name is found as it
+// is, a link among them: a display reads it with links refused, as it reads
+// the show's media.
 QString showLayoutIn(const QString& folder);
 
 } // namespace tv

@@ -43,6 +43,9 @@ void CommandLineTest::answers_data()
     // A folder is a show folder: its layout is show.TXT.
     QTest::newRow("a folder without a show")
         << QStringList{"--play", "%1"} << 1 << "show.TXT could not be opened" << QString();
+    QTest::newRow("a show whose show.TXT is a link")
+        << QStringList{"--play", "%1/linked"} << 1
+        << "linked/show.TXT could not be opened: a link, not a file" << QString();
     QTest::newRow("version") << QStringList{"--version"} << 0 << "Tessellview 0.1" << QString();
     QTest::newRow("help") << QStringList{"--help"} << 0 << "--play <LAYOUT>" << QString();
     QTest::newRow("inspect a file too short") << QStringList{"--inspect", "%1/short.TXT"} << 1
@@ -148,6 +151,8 @@ void CommandLineTest::answers()
         }
     }
     QVERIFY(tv::test::put(scratch.filePath("empty.TXT"), QByteArray(81, '\0')));
+    QVERIFY(QDir(scratch.path()).mkdir("linked"));
+    QVERIFY(QFile::link(scratch.filePath("empty.TXT"), scratch.filePath("linked/show.TXT")));
     for (QString& argument : arguments)
         argument.replace("%1", scratch.path());
     says.replace("%1", scratch.path());
