@@ -44,6 +44,16 @@ QString osError(int error)
 class Fd {
 public:
     explicit Fd(int fd = -1) : fd_(fd) {}
+    Fd(Fd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+    Fd& operator=(Fd&& other) noexcept
+    {
+        if (this != &other) {
+            if (fd_ >= 0)
+                ::close(fd_);
+            fd_ = std::exchange(other.fd_, -1);
+        }
+        return *this;
+    }
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     ~Fd()
@@ -347,34 +357,80 @@ std::optional<QSet<QString>> showFilesIn(const QString& target, QString* why)
     return owned;
 }
 
-// Where a show for `given` goes: links followed to the folder they lead to,
-// "." and ".." and trailing slashes resolved.
+// Where a show for `given` goes: "." and ".." and trailing slashes resolved.
 struct Target {
     QString shown; // the target as the user wrote it, escaped for a message
     QString path;  // absolute and canonical when it exists
     bool exists = false;
 };
 
+// A target that is a link, dangling or not, is refused: the show would go
+// wherever it leads, and the folders missing there would be made.
 std::optional<Target> resolveTarget(QString given, QString* why)
 {
     while (given.size() > 1 && given.endsWith(QLatin1Char('/')))
         given.chop(1);
     Target target;
     target.shown = shown(given);
-    QString path = QFileInfo(given).absoluteFilePath();
-    for (int hops = 0; QFileInfo(path).isSymLink(); ++hops) {
-        if (hops == 40) {
-            *why = QStringLiteral("%1 is a link that leads round in a circle.").arg(target.shown);
-            return std::nullopt;
-        }
-        path = QFileInfo(path).symLinkTarget();
+    // "link/" and "link/." name the link as much as "link" does.
+    while (given.size() > 2 && given.endsWith(QLatin1String("/."))) {
+        given.chop(2);
+        while (given.size() > 1 && given.endsWith(QLatin1Char('/')))
+            given.chop(1);
+    }
+    const QString path = QFileInfo(given).absoluteFilePath();
+    struct stat status {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) == 0 && S_ISLNK(status.st_mode)) {
+        *why = QStringLiteral("%1 is a link to %2; a show is published to a folder itself, never "
+                              "through a link.")
+                   .arg(target.shown, shown(QFileInfo(path).symLinkTarget()));
+        return std::nullopt;
     }
     const QFileInfo info(path);
     target.exists = info.exists();
     target.path = target.exists ? info.canonicalFilePath() : QDir::cleanPath(path);
-    if (QFileInfo(QFileInfo(given).absoluteFilePath()).isSymLink())
-        target.shown += QStringLiteral(" (a link to %1)").arg(shown(target.path));
     return target;
+}
+
+// Opens the folder `path`, making the folders of it that are missing one at
+// a time. A folder that is there is reached as the path says, through a link
+// when it is one; a folder that had to be made never is, so that a link
+// leading nowhere has no folders made where it points. Closed, with the
+// reason in `why`, which names `target`, when that cannot be.
+Fd openOrMakeFolder(const QString& path, const Target& target, QString* why)
+{
+    Fd at(::open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    QString reached;
+    for (const QString& component : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (!at.isOpen())
+            break;
+        reached += QLatin1Char('/') + component;
+        const QByteArray name = QFile::encodeName(component);
+        Fd next(::openat(at.get(), name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!next.isOpen() && errno == ENOENT) {
+            if (::mkdirat(at.get(), name.constData(), 0777) != 0 && errno != EEXIST) {
+                *why = QStringLiteral("The folder %1 could not be made: %2. Nothing was published.")
+                           .arg(shown(path), osError(errno));
+                return Fd();
+            }
+            next = openFolder(at.get(), name);
+            const int error = errno;
+            struct stat status {};
+            if (!next.isOpen() &&
+                ::fstatat(at.get(), name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISLNK(status.st_mode)) {
+                *why = QStringLiteral("%1 lies past %2, a link leading nowhere; no folder is "
+                                      "made through a link. Nothing was published.")
+                           .arg(target.shown, shown(reached));
+                return Fd();
+            }
+            errno = error;
+        }
+        at = std::move(next);
+    }
+    if (!at.isOpen())
+        *why = QStringLiteral("%1 cannot be read: %2").arg(shown(path), osError(errno));
+    return at;
 }
 
 // Why the show may not replace what is at `target`, or an empty string.
@@ -459,13 +515,9 @@ QString publishShow(const QByteArray& layout, const QString& mediaFolder, const 
         return refusal;
 
     const QFileInfo where(target->path);
-    if (!QDir().mkpath(where.absolutePath()))
-        return QStringLiteral("The folder %1 could not be made: %2. Nothing was published.")
-            .arg(shown(where.absolutePath()), osError(errno));
-    const Fd parent = openFolder(AT_FDCWD, QFile::encodeName(where.absolutePath()));
+    const Fd parent = openOrMakeFolder(where.absolutePath(), *target, &why);
     if (!parent.isOpen())
-        return QStringLiteral("%1 cannot be read: %2")
-            .arg(shown(where.absolutePath()), osError(errno));
+        return why;
     removeLeftovers(parent.get(), where.fileName());
 
     // Built beside the target, on the same file system, so that one rename

@@ -18,10 +18,10 @@ inline constexpr const char* kShowLayoutName = "show.TXT";
 // it, or, as the previous release wrote shows, it has no show.json and holds
 // only a show.TXT that is a layout and regular files that layout names (found
 // as MediaResolver finds them). Once the new show is in place only those files
-// are removed. A link is followed and the folder it leads to is replaced, the
-// link kept. The media folder, a folder holding it or the layout file
-// (`layoutFile`, when known), a file, and a folder holding anything else are
-// refused before anything is written.
+// are removed. The media folder, a folder holding it or the layout file
+// (`layoutFile`, when known), a file, a link (dangling or not), and a folder
+// holding anything else are refused before anything is written. Folders
+// missing on the way to `target` are made, never through a link.
 //
 // The show is built beside `target` and put in its place in one step, so a
 // player watching `target`, or a sync tool carrying it, never sees half a

@@ -46,6 +46,11 @@ void CommandLineTest::answers_data()
     QTest::newRow("a show whose show.TXT is a link")
         << QStringList{"--play", "%1/linked"} << 1
         << "linked/show.TXT could not be opened: a link, not a file" << QString();
+    QTest::newRow("a show to a link leading nowhere")
+        << QStringList{"--publish", "%1/empty.TXT", "--to", "%1/nowhere"} << 1
+        << "tessellview: %1/nowhere is a link to %1/away/deeper; a show is published to a "
+           "folder itself"
+        << QString();
     QTest::newRow("version") << QStringList{"--version"} << 0 << "Tessellview 0.1" << QString();
     QTest::newRow("help") << QStringList{"--help"} << 0 << "--play <LAYOUT>" << QString();
     QTest::newRow("inspect a file too short") << QStringList{"--inspect", "%1/short.TXT"} << 1
@@ -153,6 +158,7 @@ void CommandLineTest::answers()
     QVERIFY(tv::test::put(scratch.filePath("empty.TXT"), QByteArray(81, '\0')));
     QVERIFY(QDir(scratch.path()).mkdir("linked"));
     QVERIFY(QFile::link(scratch.filePath("empty.TXT"), scratch.filePath("linked/show.TXT")));
+    QVERIFY(QFile::link(scratch.filePath("away/deeper"), scratch.filePath("nowhere")));
     for (QString& argument : arguments)
         argument.replace("%1", scratch.path());
     says.replace("%1", scratch.path());
@@ -171,6 +177,7 @@ void CommandLineTest::answers()
     const QString output = QString::fromLocal8Bit(status == 0 ? program.readAllStandardOutput()
                                                               : program.readAllStandardError());
     QVERIFY2(output.contains(says), qPrintable(output));
+    QVERIFY(!QFileInfo::exists(scratch.filePath("away")));
 }
 
 // Without a display: the JSON of a layout with a video window and a picture.

@@ -19,8 +19,8 @@ using namespace tv;
 
 // The manifest a display trusts a show folder by, and that publishing owns a
 // folder by: what is written reads back the same, anything malformed is
-// refused; a target holding anything else is refused untouched, a link is
-// published through, and a failed publish leaves the earlier show as it was.
+// refused; a target holding anything else, or a link, is refused untouched,
+// and a failed publish leaves the earlier show as it was.
 class ShowManifestTest : public QObject {
     Q_OBJECT
 private slots:
@@ -29,7 +29,7 @@ private slots:
     void refusesMalformed();
     void replacesOnlyWhatItWrote_data();
     void replacesOnlyWhatItWrote();
-    void publishesThroughALink();
+    void refusesALinkAndClearsLeftovers();
     void failedWriteKeepsTheOldShow_data();
     void failedWriteKeepsTheOldShow();
 };
@@ -170,7 +170,12 @@ void ShowManifestTest::replacesOnlyWhatItWrote_data()
     row("a show with a note", "show", "holds note.txt, which is not part");
     row("a show with a folder", "show2", "holds keep, which is not part");
     row("a file", "file.doc", "is a file, not a folder");
-    row("a link to the user's files", "link", "has no show.json");
+    row("a link to the user's files", "link", "is a link to");
+    row("a link to a show", "link2", "is a link to");
+    row("a link to a show, as link/.", "link2/.", "is a link to");
+    row("a link leading nowhere", "nowhere", "is a link to");
+    row("a link leading nowhere, as link/", "nowhere/", "is a link to");
+    row("past a link leading nowhere", "nowhere/show", "lies past");
     row("an earlier show with a note", "old2", "holds note.txt, which is not part");
     row("an earlier show.TXT that is no layout", "old3", "its show.TXT is not a layout");
     row("a show published before", "show3", "");
@@ -190,6 +195,8 @@ void ShowManifestTest::replacesOnlyWhatItWrote()
     QVERIFY(test::put(at.filePath("docs/letter.doc"), "mine"));
     QVERIFY(test::put(at.filePath("file.doc"), "mine too"));
     QVERIFY(QFile::link(at.filePath("docs"), at.filePath("link")));
+    QVERIFY(QFile::link(at.filePath("show3"), at.filePath("link2")));
+    QVERIFY(QFile::link(at.filePath("away/deeper"), at.filePath("nowhere")));
     for (const char* show : {"show", "show2", "show3"})
         QCOMPARE(
             publishShow(test::layoutNaming({"a.png"}), at.filePath("media"), at.filePath(show)),
@@ -230,9 +237,9 @@ void ShowManifestTest::replacesOnlyWhatItWrote()
     QCOMPARE(after, expected);
 }
 
-// A link is published through and kept; scratch an interrupted publish left
+// A link is refused and kept as it was; scratch an interrupted publish left
 // is removed, and nothing else; names differing only in case are one file.
-void ShowManifestTest::publishesThroughALink()
+void ShowManifestTest::refusesALinkAndClearsLeftovers()
 {
     QTemporaryDir media;
     for (const char* name : {"a.png", "B.png", "c.png"})
@@ -254,9 +261,12 @@ void ShowManifestTest::publishesThroughALink()
     const QStringList kept = scratch().filter(QRegularExpression("^(?!/\\.real\\.new-Ab12Cd)"));
     QCOMPARE(kept.size(), 8);
 
-    QCOMPARE(publishShow(test::layoutNaming({"a.png", "A.PNG", "b.png"}), media.path(),
-                         at.filePath("show/")),
-             QString());
+    const QByteArray layout = test::layoutNaming({"a.png", "A.PNG", "b.png"});
+    const auto before = treeOf(parent.path());
+    const QString refusal = publishShow(layout, media.path(), at.filePath("show/"));
+    QVERIFY2(refusal.contains("is a link to"), qPrintable(refusal));
+    QCOMPARE(treeOf(parent.path()), before);
+    QCOMPARE(publishShow(layout, media.path(), at.filePath("real")), QString());
     QVERIFY(QFileInfo(at.filePath("show")).isSymLink());
     QCOMPARE(filesIn(at.filePath("real")),
              (QStringList{"a.png", "B.png", "show.json", "show.TXT"}));
