@@ -305,7 +305,9 @@ int publishLayout(const CommandLine& options)
     const QString media = mediaFolderFor(options.media, options.publish);
     QElapsedTimer took;
     took.start();
-    const QString failure = publishShow(read.bytes, media, options.to, options.publish);
+    // What publishing tells on the way has its names escaped already.
+    const QString failure = publishShow(read.bytes, media, options.to, options.publish,
+                                        [](const QString& line) { writeLogLine(line); });
     if (!failure.isEmpty())
         return refuse(QStringLiteral("tessellview: ") + failure);
     say(QStringLiteral("published %1 to %2 in %3 ms")

@@ -21,6 +21,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <functional>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -433,6 +434,93 @@ Fd openOrMakeFolder(const QString& path, const Target& target, QString* why)
     return at;
 }
 
+bool sameFile(const struct stat& one, const struct stat& other)
+{
+    return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
+// Held while one publish to a target runs, so that a second publish to it
+// waits its turn instead of taking the first one's scratch for a leftover or
+// racing it to the rename. It is the file ".NAME.lock" beside the target:
+// the publish that made it removes it when done; one left by a publish that
+// was killed, or made by anyone else, is used as it is and never removed.
+class PublishLock {
+public:
+    PublishLock(int parentFd, const QString& targetName)
+        : parent_(parentFd),
+          name_(QFile::encodeName(QLatin1Char('.') + targetName + QStringLiteral(".lock")))
+    {
+    }
+    PublishLock(const PublishLock&) = delete;
+    PublishLock& operator=(const PublishLock&) = delete;
+    ~PublishLock()
+    {
+        struct stat mine {};
+        struct stat there {};
+        if (made_ && fd_.isOpen() && ::fstat(fd_.get(), &mine) == 0 &&
+            ::fstatat(parent_, name_.constData(), &there, AT_SYMLINK_NOFOLLOW) == 0 &&
+            sameFile(mine, there))
+            ::unlinkat(parent_, name_.constData(), 0);
+    }
+
+    // Takes the lock, waiting for it as long as another publish holds it,
+    // and telling `note` once that it waits; false, with the reason in
+    // `why`, when there can be no lock.
+    bool take(const Target& target, const std::function<void(const QString&)>& note, QString* why)
+    {
+        bool told = false;
+        for (;;) {
+            made_ = true;
+            fd_ = Fd(::openat(parent_, name_.constData(),
+                              O_RDONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+            if (!fd_.isOpen() && errno == EEXIST) {
+                made_ = false;
+                fd_ = Fd(::openat(parent_, name_.constData(),
+                                  O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+                if (!fd_.isOpen() && errno == ENOENT)
+                    continue; // the publish that held it has just ended
+            }
+            struct stat mine {};
+            if (!fd_.isOpen() || ::fstat(fd_.get(), &mine) != 0)
+                return refused(
+                    target, errno == ELOOP ? QStringLiteral("a link, not a file") : osError(errno),
+                    why);
+            if (!S_ISREG(mine.st_mode))
+                return refused(target, QStringLiteral("not a regular file"), why);
+            if (::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0) {
+                if (errno != EWOULDBLOCK)
+                    return refused(target, osError(errno), why);
+                if (!std::exchange(told, true) && note)
+                    note(QStringLiteral("waiting for another publish to %1 to finish")
+                             .arg(target.shown));
+                while (::flock(fd_.get(), LOCK_EX) != 0)
+                    if (errno != EINTR)
+                        return refused(target, osError(errno), why);
+            }
+            // The publish waited for may have removed the file on ending:
+            // the lock is then the one made anew under its name.
+            struct stat there {};
+            if (::fstatat(parent_, name_.constData(), &there, AT_SYMLINK_NOFOLLOW) == 0 &&
+                sameFile(mine, there))
+                return true;
+        }
+    }
+
+private:
+    bool refused(const Target& target, const QString& reason, QString* why) const
+    {
+        *why = QStringLiteral("The lock file %1 beside %2 cannot be used: %3. Nothing was "
+                              "published.")
+                   .arg(shown(QFile::decodeName(name_)), target.shown, reason);
+        return false;
+    }
+
+    int parent_;
+    QByteArray name_;
+    Fd fd_;
+    bool made_ = false;
+};
+
 // Why the show may not replace what is at `target`, or an empty string.
 // Only what this program wrote is ever replaced.
 QString refusalOf(const Target& target, const QString& mediaFolder, const QString& layoutFile,
@@ -470,7 +558,7 @@ QString refusalOf(const Target& target, const QString& mediaFolder, const QStrin
 } // namespace
 
 QString publishShow(const QByteArray& layout, const QString& mediaFolder, const QString& given,
-                    const QString& layoutFile)
+                    const QString& layoutFile, const std::function<void(const QString&)>& note)
 {
     const auto decoded = decodeLayout(layout);
     if (const auto* refusal = std::get_if<ReadRefusal>(&decoded))
@@ -506,18 +594,32 @@ QString publishShow(const QByteArray& layout, const QString& mediaFolder, const 
                  reserved.join(QStringLiteral(", ")));
 
     QString why;
-    const auto target = resolveTarget(given, &why);
+    auto target = resolveTarget(given, &why);
     if (!target)
         return why + QStringLiteral(" Nothing was published.");
+    // Refused before anything is made; looked at again once it is this
+    // publish's turn.
     QSet<QString> oldShow;
     if (const QString refusal = refusalOf(*target, mediaFolder, layoutFile, &oldShow);
         !refusal.isEmpty())
         return refusal;
+    oldShow.clear();
 
     const QFileInfo where(target->path);
     const Fd parent = openOrMakeFolder(where.absolutePath(), *target, &why);
     if (!parent.isOpen())
         return why;
+    PublishLock lock(parent.get(), where.fileName());
+    if (!lock.take(*target, note, &why))
+        return why;
+    // Another publish may have come first: what is there now is what the
+    // show replaces.
+    target = resolveTarget(given, &why);
+    if (!target)
+        return why + QStringLiteral(" Nothing was published.");
+    if (const QString refusal = refusalOf(*target, mediaFolder, layoutFile, &oldShow);
+        !refusal.isEmpty())
+        return refusal;
     removeLeftovers(parent.get(), where.fileName());
 
     // Built beside the target, on the same file system, so that one rename

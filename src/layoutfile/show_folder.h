@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace tv {
 
 // The name of the layout file in a show folder.
@@ -25,11 +27,14 @@ inline constexpr const char* kShowLayoutName = "show.TXT";
 //
 // The show is built beside `target` and put in its place in one step, so a
 // player watching `target`, or a sync tool carrying it, never sees half a
-// show; on any failure the earlier show is left as it was. Returns an empty
-// string, or why the show was not published, as a sentence with every name in
-// it escaped.
+// show; on any failure the earlier show is left as it was. Publishes to one
+// target take turns: one started while another runs waits for it to end,
+// and tells `note` so. Returns an empty string, or why the show was not
+// published, as a sentence with every name in it escaped; `note` is told
+// each line worth telling on the way, names in it escaped as well.
 QString publishShow(const QByteArray& layout, const QString& mediaFolder, const QString& target,
-                    const QString& layoutFile = QString());
+                    const QString& layoutFile = QString(),
+                    const std::function<void(const QString& line)>& note = {});
 
 // The layout file of a show folder: its "show.TXT", else its only layout
 // file; empty when there is none, or more than one. The name is found as it

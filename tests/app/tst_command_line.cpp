@@ -1,5 +1,7 @@
 #include "layoutfile/layout_writer.h"
+#include "layoutfile/show_manifest.h"
 #include "support/file_helpers.h"
+#include "support/one_window_layout.h"
 
 #include <algorithm>
 
@@ -15,7 +17,9 @@
 
 #include <csignal>
 #include <cstdio>
+#include <memory>
 
+#include <sys/file.h>
 #include <sys/stat.h>
 
 // The program as a display machine starts it.
@@ -28,7 +32,52 @@ private slots:
     void aDisplayGoesOnPastAFifoAndEndsAtOnce();
     void aDisplayFollowsItsLayout();
     void aDisplayTakesItsSettings();
+    void simultaneousPublishesTakeTurns_data();
+    void simultaneousPublishesTakeTurns();
+    void aPublishWaitsForTheLock_data();
+    void aPublishWaitsForTheLock();
 };
+
+namespace {
+
+// The program publishing `layout` to `target`, started and left running.
+std::unique_ptr<QProcess> startPublish(const QString& layout, const QString& target)
+{
+    auto program = std::make_unique<QProcess>();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("DISPLAY");
+    environment.remove("WAYLAND_DISPLAY");
+    environment.remove("QT_QPA_PLATFORM");
+    program->setProcessEnvironment(environment);
+    program->start(QStringLiteral(TESSELLVIEW_EXECUTABLE), {"--publish", layout, "--to", target});
+    return program;
+}
+
+// Whether `folder` holds one whole show: every file its show.json lists, with
+// its size and SHA-256, and nothing else. The names played are in `played`.
+bool holdsAWholeShow(const QString& folder, QStringList* played)
+{
+    const auto manifest = tv::decodeManifest(
+        tv::test::contentOf(QDir(folder).filePath(tv::kShowManifestName)), nullptr);
+    if (!manifest)
+        return false;
+    QStringList listed{tv::kShowManifestName};
+    for (const tv::ShowFile& file : manifest->files) {
+        QString why;
+        const QString path = QDir(folder).filePath(file.name);
+        if (QFileInfo(path).size() != file.size || tv::sha256OfFile(path, &why) != file.sha256)
+            return false;
+        listed << file.name;
+    }
+    *played = listed.mid(2);
+    QStringList there = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden |
+                                               QDir::NoDotAndDotDot | QDir::System);
+    there.sort();
+    listed.sort();
+    return there == listed;
+}
+
+} // namespace
 
 void CommandLineTest::answers_data()
 {
@@ -322,7 +371,6 @@ void CommandLineTest::aDisplayFollowsItsLayout()
     QVERIFY(program.waitForFinished(1000));
 }
 
-QTEST_GUILESS_MAIN(CommandLineTest)
 // A display set up by its settings file alone, on the second of two screens,
 // logging to a file: every line stamped, the last one saying why it stopped.
 void CommandLineTest::aDisplayTakesItsSettings()
@@ -375,4 +423,92 @@ void CommandLineTest::aDisplayTakesItsSettings()
     QVERIFY2(!onStderr.contains("started ") && !onStderr.contains("stopped"), onStderr.constData());
 }
 
+// Two publishes to one target at once, round after round: both succeed, one
+// after the other, and the target is one whole show with nothing left beside.
+void CommandLineTest::simultaneousPublishesTakeTurns_data()
+{
+    QTest::addColumn<bool>("overAShow"); // the target holds a show before each round
+    QTest::newRow("to a missing folder") << false;
+    QTest::newRow("over a show") << true;
+}
+
+void CommandLineTest::simultaneousPublishesTakeTurns()
+{
+    QFETCH(bool, overAShow);
+    QTemporaryDir scratch;
+    const QDir at(scratch.path());
+    QVERIFY(at.mkdir("media"));
+    for (const char* name : {"a", "b"}) {
+        const QString media = QStringLiteral("%1.png").arg(name);
+        QVERIFY(tv::test::put(at.filePath("media/" + media), QByteArray(1 << 20, name[0])));
+        QVERIFY(tv::test::put(at.filePath(QStringLiteral("media/%1.TXT").arg(name)),
+                              tv::test::layoutNaming({media})));
+    }
+    const QString target = at.filePath("show");
+    for (int round = 0; round < 10; ++round) {
+        if (overAShow) {
+            const auto before = startPublish(at.filePath("media/a.TXT"), target);
+            QVERIFY(before->waitForFinished(20000));
+            QCOMPARE(before->exitCode(), 0);
+        } else {
+            QVERIFY(QDir(target).removeRecursively());
+        }
+        const auto first = startPublish(at.filePath("media/a.TXT"), target);
+        const auto second = startPublish(at.filePath("media/b.TXT"), target);
+        for (QProcess* program : {first.get(), second.get()}) {
+            QVERIFY(program->waitForFinished(20000));
+            QVERIFY2(program->exitCode() == 0, program->readAllStandardError().constData());
+        }
+        QStringList played;
+        QVERIFY2(holdsAWholeShow(target, &played), qPrintable(QString::number(round)));
+        QVERIFY(played == QStringList{"a.png"} || played == QStringList{"b.png"});
+        QCOMPARE(at.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 (QStringList{"media", "show"}));
+    }
+}
+
+// A publish waits while the target's lock is held, writing nothing, and goes
+// on once it is let go; a lock file it did not make is never removed.
+void CommandLineTest::aPublishWaitsForTheLock_data()
+{
+    QTest::addColumn<bool>("held");
+    QTest::newRow("held by a publish under way") << true;
+    QTest::newRow("left by a publish that was killed") << false;
+}
+
+void CommandLineTest::aPublishWaitsForTheLock()
+{
+    QFETCH(bool, held);
+    QTemporaryDir scratch;
+    QVERIFY(tv::test::put(scratch.filePath("a.png"), "a"));
+    QVERIFY(tv::test::put(scratch.filePath("a.TXT"), tv::test::layoutNaming({"a.png"})));
+    const QString target = scratch.filePath("show");
+    QFile lock(scratch.filePath(".show.lock"));
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    if (held)
+        QCOMPARE(::flock(lock.handle(), LOCK_EX), 0);
+    const auto program = startPublish(scratch.filePath("a.TXT"), target);
+    QByteArray said;
+    if (held) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!said.contains("waiting for another publish to " + QFile::encodeName(target)) &&
+               waited.elapsed() < 20000 && program->state() != QProcess::NotRunning) {
+            program->waitForReadyRead(100);
+            said += program->readAllStandardError();
+        }
+        QVERIFY2(said.contains("waiting for another publish"), said.constData());
+        QVERIFY(!QFileInfo::exists(target));
+        lock.close();
+    }
+    QVERIFY(program->waitForFinished(20000));
+    said += program->readAllStandardError();
+    QVERIFY2(program->exitCode() == 0, said.constData());
+    QCOMPARE(said.count("waiting for another publish"), held ? 1 : 0);
+    QStringList played;
+    QVERIFY(holdsAWholeShow(target, &played));
+    QVERIFY(QFileInfo(lock.fileName()).isFile());
+}
+
+QTEST_GUILESS_MAIN(CommandLineTest)
 #include "tst_command_line.moc"
