@@ -20,7 +20,9 @@ inline constexpr const char* kShowLayoutName = "show.TXT";
 // it, or, as the previous release wrote shows, it has no show.json and holds
 // only a show.TXT that is a layout and regular files that layout names (found
 // as MediaResolver finds them). Once the new show is in place only those files
-// are removed. The media folder, a folder holding it or the layout file
+// are removed, as they were when looked at: a file someone put there while
+// the publish ran, under any name, is left, and the scratch folder holding it
+// is told to `note`. The media folder, a folder holding it or the layout file
 // (`layoutFile`, when known), a file, a link (dangling or not), and a folder
 // holding anything else are refused before anything is written. Folders
 // missing on the way to `target` are made, never through a link.

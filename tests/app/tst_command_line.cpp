@@ -6,7 +6,10 @@
 #include <algorithm>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileSystemWatcher>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -14,12 +17,14 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
 #include <memory>
 
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 // The program as a display machine starts it.
@@ -36,14 +41,29 @@ private slots:
     void simultaneousPublishesTakeTurns();
     void aPublishWaitsForTheLock_data();
     void aPublishWaitsForTheLock();
+    void aFileWrittenDuringAPublishIsKept_data();
+    void aFileWrittenDuringAPublishIsKept();
+    void aKilledPublishIsClearedByTheNext_data();
+    void aKilledPublishIsClearedByTheNext();
 };
 
 namespace {
 
-// The program publishing `layout` to `target`, started and left running.
-std::unique_ptr<QProcess> startPublish(const QString& layout, const QString& target)
+// The program publishing `layout` to `target`, started and left running;
+// `limit` caps the size of any file it writes, killing it with SIGXFSZ on a
+// write beyond.
+std::unique_ptr<QProcess> startPublish(const QString& layout, const QString& target,
+                                       rlim_t limit = RLIM_INFINITY)
 {
     auto program = std::make_unique<QProcess>();
+    if (limit != RLIM_INFINITY)
+        program->setChildProcessModifier([limit] {
+            const rlimit size{limit, limit};
+            const rlimit noCore{0, 0};
+            ::setrlimit(RLIMIT_FSIZE, &size);
+            ::setrlimit(RLIMIT_CORE, &noCore);
+            ::signal(SIGXFSZ, SIG_DFL);
+        });
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove("DISPLAY");
     environment.remove("WAYLAND_DISPLAY");
@@ -508,6 +528,144 @@ void CommandLineTest::aPublishWaitsForTheLock()
     QStringList played;
     QVERIFY(holdsAWholeShow(target, &played));
     QVERIFY(QFileInfo(lock.fileName()).isFile());
+}
+
+namespace {
+
+// The files under `root` holding exactly `bytes`, as paths below it.
+QStringList filesHolding(const QString& root, const QByteArray& bytes)
+{
+    QStringList found;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        if (const QString path = it.next(); tv::test::contentOf(path) == bytes)
+            found << path.mid(root.size() + 1);
+    return found;
+}
+
+// Runs `program` to its end, serving this thread's events meanwhile.
+bool finish(QProcess& program)
+{
+    QEventLoop loop;
+    QObject::connect(&program, &QProcess::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+    if (program.state() != QProcess::NotRunning)
+        loop.exec();
+    return program.state() == QProcess::NotRunning;
+}
+
+} // namespace
+
+// Someone writes a file into the show while a publish builds the next one,
+// a new name or one of the show's own put anew: it lands in the scratch the
+// earlier show is swapped into, and neither that publish nor the next
+// removes it; each says the scratch is left.
+void CommandLineTest::aFileWrittenDuringAPublishIsKept_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("a new name") << "mine.txt";
+    QTest::newRow("a file of the show's, put anew") << "a.png";
+}
+
+void CommandLineTest::aFileWrittenDuringAPublishIsKept()
+{
+    QFETCH(QString, name);
+    QTemporaryDir scratch;
+    const QDir at(scratch.path());
+    QVERIFY(at.mkdir("media"));
+    QVERIFY(tv::test::put(at.filePath("media/a.png"), "a"));
+    // Long enough to copy that the write comes while it is copied.
+    QVERIFY(tv::test::put(at.filePath("media/big.png"), QByteArray(32 << 20, 'b')));
+    const QString layout = at.filePath("media/show.TXT");
+    QVERIFY(tv::test::put(layout, tv::test::layoutNaming({"a.png", "big.png"})));
+    const QString target = at.filePath("show");
+    const auto before = startPublish(layout, target);
+    QVERIFY(finish(*before) && before->exitCode() == 0);
+
+    // Written aside and renamed in, as an editor or a sync tool does, as soon
+    // as the next show's scratch appears. A write that comes only after the
+    // swap is in the new show, and the round is run again.
+    for (int round = 0;; ++round) {
+        QVERIFY2(round < 5, "no write came while a publish was under way");
+        const QByteArray theirs = "someone's own file, round " + QByteArray::number(round);
+        QFileSystemWatcher watcher({scratch.path()});
+        bool put = false;
+        QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, [&] {
+            if (put || at.entryList({".show.new-*"}, QDir::Dirs | QDir::Hidden).isEmpty())
+                return;
+            put = tv::test::put(at.filePath("media/aside"), theirs) &&
+                  ::rename(QFile::encodeName(at.filePath("media/aside")).constData(),
+                           QFile::encodeName(target + '/' + name).constData()) == 0;
+        });
+        const auto during = startPublish(layout, target);
+        QVERIFY(finish(*during));
+        const QByteArray said = during->readAllStandardError();
+        QVERIFY2(put && during->exitCode() == 0, said.constData());
+        if (filesHolding(target, theirs) == QStringList{name}) {
+            QVERIFY(QFile::remove(target + '/' + name));
+            continue;
+        }
+        const QStringList kept = filesHolding(scratch.path(), theirs);
+        QCOMPARE(kept.size(), 1);
+        QVERIFY2(QRegularExpression("^\\.show\\.new-\\w{6}/").match(kept.first()).hasMatch(),
+                 qPrintable(kept.first()));
+        QVERIFY2(said.contains(" is left as it is: it holds "), said.constData());
+
+        const auto next = startPublish(layout, target);
+        QVERIFY(finish(*next));
+        const QByteArray nextSaid = next->readAllStandardError();
+        QVERIFY2(next->exitCode() == 0, nextSaid.constData());
+        QCOMPARE(filesHolding(scratch.path(), theirs), kept);
+        QVERIFY2(nextSaid.contains(" is left as it is: it holds show/" + name.toUtf8()),
+                 nextSaid.constData());
+        break;
+    }
+}
+
+// A publish killed while it copies leaves its scratch; the next removes what
+// the killed one wrote there, and nothing else: a folder holding a file of
+// someone else's stays, and it says so.
+void CommandLineTest::aKilledPublishIsClearedByTheNext_data()
+{
+    QTest::addColumn<bool>("othersFile");
+    QTest::newRow("nothing else in it") << false;
+    QTest::newRow("someone's file in it") << true;
+}
+
+void CommandLineTest::aKilledPublishIsClearedByTheNext()
+{
+    QFETCH(bool, othersFile);
+    QTemporaryDir scratch;
+    const QDir at(scratch.path());
+    QVERIFY(at.mkdir("media"));
+    QVERIFY(tv::test::put(at.filePath("media/big.png"), QByteArray(1 << 20, 'b')));
+    const QString layout = at.filePath("media/show.TXT");
+    QVERIFY(tv::test::put(layout, tv::test::layoutNaming({"big.png"})));
+    const QString target = at.filePath("show");
+    const auto killed = startPublish(layout, target, 256 << 10);
+    QVERIFY(finish(*killed));
+    QCOMPARE(killed->exitStatus(), QProcess::CrashExit);
+    const QStringList left = at.entryList({".show.new-*"}, QDir::Dirs | QDir::Hidden);
+    QCOMPARE(left.size(), 1);
+    QDir leftover(at.filePath(left.first()));
+    if (othersFile) {
+        const QStringList inside = leftover.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        QCOMPARE(inside.size(), 1);
+        QVERIFY(tv::test::put(leftover.filePath(inside.first() + "/theirs.txt"), "theirs"));
+    }
+
+    const auto next = startPublish(layout, target);
+    QVERIFY(finish(*next));
+    const QByteArray said = next->readAllStandardError();
+    QVERIFY2(next->exitCode() == 0, said.constData());
+    QStringList played;
+    QVERIFY(holdsAWholeShow(target, &played));
+    QCOMPARE(filesHolding(scratch.path(), "theirs").size(), othersFile ? 1 : 0);
+    QCOMPARE(at.entryList({".show.new-*"}, QDir::Dirs | QDir::Hidden),
+             othersFile ? left : QStringList());
+    QCOMPARE(said.contains(" is left as it is: it holds show/theirs.txt"), othersFile);
+    if (othersFile)
+        QCOMPARE(filesHolding(scratch.path(), QByteArray(256 << 10, 'b')), QStringList());
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)
