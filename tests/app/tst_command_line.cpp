@@ -1,12 +1,10 @@
 #include "layoutfile/layout_writer.h"
-#include "layoutfile/show_manifest.h"
 #include "support/file_helpers.h"
 #include "support/one_window_layout.h"
 
 #include <algorithm>
 
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileSystemWatcher>
@@ -17,7 +15,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -37,64 +34,41 @@ private slots:
     void aDisplayGoesOnPastAFifoAndEndsAtOnce();
     void aDisplayFollowsItsLayout();
     void aDisplayTakesItsSettings();
-    void simultaneousPublishesTakeTurns_data();
-    void simultaneousPublishesTakeTurns();
-    void aPublishWaitsForTheLock_data();
-    void aPublishWaitsForTheLock();
-    void aFileWrittenDuringAPublishIsKept_data();
-    void aFileWrittenDuringAPublishIsKept();
-    void aKilledPublishIsClearedByTheNext_data();
-    void aKilledPublishIsClearedByTheNext();
+    void publishesTakeTurns_data();
+    void publishesTakeTurns();
+    void othersFilesOutlivePublishes_data();
+    void othersFilesOutlivePublishes();
 };
 
 namespace {
 
-// The program publishing `layout` to `target`, started and left running;
-// `limit` caps the size of any file it writes, killing it with SIGXFSZ on a
-// write beyond.
+// The program publishing `layout` to `target`, started; `limit` caps the
+// size of a file it writes, killing it with SIGXFSZ on a write beyond.
 std::unique_ptr<QProcess> startPublish(const QString& layout, const QString& target,
                                        rlim_t limit = RLIM_INFINITY)
 {
     auto program = std::make_unique<QProcess>();
-    if (limit != RLIM_INFINITY)
-        program->setChildProcessModifier([limit] {
-            const rlimit size{limit, limit};
-            const rlimit noCore{0, 0};
-            ::setrlimit(RLIMIT_FSIZE, &size);
-            ::setrlimit(RLIMIT_CORE, &noCore);
-            ::signal(SIGXFSZ, SIG_DFL);
-        });
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove("DISPLAY");
-    environment.remove("WAYLAND_DISPLAY");
-    environment.remove("QT_QPA_PLATFORM");
-    program->setProcessEnvironment(environment);
+    program->setChildProcessModifier([limit] {
+        const rlimit size{limit, limit};
+        const rlimit noCore{0, 0};
+        ::setrlimit(RLIMIT_FSIZE, &size);
+        ::setrlimit(RLIMIT_CORE, &noCore);
+        ::signal(SIGXFSZ, SIG_DFL);
+    });
+    program->setReadChannel(QProcess::StandardError);
     program->start(QStringLiteral(TESSELLVIEW_EXECUTABLE), {"--publish", layout, "--to", target});
     return program;
 }
 
-// Whether `folder` holds one whole show: every file its show.json lists, with
-// its size and SHA-256, and nothing else. The names played are in `played`.
-bool holdsAWholeShow(const QString& folder, QStringList* played)
+// Runs `program` to its end, serving this thread's events meanwhile; what it
+// said on its standard error.
+QByteArray finish(QProcess& program)
 {
-    const auto manifest = tv::decodeManifest(
-        tv::test::contentOf(QDir(folder).filePath(tv::kShowManifestName)), nullptr);
-    if (!manifest)
-        return false;
-    QStringList listed{tv::kShowManifestName};
-    for (const tv::ShowFile& file : manifest->files) {
-        QString why;
-        const QString path = QDir(folder).filePath(file.name);
-        if (QFileInfo(path).size() != file.size || tv::sha256OfFile(path, &why) != file.sha256)
-            return false;
-        listed << file.name;
-    }
-    *played = listed.mid(2);
-    QStringList there = QDir(folder).entryList(QDir::AllEntries | QDir::Hidden |
-                                               QDir::NoDotAndDotDot | QDir::System);
-    there.sort();
-    listed.sort();
-    return there == listed;
+    QEventLoop loop;
+    QObject::connect(&program, &QProcess::finished, &loop, &QEventLoop::quit);
+    if (program.state() != QProcess::NotRunning)
+        loop.exec();
+    return program.readAllStandardError();
 }
 
 } // namespace
@@ -391,6 +365,7 @@ void CommandLineTest::aDisplayFollowsItsLayout()
     QVERIFY(program.waitForFinished(1000));
 }
 
+QTEST_GUILESS_MAIN(CommandLineTest)
 // A display set up by its settings file alone, on the second of two screens,
 // logging to a file: every line stamped, the last one saying why it stopped.
 void CommandLineTest::aDisplayTakesItsSettings()
@@ -444,229 +419,112 @@ void CommandLineTest::aDisplayTakesItsSettings()
 }
 
 // Two publishes to one target at once, round after round: both succeed, one
-// after the other, and the target is one whole show with nothing left beside.
-void CommandLineTest::simultaneousPublishesTakeTurns_data()
+// after the other, saying so when it waits, and the target is one whole show
+// with nothing beside it but a lock file the publishes did not make.
+void CommandLineTest::publishesTakeTurns_data()
 {
     QTest::addColumn<bool>("overAShow"); // the target holds a show before each round
-    QTest::newRow("to a missing folder") << false;
-    QTest::newRow("over a show") << true;
+    QTest::addColumn<bool>("held");      // the target's lock is held until both wait
+    QTest::newRow("to a missing folder") << false << false;
+    QTest::newRow("over a show") << true << false;
+    QTest::newRow("while the lock is held") << false << true;
 }
 
-void CommandLineTest::simultaneousPublishesTakeTurns()
+void CommandLineTest::publishesTakeTurns()
 {
     QFETCH(bool, overAShow);
-    QTemporaryDir scratch;
-    const QDir at(scratch.path());
-    QVERIFY(at.mkdir("media"));
-    for (const char* name : {"a", "b"}) {
-        const QString media = QStringLiteral("%1.png").arg(name);
-        QVERIFY(tv::test::put(at.filePath("media/" + media), QByteArray(1 << 20, name[0])));
-        QVERIFY(tv::test::put(at.filePath(QStringLiteral("media/%1.TXT").arg(name)),
-                              tv::test::layoutNaming({media})));
-    }
-    const QString target = at.filePath("show");
-    for (int round = 0; round < 10; ++round) {
-        if (overAShow) {
-            const auto before = startPublish(at.filePath("media/a.TXT"), target);
-            QVERIFY(before->waitForFinished(20000));
-            QCOMPARE(before->exitCode(), 0);
-        } else {
-            QVERIFY(QDir(target).removeRecursively());
-        }
-        const auto first = startPublish(at.filePath("media/a.TXT"), target);
-        const auto second = startPublish(at.filePath("media/b.TXT"), target);
-        for (QProcess* program : {first.get(), second.get()}) {
-            QVERIFY(program->waitForFinished(20000));
-            QVERIFY2(program->exitCode() == 0, program->readAllStandardError().constData());
-        }
-        QStringList played;
-        QVERIFY2(holdsAWholeShow(target, &played), qPrintable(QString::number(round)));
-        QVERIFY(played == QStringList{"a.png"} || played == QStringList{"b.png"});
-        QCOMPARE(at.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 (QStringList{"media", "show"}));
-    }
-}
-
-// A publish waits while the target's lock is held, writing nothing, and goes
-// on once it is let go; a lock file it did not make is never removed.
-void CommandLineTest::aPublishWaitsForTheLock_data()
-{
-    QTest::addColumn<bool>("held");
-    QTest::newRow("held by a publish under way") << true;
-    QTest::newRow("left by a publish that was killed") << false;
-}
-
-void CommandLineTest::aPublishWaitsForTheLock()
-{
     QFETCH(bool, held);
     QTemporaryDir scratch;
-    QVERIFY(tv::test::put(scratch.filePath("a.png"), "a"));
-    QVERIFY(tv::test::put(scratch.filePath("a.TXT"), tv::test::layoutNaming({"a.png"})));
-    const QString target = scratch.filePath("show");
-    QFile lock(scratch.filePath(".show.lock"));
-    QVERIFY(lock.open(QIODevice::WriteOnly));
-    if (held)
-        QCOMPARE(::flock(lock.handle(), LOCK_EX), 0);
-    const auto program = startPublish(scratch.filePath("a.TXT"), target);
-    QByteArray said;
-    if (held) {
-        QElapsedTimer waited;
-        waited.start();
-        while (!said.contains("waiting for another publish to " + QFile::encodeName(target)) &&
-               waited.elapsed() < 20000 && program->state() != QProcess::NotRunning) {
-            program->waitForReadyRead(100);
-            said += program->readAllStandardError();
-        }
-        QVERIFY2(said.contains("waiting for another publish"), said.constData());
-        QVERIFY(!QFileInfo::exists(target));
-        lock.close();
+    const QDir at(scratch.path());
+    for (const QString name : {"a", "b"}) {
+        QVERIFY(tv::test::put(at.filePath(name + ".png"), QByteArray(1 << 20, 'x')));
+        QVERIFY(tv::test::put(at.filePath(name + ".TXT"), tv::test::layoutNaming({name + ".png"})));
     }
-    QVERIFY(program->waitForFinished(20000));
-    said += program->readAllStandardError();
-    QVERIFY2(program->exitCode() == 0, said.constData());
-    QCOMPARE(said.count("waiting for another publish"), held ? 1 : 0);
-    QStringList played;
-    QVERIFY(holdsAWholeShow(target, &played));
-    QVERIFY(QFileInfo(lock.fileName()).isFile());
+    const QString target = at.filePath("show");
+    QFile lock(at.filePath(".show.lock"));
+    for (int round = 0; round < 10; ++round) {
+        QVERIFY(overAShow
+                    ? finish(*startPublish(at.filePath("a.TXT"), target)).contains("published")
+                    : QDir(target).removeRecursively());
+        QVERIFY(!held || (lock.open(QIODevice::WriteOnly) && ::flock(lock.handle(), LOCK_EX) == 0));
+        const auto first = startPublish(at.filePath("a.TXT"), target);
+        const auto second = startPublish(at.filePath("b.TXT"), target);
+        for (QProcess* program : {first.get(), second.get()})
+            QVERIFY(!held || (program->waitForReadyRead(20000) &&
+                              program->peek(300).contains("waiting for another publish to " +
+                                                          target.toUtf8())));
+        QVERIFY(!held || !QFileInfo::exists(target));
+        lock.close();
+        for (QProcess* program : {first.get(), second.get()})
+            QVERIFY2(finish(*program).contains("published"), program->readAll().constData());
+        const QString played = QDir(target).entryList(QDir::Files).join(' ');
+        QVERIFY2(played == "a.png show.json show.TXT" || played == "b.png show.json show.TXT",
+                 qPrintable(played));
+        QCOMPARE(at.entryList(QDir::Hidden | QDir::AllEntries | QDir::NoDotAndDotDot).size(),
+                 5 + int(held));
+    }
 }
 
-namespace {
-
-// The files under `root` holding exactly `bytes`, as paths below it.
-QStringList filesHolding(const QString& root, const QByteArray& bytes)
+// A file of someone else's in a publish's scratch, come there by a write into
+// the show while it was built (a new name, or one of the show's put anew), or
+// into the scratch of a publish that was killed: no publish removes it, and
+// each says the scratch is left; every file a publish wrote there goes.
+void CommandLineTest::othersFilesOutlivePublishes_data()
 {
-    QStringList found;
-    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        if (const QString path = it.next(); tv::test::contentOf(path) == bytes)
-            found << path.mid(root.size() + 1);
-    return found;
-}
-
-// Runs `program` to its end, serving this thread's events meanwhile.
-bool finish(QProcess& program)
-{
-    QEventLoop loop;
-    QObject::connect(&program, &QProcess::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
-    if (program.state() != QProcess::NotRunning)
-        loop.exec();
-    return program.state() == QProcess::NotRunning;
-}
-
-} // namespace
-
-// Someone writes a file into the show while a publish builds the next one,
-// a new name or one of the show's own put anew: it lands in the scratch the
-// earlier show is swapped into, and neither that publish nor the next
-// removes it; each says the scratch is left.
-void CommandLineTest::aFileWrittenDuringAPublishIsKept_data()
-{
-    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("name"); // written into the show; empty: into a killed one's scratch
     QTest::newRow("a new name") << "mine.txt";
     QTest::newRow("a file of the show's, put anew") << "a.png";
+    QTest::newRow("in a killed publish's scratch") << QString();
 }
 
-void CommandLineTest::aFileWrittenDuringAPublishIsKept()
+void CommandLineTest::othersFilesOutlivePublishes()
 {
     QFETCH(QString, name);
     QTemporaryDir scratch;
     const QDir at(scratch.path());
-    QVERIFY(at.mkdir("media"));
-    QVERIFY(tv::test::put(at.filePath("media/a.png"), "a"));
-    // Long enough to copy that the write comes while it is copied.
-    QVERIFY(tv::test::put(at.filePath("media/big.png"), QByteArray(32 << 20, 'b')));
-    const QString layout = at.filePath("media/show.TXT");
+    QVERIFY(tv::test::put(at.filePath("a.png"), "a"));
+    // Long enough to copy that a write comes while it is copied.
+    QVERIFY(tv::test::put(at.filePath("big.png"), QByteArray(32 << 20, 'b')));
+    const QString layout = at.filePath("show.TXT");
     QVERIFY(tv::test::put(layout, tv::test::layoutNaming({"a.png", "big.png"})));
     const QString target = at.filePath("show");
-    const auto before = startPublish(layout, target);
-    QVERIFY(finish(*before) && before->exitCode() == 0);
-
-    // Written aside and renamed in, as an editor or a sync tool does, as soon
-    // as the next show's scratch appears. A write that comes only after the
-    // swap is in the new show, and the round is run again.
-    for (int round = 0;; ++round) {
-        QVERIFY2(round < 5, "no write came while a publish was under way");
-        const QByteArray theirs = "someone's own file, round " + QByteArray::number(round);
+    QVERIFY(finish(*startPublish(layout, target)).contains("published"));
+    const auto scratches = [&] { return at.entryList({".show.new-*"}, QDir::Dirs | QDir::Hidden); };
+    const QByteArray theirs = "someone's own file";
+    const bool killed = name.isEmpty();
+    if (killed) {
+        const auto publish = startPublish(layout, target, 1 << 20);
+        finish(*publish);
+        QCOMPARE(publish->exitStatus(), QProcess::CrashExit);
+        name = "theirs";
+        QVERIFY(tv::test::put(at.filePath(scratches().value(0) + "/show/" + name), theirs));
+    }
+    // Written aside and renamed in, as a sync tool does, once the next show's
+    // scratch is there; one that comes only after the swap is in the new show,
+    // and the round is run again.
+    QByteArray said;
+    for (int round = 0; scratches().isEmpty(); ++round) {
+        QVERIFY2(round < 5, "no write that came while a publish was under way was kept");
         QFileSystemWatcher watcher({scratch.path()});
         bool put = false;
         QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, [&] {
-            if (put || at.entryList({".show.new-*"}, QDir::Dirs | QDir::Hidden).isEmpty())
-                return;
-            put = tv::test::put(at.filePath("media/aside"), theirs) &&
-                  ::rename(QFile::encodeName(at.filePath("media/aside")).constData(),
-                           QFile::encodeName(target + '/' + name).constData()) == 0;
+            put = put || (!scratches().isEmpty() && tv::test::put(at.filePath("aside"), theirs) &&
+                          ::rename(QFile::encodeName(at.filePath("aside")).constData(),
+                                   QFile::encodeName(target + '/' + name).constData()) == 0);
         });
-        const auto during = startPublish(layout, target);
-        QVERIFY(finish(*during));
-        const QByteArray said = during->readAllStandardError();
-        QVERIFY2(put && during->exitCode() == 0, said.constData());
-        if (filesHolding(target, theirs) == QStringList{name}) {
-            QVERIFY(QFile::remove(target + '/' + name));
-            continue;
-        }
-        const QStringList kept = filesHolding(scratch.path(), theirs);
-        QCOMPARE(kept.size(), 1);
-        QVERIFY2(QRegularExpression("^\\.show\\.new-\\w{6}/").match(kept.first()).hasMatch(),
-                 qPrintable(kept.first()));
-        QVERIFY2(said.contains(" is left as it is: it holds "), said.constData());
-
-        const auto next = startPublish(layout, target);
-        QVERIFY(finish(*next));
-        const QByteArray nextSaid = next->readAllStandardError();
-        QVERIFY2(next->exitCode() == 0, nextSaid.constData());
-        QCOMPARE(filesHolding(scratch.path(), theirs), kept);
-        QVERIFY2(nextSaid.contains(" is left as it is: it holds show/" + name.toUtf8()),
-                 nextSaid.constData());
-        break;
+        said = finish(*startPublish(layout, target));
+        QVERIFY2(put, said.constData());
+        QVERIFY(tv::test::contentOf(target + '/' + name) != theirs ||
+                QFile::remove(target + '/' + name));
     }
+    said += finish(*startPublish(layout, target));
+    const QDir left(at.filePath(scratches().value(0)));
+    const auto all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+    QCOMPARE(left.entryList(all), QStringList{"show"});
+    QCOMPARE(QDir(left.filePath("show")).entryList(all), QStringList{name});
+    QCOMPARE(tv::test::contentOf(left.filePath("show/" + name)), theirs);
+    QVERIFY2(said.count(" is left as it is: it holds show/" + name.toUtf8()) == (killed ? 1 : 2),
+             said.constData());
 }
 
-// A publish killed while it copies leaves its scratch; the next removes what
-// the killed one wrote there, and nothing else: a folder holding a file of
-// someone else's stays, and it says so.
-void CommandLineTest::aKilledPublishIsClearedByTheNext_data()
-{
-    QTest::addColumn<bool>("othersFile");
-    QTest::newRow("nothing else in it") << false;
-    QTest::newRow("someone's file in it") << true;
-}
-
-void CommandLineTest::aKilledPublishIsClearedByTheNext()
-{
-    QFETCH(bool, othersFile);
-    QTemporaryDir scratch;
-    const QDir at(scratch.path());
-    QVERIFY(at.mkdir("media"));
-    QVERIFY(tv::test::put(at.filePath("media/big.png"), QByteArray(1 << 20, 'b')));
-    const QString layout = at.filePath("media/show.TXT");
-    QVERIFY(tv::test::put(layout, tv::test::layoutNaming({"big.png"})));
-    const QString target = at.filePath("show");
-    const auto killed = startPublish(layout, target, 256 << 10);
-    QVERIFY(finish(*killed));
-    QCOMPARE(killed->exitStatus(), QProcess::CrashExit);
-    const QStringList left = at.entryList({".show.new-*"}, QDir::Dirs | QDir::Hidden);
-    QCOMPARE(left.size(), 1);
-    QDir leftover(at.filePath(left.first()));
-    if (othersFile) {
-        const QStringList inside = leftover.entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-        QCOMPARE(inside.size(), 1);
-        QVERIFY(tv::test::put(leftover.filePath(inside.first() + "/theirs.txt"), "theirs"));
-    }
-
-    const auto next = startPublish(layout, target);
-    QVERIFY(finish(*next));
-    const QByteArray said = next->readAllStandardError();
-    QVERIFY2(next->exitCode() == 0, said.constData());
-    QStringList played;
-    QVERIFY(holdsAWholeShow(target, &played));
-    QCOMPARE(filesHolding(scratch.path(), "theirs").size(), othersFile ? 1 : 0);
-    QCOMPARE(at.entryList({".show.new-*"}, QDir::Dirs | QDir::Hidden),
-             othersFile ? left : QStringList());
-    QCOMPARE(said.contains(" is left as it is: it holds show/theirs.txt"), othersFile);
-    if (othersFile)
-        QCOMPARE(filesHolding(scratch.path(), QByteArray(256 << 10, 'b')), QStringList());
-}
-
-QTEST_GUILESS_MAIN(CommandLineTest)
 #include "tst_command_line.moc"
