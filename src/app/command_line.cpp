@@ -213,9 +213,10 @@ bool needsNoDisplay(const QStringList& arguments)
 namespace {
 
 // The layout in a file, or the reason the editor would give for refusing it.
-std::variant<LayoutDescription, QString> readLayout(const QString& path)
+std::variant<LayoutDescription, QString>
+readLayout(const QString& path, MediaHandle::Links links = MediaHandle::Links::Followed)
 {
-    const LayoutFileBytes read = readLayoutFileBytes(path);
+    const LayoutFileBytes read = readLayoutFileBytes(path, links);
     if (!read.refusal.isEmpty())
         return read.refusal;
     auto decoded = decodeLayout(read.bytes);
@@ -225,20 +226,28 @@ std::variant<LayoutDescription, QString> readLayout(const QString& path)
     return std::get<LayoutDescription>(std::move(decoded));
 }
 
-// The layout file --play plays: the file given, or the one in a show folder.
-QString layoutToPlay(const QString& path)
+// The layout file --play plays: the file given, followed when it is a link
+// (the user named it), or the one in a show folder, which is read as its
+// media are, a link refused.
+struct PlayedLayout {
+    QString path;
+    MediaHandle::Links links = MediaHandle::Links::Followed;
+};
+
+PlayedLayout layoutToPlay(const QString& path)
 {
     if (!QFileInfo(path).isDir())
-        return path;
+        return {path};
     const QString layout = showLayoutIn(path);
-    return layout.isEmpty() ? QDir(path).filePath(QLatin1String(kShowLayoutName)) : layout;
+    return {layout.isEmpty() ? QDir(path).filePath(QLatin1String(kShowLayoutName)) : layout,
+            MediaHandle::Links::Refused};
 }
 
 // Where the media of what --play plays are found: the folder given with
 // --media, else the folder of the layout file (a show folder's own).
 QString playedMediaFolder(const CommandLine& options)
 {
-    return mediaFolderFor(options.media, layoutToPlay(options.play));
+    return mediaFolderFor(options.media, layoutToPlay(options.play).path);
 }
 
 void say(const QString& line)
@@ -263,7 +272,8 @@ QString playRefusal(const QStringList& arguments)
     parser.parse(arguments); // what it cannot read, the full reading reports
     if (!parser.isSet(options.play))
         return QString();
-    const auto layout = readLayout(layoutToPlay(parser.value(options.play)));
+    const PlayedLayout played = layoutToPlay(parser.value(options.play));
+    const auto layout = readLayout(played.path, played.links);
     if (const auto* why = std::get_if<QString>(&layout))
         return *why;
     // A display told where its media are gets them there or refuses to start:
@@ -298,7 +308,9 @@ int publishLayout(const CommandLine& options)
     const QString media = mediaFolderFor(options.media, options.publish);
     QElapsedTimer took;
     took.start();
-    const QString failure = publishShow(read.bytes, media, options.to, options.publish);
+    // What publishing tells on the way has its names escaped already.
+    const QString failure = publishShow(read.bytes, media, options.to, options.publish,
+                                        [](const QString& line) { writeLogLine(line); });
     if (!failure.isEmpty())
         return refuse(QStringLiteral("tessellview: ") + failure);
     say(QStringLiteral("published %1 to %2 in %3 ms")
@@ -319,8 +331,9 @@ int playLayout(const CommandLine& options)
     if (QString why; !options.log.isEmpty() && !logToFile(options.log, &why))
         return refuse(QStringLiteral("tessellview: the log %1 cannot be written: %2")
                           .arg(QDir::toNativeSeparators(options.log), why));
-    const QString layoutPath = layoutToPlay(options.play);
-    const auto layout = readLayout(layoutPath);
+    const PlayedLayout played = layoutToPlay(options.play);
+    const QString& layoutPath = played.path;
+    const auto layout = readLayout(layoutPath, played.links);
     if (const auto* why = std::get_if<QString>(&layout))
         return refuse(*why);
     const QString folder = playedMediaFolder(options);
@@ -337,7 +350,7 @@ int playLayout(const CommandLine& options)
     QObject::connect(&stage, &Stage::firstShown,
                      [shown] { say(QStringLiteral("showing %1").arg(shown)); });
     SteadyClock clock;
-    LiveShow live(stage, layoutPath, folder, clock, say, hashCachePath(layoutPath));
+    LiveShow live(stage, layoutPath, folder, clock, say, played.links, hashCachePath(layoutPath));
     // A message that comes again and again is told once per show.
     QObject::connect(&live, &LiveShow::readDone, [] { operatorTally().newShow(); });
     QObject::connect(&hangup, &HangupSignal::hangUp, &live, &LiveShow::reloadNow);

@@ -14,10 +14,11 @@
 namespace tv {
 
 LiveShow::LiveShow(Stage& stage, const QString& layoutPath, const QString& mediaFolder,
-                   StageClock& clock, Log log, const QString& hashCache)
+                   StageClock& clock, Log log, MediaHandle::Links layoutLinks,
+                   const QString& hashCache)
     : QObject(&stage), stage_(stage), shown_(QDir::toNativeSeparators(layoutPath)), clock_(clock),
       log_(std::move(log)),
-      reader_(std::make_unique<ShowReader>(layoutPath, mediaFolder, hashCache)),
+      reader_(std::make_unique<ShowReader>(layoutPath, mediaFolder, layoutLinks, hashCache)),
       watcher_(std::make_unique<ShowWatcher>(layoutPath, mediaFolder))
 {
     timer_.setSingleShot(true);

@@ -34,10 +34,12 @@ public:
     using Log = std::function<void(const QString& line)>;
 
     // `clock` times the settling and the grace; the stage's windows are
-    // replaced by the show as soon as it is first read. Hashes of the
-    // show's files are kept in `hashCache` when one is given.
+    // replaced by the show as soon as it is first read. `layoutLinks` tells
+    // whether the layout may be reached through a link (see ShowReader).
+    // Hashes of the show's files are kept in `hashCache` when one is given.
     LiveShow(Stage& stage, const QString& layoutPath, const QString& mediaFolder, StageClock& clock,
-             Log log, const QString& hashCache = QString());
+             Log log, MediaHandle::Links layoutLinks = MediaHandle::Links::Followed,
+             const QString& hashCache = QString());
     ~LiveShow() override;
 
     static constexpr qint64 kSettleMs = 500;

@@ -43,9 +43,10 @@ struct ShowReader::Held {
     bool open = false; // held open, else only remembered
 };
 
-ShowReader::ShowReader(QString layoutPath, QString mediaFolder, QString hashCache)
+ShowReader::ShowReader(QString layoutPath, QString mediaFolder, MediaHandle::Links layoutLinks,
+                       QString hashCache)
     : layoutPath_(std::move(layoutPath)), mediaFolder_(std::move(mediaFolder)),
-      hashCache_(std::move(hashCache))
+      layoutLinks_(layoutLinks), hashCache_(std::move(hashCache))
 {
 }
 
@@ -156,7 +157,7 @@ ShowSnapshot ShowReader::read(Hashing hashing)
     holding_.clear();
     holdingOpen_ = 0;
     loadHashes();
-    const LayoutFileBytes layout = readLayoutFileBytes(layoutPath_);
+    const LayoutFileBytes layout = readLayoutFileBytes(layoutPath_, layoutLinks_);
     snapshot.layoutBytes = layout.bytes;
     snapshot.layoutRefusal = layout.refusal;
 

@@ -42,7 +42,12 @@ struct ShowSnapshot {
 // restart hashes nothing that did not change.
 class ShowReader {
 public:
-    ShowReader(QString layoutPath, QString mediaFolder, QString hashCache = QString());
+    // With `layoutLinks` Refused, a layout that has become a link is refused
+    // at every read, not only the first: a show folder's layout is its own
+    // file.
+    ShowReader(QString layoutPath, QString mediaFolder,
+               MediaHandle::Links layoutLinks = MediaHandle::Links::Followed,
+               QString hashCache = QString());
 
     // Whether files whose hash is not known are hashed, or only counted as
     // unchecked (for a first look that shows what is there at once).
@@ -71,6 +76,7 @@ private:
 
     QString layoutPath_;
     QString mediaFolder_;
+    MediaHandle::Links layoutLinks_;
     QString hashCache_;
     QHash<QString, std::shared_ptr<Held>> held_;    // by path, from the last read
     QHash<QString, std::shared_ptr<Held>> holding_; // by path, of the read under way

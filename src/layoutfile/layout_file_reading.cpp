@@ -44,12 +44,16 @@ LayoutFileBytes checkedLength(const QString& path, QByteArray bytes)
 
 #ifdef Q_OS_UNIX
 
-LayoutFileBytes readLayoutFileBytes(const QString& path)
+LayoutFileBytes readLayoutFileBytes(const QString& path, MediaHandle::Links links)
 {
     const QByteArray native = QFile::encodeName(path);
+    const bool refuseLinks = links == MediaHandle::Links::Refused;
+    const QString aLink = QStringLiteral("a link, not a file");
     struct stat kind {};
-    if (::stat(native.constData(), &kind) != 0)
+    if ((refuseLinks ? ::lstat(native.constData(), &kind) : ::stat(native.constData(), &kind)) != 0)
         return cannotOpen(path, qt_error_string(errno));
+    if (S_ISLNK(kind.st_mode))
+        return cannotOpen(path, aLink);
     if (!S_ISREG(kind.st_mode))
         return notALayout(path, "it is not a regular file.");
 
@@ -57,10 +61,11 @@ LayoutFileBytes readLayoutFileBytes(const QString& path)
     // and the opened file is looked at again.
     int fd = -1;
     do
-        fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        fd = ::open(native.constData(),
+                    O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (refuseLinks ? O_NOFOLLOW : 0));
     while (fd < 0 && errno == EINTR);
     if (fd < 0)
-        return cannotOpen(path, qt_error_string(errno));
+        return cannotOpen(path, refuseLinks && errno == ELOOP ? aLink : qt_error_string(errno));
     struct stat opened {};
     if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
         ::close(fd);
@@ -89,8 +94,10 @@ LayoutFileBytes readLayoutFileBytes(const QString& path)
 
 #else
 
-LayoutFileBytes readLayoutFileBytes(const QString& path)
+LayoutFileBytes readLayoutFileBytes(const QString& path, MediaHandle::Links links)
 {
+    if (links == MediaHandle::Links::Refused && QFileInfo(path).isSymLink())
+        return cannotOpen(path, QStringLiteral("a link, not a file"));
     if (!QFileInfo(path).isFile())
         return QFileInfo::exists(path) ? notALayout(path, "it is not a regular file.")
                                        : cannotOpen(path, QStringLiteral("No such file"));

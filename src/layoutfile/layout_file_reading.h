@@ -1,5 +1,7 @@
 #pragma once
 
+#include "player/media_open.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -14,7 +16,11 @@ struct LayoutFileBytes {
 // Reads a layout file safely: only a regular file, after following links (a
 // folder, device, pipe or socket is refused before it is opened, and the file
 // is opened without waiting on a pipe's writer), and never more than one byte
-// beyond the largest layout, whatever the file claims its size to be.
-LayoutFileBytes readLayoutFileBytes(const QString& path);
+// beyond the largest layout, whatever the file claims its size to be. With
+// `links` Refused, a link is refused as a show folder's media are: the layout
+// a display finds in a show folder is that folder's own file, never one a
+// link leads to elsewhere.
+LayoutFileBytes readLayoutFileBytes(const QString& path,
+                                    MediaHandle::Links links = MediaHandle::Links::Followed);
 
 } // namespace tv

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace tv {
 
 // The name of the layout file in a show folder.
@@ -18,21 +20,28 @@ inline constexpr const char* kShowLayoutName = "show.TXT";
 // it, or, as the previous release wrote shows, it has no show.json and holds
 // only a show.TXT that is a layout and regular files that layout names (found
 // as MediaResolver finds them). Once the new show is in place only those files
-// are removed. A link is followed and the folder it leads to is replaced, the
-// link kept. The media folder, a folder holding it or the layout file
-// (`layoutFile`, when known), a file, and a folder holding anything else are
-// refused before anything is written.
+// are removed, as they were when looked at: a file someone put there while
+// the publish ran, under any name, is left, and the scratch folder holding it
+// is told to `note`. The media folder, a folder holding it or the layout file
+// (`layoutFile`, when known), a file, a link (dangling or not), and a folder
+// holding anything else are refused before anything is written. Folders
+// missing on the way to `target` are made, never through a link.
 //
 // The show is built beside `target` and put in its place in one step, so a
 // player watching `target`, or a sync tool carrying it, never sees half a
-// show; on any failure the earlier show is left as it was. Returns an empty
-// string, or why the show was not published, as a sentence with every name in
-// it escaped.
+// show; on any failure the earlier show is left as it was. Publishes to one
+// target take turns: one started while another runs waits for it to end,
+// and tells `note` so. Returns an empty string, or why the show was not
+// published, as a sentence with every name in it escaped; `note` is told
+// each line worth telling on the way, names in it escaped as well.
 QString publishShow(const QByteArray& layout, const QString& mediaFolder, const QString& target,
-                    const QString& layoutFile = QString());
+                    const QString& layoutFile = QString(),
+                    const std::function<void(const QString& line)>& note = {});
 
 // The layout file of a show folder: its "show.TXT", else its only layout
-// file; empty when there is none, or more than one.
+// file; empty when there is none, or more than one. The name is found as it
+// is, a link among them: a display reads it with links refused, as it reads
+// the show's media.
 QString showLayoutIn(const QString& folder);
 
 } // namespace tv

@@ -1,11 +1,14 @@
 #include "layoutfile/layout_writer.h"
 #include "support/file_helpers.h"
+#include "support/one_window_layout.h"
 
 #include <algorithm>
 
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileSystemWatcher>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,9 +21,12 @@
 #include <csignal>
 #include <cstdio>
 #include <functional>
+#include <memory>
 
 #include <linux/capability.h>
+#include <sys/file.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,6 +43,10 @@ private slots:
     void signalsAtTheStart_data();
     void signalsAtTheStart();
     void aFolderThatCannotBeWatchedIsToldOnce();
+    void publishesTakeTurns_data();
+    void publishesTakeTurns();
+    void othersFilesOutlivePublishes_data();
+    void othersFilesOutlivePublishes();
 };
 
 namespace {
@@ -88,6 +98,35 @@ QByteArray showNaming(const QString& name)
     return std::get<QByteArray>(tv::encodeLayout(layout));
 }
 
+// The program publishing `layout` to `target`, started; `limit` caps the
+// size of a file it writes, killing it with SIGXFSZ on a write beyond.
+std::unique_ptr<QProcess> startPublish(const QString& layout, const QString& target,
+                                       rlim_t limit = RLIM_INFINITY)
+{
+    auto program = std::make_unique<QProcess>();
+    program->setChildProcessModifier([limit] {
+        const rlimit size{limit, limit};
+        const rlimit noCore{0, 0};
+        ::setrlimit(RLIMIT_FSIZE, &size);
+        ::setrlimit(RLIMIT_CORE, &noCore);
+        ::signal(SIGXFSZ, SIG_DFL);
+    });
+    program->setReadChannel(QProcess::StandardError);
+    program->start(QStringLiteral(TESSELLVIEW_EXECUTABLE), {"--publish", layout, "--to", target});
+    return program;
+}
+
+// Runs `program` to its end, serving this thread's events meanwhile; what it
+// said on its standard error.
+QByteArray finish(QProcess& program)
+{
+    QEventLoop loop;
+    QObject::connect(&program, &QProcess::finished, &loop, &QEventLoop::quit);
+    if (program.state() != QProcess::NotRunning)
+        loop.exec();
+    return program.readAllStandardError();
+}
+
 } // namespace
 
 void CommandLineTest::answers_data()
@@ -103,6 +142,12 @@ void CommandLineTest::answers_data()
     // A folder is a show folder: its layout is show.TXT.
     QTest::newRow("a folder without a show")
         << QStringList{"--play", "%1"} << 1 << "show.TXT could not be opened" << QString();
+    QTest::newRow("a show whose show.TXT is a link")
+        << QStringList{"--play", "%1/linked"} << 1
+        << "linked/show.TXT could not be opened: a link, not a file" << QString();
+    QTest::newRow("a show to a link leading nowhere")
+        << QStringList{"--publish", "%1/empty.TXT", "--to", "%1/nowhere"} << 1
+        << "tessellview: %1/nowhere is a link to %1/away/deeper, which leads nowhere" << QString();
     QTest::newRow("version") << QStringList{"--version"} << 0 << "Tessellview 0.1" << QString();
     QTest::newRow("help") << QStringList{"--help"} << 0 << "--play <LAYOUT>" << QString();
     QTest::newRow("inspect a file too short") << QStringList{"--inspect", "%1/short.TXT"} << 1
@@ -208,6 +253,9 @@ void CommandLineTest::answers()
         }
     }
     QVERIFY(tv::test::put(scratch.filePath("empty.TXT"), QByteArray(81, '\0')));
+    QVERIFY(QDir(scratch.path()).mkdir("linked"));
+    QVERIFY(QFile::link(scratch.filePath("empty.TXT"), scratch.filePath("linked/show.TXT")));
+    QVERIFY(QFile::link(scratch.filePath("away/deeper"), scratch.filePath("nowhere")));
     for (QString& argument : arguments)
         argument.replace("%1", scratch.path());
     says.replace("%1", scratch.path());
@@ -226,6 +274,7 @@ void CommandLineTest::answers()
     const QString output = QString::fromLocal8Bit(status == 0 ? program.readAllStandardOutput()
                                                               : program.readAllStandardError());
     QVERIFY2(output.contains(says), qPrintable(output));
+    QVERIFY(!QFileInfo::exists(scratch.filePath("away")));
 }
 
 // Without a display: the JSON of a layout with a video window and a picture.
@@ -502,6 +551,115 @@ void CommandLineTest::aFolderThatCannotBeWatchedIsToldOnce()
     QVERIFY2(run.said.count("inotify_add_watch") == 1, run.said.constData());
     run.program.terminate();
     QVERIFY(run.program.waitForFinished(30000));
+}
+
+// Two publishes to one target at once, round after round: both succeed, one
+// after the other, saying so when it waits, and the target is one whole show
+// with nothing beside it but a lock file the publishes did not make.
+void CommandLineTest::publishesTakeTurns_data()
+{
+    QTest::addColumn<bool>("overAShow"); // the target holds a show before each round
+    QTest::addColumn<bool>("held");      // the target's lock is held until both wait
+    QTest::newRow("to a missing folder") << false << false;
+    QTest::newRow("over a show") << true << false;
+    QTest::newRow("while the lock is held") << false << true;
+}
+
+void CommandLineTest::publishesTakeTurns()
+{
+    QFETCH(bool, overAShow);
+    QFETCH(bool, held);
+    QTemporaryDir scratch;
+    const QDir at(scratch.path());
+    for (const QString name : {"a", "b"}) {
+        QVERIFY(tv::test::put(at.filePath(name + ".png"), QByteArray(1 << 20, 'x')));
+        QVERIFY(tv::test::put(at.filePath(name + ".TXT"), tv::test::layoutNaming({name + ".png"})));
+    }
+    const QString target = at.filePath("show");
+    QFile lock(at.filePath(".show.lock"));
+    for (int round = 0; round < 10; ++round) {
+        QVERIFY(overAShow
+                    ? finish(*startPublish(at.filePath("a.TXT"), target)).contains("published")
+                    : QDir(target).removeRecursively());
+        QVERIFY(!held || (lock.open(QIODevice::WriteOnly) && ::flock(lock.handle(), LOCK_EX) == 0));
+        const auto first = startPublish(at.filePath("a.TXT"), target);
+        const auto second = startPublish(at.filePath("b.TXT"), target);
+        for (QProcess* program : {first.get(), second.get()})
+            QVERIFY(!held || (program->waitForReadyRead(20000) &&
+                              program->peek(300).contains("waiting for another publish to " +
+                                                          target.toUtf8())));
+        QVERIFY(!held || !QFileInfo::exists(target));
+        lock.close();
+        for (QProcess* program : {first.get(), second.get()})
+            QVERIFY2(finish(*program).contains("published"), program->readAll().constData());
+        const QString played = QDir(target).entryList(QDir::Files).join(' ');
+        QVERIFY2(played == "a.png show.json show.TXT" || played == "b.png show.json show.TXT",
+                 qPrintable(played));
+        QCOMPARE(at.entryList(QDir::Hidden | QDir::AllEntries | QDir::NoDotAndDotDot).size(),
+                 5 + int(held));
+    }
+}
+
+// A file of someone else's in a publish's scratch, come there by a write into
+// the show while it was built (a new name, or one of the show's put anew), or
+// into the scratch of a publish that was killed: no publish removes it, and
+// each says the scratch is left; every file a publish wrote there goes.
+void CommandLineTest::othersFilesOutlivePublishes_data()
+{
+    QTest::addColumn<QString>("name"); // written into the show; empty: into a killed one's scratch
+    QTest::newRow("a new name") << "mine.txt";
+    QTest::newRow("a file of the show's, put anew") << "a.png";
+    QTest::newRow("in a killed publish's scratch") << QString();
+}
+
+void CommandLineTest::othersFilesOutlivePublishes()
+{
+    QFETCH(QString, name);
+    QTemporaryDir scratch;
+    const QDir at(scratch.path());
+    QVERIFY(tv::test::put(at.filePath("a.png"), "a"));
+    // Long enough to copy that a write comes while it is copied.
+    QVERIFY(tv::test::put(at.filePath("big.png"), QByteArray(32 << 20, 'b')));
+    const QString layout = at.filePath("show.TXT");
+    QVERIFY(tv::test::put(layout, tv::test::layoutNaming({"a.png", "big.png"})));
+    const QString target = at.filePath("show");
+    QVERIFY(finish(*startPublish(layout, target)).contains("published"));
+    const auto scratches = [&] { return at.entryList({".show.new-*"}, QDir::Dirs | QDir::Hidden); };
+    const QByteArray theirs = "someone's own file";
+    const bool killed = name.isEmpty();
+    if (killed) {
+        const auto publish = startPublish(layout, target, 1 << 20);
+        finish(*publish);
+        QCOMPARE(publish->exitStatus(), QProcess::CrashExit);
+        name = "theirs";
+        QVERIFY(tv::test::put(at.filePath(scratches().value(0) + "/show/" + name), theirs));
+    }
+    // Written aside and renamed in, as a sync tool does, once the next show's
+    // scratch is there; one that comes only after the swap is in the new show,
+    // and the round is run again.
+    QByteArray said;
+    for (int round = 0; scratches().isEmpty(); ++round) {
+        QVERIFY2(round < 5, "no write that came while a publish was under way was kept");
+        QFileSystemWatcher watcher({scratch.path()});
+        bool put = false;
+        QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, [&] {
+            put = put || (!scratches().isEmpty() && tv::test::put(at.filePath("aside"), theirs) &&
+                          ::rename(QFile::encodeName(at.filePath("aside")).constData(),
+                                   QFile::encodeName(target + '/' + name).constData()) == 0);
+        });
+        said = finish(*startPublish(layout, target));
+        QVERIFY2(put, said.constData());
+        QVERIFY(tv::test::contentOf(target + '/' + name) != theirs ||
+                QFile::remove(target + '/' + name));
+    }
+    said += finish(*startPublish(layout, target));
+    const QDir left(at.filePath(scratches().value(0)));
+    const auto all = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+    QCOMPARE(left.entryList(all), QStringList{"show"});
+    QCOMPARE(QDir(left.filePath("show")).entryList(all), QStringList{name});
+    QCOMPARE(tv::test::contentOf(left.filePath("show/" + name)), theirs);
+    QVERIFY2(said.count(" is left as it is: it holds show/" + name.toUtf8()) == (killed ? 1 : 2),
+             said.constData());
 }
 
 #include "tst_command_line.moc"

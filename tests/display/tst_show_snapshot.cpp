@@ -161,11 +161,13 @@ void ShowSnapshotTest::hashesOutliveARestart()
     QVERIFY(publishPictures(media.path(), live, Qt::red));
     const QString layout = QDir(live).filePath(kShowLayoutName);
     const QString cache = state.filePath("tessellview/hashes");
-    ShowSnapshot first = ShowReader(layout, live, cache).read(ShowReader::Hashing::KnownOnly);
+    ShowSnapshot first = ShowReader(layout, live, MediaHandle::Links::Refused, cache)
+                             .read(ShowReader::Hashing::KnownOnly);
     QCOMPARE(first.unchecked, kNames);
-    QVERIFY(ShowReader(layout, live, cache).read().whole());
+    QVERIFY(ShowReader(layout, live, MediaHandle::Links::Refused, cache).read().whole());
     // Restarted, the display knows every hash at its first look...
-    first = ShowReader(layout, live, cache).read(ShowReader::Hashing::KnownOnly);
+    first = ShowReader(layout, live, MediaHandle::Links::Refused, cache)
+                .read(ShowReader::Hashing::KnownOnly);
     QCOMPARE(first.unchecked, 0);
     QVERIFY(first.whole());
     // ...but that of a file written since, even to its old size and times.
@@ -181,9 +183,11 @@ void ShowSnapshotTest::hashesOutliveARestart()
     file.close();
     const struct timespec times[2] = {before.st_atim, before.st_mtim};
     QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0) == 0);
-    const ShowSnapshot again = ShowReader(layout, live, cache).read(ShowReader::Hashing::KnownOnly);
+    const ShowSnapshot again = ShowReader(layout, live, MediaHandle::Links::Refused, cache)
+                                   .read(ShowReader::Hashing::KnownOnly);
     QCOMPARE(again.unchecked, 1);
-    QCOMPARE(ShowReader(layout, live, cache).read().notWhole, QStringList{nameOf(3)});
+    QCOMPARE(ShowReader(layout, live, MediaHandle::Links::Refused, cache).read().notWhole,
+             QStringList{nameOf(3)});
 }
 
 QTEST_MAIN(ShowSnapshotTest)
