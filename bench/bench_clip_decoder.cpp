@@ -2,8 +2,8 @@
 // leaves (going back to the start and decoding the first frame again), and
 // the time a 1080p frame takes to convert, as a standard clip and as HDR10
 // and HLG tone-mapped, unscaled and reduced. Medians of nine.
-#include "player/clip_decoder.h"
-#include "player/tone_map.h"
+#include "decode/clip_decoder.h"
+#include "decode/tone_map.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -2,14 +2,14 @@
 // full file list, choosing a folder of 10,000 entries, saving and opening the
 // largest layout a file can hold (beside a plain write, sync and rename of
 // the same bytes), and the memory the editor holds with every window made.
-#include "editor/layout_model.h"
+#include "editor/layout_file_commands.h"
+#include "editor/media/media_file_list.h"
+#include "editor/model/layout_model.h"
 #include "editor/split.h"
-#include "layoutfile/layout_file_commands.h"
-#include "layoutfile/layout_file_reading.h"
-#include "layoutfile/layout_reader.h"
-#include "layoutfile/layout_writer.h"
-#include "layoutfile/save_files.h"
-#include "media/media_file_list.h"
+#include "files/layout_file_reading.h"
+#include "files/save_files.h"
+#include "layout/layout_reader.h"
+#include "layout/layout_writer.h"
 #include "support/editor_driver.h"
 #include "support/scripted_dialogs.h"
 

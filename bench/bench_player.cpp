@@ -3,10 +3,10 @@
 // show's clock to the window's drawing with the new picture) over a 1080p
 // clip; and a soak of 100,000 switches on a clock of its own, with the
 // resident memory along the way.
-#include "player/media_backend.h"
-#include "player/stage.h"
-#include "player/stage_clock.h"
-#include "player/window_view.h"
+#include "decode/media_backend.h"
+#include "stage/stage.h"
+#include "stage/stage_clock.h"
+#include "stage/window_view.h"
 #include "support/manual_clock.h"
 #include "support/mjpeg_avi.h"
 

@@ -3,7 +3,7 @@
 // display player showing the first picture of a layout, and beside them a
 // bare Qt window shown, the floor any Qt program starts from.
 #include "app/main_form.h"
-#include "layoutfile/layout_writer.h"
+#include "layout/layout_writer.h"
 #include "support/scripted_dialogs.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 // The work of one pointer movement while a window is dragged, on a layout of
 // eleven windows.
+#include "editor/canvas/layout_canvas.h"
 #include "editor/split.h"
-#include "geometry/layout_canvas.h"
 #include "support/editor_driver.h"
 #include "support/scripted_dialogs.h"
 

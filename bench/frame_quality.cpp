@@ -4,8 +4,8 @@
 // of the same frame.
 //   frame_quality CLIP|PICTURE WIDTH HEIGHT OUT.png
 
-#include "player/clip_decoder.h"
-#include "player/picture_decoding.h"
+#include "decode/clip_decoder.h"
+#include "decode/picture_decoding.h"
 
 #include <QGuiApplication>
 

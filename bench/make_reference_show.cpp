@@ -3,7 +3,7 @@
 // pictures and the clip are made beforehand (bench/reference_show.sh makes
 // them with ffmpeg); this writes show.TXT, which names them.
 //   make_reference_show FOLDER CLIP PICTURES_PER_WINDOW (-1: no picture windows)
-#include "layoutfile/layout_writer.h"
+#include "layout/layout_writer.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "layoutfile/layout_reader.h"
-#include "layoutfile/layout_writer.h"
+#include "layout/layout_reader.h"
+#include "layout/layout_writer.h"
 
 #include <QString>
 

@@ -1,5 +1,5 @@
 // Writes a seed corpus of valid layout files for the decoder fuzzer.
-#include "layoutfile/layout_writer.h"
+#include "layout/layout_writer.h"
 #include "support/random_layout.h"
 
 #include <QDir>

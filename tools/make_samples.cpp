@@ -1,6 +1,6 @@
 // Makes the demo media folder and the demo layout in samples/: four pictures,
 // one short clip and demo.TXT, which uses them. Run by `make samples`.
-#include "layoutfile/layout_writer.h"
+#include "layout/layout_writer.h"
 #include "support/mjpeg_avi.h"
 
 #include <QDir>

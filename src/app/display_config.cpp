@@ -1,8 +1,9 @@
 #include "app/display_config.h"
 
 #include "app/command_line.h"
-#include "layoutfile/sha256.h"
-#include "player/media_open.h"
+#include "base/log_text.h"
+#include "files/media_open.h"
+#include "files/sha256.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,15 +1,15 @@
 #include "app/command_line.h"
 #include "app/display_config.h"
 #include "app/main_form.h"
-#include "display/signal_pipe.h"
+#include "base/log_text.h"
+#include "base/message_tally.h"
+#include "base/operator_log.h"
+#include "decode/hardware_decoding.h"
+#include "decode/media_backend.h"
+#include "decode/video_channel.h"
 #include "editor/editor_icon.h"
 #include "editor/qt_modal_dialogs.h"
-#include "player/hardware_decoding.h"
-#include "player/media_backend.h"
-#include "player/media_open.h"
-#include "player/message_tally.h"
-#include "player/operator_log.h"
-#include "player/video_channel.h"
+#include "platform/signal_pipe.h"
 
 #include <QApplication>
 

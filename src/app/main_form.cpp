@@ -1,10 +1,10 @@
 #include "app/main_form.h"
 
-#include "controls/form_controls.h"
+#include "base/twips.h"
+#include "editor/canvas/screen_centring.h"
+#include "editor/controls/form_controls.h"
+#include "editor/layout_file_commands.h"
 #include "editor/split.h"
-#include "geometry/screen_centring.h"
-#include "geometry/twips.h"
-#include "layoutfile/layout_file_commands.h"
 
 #include <QKeyEvent>
 #include <QPushButton>

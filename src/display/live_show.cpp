@@ -1,10 +1,10 @@
 #include "display/live_show.h"
 
-#include "player/media_open.h"
-#include "player/show_watcher.h"
-#include "player/stage.h"
-#include "player/stage_clock.h"
-#include "player/stage_plan.h"
+#include "files/media_open.h"
+#include "show/show_watcher.h"
+#include "stage/stage.h"
+#include "stage/stage_clock.h"
+#include "stage/stage_plan.h"
 
 #include <QDir>
 #include <QPointer>

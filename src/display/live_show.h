@@ -1,6 +1,6 @@
 #pragma once
 
-#include "display/show_snapshot.h"
+#include "show/show_snapshot.h"
 
 #include <QByteArray>
 #include <QObject>

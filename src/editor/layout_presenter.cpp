@@ -1,7 +1,7 @@
 #include "editor/layout_presenter.h"
 
-#include "editor/layout_model.h"
-#include "geometry/layout_canvas.h"
+#include "editor/canvas/layout_canvas.h"
+#include "editor/model/layout_model.h"
 
 #include <QComboBox>
 #include <QLineEdit>

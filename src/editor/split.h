@@ -1,8 +1,8 @@
 #pragma once
 
-#include "editor/layout_model.h"
-#include "editor/window_table.h"
-#include "media/file_table.h"
+#include "editor/media/file_table.h"
+#include "editor/model/layout_model.h"
+#include "editor/model/window_table.h"
 
 #include <QPointer>
 #include <QWidget>

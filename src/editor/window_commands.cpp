@@ -1,12 +1,12 @@
 #include "editor/window_commands.h"
 
-#include "controls/form_controls.h"
-#include "editor/layout_history.h"
-#include "editor/layout_model.h"
-#include "editor/layout_steps.h"
-#include "editor/modal_dialogs.h"
-#include "editor/window_adding.h"
-#include "geometry/layout_canvas.h"
+#include "editor/canvas/layout_canvas.h"
+#include "editor/controls/form_controls.h"
+#include "editor/controls/modal_dialogs.h"
+#include "editor/model/layout_history.h"
+#include "editor/model/layout_model.h"
+#include "editor/model/layout_steps.h"
+#include "editor/model/window_adding.h"
 
 #include <QComboBox>
 #include <QFrame>

@@ -1,4 +1,4 @@
-#include "layoutfile/layout_writer.h"
+#include "layout/layout_writer.h"
 #include "support/file_helpers.h"
 #include "support/one_window_layout.h"
 

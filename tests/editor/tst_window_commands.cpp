@@ -1,8 +1,8 @@
+#include "editor/canvas/layout_canvas.h"
+#include "editor/controls/flex_grid.h"
+#include "editor/media/playlist_panel.h"
+#include "editor/media/switch_time_box.h"
 #include "editor/window_commands.h"
-#include "geometry/layout_canvas.h"
-#include "controls/flex_grid.h"
-#include "media/playlist_panel.h"
-#include "media/switch_time_box.h"
 #include "support/editor_harness.h"
 
 #include <QLabel>

@@ -1,12 +1,12 @@
 #include "support/editor_driver.h"
 
-#include "controls/form_controls.h"
+#include "editor/canvas/layout_canvas.h"
+#include "editor/canvas/position_fields.h"
+#include "editor/controls/flex_grid.h"
+#include "editor/controls/form_controls.h"
+#include "editor/media/media_file_list.h"
+#include "editor/media/playlist_panel.h"
 #include "editor/window_commands.h"
-#include "geometry/layout_canvas.h"
-#include "geometry/position_fields.h"
-#include "controls/flex_grid.h"
-#include "media/media_file_list.h"
-#include "media/playlist_panel.h"
 #include "support/scripted_dialogs.h"
 
 #include <QComboBox>

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "base/twips.h"
+#include "editor/model/window_adding.h"
+#include "editor/model/window_geometry.h"
 #include "editor/split.h"
-#include "editor/window_adding.h"
-#include "geometry/twips.h"
-#include "geometry/window_geometry.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #include "support/editor_fixture.h"
 
-#include "controls/form_controls.h"
-#include "geometry/canvas_controls.h"
+#include "editor/canvas/canvas_controls.h"
+#include "editor/controls/form_controls.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

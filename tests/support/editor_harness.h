@@ -1,7 +1,7 @@
 #pragma once
 
+#include "decode/media_backend.h"
 #include "editor/split.h"
-#include "player/media_backend.h"
 #include "support/editor_driver.h"
 #include "support/scripted_dialogs.h"
 

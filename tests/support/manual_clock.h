@@ -1,6 +1,6 @@
 #pragma once
 
-#include "player/stage_clock.h"
+#include "stage/stage_clock.h"
 
 namespace tv::test {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "layoutfile/layout_writer.h"
+#include "layout/layout_writer.h"
 
 #include <QStringList>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "layoutfile/layout_description.h"
+#include "layout/layout_description.h"
 
 #include <QRandomGenerator>
 

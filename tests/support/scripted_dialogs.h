@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/modal_dialogs.h"
+#include "editor/controls/modal_dialogs.h"
 
 #include <QList>
 #include <QQueue>

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "decode/picture_decoding.h"
+
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+namespace tv {
+
+// The pictures every window of every show wants decoded, on worker threads
+// of their own. Each window has a lane holding at most one decode waiting
+// and one under way: a new request replaces the waiting one (the latest
+// wins, a picture whose moment has passed is never decoded), and the lane's
+// next decode starts only when its last one ends, so no window can take
+// every worker. Among the lanes the decode due first starts first, so every
+// window's first picture comes before anyone's second. Results are handed
+// to the lane's receiver on its own thread; a closed lane gets nothing more.
+//
+// The shared queue belongs to the application: when the application object
+// goes, the workers are told to stop and are joined, a decode under way
+// being waited for up to kStopWaitMs.
+class DecodeQueue {
+public:
+    struct Lane;
+    // Called on the receiver's thread with the ticket of the request.
+    using Delivery = std::function<void(quint64 ticket, const DecodedItem& decoded)>;
+
+    static DecodeQueue& shared();
+
+    DecodeQueue();
+    // Stops and joins the workers (see stop()).
+    ~DecodeQueue();
+
+    std::shared_ptr<Lane> openLane(QObject* receiver, Delivery deliver);
+    void close(const std::shared_ptr<Lane>& lane);
+    void request(const std::shared_ptr<Lane>& lane, quint64 ticket, const QString& path,
+                 DrawnSize drawn, qint64 dueMs);
+    // Whether a decode of the lane waits or is under way.
+    bool busy(const std::shared_ptr<Lane>& lane) const;
+    // How many decodes are under way, for any lane.
+    int running() const;
+
+    // Drops what waits, tells every worker to end and joins them. A worker
+    // still decoding after kStopWaitMs (a read that hangs on a share) is
+    // not joined: it is kept, with what it uses, until the process ends.
+    // Returns whether every worker ended. Later requests are ignored.
+    bool stop();
+    static constexpr int kStopWaitMs = 3000;
+
+    DecodeQueue(const DecodeQueue&) = delete;
+    DecodeQueue& operator=(const DecodeQueue&) = delete;
+
+private:
+    struct State;
+    void startWorker();
+    static void work(const std::shared_ptr<State>& state);
+
+    std::shared_ptr<State> state_;
+};
+
+} // namespace tv

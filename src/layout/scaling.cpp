@@ -1,0 +1,56 @@
+#include "layout/scaling.h"
+
+#include "base/twips.h"
+
+#include <cmath>
+#include <limits>
+
+namespace tv {
+
+std::optional<std::uint8_t> ScalerChange(std::int16_t coordinate, const QString& kind)
+{
+    double extent = 0;
+    if (kind == QLatin1String("x") || kind == QLatin1String("width"))
+        extent = kCanvasWidthTwips;
+    else if (kind == QLatin1String("y") || kind == QLatin1String("height"))
+        extent = kCanvasHeightTwips;
+    else
+        return std::uint8_t{0};
+    const double percentage = std::nearbyint(double(coordinate) * 100 / extent);
+    if (percentage < 0 || percentage > 255)
+        return std::nullopt;
+    return static_cast<std::uint8_t>(percentage);
+}
+
+float twipsAcross(std::uint8_t percentage)
+{
+    return static_cast<float>(std::floor(double(percentage) * kCanvasWidthTwips / 100));
+}
+
+float twipsDown(std::uint8_t percentage)
+{
+    return static_cast<float>(std::floor(double(percentage) * kCanvasHeightTwips / 100));
+}
+
+std::optional<std::int16_t> wholeTwips(float twips)
+{
+    const double whole = std::nearbyint(double(twips));
+    if (!(whole >= std::numeric_limits<std::int16_t>::min() &&
+          whole <= std::numeric_limits<std::int16_t>::max()))
+        return std::nullopt;
+    return static_cast<std::int16_t>(whole);
+}
+
+std::optional<std::uint8_t> storedByte(float twips, const QString& kind)
+{
+    const auto whole = wholeTwips(twips);
+    return whole ? ScalerChange(*whole, kind) : std::nullopt;
+}
+
+int percentageByte(float twips, const QString& kind)
+{
+    const auto byte = storedByte(twips, kind);
+    return byte ? int(*byte) : 0;
+}
+
+} // namespace tv

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "base/twips.h"
+
+#include <QRect>
+
+#include <optional>
+
+namespace tv {
+
+// The screen every layout is made for.
+inline constexpr int kScreenWidthPixels = 1920;
+inline constexpr int kScreenHeightPixels = 1080;
+
+// A window's place as a layout file stores it: x and width in hundredths of
+// the screen's width, y and height in hundredths of its height, one byte each.
+struct PercentPlace {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const PercentPlace&, const PercentPlace&) = default;
+};
+
+// The bytes a window's twips are saved as (0 for a value no byte holds; such
+// a layout is refused on save).
+PercentPlace percentPlace(const TwipsRect& rect);
+// The same, or nothing when a value has no byte.
+std::optional<PercentPlace> storablePlace(const TwipsRect& rect);
+
+// Where a display draws a window of these bytes, in whole pixels of the
+// 1920 x 1080 screen. Each edge is rounded once to the nearest pixel: the left
+// edge at x × 19.2, the right at (x + width) × 19.2, the top at y × 10.8, the
+// bottom at (y + height) × 10.8 (no edge ever falls on a half pixel). Windows
+// that meet in the file meet on the screen. Every reader of a layout, the
+// editor's outline included, places windows with this.
+QRect screenPixels(const PercentPlace& place);
+inline QRect screenPixels(const TwipsRect& rect)
+{
+    return screenPixels(percentPlace(rect));
+}
+
+// The twips a place's bytes read back as: where a saved window lies when the
+// file is opened again.
+TwipsRect twipsOfPercentPlace(const PercentPlace& place);
+
+// Whether a window's place is one the file holds exactly: saving and opening
+// it gives the same twips back.
+bool fileHoldsPlace(const TwipsRect& rect);
+
+} // namespace tv

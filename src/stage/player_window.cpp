@@ -1,0 +1,118 @@
+#include "stage/player_window.h"
+
+#include "platform/screen_awake.h"
+#include "stage/stage.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QVBoxLayout>
+
+namespace tv {
+
+PlayerWindow::PlayerWindow(const QList<StageWindow>& plan, const QString& mediaFolder,
+                           bool displayPlayer, QWidget* parent)
+    : QWidget(parent), displayPlayer_(displayPlayer)
+{
+    setWindowTitle(displayPlayer ? QStringLiteral("Tessellview")
+                                 : QStringLiteral("Tessellview Preview"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+    setAutoFillBackground(true);
+    stage_ = new Stage(plan, mediaFolder, clock_, this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(stage_);
+    resize(kPlayerWindowSize);
+    // Qt drops a move over a child that does not track the mouse before it
+    // reaches this window, but passes it through the application's filters:
+    // the pointer comes back wherever it moves over the show.
+    setMouseTracking(true);
+    qApp->installEventFilter(this);
+    pointerRest_.setSingleShot(true);
+    pointerRest_.setInterval(kPointerRestMs);
+    connect(&pointerRest_, &QTimer::timeout, this, &PlayerWindow::hidePointer);
+    new ScreenAwake(this);
+}
+
+void PlayerWindow::stopFor(const QString& why)
+{
+    if (stoppedFor_.isEmpty())
+        stoppedFor_ = why;
+    close();
+}
+
+void PlayerWindow::closeEvent(QCloseEvent* event)
+{
+    if (stoppedFor_.isEmpty())
+        stoppedFor_ = QStringLiteral("the window was closed");
+    QWidget::closeEvent(event);
+}
+
+void PlayerWindow::hidePointer()
+{
+    if (isFullScreen())
+        setCursor(Qt::BlankCursor);
+}
+
+void PlayerWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    pointerMoved();
+    QWidget::mouseMoveEvent(event);
+}
+
+bool PlayerWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseMove && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this)
+        pointerMoved();
+    return QWidget::eventFilter(watched, event);
+}
+
+void PlayerWindow::pointerMoved()
+{
+    unsetCursor();
+    pointerRest_.start();
+}
+
+void PlayerWindow::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::WindowStateChange) {
+        if (isFullScreen())
+            hidePointer();
+        else
+            unsetCursor();
+    }
+    QWidget::changeEvent(event);
+}
+
+void PlayerWindow::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        stopFor(QStringLiteral("Esc"));
+        return;
+    case Qt::Key_Q:
+        if (displayPlayer_) {
+            stopFor(QStringLiteral("Q"));
+            return;
+        }
+        break;
+    case Qt::Key_O:
+        stage_->setOutlined(!stage_->outlined());
+        return;
+    case Qt::Key_F11:
+        if (isFullScreen())
+            showNormal();
+        else
+            showFullScreen();
+        return;
+    default:
+        break;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+} // namespace tv

@@ -1,0 +1,278 @@
+#include "stage/stage.h"
+
+#include "base/log_text.h"
+#include "base/operator_log.h"
+#include "stage/stage_clock.h"
+#include "stage/stage_outlines.h"
+#include "stage/stage_turn.h"
+#include "stage/window_view.h"
+
+#include <QEvent>
+#include <QPainter>
+
+#include <algorithm>
+
+#include <cstdio>
+
+namespace tv {
+
+Stage::Stage(const QList<StageWindow>& plan, const QString& mediaFolder, StageClock& clock,
+             QWidget* parent)
+    : QWidget(parent), media_(mediaFolder), clock_(clock)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    for (const StageWindow& window : plan)
+        windows_.append(makeView(window)); // each one above those before it
+    revealLimit_.setSingleShot(true);
+    revealLimit_.setInterval(kRevealLimitMs);
+    connect(&revealLimit_, &QTimer::timeout, this, &Stage::retire);
+    timer_.setSingleShot(true);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, &Stage::refresh);
+    problemLog_ = [](const QString& line) { writeLogLine(line); };
+    placeWindows();
+}
+
+WindowView* Stage::makeView(const StageWindow& window)
+{
+    auto* view = new WindowView(
+        window, media_, [this](const QString& name, const QString& why) { tell(name, why); }, this);
+    connect(view, &WindowView::dueNow, this, &Stage::refresh);
+    connect(view, &WindowView::shown, this, [this, view] {
+        if (!std::exchange(shown_, true))
+            emit firstShown();
+        if (arriving_.removeOne(view)) {
+            view->show();
+            if (arriving_.isEmpty())
+                retire();
+        }
+    });
+    return view;
+}
+
+namespace {
+
+// Whether a window of a new layout plays just what one of the old plays.
+bool samePlay(const StageWindow& a, const StageWindow& b)
+{
+    return a.role == b.role && a.place == b.place && a.names == b.names &&
+           a.pictureMs == b.pictureMs;
+}
+
+} // namespace
+
+int Stage::reload(const QList<StageWindow>& plan, const MediaResolver& media, Changed changed)
+{
+    media_ = media;
+    return reload(plan, changed);
+}
+
+int Stage::reload(const QList<StageWindow>& plan)
+{
+    return reload(plan, Changed::AtNextSwitch);
+}
+
+int Stage::reload(const QList<StageWindow>& plan, Changed changed)
+{
+    retire(); // an earlier reload still arriving is finished first
+    QList<WindowView*> old = windows_;
+    QList<WindowView*> next;
+    int kept = 0;
+    for (const StageWindow& window : plan) {
+        const auto same = std::find_if(old.begin(), old.end(), [&](const WindowView* view) {
+            return samePlay(view->plan(), window) &&
+                   (changed == Changed::AtNextSwitch || !view->playsOtherFiles(media_));
+        });
+        if (same != old.end()) {
+            (*same)->setSlot(window.slot);
+            (*same)->refreshMedia(media_);
+            next.append(*same);
+            old.erase(same);
+            ++kept;
+            continue;
+        }
+        // A new window stays hidden until its first item is there; the old
+        // layout's window beneath it shows meanwhile, so nothing goes black.
+        WindowView* view = makeView(window);
+        view->setStartMs(started_ ? clock_.nowMs() : 0);
+        next.append(view);
+        // One with nothing to show has nothing to wait for.
+        if (drawsNothing(window))
+            continue;
+        view->hide();
+        arriving_.append(view);
+    }
+    windows_ = next;
+    leaving_ = old;
+    placeWindows();
+    if (arriving_.isEmpty())
+        retire();
+    else
+        revealLimit_.start();
+    refresh();
+    return kept;
+}
+
+void Stage::retire()
+{
+    revealLimit_.stop();
+    for (WindowView* view : std::exchange(arriving_, {}))
+        view->show();
+    for (WindowView* view : std::exchange(leaving_, {}))
+        view->deleteLater();
+    for (WindowView* view : windows_)
+        view->raise();
+    if (outlines_)
+        outlines_->raise();
+}
+
+QStringList Stage::refreshMedia(const MediaResolver& media)
+{
+    media_ = media;
+    QStringList found;
+    for (WindowView* view : windows_)
+        found << view->refreshMedia(media_);
+    found.removeDuplicates();
+    for (const QString& name : found)
+        told_.removeIf([&name](const QString& line) {
+            return line.startsWith(escapedForLog(name) + QLatin1Char(':'));
+        });
+    return found;
+}
+
+void Stage::start()
+{
+    if (started_)
+        return;
+    started_ = true;
+    clock_.begin();
+    refresh();
+}
+
+void Stage::refresh()
+{
+    if (!started_)
+        return;
+    const qint64 now = clock_.nowMs();
+    qint64 next = kNever;
+    for (WindowView* window : windows_) {
+        window->advance(now);
+        next = std::min(next, window->nextChange());
+    }
+    emit refreshed(due_, now);
+    due_ = next == kNever ? 0 : next;
+    if (next == kNever)
+        timer_.stop();
+    else
+        timer_.start(int(std::clamp<qint64>(next - clock_.nowMs(), 0, 24 * 3600 * 1000)));
+}
+
+void Stage::settle()
+{
+    start();
+    for (WindowView* window : windows_)
+        window->settle();
+}
+
+QRectF Stage::stageRect() const
+{
+    const QSize viewer = viewerSize(size(), turns_);
+    return viewerToArea(size(), turns_)
+        .mapRect(letterboxed(viewer, QSizeF(kStageWidth, kStageHeight)));
+}
+
+void Stage::setTurns(int turns)
+{
+    turns_ = turns % 4;
+    placeWindows();
+    if (outlines_)
+        outlines_->update();
+}
+
+void Stage::placeWindows()
+{
+    // Laid out as the viewer sees the show, then carried onto the widget as
+    // the panel is turned: quarter turns keep whole pixels whole.
+    const QSize viewer = viewerSize(size(), turns_);
+    const QTransform onPanel = viewerToArea(size(), turns_);
+    const QRectF stage = letterboxed(viewer, QSizeF(kStageWidth, kStageHeight));
+    const double scale = stage.width() / kStageWidth;
+    // Edges are rounded on their own, so neighbouring windows meet exactly.
+    auto rounded = [&onPanel](const QRectF& r) {
+        const QRectF turned = onPanel.mapRect(r);
+        return QRect(QPoint(qRound(turned.left()), qRound(turned.top())),
+                     QPoint(qRound(turned.right()), qRound(turned.bottom())) - QPoint(1, 1));
+    };
+    const QRect screen = rounded(stage);
+    for (WindowView* window : windows_) {
+        const QRectF place = window->plan().place;
+        const QRectF scaled(stage.x() + place.x() * scale, stage.y() + place.y() * scale,
+                            place.width() * scale, place.height() * scale);
+        window->place(rounded(scaled), screen, turns_);
+    }
+    // Windows of a reloaded layout stay out of sight until they have
+    // something to show.
+    for (WindowView* window : arriving_)
+        window->hide();
+}
+
+void Stage::setOutlined(bool outlined)
+{
+    if (outlined && !outlines_)
+        outlines_ = new StageOutlines(*this);
+    if (!outlines_)
+        return;
+    outlines_->setGeometry(rect());
+    outlines_->raise();
+    outlines_->setVisible(outlined);
+}
+
+bool Stage::outlined() const
+{
+    return outlines_ && outlines_->isVisible();
+}
+
+void Stage::tell(const QString& name, const QString& why)
+{
+    const QString line = escapedForLog(QStringLiteral("%1: %2").arg(name, why));
+    if (told_.contains(line))
+        return;
+    told_.insert(line);
+    if (problemLog_)
+        problemLog_(line);
+}
+
+void Stage::paintEvent(QPaintEvent*)
+{
+    QPainter(this).fillRect(rect(), Qt::black);
+}
+
+bool Stage::event(QEvent* event)
+{
+    // On a screen of another scale every window has other device pixels:
+    // its pictures and frames are decoded again for them.
+    if (event->type() == QEvent::ScreenChangeInternal)
+        placeWindows();
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+    if (event->type() == QEvent::DevicePixelRatioChange)
+        placeWindows();
+#endif
+    return QWidget::event(event);
+}
+
+void Stage::showEvent(QShowEvent*)
+{
+    // The show's time begins once it is on the screen, after the events that
+    // draw it, not when it was built: its first picture gets its whole time.
+    if (!started_)
+        QMetaObject::invokeMethod(this, &Stage::start, Qt::QueuedConnection);
+}
+
+void Stage::resizeEvent(QResizeEvent*)
+{
+    placeWindows();
+    if (outlines_)
+        outlines_->setGeometry(rect());
+}
+
+} // namespace tv

@@ -1,0 +1,115 @@
+#pragma once
+
+#include "files/media_resolver.h"
+#include "stage/stage_plan.h"
+
+#include <QSet>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+namespace tv {
+
+class StageClock;
+class StageOutlines;
+class WindowView;
+
+// The 1920 x 1080 screen of a layout, scaled into this widget and letterboxed
+// in black, with every window at its place and cut at the screen's edges
+// (nothing is drawn into the black bands): the video window at the bottom,
+// then picture slots 1 to 10, each above the one before, the transparent
+// parts of a picture showing what lies beneath. Windows are drawn in the
+// device pixels of the screen the stage is on, and drawn afresh when it
+// moves to a screen of another scale. One clock times the whole show: at
+// each moment a window is due to change, every window is brought to what
+// that moment shows, so windows with the same switch time switch in the same
+// frame and no switch drifts.
+class Stage final : public QWidget {
+    Q_OBJECT
+public:
+    Stage(const QList<StageWindow>& plan, const QString& mediaFolder, StageClock& clock,
+          QWidget* parent = nullptr);
+
+    // Starts the show and its clock; showing the stage starts it too, once
+    // it is drawn.
+    void start();
+    // Brings every window to the clock's present moment and waits for the
+    // next change. The timer calls it; so do tests with a clock of their own.
+    void refresh();
+    // Starts the show if it has not started, waits for pictures still being
+    // decoded and shows them. For tests and benchmarks: a show never waits.
+    void settle();
+
+    // Where the stage lies in the widget.
+    QRectF stageRect() const;
+    // Turns the whole show by quarter turns clockwise (0 to 3), for a panel
+    // mounted turned: the stage is fitted to the turned widget, and every
+    // window, picture, frame and outline is turned with it.
+    void setTurns(int turns);
+    int turns() const { return turns_; }
+    const QList<WindowView*>& windows() const { return windows_; }
+    // Plays another layout without a restart: a window whose place, kind,
+    // list and switch time are the same goes on as it is (same item, same
+    // moment of its clip, same schedule); the others start their lists
+    // afresh, each shown once its first item is there, with the earlier
+    // layout showing until then (at most kRevealLimitMs). Returns how many
+    // windows went on.
+    int reload(const QList<StageWindow>& plan);
+    // When a window that goes on finds files changed: at its next switch
+    // (files of a plain folder, changing one by one), or at once, starting
+    // its list afresh like a new window (a show taken whole).
+    enum class Changed { AtNextSwitch, StartAfresh };
+    // The same, with the media found by `media` from now on.
+    int reload(const QList<StageWindow>& plan, const MediaResolver& media,
+               Changed changed = Changed::AtNextSwitch);
+    static constexpr int kRevealLimitMs = 3000;
+    // Finds every name again with `media`: a file that changed is shown
+    // afresh at its window's next switch. The names that were missing and
+    // are there now.
+    QStringList refreshMedia(const MediaResolver& media);
+
+    // Every window's edge and name drawn over the show, or not.
+    void setOutlined(bool outlined);
+    bool outlined() const;
+    // Each problem with an item is told here, once per item and reason, with
+    // control characters escaped; by default on the standard error stream.
+    void setProblemLog(std::function<void(const QString&)> log) { problemLog_ = std::move(log); }
+
+signals:
+    // After each refresh: the moment the next change was due (0 when none
+    // was) and the moment the windows were brought to.
+    void refreshed(qint64 dueMs, qint64 nowMs);
+    // Once, when the first picture, frame or placeholder of the show is shown.
+    void firstShown();
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    WindowView* makeView(const StageWindow& window);
+    int reload(const QList<StageWindow>& plan, Changed changed);
+    void retire();
+    void placeWindows();
+    void tell(const QString& name, const QString& why);
+
+    MediaResolver media_;
+    QList<WindowView*> arriving_; // of a reloaded layout, not shown yet
+    QList<WindowView*> leaving_;  // of the layout before, shown meanwhile
+    QTimer revealLimit_;
+    StageClock& clock_;
+    QList<WindowView*> windows_;
+    QTimer timer_;
+    qint64 due_ = 0;
+    bool started_ = false;
+    bool shown_ = false;
+    QSet<QString> told_;
+    std::function<void(const QString&)> problemLog_;
+    StageOutlines* outlines_ = nullptr;
+    int turns_ = 0;
+};
+
+} // namespace tv

@@ -1,0 +1,447 @@
+#include "stage/window_view.h"
+
+#include "stage/stage_turn.h"
+
+#include "decode/video_channel.h"
+#include "files/media_open.h"
+#include "files/media_resolver.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QPainterPath>
+#include <QThread>
+
+namespace tv {
+
+namespace {
+
+const QColor kPlaceholderGrey(48, 48, 48);
+
+QSize devicePixels(QSize size, qreal ratio)
+{
+    return {qRound(size.width() * ratio), qRound(size.height() * ratio)};
+}
+
+} // namespace
+
+WindowView::WindowView(StageWindow plan, const MediaResolver& media, ProblemLog log,
+                       QWidget* parent)
+    : QWidget(parent), plan_(std::move(plan)), log_(std::move(log))
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    const bool videoWindow = plan_.role == WindowRole::Video;
+    for (const QString& name : plan_.names) {
+        Item item{name, QString(), QString(),
+                  videoWindow && !playsAsPicture(name) ? Kind::Video : Kind::Picture, QString()};
+        item.path = media.resolve(name, &item.problem);
+        item.content = media.contentOf(name);
+        items_.append(item);
+        durations_.append(plan_.pictureMs);
+    }
+    // A picture window whose switch time is 0 stays on its first picture.
+    if (!videoWindow && plan_.pictureMs <= 0 && !durations_.isEmpty())
+        durations_ = {1};
+    slowRead_.setSingleShot(true);
+    slowRead_.setInterval(kSlowReadMs);
+    connect(&slowRead_, &QTimer::timeout, this, [this] {
+        // The picture stays due: if it comes after all, it replaces this.
+        if (pending_.forNow && pending_.item == shownItem_)
+            showPlaceholder(shownItem_,
+                            QStringLiteral("not read within %1 s").arg(kSlowReadMs / 1000));
+    });
+    lane_ = DecodeQueue::shared().openLane(
+        this, [this](quint64 ticket, const DecodedItem& decoded) { delivered(ticket, decoded); });
+
+    if (drawsNothing(plan_))
+        setSeeThrough(true);
+    const bool playsVideo = std::any_of(items_.begin(), items_.end(), [](const Item& item) {
+        return item.kind == Kind::Video && !item.path.isEmpty();
+    });
+    if (playsVideo)
+        makeVideoChannel();
+}
+
+void WindowView::makeVideoChannel()
+{
+    video_ = new VideoChannel(this);
+    video_->setDrawnSize(drawn_);
+    connect(video_, &VideoChannel::frameReady, this, &WindowView::takeVideoFrame);
+    connect(video_, &VideoChannel::ended, this,
+            [this](quint64 ticket) { videoStopped(ticket, QString()); });
+    connect(video_, &VideoChannel::failed, this, &WindowView::videoStopped);
+}
+
+WindowView::~WindowView()
+{
+    // Decoding under way finishes unseen; nothing waits for it.
+    DecodeQueue::shared().close(lane_);
+}
+
+void WindowView::place(const QRect& window, const QRect& screen, int turns)
+{
+    const QRect visible = window.intersected(screen);
+    setGeometry(visible);
+    setVisible(!visible.isEmpty());
+    window_ = window.translated(-visible.topLeft());
+    turns_ = turns % 4;
+    const qreal ratio = devicePixelRatioF();
+    const DrawnSize drawn{devicePixels(viewerSize(window.size(), turns_), ratio),
+                          devicePixels(viewerSize(visible.size(), turns_), ratio), turns_};
+    if (drawn == drawn_)
+        return;
+    drawn_ = drawn;
+    if (video_)
+        video_->setDrawnSize(drawn_);
+    // Pictures are decoded for the size they are drawn at: the one shown and
+    // the next are decoded again; the shown one stays meanwhile.
+    ready_ = {};
+    pending_ = {};
+    if (shownItem_ >= 0 && placeholder_.isEmpty() && items_[shownItem_].kind == Kind::Picture)
+        request(shownItem_, true, 0);
+}
+
+void WindowView::advance(qint64 t)
+{
+    if (plan_.role == WindowRole::Video)
+        advanceVideoWindow(t);
+    else
+        advancePictures(t);
+}
+
+void WindowView::advancePictures(qint64 t)
+{
+    const PlayPosition position = positionAt(durations_, t - startMs_);
+    nextChange_ = position.nextChange == kNever ? kNever : position.nextChange + startMs_;
+    if (position.item < 0 || (position.item == shownItem_ && position.round == shownRound_))
+        return;
+    shownRound_ = position.round;
+    startItem(position.item, t);
+}
+
+void WindowView::advanceVideoWindow(qint64 t)
+{
+    if (items_.isEmpty())
+        return;
+    const int next = (shownItem_ + 1) % int(items_.size());
+    if (!started_) {
+        started_ = true;
+        startItem(0, t);
+    } else if (!videoProblem_.isEmpty()) {
+        // A video that fails shows its placeholder for the time of a picture.
+        const QString why = std::exchange(videoProblem_, QString());
+        playing_ = 0;
+        if (why == QLatin1String(kChangedSinceRead) && takenAfresh_)
+            return startItem(shownItem_, t); // the file as it is now came meanwhile
+        if (why == QLatin1String(kChangedSinceRead))
+            keepShown(shownItem_);
+        else
+            showPlaceholder(shownItem_, why);
+        nextChange_ = items_.size() > 1 ? t + kVideoWindowPictureMs : kNever;
+    } else if (videoEnded_) {
+        videoEnded_ = false;
+        startItem(next, t);
+    } else if (t >= nextChange_) {
+        startItem(next, nextChange_);
+    }
+}
+
+void WindowView::startItem(int item, qint64 t)
+{
+    shownItem_ = item;
+    takenAfresh_ = false;
+    const Item& shown = items_[item];
+    if (plan_.role == WindowRole::Video) {
+        if (shown.kind == Kind::Video && !shown.path.isEmpty()) {
+            nextChange_ = kNever;
+            videoEnded_ = false;
+            playing_ = ++tickets_;
+            video_->play(playing_, shown.path, items_.size() == 1);
+            prepareNext();
+            return;
+        }
+        nextChange_ = items_.size() == 1 ? kNever : t + kVideoWindowPictureMs;
+        playing_ = 0;
+        if (video_)
+            video_->stop();
+    }
+    showPicture(item, t);
+}
+
+void WindowView::showPicture(int item, qint64 t)
+{
+    if (ready_.item == item) {
+        const Ready ready = std::exchange(ready_, {});
+        apply(item, ready.decoded);
+        prepareNext();
+    } else if (pending_.item == item) {
+        pending_.forNow = true; // the last frame stays until it is there
+        slowRead_.start();
+    } else if (items_[item].path.isEmpty()) {
+        apply(item, {QImage(), items_[item].problem});
+        prepareNext();
+    } else {
+        request(item, true, t);
+    }
+}
+
+void WindowView::prepareNext()
+{
+    if (items_.size() < 2 || pending_.item >= 0)
+        return;
+    const int next = (shownItem_ + 1) % int(items_.size());
+    const Item& item = items_[next];
+    if (item.kind == Kind::Video) {
+        if (!item.path.isEmpty())
+            video_->prepare(item.path);
+        return;
+    }
+    if (ready_.item == next)
+        return;
+    if (item.path.isEmpty())
+        ready_ = {next, {QImage(), item.problem}};
+    else
+        request(next, false, nextChange_);
+}
+
+void WindowView::request(int item, bool forNow, qint64 dueMs)
+{
+    // A window off the screen decodes nothing.
+    if (drawn_.visible.isEmpty()) {
+        pending_ = {};
+        return;
+    }
+    pending_ = {item, ++tickets_, forNow};
+    if (forNow)
+        slowRead_.start();
+    DecodeQueue::shared().request(lane_, pending_.ticket, items_[item].path, drawn_, dueMs);
+}
+
+void WindowView::delivered(quint64 ticket, const DecodedItem& decoded)
+{
+    if (ticket != pending_.ticket || pending_.item < 0)
+        return; // its moment has passed
+    const Pending done = std::exchange(pending_, {});
+    if (!done.forNow) {
+        ready_ = {done.item, decoded};
+        return;
+    }
+    if (done.item == shownItem_)
+        apply(done.item, decoded);
+    prepareNext();
+}
+
+QStringList WindowView::refreshMedia(const MediaResolver& media)
+{
+    QStringList found;
+    QList<bool> changed;
+    for (Item& item : items_) {
+        const QString before = item.path;
+        item.problem.clear();
+        item.path = media.resolve(item.name, &item.problem);
+        item.content = media.contentOf(item.name);
+        changed.append(item.path != before);
+        if (before.isEmpty() && !item.path.isEmpty())
+            found << item.name;
+    }
+    if (!changed.contains(true))
+        return found;
+    // Nothing read ahead outlives a change of its file.
+    if (ready_.item >= 0 && changed[ready_.item])
+        ready_ = {};
+    if (pending_.item >= 0 && changed[pending_.item] && !pending_.forNow)
+        pending_ = {};
+    if (!video_ && std::any_of(items_.begin(), items_.end(), [](const Item& item) {
+            return item.kind == Kind::Video && !item.path.isEmpty();
+        }))
+        makeVideoChannel();
+    if (shownItem_ >= 0 && changed[shownItem_]) {
+        takenAfresh_ = true;
+        showAfresh();
+    } else if (shownItem_ >= 0)
+        prepareNext();
+    return found;
+}
+
+bool WindowView::playsOtherFiles(const MediaResolver& media) const
+{
+    // The same content written anew (a publish writes every file) is no
+    // change.
+    return std::any_of(items_.begin(), items_.end(), [&media](const Item& item) {
+        return media.contentOf(item.name) != item.content;
+    });
+}
+
+void WindowView::showAfresh()
+{
+    const Item& item = items_[shownItem_];
+    // A placeholder whose file is back, what stood in for a file written
+    // meanwhile, and a window's only picture, have no switch to wait for:
+    // they are taken now. A clip is taken when it starts
+    // again (a looping clip at its loop), other items when they come round;
+    // a file that went away leaves what is shown as it is until then.
+    const bool standIn = !placeholder_.isEmpty() || stale_;
+    if (item.path.isEmpty() || (items_.size() > 1 && !standIn))
+        return prepareNext();
+    if (item.kind == Kind::Video && plan_.role == WindowRole::Video) {
+        if (standIn)
+            startItem(shownItem_, 0);
+        else
+            video_->prepare(item.path); // the loop goes on to it
+        return;
+    }
+    request(shownItem_, true, 0);
+}
+
+void WindowView::apply(int item, const DecodedItem& decoded)
+{
+    if (decoded.problem == QLatin1String(kChangedSinceRead)) {
+        keepShown(item);
+        return;
+    }
+    stale_ = false;
+    if (!decoded.problem.isEmpty()) {
+        showPlaceholder(item, decoded.problem);
+        return;
+    }
+    if (decoded.animated && plan_.role == WindowRole::Video && items_[item].kind == Kind::Picture) {
+        // An animated PNG plays as the clip it is, from now on; its first
+        // frame shows meanwhile.
+        items_[item].kind = Kind::Video;
+        if (!video_)
+            makeVideoChannel();
+        image_ = decoded.image;
+        placeholder_.clear();
+        update();
+        startItem(item, 0);
+        return;
+    }
+    image_ = decoded.image;
+    placeholder_.clear();
+    setSeeThrough(plan_.role == WindowRole::Picture && image_.hasAlphaChannel());
+    update();
+    emit shown();
+}
+
+void WindowView::keepShown(int item)
+{
+    // Half-written, or another show's: what is on the screen stays until
+    // the show is read again, and the file is taken then.
+    stale_ = true;
+    if (log_)
+        log_(items_[item].name, QLatin1String(kChangedSinceRead));
+}
+
+void WindowView::setSeeThrough(bool seeThrough)
+{
+    // A widget that is not opaque has the widgets beneath it drawn first
+    // wherever it is drawn, by Qt's backing store: its paint then leaves
+    // the picture's transparent parts to them.
+    seeThrough_ = seeThrough;
+    setAttribute(Qt::WA_OpaquePaintEvent, !seeThrough);
+}
+
+void WindowView::showPlaceholder(int item, const QString& why)
+{
+    const QString& name = items_[item].name;
+    placeholder_ = name + QLatin1Char('\n') + why;
+    image_ = QImage();
+    setSeeThrough(false);
+    if (log_)
+        log_(name, why);
+    update();
+    emit shown();
+}
+
+void WindowView::takeVideoFrame()
+{
+    VideoChannel::Frame frame = video_->takeFrame();
+    // Only the video being played shows: not one opened ahead, nor the tail
+    // of one the window has moved on from.
+    if (frame.image.isNull() || playing_ == 0 || frame.ticket != playing_)
+        return;
+    image_ = std::move(frame.image);
+    placeholder_.clear();
+    stale_ = false;
+    update();
+    emit shown();
+}
+
+void WindowView::videoStopped(quint64 ticket, const QString& why)
+{
+    if (ticket != playing_ || videoEnded_ || !videoProblem_.isEmpty())
+        return;
+    if (why.isEmpty())
+        videoEnded_ = true;
+    else
+        videoProblem_ = why;
+    emit dueNow();
+}
+
+quint64 WindowView::droppedFrames() const
+{
+    return video_ ? video_->droppedFrames() : 0;
+}
+
+void WindowView::settle()
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (pending_.item >= 0 && waited.elapsed() < 60000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        if (DecodeQueue::shared().busy(lane_))
+            QThread::usleep(200);
+    }
+}
+
+QRectF WindowView::fittedRect(qreal ratio) const
+{
+    // Fitted and centred in device pixels, so that a picture decoded for the
+    // window lands on them one to one, neither scaled nor shifted by half a
+    // pixel.
+    const QSize window = devicePixels(window_.size(), ratio);
+    const QSize fitted = image_.size().scaled(window, Qt::KeepAspectRatio);
+    const QPoint margin((window.width() - fitted.width()) / 2,
+                        (window.height() - fitted.height()) / 2);
+    return {QPointF(window_.topLeft()) + QPointF(margin) / ratio, QSizeF(fitted) / ratio};
+}
+
+void WindowView::paintEvent(QPaintEvent*)
+{
+    if (drawsNothing(plan_))
+        return;
+    QPainter painter(this);
+    if (image_.isNull() || !placeholder_.isEmpty()) {
+        painter.fillRect(rect(), Qt::black);
+        if (placeholder_.isEmpty())
+            return;
+        painter.fillRect(window_, kPlaceholderGrey);
+        painter.setPen(Qt::white);
+        // Written upright for the viewer of a panel mounted turned.
+        const QSize upright = viewerSize(window_.size(), turns_);
+        painter.translate(window_.topLeft());
+        painter.setTransform(viewerToArea(window_.size(), turns_), true);
+        painter.drawText(QRect(QPoint(0, 0), upright).adjusted(4, 4, -4, -4),
+                         Qt::AlignCenter | Qt::TextWordWrap, placeholder_);
+        return;
+    }
+    const qreal ratio = painter.device()->devicePixelRatioF();
+    const QRectF target = fittedRect(ratio);
+    // Only the letterbox bands are painted black, never the area the
+    // picture covers: a frame of video is drawn over nothing, and a picture
+    // with transparent pixels lets the windows beneath show, so a window
+    // never changes its outline with the transparency of what it shows.
+    // The picture lies on whole device pixels (see fittedRect), so the
+    // bands and the picture meet without a seam.
+    if (!target.contains(QRectF(rect()))) {
+        QPainterPath bands;
+        bands.addRect(QRectF(rect()));
+        bands.addRect(target);
+        painter.fillPath(bands, Qt::black);
+    }
+    if ((target.size() * ratio).toSize() != image_.size())
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(target, image_);
+}
+
+} // namespace tv
