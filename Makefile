@@ -10,7 +10,7 @@ PACKAGES := g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins qt6-mu
             libavformat-dev libavcodec-dev libavfilter-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg \
             fonts-dejavu-core fonts-wqy-microhei desktop-file-utils appstream \
             qt6-base-private-dev qt6-wayland libwayland-dev wayland-protocols \
-            dbus-daemon cage xwayland plasma-wayland-protocols pulseaudio pulseaudio-utils libssl-dev
+            dbus-daemon cage xwayland plasma-wayland-protocols pulseaudio pulseaudio-utils libssl-dev clang-format
 FUZZ_DIR := build-fuzz
 FUZZ_RUNS := 10000000
 REFERENCE_SECONDS := 120
@@ -25,6 +25,7 @@ run: build
 	./$(BUILD_DIR)/src/tessellview
 
 test: build build-sanitize
+	clang-format --dry-run --Werror $$(git ls-files '*.h' '*.cpp')
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 	cd $(SANITIZE_DIR) && QT_QPA_PLATFORM=offscreen \
 	    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
