@@ -3,12 +3,9 @@
 #include "app/display_config.h"
 #include "base/log_text.h"
 
-#include "display/live_show.h"
-#include "platform/hangup_signal.h"
+#include "display/display_run.h"
 #include "platform/screen_choice.h"
-#include "platform/signal_pipe.h"
 
-#include "base/message_tally.h"
 #include "base/operator_log.h"
 #include "files/layout_file_reading.h"
 #include "files/media_open.h"
@@ -16,19 +13,13 @@
 #include "layout/layout_inspection.h"
 #include "layout/layout_reader.h"
 #include "show/show_folder.h"
-#include "stage/player_window.h"
-#include "stage/stage.h"
-#include "stage/stage_clock.h"
-#include "stage/stage_plan.h"
 #include "stage/stage_turn.h"
 
-#include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonDocument>
-#include <QScreen>
 
 #include <csignal>
 #include <cstdio>
@@ -213,20 +204,6 @@ bool needsNoDisplay(const QStringList& arguments)
 
 namespace {
 
-// The layout in a file, or the reason the editor would give for refusing it.
-std::variant<LayoutDescription, QString>
-readLayout(const QString& path, MediaHandle::Links links = MediaHandle::Links::Followed)
-{
-    const LayoutFileBytes read = readLayoutFileBytes(path, links);
-    if (!read.refusal.isEmpty())
-        return read.refusal;
-    auto decoded = decodeLayout(read.bytes);
-    if (const auto* refusal = std::get_if<ReadRefusal>(&decoded))
-        return QStringLiteral("%1 was not opened. %2")
-            .arg(QDir::toNativeSeparators(path), refusal->message);
-    return std::get<LayoutDescription>(std::move(decoded));
-}
-
 // The layout file --play plays: the file given, followed when it is a link
 // (the user named it), or the one in a show folder, which is read as its
 // media are, a link refused.
@@ -322,65 +299,17 @@ int publishLayout(const CommandLine& options)
 
 int playLayout(const CommandLine& options)
 {
-    // The signals held since the program started are taken first, before
-    // the show starts threads of its own (which would inherit the mask).
-    // A service manager or a terminal ends the show as Esc does, and the log
-    // says which; a GUI thread that never answers is ended by the alarm.
-    HangupSignal hangup;
-    SignalPipe stopSignals({SIGTERM, SIGINT});
-    stopSignals.setAnswerDeadline(3);
-    if (QString why; !options.log.isEmpty() && !logToFile(options.log, &why))
-        return refuse(QStringLiteral("tessellview: the log %1 cannot be written: %2")
-                          .arg(QDir::toNativeSeparators(options.log), why));
     const PlayedLayout played = layoutToPlay(options.play);
-    const QString& layoutPath = played.path;
-    const auto layout = readLayout(layoutPath, played.links);
-    if (const auto* why = std::get_if<QString>(&layout))
-        return refuse(*why);
-    const QString folder = playedMediaFolder(options);
-    const QString shown = QDir::toNativeSeparators(layoutPath);
-    // The show is read off this thread: the stage starts empty and takes it
-    // as soon as it is read.
-    PlayerWindow player({}, QString(), true);
-    player.setAttribute(Qt::WA_DeleteOnClose, false); // it ends with this function
-    Stage& stage = player.stage();
-    stage.setTurns(quarterTurnsOf(options.rotate));
-    ScreenChoice screens(player, options.screen, say);
-    say(QStringLiteral("started %1, media from %2").arg(shown, QDir::toNativeSeparators(folder)));
-    // What the operator's log keeps: the show is on the screen.
-    QObject::connect(&stage, &Stage::firstShown,
-                     [shown] { say(QStringLiteral("showing %1").arg(shown)); });
-    SteadyClock clock;
-    LiveShow live(stage, layoutPath, folder, clock, say, played.links, hashCachePath(layoutPath));
-    // A message that comes again and again is told once per show.
-    QObject::connect(&live, &LiveShow::readDone, [] { operatorTally().newShow(); });
-    QObject::connect(&hangup, &HangupSignal::hangUp, &live, &LiveShow::reloadNow);
-    QObject::connect(&stopSignals, &SignalPipe::arrived, &player, [&player](int number) {
-        player.stopFor(QStringLiteral("SIG") + QString::fromLatin1(sigabbrev_np(number)));
-    });
-
-    if (options.window) {
-        player.show();
-    } else {
-        // No frame, title or margin of the window system's, under X11 or a
-        // Wayland kiosk alike.
-        player.setWindowFlag(Qt::FramelessWindowHint);
-        screens.show();
-    }
-    if (const QScreen* screen = player.screen()) {
-        // In the screen's own pixels, whatever the desktop's scaling.
-        const QSize pixels = (QSizeF(screen->size()) * screen->devicePixelRatio()).toSize();
-        say(QStringLiteral("on screen %1 %2x%3, turned %4 degrees")
-                .arg(escapedForLog(screen->name()))
-                .arg(pixels.width())
-                .arg(pixels.height())
-                .arg(options.rotate));
-    }
-    const int status = QApplication::exec();
-    operatorTally().newShow();
-    // The last line says why the show ended.
-    say(QStringLiteral("stopped: %1").arg(player.stoppedFor()));
-    return status;
+    DisplaySettings settings;
+    settings.layoutPath = played.path;
+    settings.layoutLinks = played.links;
+    settings.mediaFolder = playedMediaFolder(options);
+    settings.log = options.log;
+    settings.rotate = options.rotate;
+    settings.screen = options.screen;
+    settings.window = options.window;
+    settings.hashCache = hashCachePath(played.path);
+    return runDisplay(settings);
 }
 
 int listScreens()

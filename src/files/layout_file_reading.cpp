@@ -112,4 +112,17 @@ LayoutFileBytes readLayoutFileBytes(const QString& path, MediaHandle::Links link
 
 #endif
 
+// The layout in a file, or the reason the editor would give for refusing it.
+std::variant<LayoutDescription, QString> readLayout(const QString& path, MediaHandle::Links links)
+{
+    const LayoutFileBytes read = readLayoutFileBytes(path, links);
+    if (!read.refusal.isEmpty())
+        return read.refusal;
+    auto decoded = decodeLayout(read.bytes);
+    if (const auto* refusal = std::get_if<ReadRefusal>(&decoded))
+        return QStringLiteral("%1 was not opened. %2")
+            .arg(QDir::toNativeSeparators(path), refusal->message);
+    return std::get<LayoutDescription>(std::move(decoded));
+}
+
 } // namespace tv

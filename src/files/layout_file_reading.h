@@ -1,9 +1,12 @@
 #pragma once
 
 #include "files/media_open.h"
+#include "layout/layout_description.h"
 
 #include <QByteArray>
 #include <QString>
+
+#include <variant>
 
 namespace tv {
 
@@ -22,5 +25,9 @@ struct LayoutFileBytes {
 // link leads to elsewhere.
 LayoutFileBytes readLayoutFileBytes(const QString& path,
                                     MediaHandle::Links links = MediaHandle::Links::Followed);
+
+// The layout in a file, or the reason the editor would give for refusing it.
+std::variant<LayoutDescription, QString>
+readLayout(const QString& path, MediaHandle::Links links = MediaHandle::Links::Followed);
 
 } // namespace tv
