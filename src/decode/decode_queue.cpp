@@ -34,13 +34,6 @@ struct Request {
 // until the process ends.
 std::vector<std::thread>* outlived = nullptr;
 
-DecodeQueue* sharedQueue = nullptr;
-
-void stopSharedQueue()
-{
-    delete std::exchange(sharedQueue, nullptr);
-}
-
 } // namespace
 
 struct DecodeQueue::Lane {
@@ -61,17 +54,6 @@ struct DecodeQueue::State {
     std::vector<std::thread> threads;
     std::vector<bool> done; // by worker, as threads
 };
-
-DecodeQueue& DecodeQueue::shared()
-{
-    // Made with the first show and stopped as the application object goes,
-    // while everything a decode uses is still there.
-    if (!sharedQueue) {
-        sharedQueue = new DecodeQueue;
-        qAddPostRoutine(stopSharedQueue);
-    }
-    return *sharedQueue;
-}
 
 DecodeQueue::DecodeQueue() : state_(std::make_shared<State>())
 {

@@ -18,16 +18,15 @@ namespace tv {
 // window's first picture comes before anyone's second. Results are handed
 // to the lane's receiver on its own thread; a closed lane gets nothing more.
 //
-// The shared queue belongs to the application: when the application object
-// goes, the workers are told to stop and are joined, a decode under way
-// being waited for up to kStopWaitMs.
+// A queue belongs to what decodes through it (a stage, the editor's
+// thumbnails): when its owner goes, the workers are told to stop and are
+// joined, a decode under way being waited for up to kStopWaitMs. Lanes are
+// closed before their queue goes.
 class DecodeQueue {
 public:
     struct Lane;
     // Called on the receiver's thread with the ticket of the request.
     using Delivery = std::function<void(quint64 ticket, const DecodedItem& decoded)>;
-
-    static DecodeQueue& shared();
 
     DecodeQueue();
     // Stops and joins the workers (see stop()).

@@ -18,7 +18,7 @@ namespace tv {
 
 Stage::Stage(const QList<StageWindow>& plan, const QString& mediaFolder, StageClock& clock,
              QWidget* parent)
-    : QWidget(parent), media_(mediaFolder), clock_(clock)
+    : QWidget(parent), decodes_(std::make_unique<DecodeQueue>()), media_(mediaFolder), clock_(clock)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     for (const StageWindow& window : plan)
@@ -33,10 +33,17 @@ Stage::Stage(const QList<StageWindow>& plan, const QString& mediaFolder, StageCl
     placeWindows();
 }
 
+Stage::~Stage()
+{
+    // Each window closes its lane of the queue as it goes.
+    qDeleteAll(findChildren<WindowView*>(Qt::FindDirectChildrenOnly));
+}
+
 WindowView* Stage::makeView(const StageWindow& window)
 {
     auto* view = new WindowView(
-        window, media_, [this](const QString& name, const QString& why) { tell(name, why); }, this);
+        window, media_, [this](const QString& name, const QString& why) { tell(name, why); },
+        *decodes_, this);
     connect(view, &WindowView::dueNow, this, &Stage::refresh);
     connect(view, &WindowView::shown, this, [this, view] {
         if (!std::exchange(shown_, true))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "decode/decode_queue.h"
 #include "files/media_resolver.h"
 #include "stage/stage_plan.h"
 
@@ -8,6 +9,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 
 namespace tv {
 
@@ -30,6 +32,8 @@ class Stage final : public QWidget {
 public:
     Stage(const QList<StageWindow>& plan, const QString& mediaFolder, StageClock& clock,
           QWidget* parent = nullptr);
+    // The windows go before the queue they decode through.
+    ~Stage() override;
 
     // Starts the show and its clock; showing the stage starts it too, once
     // it is drawn.
@@ -96,6 +100,8 @@ private:
     void placeWindows();
     void tell(const QString& name, const QString& why);
 
+    // Declared first, so that it goes last.
+    std::unique_ptr<DecodeQueue> decodes_;
     MediaResolver media_;
     QList<WindowView*> arriving_; // of a reloaded layout, not shown yet
     QList<WindowView*> leaving_;  // of the layout before, shown meanwhile

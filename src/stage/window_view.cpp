@@ -26,8 +26,8 @@ QSize devicePixels(QSize size, qreal ratio)
 } // namespace
 
 WindowView::WindowView(StageWindow plan, const MediaResolver& media, ProblemLog log,
-                       QWidget* parent)
-    : QWidget(parent), plan_(std::move(plan)), log_(std::move(log))
+                       DecodeQueue& decodes, QWidget* parent)
+    : QWidget(parent), plan_(std::move(plan)), log_(std::move(log)), decodes_(decodes)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     const bool videoWindow = plan_.role == WindowRole::Video;
@@ -50,7 +50,7 @@ WindowView::WindowView(StageWindow plan, const MediaResolver& media, ProblemLog 
             showPlaceholder(shownItem_,
                             QStringLiteral("not read within %1 s").arg(kSlowReadMs / 1000));
     });
-    lane_ = DecodeQueue::shared().openLane(
+    lane_ = decodes_.openLane(
         this, [this](quint64 ticket, const DecodedItem& decoded) { delivered(ticket, decoded); });
 
     if (drawsNothing(plan_))
@@ -75,7 +75,7 @@ void WindowView::makeVideoChannel()
 WindowView::~WindowView()
 {
     // Decoding under way finishes unseen; nothing waits for it.
-    DecodeQueue::shared().close(lane_);
+    decodes_.close(lane_);
 }
 
 void WindowView::place(const QRect& window, const QRect& screen, int turns)
@@ -214,7 +214,7 @@ void WindowView::request(int item, bool forNow, qint64 dueMs)
     pending_ = {item, ++tickets_, forNow};
     if (forNow)
         slowRead_.start();
-    DecodeQueue::shared().request(lane_, pending_.ticket, items_[item].path, drawn_, dueMs);
+    decodes_.request(lane_, pending_.ticket, items_[item].path, drawn_, dueMs);
 }
 
 void WindowView::delivered(quint64 ticket, const DecodedItem& decoded)
@@ -389,7 +389,7 @@ void WindowView::settle()
     waited.start();
     while (pending_.item >= 0 && waited.elapsed() < 60000) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        if (DecodeQueue::shared().busy(lane_))
+        if (decodes_.busy(lane_))
             QThread::usleep(200);
     }
 }

@@ -37,7 +37,9 @@ class WindowView final : public QWidget {
 public:
     using ProblemLog = std::function<void(const QString& name, const QString& why)>;
 
-    WindowView(StageWindow plan, const MediaResolver& media, ProblemLog log, QWidget* parent);
+    // Pictures are decoded through `decodes`, which outlives the window.
+    WindowView(StageWindow plan, const MediaResolver& media, ProblemLog log, DecodeQueue& decodes,
+               QWidget* parent);
     ~WindowView() override;
 
     // Where the whole window lies, in the parent's pixels, and the part of
@@ -143,6 +145,7 @@ private:
     quint64 tickets_ = 0;
     Pending pending_;
     Ready ready_;
+    DecodeQueue& decodes_;
     std::shared_ptr<DecodeQueue::Lane> lane_;
     QTimer slowRead_;
 

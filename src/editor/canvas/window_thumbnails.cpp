@@ -54,14 +54,14 @@ WindowThumbnails::WindowThumbnails(const LayoutModel& model, LayoutCanvas& canva
 WindowThumbnails::~WindowThumbnails()
 {
     for (const auto& lane : std::as_const(lanes_))
-        DecodeQueue::shared().close(lane);
+        decodes_.close(lane);
 }
 
 std::shared_ptr<DecodeQueue::Lane> WindowThumbnails::laneOf(int index)
 {
     auto& lane = lanes_[index];
     if (!lane)
-        lane = DecodeQueue::shared().openLane(
+        lane = decodes_.openLane(
             this, [this](quint64 ticket, const DecodedItem& item) { delivered(ticket, item); });
     return lane;
 }
@@ -145,7 +145,7 @@ void WindowThumbnails::refresh(int index)
     }
     const quint64 ticket = ++tickets_;
     pending_.insert(ticket, {index, want->key});
-    DecodeQueue::shared().request(laneOf(index), ticket, want->path, {want->size, want->size}, 0);
+    decodes_.request(laneOf(index), ticket, want->path, {want->size, want->size}, 0);
 }
 
 void WindowThumbnails::grabFrame(int index, const Wanted& wanted)

@@ -59,6 +59,7 @@ private:
     // one, never over another window's.
     std::shared_ptr<DecodeQueue::Lane> laneOf(int index);
     void delivered(quint64 ticket, const DecodedItem& item);
+    DecodeQueue decodes_; // its lanes are closed as the thumbnails go
     QHash<int, std::shared_ptr<DecodeQueue::Lane>> lanes_;
     quint64 tickets_ = 0;
     // What each window shows or waits for, by index.
