@@ -7,10 +7,9 @@
 #include "files/media_resolver.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QPainter>
 #include <QPainterPath>
-#include <QThread>
 
 namespace tv {
 
@@ -385,13 +384,15 @@ quint64 WindowView::droppedFrames() const
 
 void WindowView::settle()
 {
-    QElapsedTimer waited;
-    waited.start();
-    while (pending_.item >= 0 && waited.elapsed() < 60000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        if (decodes_.busy(lane_))
-            QThread::usleep(200);
-    }
+    // The decode comes as an event: the loop sleeps until one comes, and
+    // gives up after a minute.
+    QEventLoop loop;
+    QTimer limit;
+    limit.setSingleShot(true);
+    connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
+    limit.start(60000);
+    while (pending_.item >= 0 && limit.isActive())
+        loop.processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 QRectF WindowView::fittedRect(qreal ratio) const
