@@ -357,11 +357,11 @@ void CommandLineTest::aDisplayGoesOnPastAFifoAndEndsAtOnce()
     said += program.readAllStandardError();
     QCOMPARE(said.count("b.png: "), 1);
     QCOMPARE(program.state(), QProcess::Running);
-    QElapsedTimer ending;
-    ending.start();
+    // Ended by its own answer, not by the alarm that ends a display whose
+    // screen thread hangs (status 142).
     program.terminate();
-    QVERIFY(program.waitForFinished(1000));
-    QVERIFY(ending.elapsed() < 1000);
+    QVERIFY(program.waitForFinished(30000));
+    QVERIFY(program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0);
 }
 
 // The display as an operator sees it in the log: a refused layout is told once
