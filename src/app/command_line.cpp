@@ -2,6 +2,7 @@
 
 #include "app/display_config.h"
 #include "base/log_text.h"
+#include "base/operator_lines.h"
 
 #include "display/display_run.h"
 #include "platform/screen_choice.h"
@@ -226,19 +227,6 @@ PlayedLayout layoutToPlay(const QString& path)
 QString playedMediaFolder(const CommandLine& options)
 {
     return mediaFolderFor(options.media, layoutToPlay(options.play).path);
-}
-
-void say(const QString& line)
-{
-    writeLogLine(escapedForLog(line));
-}
-
-// Names in a refusal are the user's data: printed as text, never as
-// terminal commands.
-int refuse(const QString& why)
-{
-    writeLogLine(escapedForLog(why));
-    return 1;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "base/log_text.h"
 #include "base/message_tally.h"
+#include "base/operator_lines.h"
 #include "base/operator_log.h"
 #include "display/live_show.h"
 #include "files/layout_file_reading.h"
@@ -21,23 +22,6 @@
 #include <cstring>
 
 namespace tv {
-
-namespace {
-
-void say(const QString& line)
-{
-    writeLogLine(escapedForLog(line));
-}
-
-// Names in a refusal are the user's data: printed as text, never as
-// terminal commands.
-int refuse(const QString& why)
-{
-    writeLogLine(escapedForLog(why));
-    return 1;
-}
-
-} // namespace
 
 int runDisplay(const DisplaySettings& settings)
 {
