@@ -16,7 +16,6 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
 
 #include <csignal>
 #include <cstdio>
@@ -76,6 +75,14 @@ struct Run {
             if (const qsizetype at = status.indexOf(field); at >= 0)
                 ignoredOrCaught |= status.mid(at + 7, 18).trimmed().toULongLong(nullptr, 16);
         return (ignoredOrCaught >> (SIGUSR1 - 1)) & 1;
+    }
+    // How many threads it runs now.
+    int threads()
+    {
+        const QByteArray status =
+            tv::test::contentOf(QStringLiteral("/proc/%1/status").arg(program.processId()));
+        const qsizetype at = status.indexOf("Threads:");
+        return at < 0 ? 0 : status.mid(at + 8, status.indexOf('\n', at) - at - 8).trimmed().toInt();
     }
     bool waitToSay(const QByteArray& what, int times = 1)
     {
@@ -476,22 +483,28 @@ void CommandLineTest::signalsAtTheStart_data()
 {
     QTest::addColumn<QStringList>("arguments"); // %1 stands for a scratch folder
     QTest::addColumn<int>("signal");
-    QTest::addColumn<int>("delayMs");     // after main began
+    // When it is sent: as main begins, once the window system's threads are
+    // up (before the show's handlers are), or once the show has started.
+    QTest::addColumn<QString>("moment");
     QTest::addColumn<QString>("outcome"); // stops cleanly, goes on, or dies
     const QStringList play{"--play", "%1/show.TXT", "--window"};
     const QStringList logged = play + QStringList{"--log", "%1/display.log"};
-    for (const int delay : {0, 1, 3, 10, 80}) {
-        const QByteArray at = " at " + QByteArray::number(delay) + " ms";
-        QTest::newRow("SIGTERM" + at) << play << SIGTERM << delay << "stops";
-        QTest::newRow("SIGHUP" + at) << play << SIGHUP << delay << "goes on";
-        QTest::newRow("SIGUSR1" + at) << play << SIGUSR1 << delay << "goes on";
-        QTest::newRow("SIGUSR1 to a log file" + at) << logged << SIGUSR1 << delay << "goes on";
+    for (const QString moment : {"main", "threads", "started"}) {
+        const QByteArray at = " at " + moment.toLatin1();
+        QTest::newRow("SIGTERM" + at) << play << SIGTERM << moment << "stops";
+        QTest::newRow("SIGHUP" + at) << play << SIGHUP << moment << "goes on";
+        QTest::newRow("SIGUSR1" + at) << play << SIGUSR1 << moment << "goes on";
+        QTest::newRow("SIGUSR1 to a log file" + at) << logged << SIGUSR1 << moment << "goes on";
     }
-    QTest::newRow("SIGINT at 0 ms") << play << SIGINT << 0 << "stops";
-    QTest::newRow("SIGTERM to a log file at 5 ms") << logged << SIGTERM << 5 << "stops";
+    QTest::newRow("SIGINT at main") << play << SIGINT << "main"
+                                    << "stops";
+    QTest::newRow("SIGTERM to a log file at threads") << logged << SIGTERM << "threads"
+                                                      << "stops";
     // What is not a display ends as any program does.
-    QTest::newRow("the editor, SIGTERM at 0 ms") << QStringList() << SIGTERM << 0 << "dies";
-    QTest::newRow("the editor, SIGHUP at 20 ms") << QStringList() << SIGHUP << 20 << "dies";
+    QTest::newRow("the editor, SIGTERM at main") << QStringList() << SIGTERM << "main"
+                                                 << "dies";
+    QTest::newRow("the editor, SIGHUP at main") << QStringList() << SIGHUP << "main"
+                                                << "dies";
 }
 
 // A display signalled as it starts, as a service manager may do, never dies
@@ -500,7 +513,7 @@ void CommandLineTest::signalsAtTheStart()
 {
     QFETCH(QStringList, arguments);
     QFETCH(int, signal);
-    QFETCH(int, delayMs);
+    QFETCH(QString, moment);
     QFETCH(QString, outcome);
     QTemporaryDir scratch;
     QVERIFY(tv::test::put(scratch.filePath("show.TXT"), showNaming("a.png")));
@@ -508,7 +521,11 @@ void CommandLineTest::signalsAtTheStart()
     Run run(arguments, arguments.contains("--log") ? arguments.last() : QString());
     for (const QDeadlineTimer deadline(30000); !run.begun();)
         QVERIFY(!deadline.hasExpired());
-    QThread::msleep(ulong(delayMs)); // the moment tested, not a wait for anything
+    if (moment == "threads")
+        for (const QDeadlineTimer deadline(30000); run.threads() < 2;)
+            QVERIFY(!deadline.hasExpired());
+    if (moment == "started")
+        QVERIFY2(run.waitToSay("started "), run.said.constData());
     QCOMPARE(::kill(pid_t(run.program.processId()), signal), 0);
     if (outcome == "dies") {
         QVERIFY(run.program.waitForFinished(30000));
