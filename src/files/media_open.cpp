@@ -112,6 +112,14 @@ FileStamp stampOf(int fd)
     return ::fstat(fd, &status) == 0 ? stampOf(status) : FileStamp{};
 }
 
+std::optional<FileStamp> regularFileAt(const QString& path)
+{
+    struct stat status {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISREG(status.st_mode))
+        return std::nullopt;
+    return stampOf(status);
+}
+
 HeldMedia hold(MediaHandle&& handle)
 {
     const FileStamp stamp = handle.stamp_;

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 namespace tv {
 
@@ -94,5 +95,8 @@ HeldMedia hold(MediaHandle&& handle);
 HeldMedia remember(const QString& path, const FileStamp& stamp);
 // The stamp of an open file; a default stamp when it cannot be had.
 FileStamp stampOf(int fd);
+// The stamp of the regular file at `path`, not following a link; nullopt
+// when there is none.
+std::optional<FileStamp> regularFileAt(const QString& path);
 
 } // namespace tv

@@ -14,7 +14,6 @@
 #include <algorithm>
 
 #include <sys/resource.h>
-#include <sys/stat.h>
 
 namespace tv {
 
@@ -22,18 +21,6 @@ namespace {
 
 // The hash cache holds one line for each file of a show at most.
 constexpr qint64 kMaxHashCacheBytes = qint64(kMaxManifestFiles) * 160;
-
-// The stamp of the regular file at `path`, not following a link; nullopt
-// when there is none.
-std::optional<FileStamp> regularFileAt(const QString& path)
-{
-    struct stat status {};
-    if (::lstat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISREG(status.st_mode))
-        return std::nullopt;
-    return FileStamp{quint64(status.st_dev), quint64(status.st_ino), qint64(status.st_size),
-                     qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec,
-                     qint64(status.st_ctim.tv_sec) * 1000000000 + status.st_ctim.tv_nsec};
-}
 
 } // namespace
 
