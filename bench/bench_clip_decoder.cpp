@@ -35,7 +35,7 @@ std::unique_ptr<ClipDecoder> opened(const QString& path)
 {
     static const std::atomic<bool> cancel{false};
     QString why;
-    auto clip = ClipDecoder::open(path, cancel, &why, true);
+    auto clip = ClipDecoder::open(path, cancel, &why, {true, false, nullptr});
     if (!clip)
         std::fprintf(stderr, "%s: %s\n", qPrintable(path), qPrintable(why));
     return clip;

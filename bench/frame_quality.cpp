@@ -26,7 +26,7 @@ int main(int argc, char* argv[])
     }
     const std::atomic<bool> cancel{false};
     QString why;
-    const auto clip = tv::ClipDecoder::open(path, cancel, &why);
+    const auto clip = tv::ClipDecoder::open(path, cancel, &why, {});
     tv::ClipDecoder::Frame frame;
     if (!clip || clip->next({size, size}, true, &frame, &why) != tv::ClipDecoder::Step::Frame) {
         std::fprintf(stderr, "%s\n", qPrintable(why));

@@ -285,7 +285,7 @@ int publishLayout(const CommandLine& options)
     return 0;
 }
 
-int playLayout(const CommandLine& options)
+int playLayout(const CommandLine& options, MessageTally& messages)
 {
     const PlayedLayout played = layoutToPlay(options.play);
     DisplaySettings settings;
@@ -297,6 +297,7 @@ int playLayout(const CommandLine& options)
     settings.screen = options.screen;
     settings.window = options.window;
     settings.hashCache = hashCachePath(played.path);
+    settings.decoding = {options.volume, options.hardwareDecoding, &messages};
     return runDisplay(settings);
 }
 

@@ -6,6 +6,8 @@ class QCommandLineParser;
 
 namespace tv {
 
+class MessageTally;
+
 // What the command line asks for, read by Qt's parser: the launcher (with a
 // layout to open in the editor), a layout to play on the display, or one to
 // describe as JSON.
@@ -63,6 +65,6 @@ int listScreens();
 // reach the screen without a restart, and SIGHUP reads the layout at once. A file the reader
 // refuses gets its reason on the standard error stream and status 1, with no
 // window.
-int playLayout(const CommandLine& options);
+int playLayout(const CommandLine& options, MessageTally& messages);
 
 } // namespace tv

@@ -4,9 +4,8 @@
 #include "base/log_text.h"
 #include "base/message_tally.h"
 #include "base/operator_log.h"
-#include "decode/hardware_decoding.h"
+#include "base/qt_message_route.h"
 #include "decode/media_backend.h"
-#include "decode/video_channel.h"
 #include "editor/editor_icon.h"
 #include "editor/qt_modal_dialogs.h"
 #include "platform/signal_pipe.h"
@@ -16,28 +15,15 @@
 #include <cstdio>
 #include <memory>
 
-namespace {
-
-// Qt chatters about codecs and hardware at debug level; the display's log
-// keeps what went wrong, in its own lines, each once per show.
-QtMessageHandler defaultHandler = nullptr;
-void dropChatter(QtMsgType type, const QMessageLogContext& context, const QString& text)
-{
-    if (type == QtFatalMsg)
-        defaultHandler(type, context, text);
-    else if (type != QtDebugMsg && type != QtInfoMsg)
-        tv::operatorTally().note(QString(), text);
-}
-
-} // namespace
-
 int main(int argc, char* argv[])
 {
     // Before anything else: a display started by a service manager may be
     // told to reload or stop at any moment, even as it starts.
     tv::holdDisplaySignals();
     tv::ignoreLogReopen();
-    defaultHandler = qInstallMessageHandler(dropChatter);
+    // What goes wrong is told once per show, its repeats counted.
+    tv::MessageTally messages(tv::writeLogLine);
+    const tv::QtMessageRoute qtMessages(messages);
     tv::preferFfmpegBackend();
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -72,14 +58,12 @@ int main(int argc, char* argv[])
 
     // Qt takes none of them: any option of its own was refused above.
     const tv::CommandLine options = tv::readCommandLine(arguments);
-    tv::setSoundVolume(options.volume);
-    tv::setHardwareDecoding(options.hardwareDecoding);
     if (!options.inspect.isEmpty())
         return tv::inspectLayoutFile(options.inspect);
     if (!options.publish.isEmpty())
         return tv::publishLayout(options);
     if (!options.play.isEmpty())
-        return tv::playLayout(options);
+        return tv::playLayout(options, messages);
     if (options.listScreens)
         return tv::listScreens();
 

@@ -77,13 +77,6 @@ void MessageTally::tellRepeats(const QString& path, File& file)
         write_(name + QStringLiteral("%1 more messages").arg(untold));
 }
 
-MessageTally& operatorTally()
-{
-    // Never destroyed: a decoding thread abandoned at exit may still speak.
-    static auto* tally = new MessageTally(writeLogLine);
-    return *tally;
-}
-
 qint64 steadyMs()
 {
     QElapsedTimer clock;

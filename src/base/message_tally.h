@@ -57,8 +57,6 @@ private:
     QMap<QString, File> files_; // by path: told in the order of their names
 };
 
-// The operator's log's own tally.
-MessageTally& operatorTally();
 // Milliseconds of the machine's monotonic clock, for MessageTally::closed.
 qint64 steadyMs();
 

@@ -54,44 +54,52 @@ QString avError(int code)
     return QString::fromUtf8(text);
 }
 
-// Who FFmpeg's messages are about: a clip, named by its path for as long as
-// its contexts live. The log callback finds it from a format or codec
-// context's `opaque` (which FFmpeg copies into the contexts of its decoding
-// threads), and else from the thread decoding the clip; it is looked up here
-// rather than read through the pointer, so that a context whose `opaque`
-// means something else is never taken for a clip.
+// Who FFmpeg's messages are about: a clip, named by its path, and the tally
+// they are told to, for as long as its contexts live. The log callback finds
+// it from a format or codec context's `opaque` (which FFmpeg copies into the
+// contexts of its decoding threads), and else from the thread decoding the
+// clip; it is looked up here rather than read through the pointer, so that a
+// context whose `opaque` means something else is never taken for a clip.
+// FFmpeg has one log callback for the whole process, so the clips that may
+// speak are known process-wide; nothing else is.
 class ClipVoice {
 public:
-    explicit ClipVoice(const QString& path)
+    struct Heard {
+        QString path;
+        MessageTally* messages = nullptr;
+    };
+
+    ClipVoice(const QString& path, MessageTally* messages)
     {
         const std::lock_guard lock(mutex());
-        paths().insert(this, path);
+        voices().insert(this, {path, messages});
     }
     ~ClipVoice()
     {
         const std::lock_guard lock(mutex());
-        paths().remove(this);
+        voices().remove(this);
     }
     ClipVoice(const ClipVoice&) = delete;
     ClipVoice& operator=(const ClipVoice&) = delete;
 
-    // The path of the clip `voice` speaks for; empty when it is none.
-    static QString pathOf(const void* voice)
+    // The clip `voice` speaks for; no path when it is none.
+    static Heard find(const void* voice)
     {
         const std::lock_guard lock(mutex());
-        return paths().value(voice);
+        return voices().value(voice);
     }
 
 private:
-    // Never destroyed: a decoding thread abandoned at exit may still speak.
+    // Never destroyed: FFmpeg may speak on a thread of its own while the
+    // process ends.
     static std::mutex& mutex()
     {
         static auto* shared = new std::mutex;
         return *shared;
     }
-    static QHash<const void*, QString>& paths()
+    static QHash<const void*, Heard>& voices()
     {
-        static auto* shared = new QHash<const void*, QString>;
+        static auto* shared = new QHash<const void*, Heard>;
         return *shared;
     }
 };
@@ -282,10 +290,14 @@ bool prepareVideo(AVCodecContext* context, void* data)
 } // namespace
 
 struct ClipDecoder::State {
-    explicit State(const QString& path) : voice(path), path(path) {}
+    State(const QString& path, MessageTally* messages)
+        : voice(path, messages), path(path), messages(messages)
+    {
+    }
     // First, so that it outlives every context that may speak for the clip.
     ClipVoice voice;
     QString path;
+    MessageTally* messages;
     Source source;
     AVIOContext* io = nullptr;
     AVFormatContext* format = nullptr;
@@ -360,7 +372,8 @@ struct ClipDecoder::State {
             av_freep(&io->buffer);
         avio_context_free(&io);
         // The clip is no longer read: what it said again is told.
-        operatorTally().closed(path, steadyMs());
+        if (messages)
+            messages->closed(path, steadyMs());
     }
 
     // For a clip of sound alone: opens its sound, and nothing else is read.
@@ -598,14 +611,14 @@ ClipDecoder::~ClipDecoder()
 }
 
 std::unique_ptr<ClipDecoder> ClipDecoder::open(const QString& path, const std::atomic<bool>& cancel,
-                                               QString* why, bool withSound)
+                                               QString* why, const Options& options)
 {
     MediaHandle file = MediaHandle::open(path);
     if (!file.isOpen()) {
         *why = file.problem();
         return nullptr;
     }
-    auto state = std::make_unique<State>(pathOfFile(file, path));
+    auto state = std::make_unique<State>(pathOfFile(file, path), options.messages);
     const Speaking speaking(state->voice);
     state->source.file = std::move(file);
     state->source.cancel = &cancel;
@@ -636,7 +649,7 @@ std::unique_ptr<ClipDecoder> ClipDecoder::open(const QString& path, const std::a
     }
     const AVCodec* codec = nullptr;
     const int index = av_find_best_stream(state->format, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
-    if (index == AVERROR_STREAM_NOT_FOUND && withSound && state->openSoundOnly()) {
+    if (index == AVERROR_STREAM_NOT_FOUND && options.withSound && state->openSoundOnly()) {
         // Sound alone plays over black.
         state->coded = QSize(16, 9);
         state->rate = {25, 1};
@@ -658,7 +671,8 @@ std::unique_ptr<ClipDecoder> ClipDecoder::open(const QString& path, const std::a
         if (int(i) != index)
             state->format->streams[i]->discard = AVDISCARD_ALL;
     VideoSource source{state->stream, &state->voice};
-    state->codec = openHardwareDecoder(codec, &prepareVideo, &source);
+    if (options.hardware)
+        state->codec = openHardwareDecoder(codec, &prepareVideo, &source);
     if (!state->codec) {
         state->codec = avcodec_alloc_context3(codec);
         if (!state->codec || !prepareVideo(state->codec, &source)) {
@@ -679,7 +693,7 @@ std::unique_ptr<ClipDecoder> ClipDecoder::open(const QString& path, const std::a
         *why = QStringLiteral("out of memory");
         return nullptr;
     }
-    if (withSound)
+    if (options.withSound)
         state->openSound();
     const Orientation upright = orientation(state->stream);
     state->turns = upright.turns;
@@ -1015,7 +1029,7 @@ namespace {
 
 // The clip a context that speaks belongs to, by its own `opaque` or its
 // parent's; else the clip this thread decodes, if any.
-QString clipOf(void* context)
+ClipVoice::Heard clipOf(void* context)
 {
     for (int depth = 0; context && depth < 4; ++depth) {
         const AVClass* kind = *static_cast<const AVClass* const*>(context);
@@ -1026,14 +1040,14 @@ QString clipOf(void* context)
             opaque = static_cast<const AVFormatContext*>(context)->opaque;
         else if (kind == avcodec_get_class())
             opaque = static_cast<const AVCodecContext*>(context)->opaque;
-        if (QString path = ClipVoice::pathOf(opaque); !path.isEmpty())
-            return path;
+        if (ClipVoice::Heard clip = ClipVoice::find(opaque); !clip.path.isEmpty())
+            return clip;
         if (opaque || kind->parent_log_context_offset <= 0)
             break;
         context = *reinterpret_cast<void**>(static_cast<char*>(context) +
                                             kind->parent_log_context_offset);
     }
-    return ClipVoice::pathOf(voiceOfThread);
+    return ClipVoice::find(voiceOfThread);
 }
 
 void logOnlyErrors(void* context, int level, const char* format, va_list arguments)
@@ -1051,7 +1065,8 @@ void logOnlyErrors(void* context, int level, const char* format, va_list argumen
     const AVClass* kind = context ? *static_cast<const AVClass* const*>(context) : nullptr;
     if (kind && kind->item_name)
         text = QStringLiteral("[%1] %2").arg(QString::fromUtf8(kind->item_name(context)), text);
-    operatorTally().note(clipOf(context), text);
+    if (const ClipVoice::Heard clip = clipOf(context); clip.messages)
+        clip.messages->note(clip.path, text);
 }
 
 } // namespace

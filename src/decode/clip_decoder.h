@@ -2,6 +2,8 @@
 
 #include "decode/picture_decoding.h"
 
+#include "base/message_tally.h"
+
 #include <QImage>
 #include <QString>
 
@@ -32,12 +34,19 @@ public:
     ClipDecoder(const ClipDecoder&) = delete;
     ClipDecoder& operator=(const ClipDecoder&) = delete;
 
+    struct Options {
+        // The clip's sound is decoded too, as kSoundRate Hz stereo 16-bit
+        // samples, to be taken with takeSound().
+        bool withSound = false;
+        // Decoded by the machine's video hardware where it can be.
+        bool hardware = false;
+        // Where FFmpeg's errors about the clip are told; null: nowhere.
+        MessageTally* messages = nullptr;
+    };
     // Opens the clip; null, with the reason in `why`, when it cannot be
     // played. Reading gives up as soon as `cancel` is set.
-    // With `withSound`, the clip's sound is decoded too, as kSoundRate Hz
-    // stereo 16-bit samples, to be taken with takeSound().
     static std::unique_ptr<ClipDecoder> open(const QString& path, const std::atomic<bool>& cancel,
-                                             QString* why, bool withSound = false);
+                                             QString* why, const Options& options);
     static constexpr int kSoundRate = 48000;
     static constexpr int kSoundBytesPerSecond = kSoundRate * 2 * 2;
     // The sound decoded since the last call; at most kHeldSoundSeconds of it
@@ -79,9 +88,10 @@ private:
     QString path_;
 };
 
-// FFmpeg's own messages reach the operator's log only when they tell of an
-// error, each once per clip and show with the clip's name, their repeats
-// counted (see operatorTally). Called once before any decoding.
+// FFmpeg's own messages are told only when they tell of an error, to the
+// tally of the clip they are about (see Options::messages), each once per
+// clip and show with the clip's name, their repeats counted. Called once
+// before any decoding.
 void quietenFfmpegLog();
 
 } // namespace tv

@@ -30,10 +30,6 @@ struct Request {
     qint64 dueMs = 0;
 };
 
-// Workers that did not end within the wait of a stop: kept, never detached,
-// until the process ends.
-std::vector<std::thread>* outlived = nullptr;
-
 } // namespace
 
 struct DecodeQueue::Lane {
@@ -44,15 +40,18 @@ struct DecodeQueue::Lane {
 };
 
 struct DecodeQueue::State {
+    // Guarded by `mutex`, as is every lane's state; `wake` tells the workers
+    // that a decode waits or the queue stops.
     std::mutex mutex;
     std::condition_variable wake;
-    std::condition_variable ended;
     std::vector<std::shared_ptr<Lane>> lanes; // those with a decode waiting
     int running = 0;
     bool quit = false;
     std::multiset<Clock::time_point> started; // of the decodes under way
+    int workers = 0;
+
+    // Only the queue's owner's thread starts and joins them.
     std::vector<std::thread> threads;
-    std::vector<bool> done; // by worker, as threads
 };
 
 DecodeQueue::DecodeQueue() : state_(std::make_shared<State>())
@@ -67,45 +66,26 @@ DecodeQueue::~DecodeQueue()
     stop();
 }
 
+// The caller holds the mutex.
 void DecodeQueue::startWorker()
 {
-    const std::size_t index = state_->threads.size();
-    state_->done.push_back(false);
-    state_->threads.emplace_back([state = state_, index] {
-        work(state);
-        const std::lock_guard lock(state->mutex);
-        state->done[index] = true;
-        state->ended.notify_all();
-    });
+    ++state_->workers;
+    state_->threads.emplace_back([state = state_] { work(state); });
 }
 
-bool DecodeQueue::stop()
+void DecodeQueue::stop()
 {
-    std::unique_lock lock(state_->mutex);
-    state_->quit = true;
-    for (const auto& lane : state_->lanes)
-        lane->waiting.reset();
-    state_->lanes.clear();
-    state_->wake.notify_all();
-    const auto allDone = [this] {
-        return std::all_of(state_->done.begin(), state_->done.end(), [](bool d) { return d; });
-    };
-    const bool ended =
-        state_->ended.wait_for(lock, std::chrono::milliseconds(kStopWaitMs), allDone);
-    std::vector<std::thread> threads = std::move(state_->threads);
-    const std::vector<bool> done = state_->done;
-    state_->threads.clear();
-    lock.unlock();
-    for (std::size_t i = 0; i < threads.size(); ++i) {
-        if (done[i]) {
-            threads[i].join();
-            continue;
-        }
-        if (!outlived)
-            outlived = new std::vector<std::thread>;
-        outlived->push_back(std::move(threads[i]));
+    {
+        const std::lock_guard lock(state_->mutex);
+        state_->quit = true;
+        for (const auto& lane : state_->lanes)
+            lane->waiting.reset();
+        state_->lanes.clear();
     }
-    return ended;
+    state_->wake.notify_all();
+    for (std::thread& worker : state_->threads)
+        if (worker.joinable())
+            worker.join();
 }
 
 std::shared_ptr<DecodeQueue::Lane> DecodeQueue::openLane(QObject* receiver, Delivery deliver)
@@ -134,8 +114,7 @@ void DecodeQueue::request(const std::shared_ptr<Lane>& lane, quint64 ticket, con
         lane->waiting = Request{ticket, path, drawn, dueMs};
         if (std::find(state_->lanes.begin(), state_->lanes.end(), lane) == state_->lanes.end())
             state_->lanes.push_back(lane);
-        if (state_->running == int(state_->threads.size()) &&
-            int(state_->threads.size()) < kMostWorkers &&
+        if (state_->running == state_->workers && state_->workers < kMostWorkers &&
             Clock::now() - *state_->started.begin() > kStuckAfter)
             startWorker();
     }

@@ -20,7 +20,8 @@ namespace tv {
 //
 // A queue belongs to what decodes through it (a stage, the editor's
 // thumbnails): when its owner goes, the workers are told to stop and are
-// joined, a decode under way being waited for up to kStopWaitMs. Lanes are
+// joined once the decodes under way end (a picture is read and decoded in a
+// fraction of a second, bounded by the largest picture taken). Lanes are
 // closed before their queue goes.
 class DecodeQueue {
 public:
@@ -41,12 +42,9 @@ public:
     // How many decodes are under way, for any lane.
     int running() const;
 
-    // Drops what waits, tells every worker to end and joins them. A worker
-    // still decoding after kStopWaitMs (a read that hangs on a share) is
-    // not joined: it is kept, with what it uses, until the process ends.
-    // Returns whether every worker ended. Later requests are ignored.
-    bool stop();
-    static constexpr int kStopWaitMs = 3000;
+    // Drops what waits, tells every worker to end and joins them. Later
+    // requests are ignored.
+    void stop();
 
     DecodeQueue(const DecodeQueue&) = delete;
     DecodeQueue& operator=(const DecodeQueue&) = delete;

@@ -1,6 +1,5 @@
 #include "decode/hardware_decoding.h"
 
-#include <atomic>
 #include <mutex>
 #include <string>
 
@@ -14,7 +13,6 @@ namespace tv {
 
 namespace {
 
-std::atomic<bool> wanted{false};
 thread_local bool probing = false;
 
 // What a failed try prints is no news to the operator: the clip plays anyway.
@@ -88,16 +86,6 @@ AVCodecContext* opened(const AVCodec* codec, AVBufferRef* device,
 
 } // namespace
 
-void setHardwareDecoding(bool on)
-{
-    wanted.store(on);
-}
-
-bool hardwareDecodingWanted()
-{
-    return wanted.load();
-}
-
 bool probingHardware()
 {
     return probing;
@@ -106,7 +94,7 @@ bool probingHardware()
 AVCodecContext* openHardwareDecoder(const AVCodec* codec, bool (*prepare)(AVCodecContext*, void*),
                                     void* data)
 {
-    if (!wanted.load() || !codec)
+    if (!codec)
         return nullptr;
     const Probe quiet;
     if (decodesOnVaapi(codec))

@@ -8,12 +8,6 @@ struct AVFrame;
 
 namespace tv {
 
-// Whether clips are decoded by the display's video hardware where it has
-// some (--hwdec auto). Off by default: software decoding is what has been
-// measured everywhere.
-void setHardwareDecoding(bool wanted);
-bool hardwareDecodingWanted();
-
 // A decoder context for `codec`, opened to decode on the video hardware:
 // through VA-API where the machine has a device for it, else through a V4L2
 // memory-to-memory decoder (single-board computers). Null when there is

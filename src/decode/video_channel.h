@@ -1,5 +1,6 @@
 #pragma once
 
+#include "decode/decode_settings.h"
 #include "decode/picture_decoding.h"
 
 #include <QImage>
@@ -7,16 +8,13 @@
 #include <QTimer>
 
 #include <memory>
-
-class QAudioSink;
-class QIODevice;
+#include <thread>
 
 namespace tv {
 
-// How loud clips play, 0 to 100 (0: silent, their sound not even decoded).
-// Sound plays only where the system has a sound output; without one, or when
-// it goes away, clips play silent and the log says so once.
-void setSoundVolume(int volume);
+struct ChannelState;
+struct SoundFeed;
+class SoundOutput;
 
 // The videos of one window, decoded on a thread of the channel's own that
 // opens, reads and decodes each clip (never this thread). The clip to play
@@ -26,13 +24,17 @@ void setSoundVolume(int volume);
 // through a one-frame mailbox: a newer frame replaces one not yet taken,
 // which is counted as dropped, as is a frame that comes too late to show.
 // A clip's sound is decoded beside its frames and handed to the sound output
-// as it comes. Ending the channel asks its thread to end without waiting for
-// it; the application joins it.
+// as it comes (see ClipLoop and SoundOutput). Sound plays only where the
+// system has a sound output and the settings' volume is above 0 (a
+// thumbnail's channel never decodes sound).
+//
+// The channel owns its thread: ending the channel asks the thread to end,
+// which it does within a decoding step (every wait is woken, every read of a
+// clip gives up), and joins it.
 class VideoChannel final : public QObject {
     Q_OBJECT
 public:
-    // A silent channel never decodes sound (a thumbnail's).
-    explicit VideoChannel(QObject* parent = nullptr, bool silent = false);
+    explicit VideoChannel(const DecodeSettings& settings, QObject* parent = nullptr);
     ~VideoChannel() override;
 
     // Plays the file from its start; `ticket` tags what it reports.
@@ -56,8 +58,6 @@ public:
     // How long a video may take to start before it counts as failed.
     static constexpr int kStartTimeoutMs = 5000;
 
-    struct Shared;
-
 signals:
     void frameReady();
     void ended(quint64 ticket);
@@ -65,15 +65,13 @@ signals:
 
 private:
     void changed();
-    void pumpSound();
-    void dropSound(const QString& why);
 
-    std::shared_ptr<Shared> shared_;
-    QAudioSink* sink_ = nullptr;
-    QIODevice* sinkInput_ = nullptr;
-    QTimer soundPump_;
+    std::shared_ptr<ChannelState> state_;
+    std::shared_ptr<SoundFeed> feed_;
+    SoundOutput* sound_ = nullptr; // null when clips play silent
     QTimer startWatch_;
     quint64 watchedTicket_ = 0;
+    std::thread thread_;
 };
 
 } // namespace tv

@@ -43,7 +43,11 @@ int runDisplay(const DisplaySettings& settings)
     const QString shown = QDir::toNativeSeparators(layoutPath);
     // The show is read off this thread: the stage starts empty and takes it
     // as soon as it is read.
-    PlayerWindow player({}, QString(), true);
+    MessageTally& messages = *settings.decoding.messages;
+    StageSettings staging;
+    staging.decoding = settings.decoding;
+    staging.problemLog = [](const QString& line) { writeLogLine(line); };
+    PlayerWindow player({}, QString(), true, std::move(staging));
     player.setAttribute(Qt::WA_DeleteOnClose, false); // it ends with this function
     Stage& stage = player.stage();
     stage.setTurns(quarterTurnsOf(settings.rotate));
@@ -55,7 +59,7 @@ int runDisplay(const DisplaySettings& settings)
     SteadyClock clock;
     LiveShow live(stage, layoutPath, folder, clock, say, settings.layoutLinks, settings.hashCache);
     // A message that comes again and again is told once per show.
-    QObject::connect(&live, &LiveShow::readDone, [] { operatorTally().newShow(); });
+    QObject::connect(&live, &LiveShow::readDone, [&messages] { messages.newShow(); });
     QObject::connect(&hangup, &HangupSignal::hangUp, &live, &LiveShow::reloadNow);
     QObject::connect(&stopSignals, &SignalPipe::arrived, &player, [&player](int number) {
         player.stopFor(QStringLiteral("SIG") + QString::fromLatin1(sigabbrev_np(number)));
@@ -79,7 +83,7 @@ int runDisplay(const DisplaySettings& settings)
                 .arg(settings.rotate));
     }
     const int status = QApplication::exec();
-    operatorTally().newShow();
+    messages.newShow();
     // The last line says why the show ended.
     say(QStringLiteral("stopped: %1").arg(player.stoppedFor()));
     return status;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "decode/decode_settings.h"
 #include "files/media_open.h"
 
 #include <QString>
@@ -17,6 +18,9 @@ struct DisplaySettings {
     QString screen; // the screen to play on; empty: the primary one
     bool window = false;
     QString hashCache; // where the hashes of the show's files are kept
+    // How loud clips play, whether on the video hardware, and the tally
+    // what goes wrong is told through (which must be set).
+    DecodeSettings decoding;
 };
 
 // Plays the show full screen (or in a window) until Esc, Q, SIGTERM or

@@ -1,6 +1,7 @@
 #include "editor/layout_file_commands.h"
 
 #include "base/log_text.h"
+#include "base/operator_log.h"
 #include "editor/controls/form_controls.h"
 #include "editor/controls/modal_dialogs.h"
 #include "editor/media/browse_folder.h"
@@ -190,8 +191,12 @@ void LayoutFileCommands::preview()
         return;
     }
     closePreview();
+    // What the preview cannot show it tells on the standard error stream, as
+    // the editor tells everything else a terminal may want.
+    StageSettings settings;
+    settings.problemLog = [](const QString& line) { writeLogLine(line); };
     auto* player = new PlayerWindow(planStage(std::get<LayoutDescription>(decoded)), mediaFolder_(),
-                                    false, client_->window());
+                                    false, std::move(settings), client_->window());
     player->setWindowFlag(Qt::Window);
     preview_ = player;
     // Beside the editor when the screen has room, else over it; its frame is

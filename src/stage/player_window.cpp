@@ -11,7 +11,7 @@
 namespace tv {
 
 PlayerWindow::PlayerWindow(const QList<StageWindow>& plan, const QString& mediaFolder,
-                           bool displayPlayer, QWidget* parent)
+                           bool displayPlayer, StageSettings settings, QWidget* parent)
     : QWidget(parent), displayPlayer_(displayPlayer)
 {
     setWindowTitle(displayPlayer ? QStringLiteral("Tessellview")
@@ -21,7 +21,7 @@ PlayerWindow::PlayerWindow(const QList<StageWindow>& plan, const QString& mediaF
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);
     setAutoFillBackground(true);
-    stage_ = new Stage(plan, mediaFolder, clock_, this);
+    stage_ = new Stage(plan, mediaFolder, clock_, std::move(settings), this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(stage_);

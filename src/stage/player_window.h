@@ -1,5 +1,6 @@
 #pragma once
 
+#include "stage/stage.h"
 #include "stage/stage_clock.h"
 #include "stage/stage_plan.h"
 
@@ -7,8 +8,6 @@
 #include <QWidget>
 
 namespace tv {
-
-class Stage;
 
 // A window that plays a layout: the preview from the editor, or the display
 // player itself. Esc closes it (so does Q when it is the display player), F11
@@ -19,7 +18,7 @@ class PlayerWindow final : public QWidget {
     Q_OBJECT
 public:
     PlayerWindow(const QList<StageWindow>& plan, const QString& mediaFolder, bool displayPlayer,
-                 QWidget* parent = nullptr);
+                 StageSettings settings = {}, QWidget* parent = nullptr);
 
     Stage& stage() const { return *stage_; }
 

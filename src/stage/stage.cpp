@@ -1,7 +1,6 @@
 #include "stage/stage.h"
 
 #include "base/log_text.h"
-#include "base/operator_log.h"
 #include "stage/stage_clock.h"
 #include "stage/stage_outlines.h"
 #include "stage/stage_turn.h"
@@ -17,8 +16,9 @@
 namespace tv {
 
 Stage::Stage(const QList<StageWindow>& plan, const QString& mediaFolder, StageClock& clock,
-             QWidget* parent)
-    : QWidget(parent), decodes_(std::make_unique<DecodeQueue>()), media_(mediaFolder), clock_(clock)
+             StageSettings settings, QWidget* parent)
+    : QWidget(parent), decodes_(std::make_unique<DecodeQueue>()), media_(mediaFolder),
+      clock_(clock), settings_(std::move(settings))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     for (const StageWindow& window : plan)
@@ -29,7 +29,6 @@ Stage::Stage(const QList<StageWindow>& plan, const QString& mediaFolder, StageCl
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &Stage::refresh);
-    problemLog_ = [](const QString& line) { writeLogLine(line); };
     placeWindows();
 }
 
@@ -43,7 +42,7 @@ WindowView* Stage::makeView(const StageWindow& window)
 {
     auto* view = new WindowView(
         window, media_, [this](const QString& name, const QString& why) { tell(name, why); },
-        *decodes_, this);
+        *decodes_, settings_.decoding, this);
     connect(view, &WindowView::dueNow, this, &Stage::refresh);
     connect(view, &WindowView::shown, this, [this, view] {
         if (!std::exchange(shown_, true))
@@ -245,8 +244,8 @@ void Stage::tell(const QString& name, const QString& why)
     if (told_.contains(line))
         return;
     told_.insert(line);
-    if (problemLog_)
-        problemLog_(line);
+    if (settings_.problemLog)
+        settings_.problemLog(line);
 }
 
 void Stage::paintEvent(QPaintEvent*)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "decode/decode_queue.h"
+#include "decode/decode_settings.h"
 #include "files/media_resolver.h"
 #include "stage/stage_plan.h"
 
@@ -17,6 +18,15 @@ class StageClock;
 class StageOutlines;
 class WindowView;
 
+// How a stage plays, handed down from where it starts (the display's settings,
+// the editor's preview).
+struct StageSettings {
+    DecodeSettings decoding;
+    // Where each problem with an item is told, once per item and reason,
+    // with control characters escaped; empty: nowhere.
+    std::function<void(const QString& line)> problemLog;
+};
+
 // The 1920 x 1080 screen of a layout, scaled into this widget and letterboxed
 // in black, with every window at its place and cut at the screen's edges
 // (nothing is drawn into the black bands): the video window at the bottom,
@@ -31,7 +41,7 @@ class Stage final : public QWidget {
     Q_OBJECT
 public:
     Stage(const QList<StageWindow>& plan, const QString& mediaFolder, StageClock& clock,
-          QWidget* parent = nullptr);
+          StageSettings settings = {}, QWidget* parent = nullptr);
     // The windows go before the queue they decode through.
     ~Stage() override;
 
@@ -76,9 +86,11 @@ public:
     // Every window's edge and name drawn over the show, or not.
     void setOutlined(bool outlined);
     bool outlined() const;
-    // Each problem with an item is told here, once per item and reason, with
-    // control characters escaped; by default on the standard error stream.
-    void setProblemLog(std::function<void(const QString&)> log) { problemLog_ = std::move(log); }
+    // Tells each problem with an item here from now on (see StageSettings).
+    void setProblemLog(std::function<void(const QString&)> log)
+    {
+        settings_.problemLog = std::move(log);
+    }
 
 signals:
     // After each refresh: the moment the next change was due (0 when none
@@ -113,7 +125,7 @@ private:
     bool started_ = false;
     bool shown_ = false;
     QSet<QString> told_;
-    std::function<void(const QString&)> problemLog_;
+    StageSettings settings_;
     StageOutlines* outlines_ = nullptr;
     int turns_ = 0;
 };

@@ -25,8 +25,9 @@ QSize devicePixels(QSize size, qreal ratio)
 } // namespace
 
 WindowView::WindowView(StageWindow plan, const MediaResolver& media, ProblemLog log,
-                       DecodeQueue& decodes, QWidget* parent)
-    : QWidget(parent), plan_(std::move(plan)), log_(std::move(log)), decodes_(decodes)
+                       DecodeQueue& decodes, const DecodeSettings& decoding, QWidget* parent)
+    : QWidget(parent), plan_(std::move(plan)), log_(std::move(log)), decodes_(decodes),
+      decoding_(decoding)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     const bool videoWindow = plan_.role == WindowRole::Video;
@@ -63,7 +64,7 @@ WindowView::WindowView(StageWindow plan, const MediaResolver& media, ProblemLog 
 
 void WindowView::makeVideoChannel()
 {
-    video_ = new VideoChannel(this);
+    video_ = new VideoChannel(decoding_, this);
     video_->setDrawnSize(drawn_);
     connect(video_, &VideoChannel::frameReady, this, &WindowView::takeVideoFrame);
     connect(video_, &VideoChannel::ended, this,

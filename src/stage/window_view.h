@@ -1,6 +1,7 @@
 #pragma once
 
 #include "decode/decode_queue.h"
+#include "decode/decode_settings.h"
 #include "decode/picture_decoding.h"
 #include "stage/playlist_position.h"
 #include "stage/stage_plan.h"
@@ -37,9 +38,10 @@ class WindowView final : public QWidget {
 public:
     using ProblemLog = std::function<void(const QString& name, const QString& why)>;
 
-    // Pictures are decoded through `decodes`, which outlives the window.
+    // Pictures are decoded through `decodes`, which outlives the window;
+    // clips as `decoding` says.
     WindowView(StageWindow plan, const MediaResolver& media, ProblemLog log, DecodeQueue& decodes,
-               QWidget* parent);
+               const DecodeSettings& decoding, QWidget* parent);
     ~WindowView() override;
 
     // Where the whole window lies, in the parent's pixels, and the part of
@@ -150,6 +152,7 @@ private:
     QTimer slowRead_;
 
     // The video window only.
+    DecodeSettings decoding_;
     VideoChannel* video_ = nullptr;
     bool started_ = false;
     quint64 playing_ = 0; // the ticket of the video shown

@@ -1,5 +1,6 @@
+#include "base/message_tally.h"
+#include "base/operator_log.h"
 #include "decode/clip_decoder.h"
-#include "decode/hardware_decoding.h"
 #include "files/media_open.h"
 #include "support/file_helpers.h"
 
@@ -52,6 +53,15 @@ private:
 
 namespace {
 
+// What the decoders tell goes to the operator's log, the standard error
+// stream, as a display's does.
+MessageTally operatorLog(writeLogLine);
+
+ClipDecoder::Options played(bool withSound = false, bool hardware = false)
+{
+    return {withSound, hardware, &operatorLog};
+}
+
 bool near(QColor a, QColor b)
 {
     return qAbs(a.red() - b.red()) + qAbs(a.green() - b.green()) + qAbs(a.blue() - b.blue()) < 70;
@@ -81,7 +91,7 @@ QImage firstFrame(const QString& path, QSize window)
     const std::atomic<bool> cancel{false};
     QString why;
     ClipDecoder::Frame frame;
-    const auto clip = ClipDecoder::open(path, cancel, &why);
+    const auto clip = ClipDecoder::open(path, cancel, &why, played());
     if (!clip || clip->next({window, window}, true, &frame, &why) != ClipDecoder::Step::Frame)
         qWarning("%s", qPrintable(why));
     return frame.image;
@@ -166,8 +176,6 @@ void ClipDecoderTest::playsAsItShows()
     QFETCH(QColor, second);
     QFETCH(int, frames);
     QFETCH(bool, hardware);
-    setHardwareDecoding(hardware);
-    const auto software = qScopeGuard([] { setHardwareDecoding(false); });
     QString path = dir_.filePath(name);
     QVERIFY(make(path, encode));
     if (then == QStringList{"mirror"}) {
@@ -196,7 +204,8 @@ void ClipDecoderTest::playsAsItShows()
     const std::atomic<bool> cancel{false};
     QString why;
     std::unique_ptr<ClipDecoder> clip;
-    const QByteArray said = saidDuring([&] { clip = ClipDecoder::open(path, cancel, &why); });
+    const QByteArray said =
+        saidDuring([&] { clip = ClipDecoder::open(path, cancel, &why, played(false, hardware)); });
     QVERIFY2(clip, qPrintable(why));
     QCOMPARE(clip->shownSize(), shown);
     if (hardware) // trying the devices there are not is no news to the operator
@@ -254,7 +263,7 @@ void ClipDecoderTest::refusesWhatItCannotPlay()
     }
     const std::atomic<bool> cancel{false};
     QString why;
-    QVERIFY(!ClipDecoder::open(path, cancel, &why));
+    QVERIFY(!ClipDecoder::open(path, cancel, &why, played()));
     QVERIFY2(!why.isEmpty() && why.startsWith(problem), qPrintable(why));
 }
 
@@ -271,7 +280,7 @@ void ClipDecoderTest::soundComesWholeEveryLoop()
     QVERIFY(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
     const std::atomic<bool> cancel{false};
     QString why;
-    const auto clip = ClipDecoder::open(path, cancel, &why, true);
+    const auto clip = ClipDecoder::open(path, cancel, &why, played(true));
     QVERIFY2(clip, qPrintable(why));
     for (int loop = 0; loop < 2; ++loop) {
         qsizetype bytes = 0;
@@ -312,7 +321,7 @@ void ClipDecoderTest::convertsEverySizeWithinItsBuffers()
              QStringLiteral("color=0x30a050:s=%1x%2:r=10").arg(size.width()).arg(size.height())));
     const std::atomic<bool> cancel{false};
     QString why;
-    const auto clip = ClipDecoder::open(path, cancel, &why);
+    const auto clip = ClipDecoder::open(path, cancel, &why, played());
     QVERIFY2(clip, qPrintable(why));
     // At its own size, then reduced and enlarged, turned for a panel on its side.
     const QSize screen(4096, 4096);
@@ -402,7 +411,7 @@ void ClipDecoderTest::loopsAndJoinsWithoutAFrozenFrame()
     joined.close();
     const std::atomic<bool> cancel{false};
     QString why;
-    const auto clip = ClipDecoder::open(path, cancel, &why, true);
+    const auto clip = ClipDecoder::open(path, cancel, &why, played(true));
     QVERIFY2(clip, qPrintable(why));
     const double step = clip->frameSeconds();
     for (int loop = 0; loop < 3; ++loop) {
@@ -512,7 +521,7 @@ void ClipDecoderTest::soundWithOnePicturePlaysItsSound()
     QVERIFY(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
     const std::atomic<bool> cancel{false};
     QString why;
-    const auto clip = ClipDecoder::open(path, cancel, &why, true);
+    const auto clip = ClipDecoder::open(path, cancel, &why, played(true));
     QVERIFY2(clip, qPrintable(why));
     for (int loop = 0; loop < 2; ++loop) {
         int frames = 0, steps = 0;
@@ -638,7 +647,7 @@ void ClipDecoderTest::absurdSoundHeadersPlaySilent()
     file.close();
     const std::atomic<bool> cancel{false};
     QString problem;
-    const auto clip = ClipDecoder::open(path, cancel, &problem, true);
+    const auto clip = ClipDecoder::open(path, cancel, &problem, played(true));
     QVERIFY2(clip, qPrintable(problem));
     QVERIFY(!clip->hasSound());
     QVERIFY2(clip->soundRefused().startsWith(why), qPrintable(clip->soundRefused()));
@@ -669,7 +678,7 @@ void ClipDecoderTest::aDamagedClipIsToldOnceWithItsRepeats()
         const std::atomic<bool> cancel{false};
         QString why;
         ClipDecoder::Frame frame;
-        const auto clip = ClipDecoder::open(held.path, cancel, &why);
+        const auto clip = ClipDecoder::open(held.path, cancel, &why, played());
         for (int loop = 0; clip && loop < kLoops && clip->rewind(); ++loop)
             while (clip->next({QSize(160, 90), QSize(160, 90)}, false, &frame, &why) ==
                    ClipDecoder::Step::Frame) {

@@ -1,3 +1,4 @@
+#include "decode/decode_queue.h"
 #include "decode/media_backend.h"
 #include "decode/picture_decoding.h"
 #include "decode/video_channel.h"
@@ -6,6 +7,7 @@
 #include "support/mjpeg_avi.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -27,6 +29,7 @@ private slots:
     void clipsWithSoundPlayWithoutASoundDevice_data();
     void clipsWithSoundPlayWithoutASoundDevice();
     void animatedPngsPlayInTheVideoWindow();
+    void threadsEndWithTheirOwners();
 
 private:
     QColor colourAt(Stage& stage) { return stage.grab().toImage().pixelColor(100, 60); }
@@ -118,7 +121,7 @@ void VideoTest::onlyRegularFilesPlay()
     QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("fifo.avi")).constData(), 0600), 0);
     QVERIFY(QFile::link("/dev/zero", dir.filePath("zero.avi")));
     QVERIFY(QFile::link(media_.filePath("clip.avi"), dir.filePath("link.avi")));
-    VideoChannel channel;
+    VideoChannel channel({});
     QSignalSpy failed(&channel, &VideoChannel::failed);
     channel.prepare(dir.filePath(name));
     channel.play(7, dir.filePath(name), false);
@@ -149,7 +152,7 @@ void VideoTest::clipsWithSoundPlayWithoutASoundDevice()
                                        "sine=f=440:d=0.5"} +
                                encode + QStringList{"-shortest", path});
     QVERIFY(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
-    VideoChannel channel;
+    VideoChannel channel({});
     channel.setDrawnSize({QSize(64, 36), QSize(64, 36)});
     QSignalSpy ended(&channel, &VideoChannel::ended);
     QSignalSpy failed(&channel, &VideoChannel::failed);
@@ -199,6 +202,45 @@ void VideoTest::animatedPngsPlayInTheVideoWindow()
     QTRY_VERIFY_WITH_TIMEOUT(red(colourAt(stage)), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(green(colourAt(stage)), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(red(colourAt(stage)), 10000); // and round again
+}
+
+namespace {
+
+// The threads the process has, as the kernel counts them.
+int threadCount()
+{
+    return int(QDir(QStringLiteral("/proc/self/task"))
+                   .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                   .size());
+}
+
+} // namespace
+
+// A channel and a queue own the threads they start: while they play, their
+// threads run; once they are gone, so is every one of them, even one that was
+// decoding, with none left to the process.
+void VideoTest::threadsEndWithTheirOwners()
+{
+    const int before = threadCount();
+    {
+        DecodeSettings silent;
+        silent.volume = 0;
+        VideoChannel channel(silent);
+        DecodeQueue queue;
+        QObject receiver;
+        int delivered = 0;
+        const auto lane =
+            queue.openLane(&receiver, [&](quint64, const DecodedItem&) { ++delivered; });
+        queue.request(lane, 1, media_.filePath("after.png"), {QSize(64, 36), QSize(64, 36)}, 0);
+        QSignalSpy ready(&channel, &VideoChannel::frameReady);
+        channel.setDrawnSize({QSize(64, 36), QSize(64, 36)});
+        channel.play(1, media_.filePath("clip.avi"), true);
+        QVERIFY(ready.wait());
+        QTRY_COMPARE(delivered, 1);
+        QVERIFY(threadCount() >= before + 3); // the channel's and two workers
+        queue.close(lane);
+    }
+    QCOMPARE(threadCount(), before);
 }
 
 QTEST_MAIN(VideoTest)

@@ -101,7 +101,7 @@ void VideoSoundTest::playsAtItsSpeedWithItsSound()
                           "--latency-msec=20"});
     QVERIFY(heard.waitForStarted());
 
-    VideoChannel channel;
+    VideoChannel channel({});
     channel.setDrawnSize({QSize(160, 90), QSize(160, 90)});
     QSignalSpy ended(&channel, &VideoChannel::ended);
     QSignalSpy failed(&channel, &VideoChannel::failed);
@@ -153,7 +153,7 @@ void VideoSoundTest::closesCleanlyWhilePlaying()
                             "ultrafast", "-c:a", "aac", path});
     QVERIFY(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
     for (int round = 0; round < 50; ++round) {
-        auto channel = std::make_unique<VideoChannel>();
+        auto channel = std::make_unique<VideoChannel>(DecodeSettings{});
         channel->setDrawnSize({QSize(160, 90), QSize(160, 90)});
         QSignalSpy ready(channel.get(), &VideoChannel::frameReady);
         channel->play(1, path, true);

@@ -151,7 +151,10 @@ void WindowThumbnails::refresh(int index)
 void WindowThumbnails::grabFrame(int index, const Wanted& wanted)
 {
     if (!video_) {
-        video_ = new VideoChannel(this, true);
+        // A thumbnail is a still: its clip's sound is never decoded.
+        DecodeSettings silent;
+        silent.volume = 0;
+        video_ = new VideoChannel(silent, this);
         connect(video_, &VideoChannel::frameReady, this, [this] {
             const VideoChannel::Frame frame = video_->takeFrame();
             if (frame.image.isNull() || videoKey_.isEmpty())
