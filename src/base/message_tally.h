@@ -52,7 +52,9 @@ private:
     };
     void tellRepeats(const QString& path, File& file);
 
-    Write write_;
+    const Write write_; // called with `mutex_` held, so lines keep their order
+
+    // Guarded by `mutex_`: any thread may tell.
     std::mutex mutex_;
     QMap<QString, File> files_; // by path: told in the order of their names
 };

@@ -26,8 +26,12 @@ struct Remembered {
 
 // The files shows play, by the number in their held path. A number is never
 // used twice, so a path outliving its file reaches nothing rather than
-// another file.
+// another file. A held path is a name any decoder may be handed (FFmpeg and
+// Qt's readers take names), so the paths are known process-wide; the files
+// themselves belong to the shows that hold them.
 struct HeldFiles {
+    // Guarded by `mutex`: shows hold files on their readers' threads,
+    // decoders open them on theirs.
     std::mutex mutex;
     quint64 last = 0;
     std::unordered_map<quint64, std::weak_ptr<const Remembered>> byNumber;

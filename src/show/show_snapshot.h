@@ -84,6 +84,7 @@ private:
     QHash<FileStamp, QByteArray> hashes_;
     bool hashesLoaded_ = false;
     bool hashesChanged_ = false;
+    // Atomic: set from the thread that ends the reader, read as it hashes.
     std::atomic<bool> stop_{false};
 };
 

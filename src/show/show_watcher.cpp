@@ -130,11 +130,11 @@ private:
 };
 
 ShowWatcher::ShowWatcher(const QString& layoutPath, const QString& mediaFolder)
-    : thread_(new QThread), looker_(new Looker(*this, layoutPath, mediaFolder))
+    : thread_(std::make_unique<QThread>()), looker_(new Looker(*this, layoutPath, mediaFolder))
 {
     thread_->setObjectName(QStringLiteral("show watcher"));
-    looker_->moveToThread(thread_);
-    connect(thread_, &QThread::started, looker_, &Looker::start);
+    looker_->moveToThread(thread_.get());
+    connect(thread_.get(), &QThread::started, looker_, &Looker::start);
     thread_->start();
 }
 
@@ -146,10 +146,9 @@ ShowWatcher::~ShowWatcher()
         delete looker;
         QThread::currentThread()->quit();
     });
-    if (thread_->wait(kStopWaitMs))
-        delete thread_;
-    // Else a look hangs on a share: the thread, with what it uses, is kept
-    // until the process ends rather than torn down under it.
+    // A look lists two folders and reads the times of their files: it ends
+    // soon, and the thread with it.
+    thread_->wait();
 }
 
 void ShowWatcher::runOnThread(std::function<void()> work)

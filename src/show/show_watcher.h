@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QThread;
 
@@ -19,13 +20,10 @@ class ShowWatcher final : public QObject {
     Q_OBJECT
 public:
     ShowWatcher(const QString& layoutPath, const QString& mediaFolder);
-    // Stops the thread and joins it, waiting at most kStopWaitMs for a look
-    // under way; a look that hangs longer on a share is left to end with the
-    // process.
+    // Stops the thread and joins it, after any look under way.
     ~ShowWatcher() override;
 
     static constexpr int kLookMs = 2000;
-    static constexpr int kStopWaitMs = 3000;
 
     // Runs `work` on the watcher's thread, after any look under way: work
     // that reads the disk belongs there too.
@@ -37,8 +35,8 @@ signals:
 
 private:
     class Looker;
-    QThread* thread_;
-    Looker* looker_;
+    std::unique_ptr<QThread> thread_;
+    Looker* looker_; // lives on thread_, and goes there
 };
 
 } // namespace tv
