@@ -13,6 +13,8 @@
 #include "files/media_resolver.h"
 #include "layout/layout_inspection.h"
 #include "layout/layout_reader.h"
+#include "schedule/schedule_report.h"
+#include "show/schedule_reading.h"
 #include "show/show_folder.h"
 #include "stage/stage_turn.h"
 
@@ -21,6 +23,7 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <QRegularExpression>
 
 #include <csignal>
 #include <cstdio>
@@ -75,8 +78,18 @@ struct Options {
                        "in software (no, the default)."),
         QStringLiteral("MODE")};
     QCommandLineOption inspect{QStringLiteral("inspect"),
-                               QStringLiteral("Print the layout FILE as JSON."),
+                               QStringLiteral("Print the layout or schedule FILE as JSON."),
                                QStringLiteral("FILE")};
+    QCommandLineOption explain{
+        QStringLiteral("explain"),
+        QStringLiteral("Tell what SCHEDULE (a schedule file or a show folder) plays now, or at "
+                       "--at, why each other rule does not, and its next 20 changes."),
+        QStringLiteral("SCHEDULE")};
+    QCommandLineOption at{
+        QStringLiteral("at"),
+        QStringLiteral("The instant --explain explains: \"YYYY-MM-DD HH:MM\" on the schedule's "
+                       "clocks, or an ISO 8601 time with its offset."),
+        QStringLiteral("TIME")};
 
     explicit Options(QCommandLineParser& parser)
     {
@@ -85,7 +98,7 @@ struct Options {
         parser.addHelpOption();
         parser.addVersionOption();
         parser.addOptions({play, media, window, rotate, screen, volume, hwdec, log, listScreens,
-                           inspect, publish, to});
+                           inspect, explain, at, publish, to});
         parser.addPositionalArgument(QStringLiteral("FILE"),
                                      QStringLiteral("A layout file to open in the editor."),
                                      QStringLiteral("[FILE]"));
@@ -111,7 +124,9 @@ CommandLine readCommandLine(const QStringList& arguments)
             parser.value(options.rotate).toInt(),
             parser.value(options.screen),
             parser.isSet(options.listScreens),
-            parser.value(options.log)};
+            parser.value(options.log),
+            parser.value(options.explain),
+            parser.value(options.at)};
 }
 
 QString usageProblem(const QStringList& arguments)
@@ -124,6 +139,7 @@ QString usageProblem(const QStringList& arguments)
         return QString();
     for (const QCommandLineOption* option :
          {&options.play, &options.media, &options.inspect, &options.publish, &options.to,
+          &options.explain, &options.at,
           &options.volume, &options.hwdec, &options.rotate, &options.screen, &options.log}) {
         if (!parser.isSet(*option))
             continue;
@@ -174,8 +190,12 @@ QString usageProblem(const QStringList& arguments)
         return QStringLiteral("tessellview: --list-screens goes alone");
     if (publish != parser.isSet(options.to))
         return QStringLiteral("tessellview: --publish and --to go together");
-    if (int(play) + int(publish) + int(parser.isSet(options.inspect)) > 1)
-        return QStringLiteral("tessellview: --play, --publish and --inspect do not go together");
+    const bool explain = parser.isSet(options.explain);
+    if (parser.isSet(options.at) && !explain)
+        return QStringLiteral("tessellview: --at only goes with --explain");
+    if (int(play) + int(publish) + int(parser.isSet(options.inspect)) + int(explain) > 1)
+        return QStringLiteral(
+            "tessellview: --play, --publish, --inspect and --explain do not go together");
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1 ||
         (!files.isEmpty() && (play || publish || parser.isSet(options.inspect))))
@@ -199,6 +219,7 @@ bool needsNoDisplay(const QStringList& arguments)
     const Options options(parser);
     parser.parse(arguments);
     return parser.isSet(options.inspect) || parser.isSet(options.publish) ||
+           parser.isSet(options.explain) ||
            parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")) ||
            parser.isSet(QStringLiteral("version"));
 }
@@ -256,8 +277,88 @@ QString playRefusal(const QStringList& arguments)
     return QString();
 }
 
+namespace {
+
+// The instant the program runs at: the one place a command reads the clock.
+Instant now()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+void print(const QByteArray& text)
+{
+    std::fwrite(text.constData(), 1, std::size_t(text.size()), stdout);
+}
+
+// "YYYY-MM-DD HH:MM[:SS]" on the clocks of `clock`'s zone, or an ISO 8601
+// time with its offset.
+std::optional<Instant> instantOf(const QString& text, const ZoneClock& clock)
+{
+    static const QRegularExpression wall(
+        QStringLiteral("^([0-9]{4}-[0-9]{2}-[0-9]{2})[ T]([0-9]{2}):([0-9]{2})(?::([0-9]{2}))?$"));
+    if (const QRegularExpressionMatch match = wall.match(text); match.hasMatch()) {
+        const QDate day = QDate::fromString(match.captured(1), Qt::ISODate);
+        const int hours = match.captured(2).toInt(), minutes = match.captured(3).toInt();
+        const int seconds = match.captured(4).toInt();
+        if (!day.isValid() || hours > 23 || minutes > 59 || seconds > 59)
+            return std::nullopt;
+        return clock.at(day, hours * 60 + minutes) + seconds * 1000;
+    }
+    const QDateTime given = QDateTime::fromString(text, Qt::ISODateWithMs);
+    if (given.isValid() && given.timeSpec() != Qt::LocalTime)
+        return given.toMSecsSinceEpoch();
+    return std::nullopt;
+}
+
+} // namespace
+
+int explainScheduleCommand(const CommandLine& options)
+{
+    const QTimeZone local = QTimeZone::systemTimeZone();
+    const Instant instantNow = now();
+    ScheduleShow show;
+    if (QFileInfo(options.explain).isDir()) {
+        auto read = readScheduleShow(options.explain, local, instantNow);
+        if (const auto* why = std::get_if<QString>(&read))
+            return refuse(QStringLiteral("tessellview: ") + *why);
+        show = std::get<ScheduleShow>(std::move(read));
+    } else {
+        auto read = readScheduleFile(options.explain, local, instantNow);
+        if (const auto* why = std::get_if<QString>(&read))
+            return refuse(QStringLiteral("tessellview: ") + *why);
+        show.file = std::get<ScheduleFile>(std::move(read));
+        show.whole = show.file.layouts.keys();
+    }
+    const ZoneClock clock(show.file.schedule.zone);
+    const std::optional<Instant> at = options.at.isEmpty() ? instantNow : instantOf(options.at, clock);
+    if (!at)
+        return refuse(QStringLiteral("tessellview: --at needs a TIME such as \"2026-12-24 18:00\", "
+                                     "not %1")
+                          .arg(options.at));
+    const QStringList whole = show.whole;
+    print(explainSchedule(
+              show.file.schedule, clock, *at,
+              [&whole](const QString& layout) { return whole.contains(layout); },
+              ClockFacts{true, show.publishedAt})
+              .toUtf8());
+    return 0;
+}
+
 int inspectLayoutFile(const QString& path)
 {
+    if (isScheduleName(path)) {
+        QString why;
+        const QByteArray bytes = readScheduleBytes(path, MediaHandle::Links::Followed, &why);
+        if (!why.isEmpty())
+            return refuse(QStringLiteral("tessellview: the schedule %1 cannot be read: %2")
+                              .arg(QDir::toNativeSeparators(path), why));
+        const auto read = parseSchedule(bytes, QTimeZone::systemTimeZone());
+        if (const auto* refused = std::get_if<ScheduleRefusal>(&read))
+            return refuse(QStringLiteral("tessellview: the schedule %1 is refused: %2")
+                              .arg(QDir::toNativeSeparators(path), refused->text()));
+        print(inspectSchedule(std::get<Schedule>(read)));
+        return 0;
+    }
     const auto layout = readLayout(path);
     if (const auto* why = std::get_if<QString>(&layout))
         return refuse(*why);
@@ -268,6 +369,23 @@ int inspectLayoutFile(const QString& path)
 
 int publishLayout(const CommandLine& options)
 {
+    if (isScheduleName(options.publish)) {
+        const auto read = readScheduleFile(options.publish, QTimeZone::systemTimeZone(), now());
+        if (const auto* why = std::get_if<QString>(&read))
+            return refuse(QStringLiteral("tessellview: ") + *why);
+        const QString media = mediaFolderFor(options.media, options.publish);
+        QElapsedTimer took;
+        took.start();
+        const QString failure =
+            publishSchedule(std::get<ScheduleFile>(read), media, options.to, options.publish,
+                            [](const QString& line) { writeLogLine(line); });
+        if (!failure.isEmpty())
+            return refuse(QStringLiteral("tessellview: ") + failure);
+        say(QStringLiteral("published %1 to %2 in %3 ms")
+                .arg(QDir::toNativeSeparators(options.publish), QDir::toNativeSeparators(options.to))
+                .arg(took.elapsed()));
+        return 0;
+    }
     const LayoutFileBytes read = readLayoutFileBytes(options.publish);
     if (!read.refusal.isEmpty())
         return refuse(read.refusal);

@@ -25,6 +25,8 @@ struct CommandLine {
     QString screen; // the screen to play on; empty: the primary one
     bool listScreens = false;
     QString log; // the file the display's log goes to; empty: stderr as it is
+    QString explain; // the schedule, or show folder, to explain
+    QString at;      // the instant to explain; empty: now
 };
 
 // What is wrong with how the arguments are put together, as "tessellview: ..."
@@ -51,6 +53,10 @@ QString playRefusal(const QStringList& arguments);
 // the reader refuses gets the editor's reason on the standard error stream
 // and status 1.
 int inspectLayoutFile(const QString& path);
+
+// Tells what a schedule (or the show folder of one) plays at --at, or now,
+// and why; the exit status.
+int explainScheduleCommand(const CommandLine& options);
 
 // Writes a show folder: the layout and exactly its media; the exit status.
 // Missing media are refused before anything is written (status 1).

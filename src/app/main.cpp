@@ -60,6 +60,8 @@ int main(int argc, char* argv[])
     const tv::CommandLine options = tv::readCommandLine(arguments);
     if (!options.inspect.isEmpty())
         return tv::inspectLayoutFile(options.inspect);
+    if (!options.explain.isEmpty())
+        return tv::explainScheduleCommand(options);
     if (!options.publish.isEmpty())
         return tv::publishLayout(options);
     if (!options.play.isEmpty())

@@ -1,5 +1,7 @@
 #include "show/show_folder.h"
 
+#include "show/schedule_reading.h"
+
 #include "base/log_text.h"
 #include "files/media_open.h"
 #include "files/media_resolver.h"
@@ -356,12 +358,6 @@ QString copyShowFile(int folderFd, const QString& from, ShowFile* made, ScratchR
     return QString();
 }
 
-bool isShowOwnName(const QString& name)
-{
-    return name.compare(QLatin1String(kShowLayoutName), Qt::CaseInsensitive) == 0 ||
-           name.compare(QLatin1String(kShowManifestName), Qt::CaseInsensitive) == 0;
-}
-
 // Whether `path` is `folder` or lies inside it; both are canonical.
 bool holds(const QString& folder, const QString& path)
 {
@@ -680,6 +676,17 @@ QString refusalOf(const Target& target, const QString& mediaFolder, const QStrin
     return QString();
 }
 
+// What a show holds of its own, written as given: a layout as "show.TXT", or
+// a schedule as "show.schedule" with each layout it names under its own name.
+struct OwnFile {
+    QString name;
+    QByteArray bytes;
+};
+
+QString publishOwn(const QList<OwnFile>& own, const QList<LayoutDescription>& layouts,
+                   const QString& mediaFolder, const QString& given, const QString& layoutFile,
+                   const std::function<void(const QString&)>& note);
+
 } // namespace
 
 QString publishShow(const QByteArray& layout, const QString& mediaFolder, const QString& given,
@@ -688,35 +695,74 @@ QString publishShow(const QByteArray& layout, const QString& mediaFolder, const 
     const auto decoded = decodeLayout(layout);
     if (const auto* refusal = std::get_if<ReadRefusal>(&decoded))
         return refusal->message;
+    return publishOwn({{QLatin1String(kShowLayoutName), layout}},
+                      {std::get<LayoutDescription>(decoded)}, mediaFolder, given, layoutFile, note);
+}
 
-    // The media the layout names, each copied once under its name on disk,
-    // however many names differing only in case lead to it.
+QString publishSchedule(const ScheduleFile& schedule, const QString& mediaFolder,
+                        const QString& target, const QString& scheduleFile,
+                        const std::function<void(const QString& line)>& note)
+{
+    QList<OwnFile> own{{QLatin1String(kShowScheduleName), schedule.bytes}};
+    QList<LayoutDescription> layouts;
+    for (auto layout = schedule.layoutBytes.cbegin(); layout != schedule.layoutBytes.cend();
+         ++layout) {
+        own.append({layout.key(), layout.value()});
+        layouts.append(schedule.layouts.value(layout.key()));
+    }
+    return publishOwn(own, layouts, mediaFolder, target, scheduleFile, note);
+}
+
+namespace {
+
+QString publishOwn(const QList<OwnFile>& own, const QList<LayoutDescription>& layouts,
+                   const QString& mediaFolder, const QString& given, const QString& layoutFile,
+                   const std::function<void(const QString&)>& note)
+{
+    const auto isOwn = [&](const QString& name) {
+        return name.compare(QLatin1String(kShowManifestName), Qt::CaseInsensitive) == 0 ||
+               std::any_of(own.begin(), own.end(), [&](const OwnFile& file) {
+                   return file.name.compare(name, Qt::CaseInsensitive) == 0;
+               });
+    };
+    // The media the layouts name, each copied once under its name on disk,
+    // however many names differing only in case, or layouts, lead to it.
     const MediaResolver media(mediaFolder);
     QStringList missing;
     QStringList reserved;
     QList<std::pair<QString, QString>> copies; // from, as
     QSet<QString> copied;
-    for (const QString& name : namesPlayed(std::get<LayoutDescription>(decoded))) {
-        QString why;
-        const QString path = media.resolve(name, &why);
-        const QString as = QFileInfo(path).fileName();
-        if (path.isEmpty())
-            missing << escapedForLog(name);
-        else if (isShowOwnName(name) || isShowOwnName(as))
-            reserved << escapedForLog(name);
-        else if (!copied.contains(as)) {
-            copied.insert(as);
-            copies.append({path, as});
+    QSet<QString> named;
+    for (const LayoutDescription& layout : layouts) {
+        for (const QString& name : namesPlayed(layout)) {
+            if (named.contains(name))
+                continue;
+            named.insert(name);
+            QString why;
+            const QString path = media.resolve(name, &why);
+            const QString as = QFileInfo(path).fileName();
+            if (path.isEmpty())
+                missing << escapedForLog(name);
+            else if (isOwn(name) || isOwn(as))
+                reserved << escapedForLog(name);
+            else if (!copied.contains(as)) {
+                copied.insert(as);
+                copies.append({path, as});
+            }
         }
     }
     if (!missing.isEmpty())
         return QStringLiteral("These media files are not in %1: %2. Nothing was published.")
             .arg(shown(mediaFolder), missing.join(QStringLiteral(", ")));
-    if (!reserved.isEmpty())
-        return QStringLiteral("A show's own files are %1 and %2, so it cannot also play %3. "
+    if (!reserved.isEmpty()) {
+        QStringList names;
+        for (const OwnFile& file : own)
+            names << escapedForLog(file.name);
+        names << QLatin1String(kShowManifestName);
+        return QStringLiteral("A show's own files are %1, so it cannot also play %2. "
                               "Nothing was published.")
-            .arg(QLatin1String(kShowLayoutName), QLatin1String(kShowManifestName),
-                 reserved.join(QStringLiteral(", ")));
+            .arg(names.join(QStringLiteral(", ")), reserved.join(QStringLiteral(", ")));
+    }
 
     QString why;
     auto target = resolveTarget(given, &why);
@@ -793,11 +839,12 @@ QString publishShow(const QByteArray& layout, const QString& mediaFolder, const 
     manifest.layoutName = QFileInfo(layoutFile).fileName();
     manifest.id = QUuid::createUuid().toString(QUuid::WithoutBraces);
     manifest.published = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch(), Qt::UTC);
-    manifest.files.append({QLatin1String(kShowLayoutName), layout.size(), Sha256::hexOf(layout)});
-    if (const QString failure =
-            putShowFile(built.get(), QLatin1String(kShowLayoutName), layout, record);
-        !failure.isEmpty())
-        return failed(failure);
+    for (const OwnFile& file : own) {
+        manifest.files.append({file.name, file.bytes.size(), Sha256::hexOf(file.bytes)});
+        if (const QString failure = putShowFile(built.get(), file.name, file.bytes, record);
+            !failure.isEmpty())
+            return failed(failure);
+    }
     for (const auto& [from, as] : copies) {
         ShowFile made{as, 0, {}};
         if (const QString failure = copyShowFile(built.get(), from, &made, record);
@@ -837,6 +884,8 @@ QString publishShow(const QByteArray& layout, const QString& mediaFolder, const 
     ::fsync(parent.get());
     return QString();
 }
+
+} // namespace
 
 QString showLayoutIn(const QString& folder)
 {

@@ -38,6 +38,17 @@ QString publishShow(const QByteArray& layout, const QString& mediaFolder, const 
                     const QString& layoutFile = QString(),
                     const std::function<void(const QString& line)>& note = {});
 
+struct ScheduleFile;
+
+// Writes `target` as a self-contained show of a schedule, as publishShow does
+// a layout: the schedule as "show.schedule", every layout it names under its
+// own name, every medium any of them plays, each once (a picture three
+// layouts show is one file, one copy, one sync), and the manifest listing
+// them all.
+QString publishSchedule(const ScheduleFile& schedule, const QString& mediaFolder,
+                        const QString& target, const QString& scheduleFile = QString(),
+                        const std::function<void(const QString& line)>& note = {});
+
 // The layout file of a show folder: its "show.TXT", else its only layout
 // file; empty when there is none, or more than one. The name is found as it
 // is, a link among them: a display reads it with links refused, as it reads
