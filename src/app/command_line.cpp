@@ -139,8 +139,8 @@ QString usageProblem(const QStringList& arguments)
         return QString();
     for (const QCommandLineOption* option :
          {&options.play, &options.media, &options.inspect, &options.publish, &options.to,
-          &options.explain, &options.at,
-          &options.volume, &options.hwdec, &options.rotate, &options.screen, &options.log}) {
+          &options.explain, &options.at, &options.volume, &options.hwdec, &options.rotate,
+          &options.screen, &options.log}) {
         if (!parser.isSet(*option))
             continue;
         const QString name = QStringLiteral("--") + option->names().first();
@@ -219,9 +219,8 @@ bool needsNoDisplay(const QStringList& arguments)
     const Options options(parser);
     parser.parse(arguments);
     return parser.isSet(options.inspect) || parser.isSet(options.publish) ||
-           parser.isSet(options.explain) ||
-           parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")) ||
-           parser.isSet(QStringLiteral("version"));
+           parser.isSet(options.explain) || parser.isSet(QStringLiteral("help")) ||
+           parser.isSet(QStringLiteral("help-all")) || parser.isSet(QStringLiteral("version"));
 }
 
 namespace {
@@ -330,7 +329,8 @@ int explainScheduleCommand(const CommandLine& options)
         show.whole = show.file.layouts.keys();
     }
     const ZoneClock clock(show.file.schedule.zone);
-    const std::optional<Instant> at = options.at.isEmpty() ? instantNow : instantOf(options.at, clock);
+    const std::optional<Instant> at =
+        options.at.isEmpty() ? instantNow : instantOf(options.at, clock);
     if (!at)
         return refuse(QStringLiteral("tessellview: --at needs a TIME such as \"2026-12-24 18:00\", "
                                      "not %1")
@@ -382,7 +382,8 @@ int publishLayout(const CommandLine& options)
         if (!failure.isEmpty())
             return refuse(QStringLiteral("tessellview: ") + failure);
         say(QStringLiteral("published %1 to %2 in %3 ms")
-                .arg(QDir::toNativeSeparators(options.publish), QDir::toNativeSeparators(options.to))
+                .arg(QDir::toNativeSeparators(options.publish),
+                     QDir::toNativeSeparators(options.to))
                 .arg(took.elapsed()));
         return 0;
     }

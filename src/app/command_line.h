@@ -24,7 +24,7 @@ struct CommandLine {
     int rotate = 0; // degrees clockwise the show is turned by
     QString screen; // the screen to play on; empty: the primary one
     bool listScreens = false;
-    QString log; // the file the display's log goes to; empty: stderr as it is
+    QString log;     // the file the display's log goes to; empty: stderr as it is
     QString explain; // the schedule, or show folder, to explain
     QString at;      // the instant to explain; empty: now
 };

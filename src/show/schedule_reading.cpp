@@ -2,8 +2,8 @@
 
 #include "base/log_text.h"
 #include "files/layout_file_reading.h"
-#include "layout/layout_reader.h"
 #include "files/media_resolver.h"
+#include "layout/layout_reader.h"
 #include "schedule/schedule_decision.h"
 #include "show/show_manifest.h"
 
@@ -34,7 +34,8 @@ std::variant<ScheduleFile, QString> readScheduleFile(const QString& path, const 
         return QStringLiteral("The schedule %1 cannot be read: %2").arg(shown, why);
     auto parsed = parseSchedule(read.bytes, local);
     if (const auto* refused = std::get_if<ScheduleRefusal>(&parsed))
-        return QStringLiteral("The schedule %1 is refused: %2").arg(shown, escapedForLog(refused->text()));
+        return QStringLiteral("The schedule %1 is refused: %2")
+            .arg(shown, escapedForLog(refused->text()));
     read.schedule = std::get<Schedule>(std::move(parsed));
     const QDir folder = QFileInfo(path).absoluteDir();
     for (const QString& name : read.schedule.layouts()) {
@@ -42,7 +43,8 @@ std::variant<ScheduleFile, QString> readScheduleFile(const QString& path, const 
         for (const ScheduleRule& rule : read.schedule.rules)
             if (!line && !rule.off && rule.layout == name)
                 line = rule.line;
-        const QString where = line ? QStringLiteral("line %1: ").arg(line) : QStringLiteral("the default: ");
+        const QString where =
+            line ? QStringLiteral("line %1: ").arg(line) : QStringLiteral("the default: ");
         if (missingAllowed && !QFileInfo::exists(folder.filePath(name)) &&
             !QFileInfo(folder.filePath(name)).isSymLink())
             continue;
@@ -58,7 +60,8 @@ std::variant<ScheduleFile, QString> readScheduleFile(const QString& path, const 
         read.layouts.insert(name, std::get<LayoutDescription>(decoded));
     }
     if (const auto overlap = overlapRefusal(read.schedule, ZoneClock(read.schedule.zone), from))
-        return QStringLiteral("The schedule %1 is refused: %2").arg(shown, escapedForLog(overlap->text()));
+        return QStringLiteral("The schedule %1 is refused: %2")
+            .arg(shown, escapedForLog(overlap->text()));
     return read;
 }
 
@@ -75,9 +78,8 @@ std::variant<ScheduleShow, QString> readScheduleShow(const QString& folder, cons
     QString why;
     const MediaHandle manifestFile =
         MediaHandle::open(QDir(folder).filePath(QLatin1String(kShowManifestName)));
-    const QByteArray manifestBytes = manifestFile.isOpen()
-                                         ? manifestFile.readAll(kMaxManifestBytes, &why)
-                                         : QByteArray();
+    const QByteArray manifestBytes =
+        manifestFile.isOpen() ? manifestFile.readAll(kMaxManifestBytes, &why) : QByteArray();
     const auto manifest =
         manifestFile.isOpen() && why.isEmpty() ? decodeManifest(manifestBytes, &why) : std::nullopt;
     if (!manifest) {

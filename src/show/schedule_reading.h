@@ -18,8 +18,8 @@ namespace tv {
 struct ScheduleFile {
     QByteArray bytes;
     Schedule schedule;
-    QMap<QString, QByteArray> layoutBytes;          // by the name the schedule gives
-    QMap<QString, LayoutDescription> layouts;       // the same, decoded
+    QMap<QString, QByteArray> layoutBytes;    // by the name the schedule gives
+    QMap<QString, LayoutDescription> layouts; // the same, decoded
 };
 
 // Reads the schedule at `path` (a regular file of at most kMaxScheduleBytes),
@@ -29,9 +29,10 @@ struct ScheduleFile {
 // on. A layout that is missing is refused too, unless `missingAllowed` (a show
 // folder whose layouts have not all arrived): it is then left out of the
 // maps. `local` is the zone of `zone = local`.
-std::variant<ScheduleFile, QString> readScheduleFile(
-    const QString& path, const QTimeZone& local, Instant from,
-    MediaHandle::Links links = MediaHandle::Links::Followed, bool missingAllowed = false);
+std::variant<ScheduleFile, QString>
+readScheduleFile(const QString& path, const QTimeZone& local, Instant from,
+                 MediaHandle::Links links = MediaHandle::Links::Followed,
+                 bool missingAllowed = false);
 
 // A published schedule show: the schedule, its manifest, and which layouts
 // are whole (the layout and every medium it plays there as the manifest
