@@ -35,6 +35,12 @@ namespace tv {
 
 namespace {
 
+// The instant the program runs at: the one place a command reads the clock.
+Instant now()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
 struct Options {
     QCommandLineOption play{
         QStringLiteral("play"),
@@ -259,9 +265,17 @@ QString playRefusal(const QStringList& arguments)
     if (!parser.isSet(options.play))
         return QString();
     const PlayedLayout played = layoutToPlay(parser.value(options.play));
-    const auto layout = readLayout(played.path, played.links);
-    if (const auto* why = std::get_if<QString>(&layout))
+    if (isScheduleName(played.path)) {
+        // A schedule whose layouts have not all arrived still plays what it
+        // can; one that does not read is refused.
+        const auto read =
+            readScheduleFile(played.path, QTimeZone::systemTimeZone(), now(), played.links, true);
+        if (const auto* why = std::get_if<QString>(&read))
+            return QStringLiteral("tessellview: ") + *why;
+    } else if (const auto layout = readLayout(played.path, played.links);
+               const auto* why = std::get_if<QString>(&layout)) {
         return *why;
+    }
     // A display told where its media are gets them there or refuses to start:
     // a mistyped folder would otherwise play placeholders all day.
     if (parser.isSet(options.media)) {
@@ -277,12 +291,6 @@ QString playRefusal(const QStringList& arguments)
 }
 
 namespace {
-
-// The instant the program runs at: the one place a command reads the clock.
-Instant now()
-{
-    return QDateTime::currentMSecsSinceEpoch();
-}
 
 void print(const QByteArray& text)
 {

@@ -9,6 +9,8 @@
 #include "platform/hangup_signal.h"
 #include "platform/screen_choice.h"
 #include "platform/signal_pipe.h"
+#include "platform/wall_clock.h"
+#include "schedule/schedule.h"
 #include "stage/player_window.h"
 #include "stage/stage.h"
 #include "stage/stage_clock.h"
@@ -36,9 +38,10 @@ int runDisplay(const DisplaySettings& settings)
         return refuse(QStringLiteral("tessellview: the log %1 cannot be written: %2")
                           .arg(QDir::toNativeSeparators(settings.log), why));
     const QString& layoutPath = settings.layoutPath;
-    const auto layout = readLayout(layoutPath, settings.layoutLinks);
-    if (const auto* why = std::get_if<QString>(&layout))
-        return refuse(*why);
+    if (!isScheduleName(layoutPath))
+        if (const auto layout = readLayout(layoutPath, settings.layoutLinks);
+            const auto* why = std::get_if<QString>(&layout))
+            return refuse(*why);
     const QString& folder = settings.mediaFolder;
     const QString shown = QDir::toNativeSeparators(layoutPath);
     // The show is read off this thread: the stage starts empty and takes it
@@ -57,7 +60,9 @@ int runDisplay(const DisplaySettings& settings)
     QObject::connect(&stage, &Stage::firstShown,
                      [shown] { say(QStringLiteral("showing %1").arg(shown)); });
     SteadyClock clock;
-    LiveShow live(stage, layoutPath, folder, clock, say, settings.layoutLinks, settings.hashCache);
+    SystemWallClock wall;
+    LiveShow live(stage, layoutPath, folder, clock, say, settings.layoutLinks, settings.hashCache,
+                  &wall);
     // A message that comes again and again is told once per show.
     QObject::connect(&live, &LiveShow::readDone, [&messages] { messages.newShow(); });
     QObject::connect(&hangup, &HangupSignal::hangUp, &live, &LiveShow::reloadNow);

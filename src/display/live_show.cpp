@@ -1,6 +1,7 @@
 #include "display/live_show.h"
 
 #include "files/media_open.h"
+#include "platform/wall_clock.h"
 #include "show/show_watcher.h"
 #include "stage/stage.h"
 #include "stage/stage_clock.h"
@@ -15,12 +16,14 @@ namespace tv {
 
 LiveShow::LiveShow(Stage& stage, const QString& layoutPath, const QString& mediaFolder,
                    StageClock& clock, Log log, MediaHandle::Links layoutLinks,
-                   const QString& hashCache)
+                   const QString& hashCache, WallClock* wall)
     : QObject(&stage), stage_(stage), shown_(QDir::toNativeSeparators(layoutPath)), clock_(clock),
       log_(std::move(log)),
       reader_(std::make_unique<ShowReader>(layoutPath, mediaFolder, layoutLinks, hashCache)),
-      watcher_(std::make_unique<ShowWatcher>(layoutPath, mediaFolder))
+      watcher_(std::make_unique<ShowWatcher>(layoutPath, mediaFolder)), wall_(wall)
 {
+    if (wall_)
+        connect(wall_, &WallClock::rang, this, &LiveShow::followSchedule);
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &LiveShow::poll);
     connect(watcher_.get(), &ShowWatcher::changed, this, &LiveShow::changed);
@@ -115,9 +118,18 @@ void LiveShow::take(const ShowSnapshot& snapshot)
         read();
     const bool graceOver = snapshot.showId == waitingId_ && !waitingId_.isEmpty() &&
                            clock_.nowMs() - waitingSince_ >= kGraceMs;
+    // A schedule show needs whole only what it plays now.
+    bool whole = snapshot.whole();
+    if (snapshot.schedule && wall_) {
+        const ScheduleDecision now =
+            decide(*snapshot.schedule, ZoneClock(snapshot.schedule->zone), wall_->nowMs(),
+                   [&](const QString& layout) { return snapshot.wholeLayouts.contains(layout); });
+        whole = snapshot.layoutRefusal.isEmpty() && snapshot.unchecked == 0 &&
+                (now.off() || snapshot.wholeLayouts.contains(now.target));
+    }
     // With nothing on the screen yet there is no show to go on with: what
     // is there is shown at once, and the rest as it comes.
-    if (!snapshot.whole() && applied_ && !graceOver) {
+    if (!whole && applied_ && !graceOver) {
         if (snapshot.showId != waitingId_) {
             waitingId_ = snapshot.showId;
             waitingSince_ = clock_.nowMs();
@@ -141,6 +153,25 @@ void LiveShow::take(const ShowSnapshot& snapshot)
 
 void LiveShow::apply(const ShowSnapshot& snapshot)
 {
+    if (snapshot.schedule && wall_) {
+        applied_ = true;
+        reloadAsked_ = false;
+        const bool newShow = !scheduleShow_ || scheduleShow_->showId != snapshot.showId ||
+                             scheduleShow_->layoutBytes != snapshot.layoutBytes ||
+                             snapshot.showId.isEmpty();
+        scheduleShow_ = snapshot;
+        if (newShow) {
+            playingDecision_.reset(); // played afresh from the new show's files
+            preparedFor_.reset();
+        } else {
+            for (const QString& name : stage_.refreshMedia(snapshot.media))
+                log_(QStringLiteral("%1: found again").arg(name));
+        }
+        followSchedule();
+        return;
+    }
+    scheduleShow_.reset();
+    playingDecision_.reset();
     const bool first = !std::exchange(applied_, true);
     const bool asked = std::exchange(reloadAsked_, false);
     // A published show is taken whole: each window whose files changed
@@ -171,6 +202,106 @@ void LiveShow::apply(const ShowSnapshot& snapshot)
                  .arg(shown_)
                  .arg(kept)
                  .arg(next.size()));
+}
+
+ScheduleDecision LiveShow::decideAt(qint64 instant) const
+{
+    const ShowSnapshot& show = *scheduleShow_;
+    const WallClock::Sync sync = wall_->sync();
+    return decide(*show.schedule, ZoneClock(show.schedule->zone), instant,
+                  [&show](const QString& layout) { return show.wholeLayouts.contains(layout); },
+                  {sync.synchronised, show.publishedAt});
+}
+
+void LiveShow::followSchedule()
+{
+    if (!scheduleShow_ || !wall_)
+        return;
+    const qint64 now = wall_->nowMs();
+    const WallClock::Sync sync = wall_->sync();
+    if (!sync.synchronised && !std::exchange(toldUnsynchronised_, true))
+        log_(QStringLiteral("the system clock is not synchronised (error up to %1 ms): the "
+                            "schedule %2")
+                 .arg(sync.maxErrorUs / 1000)
+                 .arg(scheduleShow_->schedule->defaultWhileUnsynchronised
+                          ? QStringLiteral("plays its default meanwhile")
+                          : QStringLiteral("is followed all the same")));
+    const ScheduleDecision decision = decideAt(now);
+    if (preparedFor_ && now >= *preparedFor_ && preparedDecision_->sameAs(decision)) {
+        // The stage showed the prepared layout at the instant, by its own
+        // clock: what plays is told now.
+        tell(decision, preparedKept_, preparedWindows_);
+    } else if (preparedFor_ && now < *preparedFor_ && playingDecision_ &&
+               playingDecision_->sameAs(decision) &&
+               decideAt(*preparedFor_).sameAs(*preparedDecision_)) {
+        // Rung early (the clock was set): the prepared change still holds.
+    } else if (!playingDecision_ || !playingDecision_->sameAs(decision) || preparedFor_) {
+        play(decision, now, false);
+    }
+    if (preparedFor_ && now >= *preparedFor_)
+        preparedFor_.reset();
+    // The next change, prepared ahead when it changes what plays.
+    const std::optional<qint64> next = decision.next;
+    if (!next) {
+        wall_->ringAt(std::nullopt);
+        return;
+    }
+    if (*next - now > kPrepareMs) {
+        wall_->ringAt(*next - kPrepareMs);
+        return;
+    }
+    if (!preparedFor_ || *preparedFor_ != *next) {
+        const ScheduleDecision then = decideAt(*next);
+        if (!then.sameAs(decision))
+            play(then, *next, true);
+    }
+    wall_->ringAt(*next);
+}
+
+void LiveShow::tell(const ScheduleDecision& decision, int kept, int windows)
+{
+    playingDecision_ = decision;
+    const QString what = decision.off() ? QStringLiteral("off (the screen dark)") : decision.target;
+    log_(QStringLiteral("schedule of show %1: %2 plays, %3; %4 of %5 windows went on")
+             .arg(scheduleShow_->showId.isEmpty() ? QStringLiteral("(unpublished)")
+                                                  : scheduleShow_->showId,
+                  what, decision.why)
+             .arg(kept)
+             .arg(windows));
+}
+
+void LiveShow::play(const ScheduleDecision& decision, qint64 instant, bool prepared)
+{
+    const ShowSnapshot& show = *scheduleShow_;
+    const qint64 wallNow = wall_->nowMs();
+    const qint64 stageNow = clock_.nowMs();
+    const auto onStage = [&](qint64 at) { return stageNow + (at - wallNow); };
+    Stage::Arrival arrival;
+    if (prepared) {
+        arrival.revealAtMs = onStage(instant);
+        arrival.listStartMs = onStage(instant);
+    } else {
+        // A rule that began before now (a restart, a show arriving) plays
+        // its lists from its start.
+        std::optional<qint64> since;
+        if (decision.rule >= 0)
+            since = holdingSince(show.schedule->rules[decision.rule],
+                                 ZoneClock(show.schedule->zone), wallNow);
+        arrival.listStartMs = onStage(since.value_or(wallNow));
+    }
+    const QList<StageWindow> plan = decision.off() || !show.layouts.contains(decision.target)
+                                        ? QList<StageWindow>()
+                                        : planStage(show.layouts.value(decision.target));
+    const int kept = stage_.reload(plan, show.media, Stage::Changed::StartAfresh, arrival);
+    if (prepared) {
+        preparedFor_ = instant;
+        preparedDecision_ = decision;
+        preparedKept_ = kept;
+        preparedWindows_ = int(plan.size());
+    } else {
+        preparedFor_.reset();
+        tell(decision, kept, int(plan.size()));
+    }
 }
 
 std::optional<QString> LiveShow::waitingFor() const

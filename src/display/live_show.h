@@ -1,5 +1,6 @@
 #pragma once
 
+#include "schedule/schedule_decision.h"
 #include "show/show_snapshot.h"
 
 #include <QByteArray>
@@ -15,6 +16,7 @@ namespace tv {
 class ShowWatcher;
 class Stage;
 class StageClock;
+class WallClock;
 
 // The show a display plays, following its layout file and media folder as
 // they change. A change is read, off the screen's thread, once nothing has
@@ -28,6 +30,14 @@ class StageClock;
 // manifest takes each change as it comes: a layout that reads is played, its
 // unchanged windows going on; media that come, go or change are taken at
 // each window's next switch.
+//
+// A show of a schedule plays the layout the schedule decides by `wall`, and
+// follows it to the instant: kPrepareMs before a change the next layout's
+// windows are made and decode their first items hidden, and at the instant
+// they are shown together, the windows both layouts share going on
+// untouched. Each list starts at its rule's start, so a reload never
+// restarts a long switch time. A new schedule show is taken once the layout
+// it plays now is whole.
 class LiveShow final : public QObject {
     Q_OBJECT
 public:
@@ -39,11 +49,12 @@ public:
     // Hashes of the show's files are kept in `hashCache` when one is given.
     LiveShow(Stage& stage, const QString& layoutPath, const QString& mediaFolder, StageClock& clock,
              Log log, MediaHandle::Links layoutLinks = MediaHandle::Links::Followed,
-             const QString& hashCache = QString());
+             const QString& hashCache = QString(), WallClock* wall = nullptr);
     ~LiveShow() override;
 
     static constexpr qint64 kSettleMs = 500;
     static constexpr qint64 kGraceMs = 10 * 60 * 1000;
+    static constexpr qint64 kPrepareMs = 10 * 1000;
 
     // Reads the show again at once and reloads its layout, even when it is
     // the same (SIGHUP).
@@ -58,6 +69,8 @@ public:
     bool reading() const { return reading_; }
     // Whether a change was seen and waits to settle before it is read.
     bool changePending() const { return changedAt_ >= 0; }
+    // What the schedule plays now; none for a show of one layout.
+    std::optional<ScheduleDecision> scheduled() const { return playingDecision_; }
 
 signals:
     // A read of the show came back and was dealt with (taken or not).
@@ -69,6 +82,10 @@ private:
     void take(const ShowSnapshot& snapshot);
     void apply(const ShowSnapshot& snapshot);
     void arm();
+    void followSchedule();
+    ScheduleDecision decideAt(qint64 instant) const;
+    void play(const ScheduleDecision& decision, qint64 instant, bool prepared);
+    void tell(const ScheduleDecision& decision, int kept, int windows);
 
     Stage& stage_;
     QString shown_; // the layout's name as the log shows it
@@ -87,6 +104,17 @@ private:
     QString waitingId_;        // the incomplete show waited for
     qint64 waitingSince_ = 0;
     QString lastRefusal_;
+
+    // A schedule show: the wall clock it follows, the show, what it plays
+    // and the change prepared ahead.
+    WallClock* wall_ = nullptr;
+    std::optional<ShowSnapshot> scheduleShow_;
+    std::optional<ScheduleDecision> playingDecision_;
+    std::optional<qint64> preparedFor_;
+    std::optional<ScheduleDecision> preparedDecision_;
+    int preparedKept_ = 0;
+    int preparedWindows_ = 0;
+    bool toldUnsynchronised_ = false;
 };
 
 } // namespace tv

@@ -118,6 +118,27 @@ bool ruleHolds(const ScheduleRule& rule, const ZoneClock& clock, Instant instant
     return false;
 }
 
+std::optional<Instant> holdingSince(const ScheduleRule& rule, const ZoneClock& clock,
+                                    Instant instant)
+{
+    if (rule.oneOff) {
+        const Span span = oneOffSpan(rule, clock);
+        return instant >= span.start && instant < span.end ? std::optional(span.start)
+                                                           : std::nullopt;
+    }
+    const QDate day = clock.dayOf(instant);
+    for (const QDate start : {day.addDays(-1), day}) {
+        if (!dayAllowed(rule, start))
+            continue;
+        const Span span = spanOn(rule, clock, start);
+        if (instant >= span.start && instant < span.end && inSlice(rule, span, instant))
+            return rule.everyMs > 0
+                       ? span.start + (instant - span.start) / rule.everyMs * rule.everyMs
+                       : span.start;
+    }
+    return std::nullopt;
+}
+
 std::optional<Instant> nextEdge(const ScheduleRule& rule, const ZoneClock& clock, Instant instant)
 {
     if (rule.oneOff) {

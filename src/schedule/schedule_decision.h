@@ -52,6 +52,11 @@ ScheduleDecision decide(const Schedule& schedule, const ZoneClock& clock, Instan
 bool ruleHolds(const ScheduleRule& rule, const ZoneClock& clock, Instant instant);
 std::optional<Instant> nextEdge(const ScheduleRule& rule, const ZoneClock& clock, Instant instant);
 
+// When the rule began to hold, for the stretch that holds at `instant` (a
+// slice's start for a sliced rule); none when it does not hold.
+std::optional<Instant> holdingSince(const ScheduleRule& rule, const ZoneClock& clock,
+                                    Instant instant);
+
 // Two rules of the same priority that hold at once would leave the choice to
 // their order: refused, with the first instant from `from` they both hold.
 std::optional<ScheduleRefusal> overlapRefusal(const Schedule& schedule, const ZoneClock& clock,

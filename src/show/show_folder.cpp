@@ -890,6 +890,10 @@ QString publishOwn(const QList<OwnFile>& own, const QList<LayoutDescription>& la
 QString showLayoutIn(const QString& folder)
 {
     const QDir dir(folder);
+    // A show of a schedule plays its schedule.
+    const QFileInfo schedule(dir.filePath(QLatin1String(kShowScheduleName)));
+    if (schedule.isFile() || schedule.isSymLink())
+        return schedule.filePath();
     const QFileInfo named(dir.filePath(QLatin1String(kShowLayoutName)));
     if (named.isFile() || named.isSymLink())
         return named.filePath();

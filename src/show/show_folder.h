@@ -49,7 +49,8 @@ QString publishSchedule(const ScheduleFile& schedule, const QString& mediaFolder
                         const QString& target, const QString& scheduleFile = QString(),
                         const std::function<void(const QString& line)>& note = {});
 
-// The layout file of a show folder: its "show.TXT", else its only layout
+// The file a display plays in a show folder: its "show.schedule", else its
+// "show.TXT", else its only layout
 // file; empty when there is none, or more than one. The name is found as it
 // is, a link among them: a display reads it with links refused, as it reads
 // the show's media.

@@ -3,6 +3,7 @@
 #include "files/layout_file_reading.h"
 #include "files/sha256.h"
 #include "layout/layout_reader.h"
+#include "show/schedule_reading.h"
 #include "show/show_manifest.h"
 
 #include <QDir>
@@ -31,9 +32,9 @@ struct ShowReader::Held {
 };
 
 ShowReader::ShowReader(QString layoutPath, QString mediaFolder, MediaHandle::Links layoutLinks,
-                       QString hashCache)
+                       QString hashCache, QTimeZone local)
     : layoutPath_(std::move(layoutPath)), mediaFolder_(std::move(mediaFolder)),
-      layoutLinks_(layoutLinks), hashCache_(std::move(hashCache))
+      layoutLinks_(layoutLinks), hashCache_(std::move(hashCache)), local_(std::move(local))
 {
 }
 
@@ -144,23 +145,65 @@ ShowSnapshot ShowReader::read(Hashing hashing)
     holding_.clear();
     holdingOpen_ = 0;
     loadHashes();
-    const LayoutFileBytes layout = readLayoutFileBytes(layoutPath_, layoutLinks_);
-    snapshot.layoutBytes = layout.bytes;
-    snapshot.layoutRefusal = layout.refusal;
+    const QDir showFolder = QFileInfo(layoutPath_).absoluteDir();
+    // The show's own files, by name, as read: its layout, or its schedule and
+    // the layouts it names.
+    QHash<QString, QByteArray> own;
+    QList<LayoutDescription> layouts;
+    if (isScheduleName(layoutPath_)) {
+        snapshot.layoutBytes =
+            readScheduleBytes(layoutPath_, layoutLinks_, &snapshot.layoutRefusal);
+        if (snapshot.layoutRefusal.isEmpty()) {
+            auto parsed = parseSchedule(snapshot.layoutBytes, local_);
+            if (const auto* refused = std::get_if<ScheduleRefusal>(&parsed))
+                snapshot.layoutRefusal = refused->text();
+            else
+                snapshot.schedule = std::get<Schedule>(std::move(parsed));
+        }
+        if (snapshot.schedule) {
+            own.insert(QFileInfo(layoutPath_).fileName(), snapshot.layoutBytes);
+            // A layout that cannot be read is not whole: its rules yield.
+            for (const QString& name : snapshot.schedule->layouts()) {
+                const LayoutFileBytes bytes =
+                    readLayoutFileBytes(showFolder.filePath(name), layoutLinks_);
+                auto decoded = decodeLayout(bytes.bytes);
+                if (!bytes.refusal.isEmpty() || std::holds_alternative<ReadRefusal>(decoded))
+                    continue;
+                own.insert(name, bytes.bytes);
+                snapshot.layouts.insert(name, std::get<LayoutDescription>(decoded));
+                layouts << std::get<LayoutDescription>(std::move(decoded));
+            }
+        }
+    } else {
+        const LayoutFileBytes layout = readLayoutFileBytes(layoutPath_, layoutLinks_);
+        snapshot.layoutBytes = layout.bytes;
+        snapshot.layoutRefusal = layout.refusal;
+        if (snapshot.layoutRefusal.isEmpty()) {
+            auto decoded = decodeLayout(snapshot.layoutBytes);
+            if (const auto* refused = std::get_if<ReadRefusal>(&decoded)) {
+                snapshot.layoutRefusal = refused->message;
+            } else {
+                snapshot.layout = std::get<LayoutDescription>(std::move(decoded));
+                own.insert(QFileInfo(layoutPath_).fileName(), snapshot.layoutBytes);
+                layouts << *snapshot.layout;
+            }
+        }
+    }
 
     // The files played are held first: they are the ones that must stay as
     // they were read.
     QHash<QString, MediaResolver::Found> found;
     QHash<QString, QString> played; // the path of each name played
     auto keep = std::make_shared<std::vector<std::shared_ptr<Held>>>();
-    if (snapshot.layoutRefusal.isEmpty()) {
-        auto decoded = decodeLayout(snapshot.layoutBytes);
-        if (const auto* refused = std::get_if<ReadRefusal>(&decoded)) {
-            snapshot.layoutRefusal = refused->message;
-        } else {
-            snapshot.layout = std::get<LayoutDescription>(std::move(decoded));
+    {
+        {
             const MediaResolver folder(mediaFolder_);
-            for (const QString& name : namesPlayed(*snapshot.layout)) {
+            QStringList names;
+            for (const LayoutDescription& layout : layouts)
+                for (const QString& name : namesPlayed(layout))
+                    if (!names.contains(name))
+                        names << name;
+            for (const QString& name : names) {
                 MediaResolver::Found item;
                 const QString path = folder.resolve(name, &item.problem);
                 if (!path.isEmpty()) {
@@ -177,7 +220,6 @@ ShowSnapshot ShowReader::read(Hashing hashing)
 
     // A show folder written by a publish lists its files: it is whole only
     // when every one is there with its size and content.
-    const QDir showFolder = QFileInfo(layoutPath_).absoluteDir();
     const QString manifestPath = showFolder.filePath(QLatin1String(kShowManifestName));
     QSet<FileStamp> listed;
     QHash<QString, QByteArray> hashOf; // by path, of the files found as listed
@@ -191,12 +233,16 @@ ShowSnapshot ShowReader::read(Hashing hashing)
             snapshot.notWhole << QLatin1String(kShowManifestName);
         } else {
             snapshot.showId = manifest->id;
+            snapshot.publishedAt = manifest->published.toMSecsSinceEpoch();
             snapshot.listed = int(manifest->files.size());
-            const QString layoutName = QFileInfo(layoutPath_).fileName();
+            const QStringList ownNames = snapshot.schedule
+                                             ? snapshot.schedule->layouts()
+                                             : QStringList{QFileInfo(layoutPath_).fileName()};
             for (const ShowFile& file : manifest->files) {
-                if (file.name == layoutName) {
-                    if (layout.refusal.isEmpty() && layout.bytes.size() == file.size &&
-                        Sha256::hexOf(layout.bytes) == file.sha256)
+                if (own.contains(file.name) || ownNames.contains(file.name)) {
+                    const QByteArray bytes = own.value(file.name);
+                    if (own.contains(file.name) && bytes.size() == file.size &&
+                        Sha256::hexOf(bytes) == file.sha256)
                         continue;
                     snapshot.notWhole << file.name;
                     continue;
@@ -223,6 +269,15 @@ ShowSnapshot ShowReader::read(Hashing hashing)
 
     for (auto item = found.begin(); item != found.end(); ++item)
         item->sha256 = hashOf.value(played.value(item.key()));
+    for (auto layout = snapshot.layouts.cbegin(); layout != snapshot.layouts.cend(); ++layout) {
+        const QStringList names = namesPlayed(layout.value());
+        if (!snapshot.notWhole.contains(layout.key()) &&
+            std::all_of(names.begin(), names.end(), [&](const QString& name) {
+                return played.contains(name) &&
+                       !snapshot.notWhole.contains(QFileInfo(played.value(name)).fileName());
+            }))
+            snapshot.wholeLayouts << layout.key();
+    }
     snapshot.media = MediaResolver::fixed(std::move(found), keep);
     held_ = std::exchange(holding_, {});
     // Hashes of files no longer listed are of no more use. A first look

@@ -3,6 +3,7 @@
 #include "files/media_open.h"
 #include "files/media_resolver.h"
 #include "layout/layout_description.h"
+#include "schedule/schedule.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -28,6 +29,13 @@ struct ShowSnapshot {
     QStringList notWhole;                    // of those, the ones not there as listed (yet)
     int unchecked = 0;                       // of those, the ones whose content was not hashed yet
     MediaResolver media{QString()};
+    // A show of a schedule (its file named *.schedule): the schedule, every
+    // layout it names that could be read, by name, the ones whose files are
+    // all there as listed, and when the show was published (0: unknown).
+    std::optional<Schedule> schedule;
+    QMap<QString, LayoutDescription> layouts;
+    QStringList wholeLayouts;
+    qint64 publishedAt = 0;
 
     // Whether this is the whole of a show: its layout read and, for a show
     // with a manifest, every file it lists there with its size and content.
@@ -45,9 +53,11 @@ public:
     // With `layoutLinks` Refused, a layout that has become a link is refused
     // at every read, not only the first: a show folder's layout is its own
     // file.
+    // A layout path named *.schedule reads a schedule and every layout it
+    // names beside it; `local` is the zone its `zone = local` means.
     ShowReader(QString layoutPath, QString mediaFolder,
                MediaHandle::Links layoutLinks = MediaHandle::Links::Followed,
-               QString hashCache = QString());
+               QString hashCache = QString(), QTimeZone local = QTimeZone::systemTimeZone());
 
     // Whether files whose hash is not known are hashed, or only counted as
     // unchecked (for a first look that shows what is there at once).
@@ -85,6 +95,7 @@ private:
     bool hashesLoaded_ = false;
     bool hashesChanged_ = false;
     // Atomic: set from the thread that ends the reader, read as it hashes.
+    QTimeZone local_;
     std::atomic<bool> stop_{false};
 };
 

@@ -26,6 +26,9 @@ Stage::Stage(const QList<StageWindow>& plan, const QString& mediaFolder, StageCl
     revealLimit_.setSingleShot(true);
     revealLimit_.setInterval(kRevealLimitMs);
     connect(&revealLimit_, &QTimer::timeout, this, &Stage::retire);
+    revealAt_.setSingleShot(true);
+    revealAt_.setTimerType(Qt::PreciseTimer);
+    connect(&revealAt_, &QTimer::timeout, this, &Stage::reveal);
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &Stage::refresh);
@@ -47,11 +50,17 @@ WindowView* Stage::makeView(const StageWindow& window)
     connect(view, &WindowView::shown, this, [this, view] {
         if (!std::exchange(shown_, true))
             emit firstShown();
-        if (arriving_.removeOne(view)) {
-            view->show();
-            if (arriving_.isEmpty())
-                retire();
+        if (!arriving_.contains(view))
+            return;
+        if (revealAt_.isActive()) {
+            if (!readyEarly_.contains(view))
+                readyEarly_.append(view);
+            return;
         }
+        arriving_.removeOne(view);
+        view->show();
+        if (arriving_.isEmpty())
+            retire();
     });
     return view;
 }
@@ -67,10 +76,11 @@ bool samePlay(const StageWindow& a, const StageWindow& b)
 
 } // namespace
 
-int Stage::reload(const QList<StageWindow>& plan, const MediaResolver& media, Changed changed)
+int Stage::reload(const QList<StageWindow>& plan, const MediaResolver& media, Changed changed,
+                  Arrival arrival)
 {
     media_ = media;
-    return reload(plan, changed);
+    return reload(plan, changed, arrival);
 }
 
 int Stage::reload(const QList<StageWindow>& plan)
@@ -78,7 +88,7 @@ int Stage::reload(const QList<StageWindow>& plan)
     return reload(plan, Changed::AtNextSwitch);
 }
 
-int Stage::reload(const QList<StageWindow>& plan, Changed changed)
+int Stage::reload(const QList<StageWindow>& plan, Changed changed, Arrival arrival)
 {
     retire(); // an earlier reload still arriving is finished first
     QList<WindowView*> old = windows_;
@@ -100,7 +110,8 @@ int Stage::reload(const QList<StageWindow>& plan, Changed changed)
         // A new window stays hidden until its first item is there; the old
         // layout's window beneath it shows meanwhile, so nothing goes black.
         WindowView* view = makeView(window);
-        view->setStartMs(started_ ? clock_.nowMs() : 0);
+        view->setStartMs(arrival.listStartMs ? *arrival.listStartMs
+                                             : (started_ ? clock_.nowMs() : 0));
         next.append(view);
         // One with nothing to show has nothing to wait for.
         if (drawsNothing(window))
@@ -111,17 +122,36 @@ int Stage::reload(const QList<StageWindow>& plan, Changed changed)
     windows_ = next;
     leaving_ = old;
     placeWindows();
+    if (arrival.revealAtMs && *arrival.revealAtMs > clock_.nowMs()) {
+        // Nothing changes on the screen before the instant: the windows
+        // that go stay until then, and the others are shown together.
+        revealAt_.start(int(std::min<qint64>(*arrival.revealAtMs - clock_.nowMs(), 1 << 30)));
+    } else if (arriving_.isEmpty()) {
+        retire();
+    } else {
+        revealLimit_.start();
+    }
+    refresh();
+    return kept;
+}
+
+void Stage::reveal()
+{
+    revealAt_.stop();
+    for (WindowView* view : std::exchange(readyEarly_, {}))
+        if (arriving_.removeOne(view))
+            view->show();
     if (arriving_.isEmpty())
         retire();
     else
-        revealLimit_.start();
-    refresh();
-    return kept;
+        revealLimit_.start(); // one not ready shows when it is, or at the limit
 }
 
 void Stage::retire()
 {
     revealLimit_.stop();
+    revealAt_.stop();
+    readyEarly_.clear();
     for (WindowView* view : std::exchange(arriving_, {}))
         view->show();
     for (WindowView* view : std::exchange(leaving_, {}))
@@ -164,6 +194,13 @@ void Stage::refresh()
     for (WindowView* window : windows_) {
         window->advance(now);
         next = std::min(next, window->nextChange());
+    }
+    // The layout that goes plays on until a prepared change's instant.
+    if (revealAt_.isActive()) {
+        for (WindowView* window : leaving_) {
+            window->advance(now);
+            next = std::min(next, window->nextChange());
+        }
     }
     emit refreshed(due_, now);
     due_ = next == kNever ? 0 : next;

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace tv {
 
@@ -74,9 +75,19 @@ public:
     // (files of a plain folder, changing one by one), or at once, starting
     // its list afresh like a new window (a show taken whole).
     enum class Changed { AtNextSwitch, StartAfresh };
+    // When the windows that come with a reload start their lists, and when
+    // they are shown: at once by default. A change by the clock is prepared
+    // ahead: its windows decode their first items hidden, the layout before
+    // showing, and all are shown together at `revealAtMs` (on the stage's
+    // clock), each list counted from `listStartMs` (its rule's start, which
+    // may lie before a restart).
+    struct Arrival {
+        std::optional<qint64> revealAtMs;
+        std::optional<qint64> listStartMs;
+    };
     // The same, with the media found by `media` from now on.
     int reload(const QList<StageWindow>& plan, const MediaResolver& media,
-               Changed changed = Changed::AtNextSwitch);
+               Changed changed = Changed::AtNextSwitch, Arrival arrival = {});
     static constexpr int kRevealLimitMs = 3000;
     // Finds every name again with `media`: a file that changed is shown
     // afresh at its window's next switch. The names that were missing and
@@ -107,7 +118,8 @@ protected:
 
 private:
     WindowView* makeView(const StageWindow& window);
-    int reload(const QList<StageWindow>& plan, Changed changed);
+    int reload(const QList<StageWindow>& plan, Changed changed, Arrival arrival = {});
+    void reveal();
     void retire();
     void placeWindows();
     void tell(const QString& name, const QString& why);
@@ -118,6 +130,8 @@ private:
     QList<WindowView*> arriving_; // of a reloaded layout, not shown yet
     QList<WindowView*> leaving_;  // of the layout before, shown meanwhile
     QTimer revealLimit_;
+    QTimer revealAt_;               // a prepared change's instant
+    QList<WindowView*> readyEarly_; // arrived, waiting for that instant
     StageClock& clock_;
     QList<WindowView*> windows_;
     QTimer timer_;
