@@ -106,6 +106,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // A picture window or the video window, as `window`'s role says.
     WindowView* makeView(const StageWindow& window);
     int reload(const QList<StageWindow>& plan, Changed changed);
     void retire();
