@@ -1,3 +1,4 @@
+#include "base/operator_log.h"
 #include "layout/layout_writer.h"
 #include "platform/screen_awake.h"
 #include "platform/screen_saver_inhibit.h"
@@ -148,7 +149,8 @@ void ScreenAwakeTest::asksTheDesktop()
         QVERIFY(desktopBus.registerService(service));
     }
     QWidget window;
-    auto* awake = new ScreenAwake(&window);
+    QStringList told;
+    auto* awake = new ScreenAwake(&window, [&told](const QString& line) { told << line; });
     QSignalSpy held(&awake->sessionInhibit(), &ScreenSaverInhibit::held);
     QSignalSpy unavailable(&awake->sessionInhibit(), &ScreenSaverInhibit::unavailable);
     if (closedBeforeTheAnswer) {
@@ -163,6 +165,8 @@ void ScreenAwakeTest::asksTheDesktop()
         delete awake;
     }
     QTRY_COMPARE(desktop.calls, calls);
+    // Only a desktop that grants nothing is worth a line in the log.
+    QCOMPARE(told.size(), service.isEmpty() ? 1 : 0);
 }
 
 // The program's own way out: the window goes after the event loop, then the
@@ -170,7 +174,7 @@ void ScreenAwakeTest::asksTheDesktop()
 int holdUntilGranted(QApplication& app)
 {
     QWidget window;
-    auto* awake = new ScreenAwake(&window);
+    auto* awake = new ScreenAwake(&window, tv::writeLogLine);
     QObject::connect(&awake->sessionInhibit(), &ScreenSaverInhibit::held, &app,
                      &QCoreApplication::quit);
     QObject::connect(&awake->sessionInhibit(), &ScreenSaverInhibit::unavailable, &app,
@@ -364,7 +368,7 @@ int main(int argc, char** argv)
         return holdUntilGranted(app);
     if (argc == 2 && qstrcmp(argv[1], "--end-soon") == 0) {
         QWidget window;
-        new ScreenAwake(&window);
+        new ScreenAwake(&window, tv::writeLogLine);
         QTimer::singleShot(300, &app, &QCoreApplication::quit);
         return QApplication::exec();
     }
