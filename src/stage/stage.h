@@ -113,6 +113,8 @@ private:
     void placeWindows();
     void tell(const QString& name, const QString& why);
 
+    // Every field is touched only on the GUI thread; the queue's workers
+    // share nothing of the stage but what the queue itself guards.
     // Declared first, so that it goes last.
     std::unique_ptr<DecodeQueue> decodes_;
     MediaResolver media_;

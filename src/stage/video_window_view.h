@@ -39,6 +39,8 @@ private:
     void takeVideoFrame();
     void videoStopped(quint64 ticket, const QString& why);
 
+    // Touched only on the GUI thread, as the base's fields are: the
+    // channel's thread reaches them only through its signals, taken here.
     DecodeSettings decoding_;
     // Made once the list has a clip to play: a list of pictures plays none.
     VideoChannel* video_ = nullptr;
