@@ -10,9 +10,9 @@
 
 namespace tv {
 
-ScreenAwake::ScreenAwake(QWidget* window)
-    : QObject(window),
-      sessionInhibit_(new ScreenSaverInhibit(QStringLiteral("Playing a show"), this))
+ScreenAwake::ScreenAwake(QWidget* window, std::function<void(const QString& line)> log)
+    : QObject(window), sessionInhibit_(new ScreenSaverInhibit(QStringLiteral("Playing a show"),
+                                                              std::move(log), this))
 {
     new WaylandIdleInhibit(window, this);
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;

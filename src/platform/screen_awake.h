@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
+
 class QWidget;
 struct xcb_connection_t;
 
@@ -15,10 +17,11 @@ class ScreenSaverInhibit;
 // desktop is asked over the session bus (GNOME, KDE and the like ignore the
 // rest); on X11 the server's idle time is also reset every half minute, as a
 // key press would; under Wayland the compositor is asked through the
-// idle-inhibit protocol for as long as `window` is shown.
+// idle-inhibit protocol for as long as `window` is shown. That the desktop
+// has no service to ask is told to `log`, a line of plain text.
 class ScreenAwake final : public QObject {
 public:
-    explicit ScreenAwake(QWidget* window);
+    ScreenAwake(QWidget* window, std::function<void(const QString& line)> log);
 
     static constexpr int kResetMs = 30'000;
 

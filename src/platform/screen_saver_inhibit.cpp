@@ -1,7 +1,5 @@
 #include "platform/screen_saver_inhibit.h"
 
-#include "base/operator_log.h"
-
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusObjectPath>
@@ -115,8 +113,8 @@ std::optional<BusSocket> sessionBusSocket()
 
 } // namespace
 
-ScreenSaverInhibit::ScreenSaverInhibit(const QString& reason, QObject* parent)
-    : QObject(parent), reason_(reason)
+ScreenSaverInhibit::ScreenSaverInhibit(const QString& reason, Log log, QObject* parent)
+    : QObject(parent), reason_(reason), log_(std::move(log))
 {
     const auto bus = sessionBusSocket();
     if (!bus) {
@@ -158,26 +156,29 @@ void ScreenSaverInhibit::connectToBus()
 {
     // Opening the connection still waits for the daemon's answers, so it is
     // done on a thread of its own; the calls then go out from here,
-    // asynchronously. The thread owns itself.
-    QThread* connecting = QThread::create([] { QDBusConnection::sessionBus(); });
-    connect(connecting, &QThread::finished, connecting, &QObject::deleteLater);
-    connect(connecting, &QThread::finished, this, [this] { ask(0); });
-    connecting->start();
+    // asynchronously.
+    connecting_.reset(QThread::create([] { QDBusConnection::sessionBus(); }));
+    connect(connecting_.get(), &QThread::finished, this, [this] { ask(0); });
+    connecting_->start();
 }
 
 void ScreenSaverInhibit::giveUp()
 {
-    static bool told = false;
-    if (!told) {
-        told = true;
-        writeLogLine(QStringLiteral("no screen saver service on the session bus: only the X11 "
-                                    "reset and the Wayland idle inhibitor keep the screen awake"));
-    }
+    // Each object gives up at most once: its tries end here.
+    if (log_)
+        log_(QStringLiteral("no screen saver service on the session bus: only the X11 reset and "
+                            "the Wayland idle inhibitor keep the screen awake"));
     emit unavailable();
 }
 
 ScreenSaverInhibit::~ScreenSaverInhibit()
 {
+    // The thread starts once the probe has found the daemon answering, so
+    // the connection is made in moments and this wait is short. Only a bus
+    // that cannot be probed (named by no local socket, or not named at all)
+    // is connected to unprobed; Qt's own connect sets the pace there.
+    if (connecting_)
+        connecting_->wait();
     if (!QCoreApplication::instance())
         return;
     if (release_.type() == QDBusMessage::MethodCallMessage) {

@@ -4,7 +4,11 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+#include <memory>
+
 class QDBusPendingCallWatcher;
+class QThread;
 
 namespace tv {
 
@@ -17,7 +21,12 @@ namespace tv {
 class ScreenSaverInhibit final : public QObject {
     Q_OBJECT
 public:
-    explicit ScreenSaverInhibit(const QString& reason, QObject* parent = nullptr);
+    // Takes a line for the operator's log, plain text.
+    using Log = std::function<void(const QString& line)>;
+
+    // That no service would grant it is told to `log` (an empty one tells
+    // nothing).
+    ScreenSaverInhibit(const QString& reason, Log log, QObject* parent = nullptr);
     // Releases what the desktop granted. An answer still on its way is
     // released when it comes, if the program still runs then.
     ~ScreenSaverInhibit() override;
@@ -43,7 +52,12 @@ private:
     void ask(int attempt);
     void answered(QDBusPendingCallWatcher* call);
 
+    // Every field is the GUI thread's: the thread that connects to the bus
+    // touches none of them, and is only started and waited for from here.
     QString reason_;
+    Log log_;
+    // Reaches the session bus for Qt (see connectToBus); none until then.
+    std::unique_ptr<QThread> connecting_;
     int attempt_ = 0;
     QDBusPendingCallWatcher* pending_ = nullptr;
     // What gives the grant back; a null message until one is held.

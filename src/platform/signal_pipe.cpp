@@ -16,7 +16,8 @@ namespace tv {
 namespace {
 
 // For the handler, which may only read what it is given this way: each
-// signal's pipe and answer deadline.
+// signal's pipe and answer deadline. Atomics, since SignalPipe writes them
+// on its thread and the handler may read them on any, at any moment.
 std::atomic<int> pipeOf[NSIG];
 std::atomic<unsigned> deadlineOf[NSIG];
 

@@ -42,6 +42,9 @@ signals:
 private:
     void drain();
 
+    // Touched only on this object's thread. The handler, which may run on
+    // any thread that has the signals unblocked, reads none of them: it
+    // gets the pipe and the deadline from atomics of its own (see the .cpp).
     int pipe_[2] = {-1, -1};
     QList<int> numbers_;
     QSocketNotifier* notifier_ = nullptr;

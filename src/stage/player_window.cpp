@@ -11,7 +11,8 @@
 namespace tv {
 
 PlayerWindow::PlayerWindow(const QList<StageWindow>& plan, const QString& mediaFolder,
-                           bool displayPlayer, StageSettings settings, QWidget* parent)
+                           bool displayPlayer, StageSettings settings, QWidget* parent,
+                           std::function<void(const QString& line)> log)
     : QWidget(parent), displayPlayer_(displayPlayer)
 {
     setWindowTitle(displayPlayer ? QStringLiteral("Tessellview")
@@ -34,7 +35,7 @@ PlayerWindow::PlayerWindow(const QList<StageWindow>& plan, const QString& mediaF
     pointerRest_.setSingleShot(true);
     pointerRest_.setInterval(kPointerRestMs);
     connect(&pointerRest_, &QTimer::timeout, this, &PlayerWindow::hidePointer);
-    new ScreenAwake(this);
+    new ScreenAwake(this, std::move(log));
 }
 
 void PlayerWindow::stopFor(const QString& why)

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "base/operator_log.h"
 #include "stage/stage.h"
 #include "stage/stage_clock.h"
 #include "stage/stage_plan.h"
 
 #include <QTimer>
 #include <QWidget>
+
+#include <functional>
 
 namespace tv {
 
@@ -17,8 +20,10 @@ namespace tv {
 class PlayerWindow final : public QWidget {
     Q_OBJECT
 public:
+    // What keeps the screen awake tells `log` when it cannot.
     PlayerWindow(const QList<StageWindow>& plan, const QString& mediaFolder, bool displayPlayer,
-                 StageSettings settings = {}, QWidget* parent = nullptr);
+                 StageSettings settings = {}, QWidget* parent = nullptr,
+                 std::function<void(const QString& line)> log = writeLogLine);
 
     Stage& stage() const { return *stage_; }
 

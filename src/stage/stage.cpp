@@ -1,10 +1,11 @@
 #include "stage/stage.h"
 
 #include "base/log_text.h"
+#include "stage/picture_window_view.h"
 #include "stage/stage_clock.h"
 #include "stage/stage_outlines.h"
 #include "stage/stage_turn.h"
-#include "stage/window_view.h"
+#include "stage/video_window_view.h"
 
 #include <QEvent>
 #include <QPainter>
@@ -43,9 +44,12 @@ Stage::~Stage()
 
 WindowView* Stage::makeView(const StageWindow& window)
 {
-    auto* view = new WindowView(
-        window, media_, [this](const QString& name, const QString& why) { tell(name, why); },
-        *decodes_, settings_.decoding, this);
+    const auto log = [this](const QString& name, const QString& why) { tell(name, why); };
+    WindowView* view = nullptr;
+    if (window.role == WindowRole::Video)
+        view = new VideoWindowView(window, media_, log, *decodes_, settings_.decoding, this);
+    else
+        view = new PictureWindowView(window, media_, log, *decodes_, this);
     connect(view, &WindowView::dueNow, this, &Stage::refresh);
     connect(view, &WindowView::shown, this, [this, view] {
         if (!std::exchange(shown_, true))

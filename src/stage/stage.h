@@ -117,6 +117,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    // A picture window or the video window, as `window`'s role says.
     WindowView* makeView(const StageWindow& window);
     int reload(const QList<StageWindow>& plan, Changed changed, Arrival arrival = {});
     void reveal();
@@ -124,6 +125,8 @@ private:
     void placeWindows();
     void tell(const QString& name, const QString& why);
 
+    // Every field is touched only on the GUI thread; the queue's workers
+    // share nothing of the stage but what the queue itself guards.
     // Declared first, so that it goes last.
     std::unique_ptr<DecodeQueue> decodes_;
     MediaResolver media_;

@@ -2,7 +2,6 @@
 
 #include "stage/stage_turn.h"
 
-#include "decode/video_channel.h"
 #include "files/media_open.h"
 #include "files/media_resolver.h"
 
@@ -10,6 +9,8 @@
 #include <QEventLoop>
 #include <QPainter>
 #include <QPainterPath>
+
+#include <algorithm>
 
 namespace tv {
 
@@ -25,23 +26,16 @@ QSize devicePixels(QSize size, qreal ratio)
 } // namespace
 
 WindowView::WindowView(StageWindow plan, const MediaResolver& media, ProblemLog log,
-                       DecodeQueue& decodes, const DecodeSettings& decoding, QWidget* parent)
-    : QWidget(parent), plan_(std::move(plan)), log_(std::move(log)), decodes_(decodes),
-      decoding_(decoding)
+                       DecodeQueue& decodes, QWidget* parent)
+    : QWidget(parent), plan_(std::move(plan)), log_(std::move(log)), decodes_(decodes)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    const bool videoWindow = plan_.role == WindowRole::Video;
     for (const QString& name : plan_.names) {
-        Item item{name, QString(), QString(),
-                  videoWindow && !playsAsPicture(name) ? Kind::Video : Kind::Picture, QString()};
+        Item item{name, QString(), QString(), Kind::Picture, QString()};
         item.path = media.resolve(name, &item.problem);
         item.content = media.contentOf(name);
         items_.append(item);
-        durations_.append(plan_.pictureMs);
     }
-    // A picture window whose switch time is 0 stays on its first picture.
-    if (!videoWindow && plan_.pictureMs <= 0 && !durations_.isEmpty())
-        durations_ = {1};
     slowRead_.setSingleShot(true);
     slowRead_.setInterval(kSlowReadMs);
     connect(&slowRead_, &QTimer::timeout, this, [this] {
@@ -55,21 +49,6 @@ WindowView::WindowView(StageWindow plan, const MediaResolver& media, ProblemLog 
 
     if (drawsNothing(plan_))
         setSeeThrough(true);
-    const bool playsVideo = std::any_of(items_.begin(), items_.end(), [](const Item& item) {
-        return item.kind == Kind::Video && !item.path.isEmpty();
-    });
-    if (playsVideo)
-        makeVideoChannel();
-}
-
-void WindowView::makeVideoChannel()
-{
-    video_ = new VideoChannel(decoding_, this);
-    video_->setDrawnSize(drawn_);
-    connect(video_, &VideoChannel::frameReady, this, &WindowView::takeVideoFrame);
-    connect(video_, &VideoChannel::ended, this,
-            [this](quint64 ticket) { videoStopped(ticket, QString()); });
-    connect(video_, &VideoChannel::failed, this, &WindowView::videoStopped);
 }
 
 WindowView::~WindowView()
@@ -91,81 +70,13 @@ void WindowView::place(const QRect& window, const QRect& screen, int turns)
     if (drawn == drawn_)
         return;
     drawn_ = drawn;
-    if (video_)
-        video_->setDrawnSize(drawn_);
+    drawnSizeChanged();
     // Pictures are decoded for the size they are drawn at: the one shown and
     // the next are decoded again; the shown one stays meanwhile.
     ready_ = {};
     pending_ = {};
     if (shownItem_ >= 0 && placeholder_.isEmpty() && items_[shownItem_].kind == Kind::Picture)
         request(shownItem_, true, 0);
-}
-
-void WindowView::advance(qint64 t)
-{
-    if (plan_.role == WindowRole::Video)
-        advanceVideoWindow(t);
-    else
-        advancePictures(t);
-}
-
-void WindowView::advancePictures(qint64 t)
-{
-    const PlayPosition position = positionAt(durations_, t - startMs_);
-    nextChange_ = position.nextChange == kNever ? kNever : position.nextChange + startMs_;
-    if (position.item < 0 || (position.item == shownItem_ && position.round == shownRound_))
-        return;
-    shownRound_ = position.round;
-    startItem(position.item, t);
-}
-
-void WindowView::advanceVideoWindow(qint64 t)
-{
-    if (items_.isEmpty())
-        return;
-    const int next = (shownItem_ + 1) % int(items_.size());
-    if (!started_) {
-        started_ = true;
-        startItem(0, t);
-    } else if (!videoProblem_.isEmpty()) {
-        // A video that fails shows its placeholder for the time of a picture.
-        const QString why = std::exchange(videoProblem_, QString());
-        playing_ = 0;
-        if (why == QLatin1String(kChangedSinceRead) && takenAfresh_)
-            return startItem(shownItem_, t); // the file as it is now came meanwhile
-        if (why == QLatin1String(kChangedSinceRead))
-            keepShown(shownItem_);
-        else
-            showPlaceholder(shownItem_, why);
-        nextChange_ = items_.size() > 1 ? t + kVideoWindowPictureMs : kNever;
-    } else if (videoEnded_) {
-        videoEnded_ = false;
-        startItem(next, t);
-    } else if (t >= nextChange_) {
-        startItem(next, nextChange_);
-    }
-}
-
-void WindowView::startItem(int item, qint64 t)
-{
-    shownItem_ = item;
-    takenAfresh_ = false;
-    const Item& shown = items_[item];
-    if (plan_.role == WindowRole::Video) {
-        if (shown.kind == Kind::Video && !shown.path.isEmpty()) {
-            nextChange_ = kNever;
-            videoEnded_ = false;
-            playing_ = ++tickets_;
-            video_->play(playing_, shown.path, items_.size() == 1);
-            prepareNext();
-            return;
-        }
-        nextChange_ = items_.size() == 1 ? kNever : t + kVideoWindowPictureMs;
-        playing_ = 0;
-        if (video_)
-            video_->stop();
-    }
-    showPicture(item, t);
 }
 
 void WindowView::showPicture(int item, qint64 t)
@@ -193,7 +104,7 @@ void WindowView::prepareNext()
     const Item& item = items_[next];
     if (item.kind == Kind::Video) {
         if (!item.path.isEmpty())
-            video_->prepare(item.path);
+            prepareClip(item.path);
         return;
     }
     if (ready_.item == next)
@@ -251,10 +162,7 @@ QStringList WindowView::refreshMedia(const MediaResolver& media)
         ready_ = {};
     if (pending_.item >= 0 && changed[pending_.item] && !pending_.forNow)
         pending_ = {};
-    if (!video_ && std::any_of(items_.begin(), items_.end(), [](const Item& item) {
-            return item.kind == Kind::Video && !item.path.isEmpty();
-        }))
-        makeVideoChannel();
+    filesChanged();
     if (shownItem_ >= 0 && changed[shownItem_]) {
         takenAfresh_ = true;
         showAfresh();
@@ -283,13 +191,8 @@ void WindowView::showAfresh()
     const bool standIn = !placeholder_.isEmpty() || stale_;
     if (item.path.isEmpty() || (items_.size() > 1 && !standIn))
         return prepareNext();
-    if (item.kind == Kind::Video && plan_.role == WindowRole::Video) {
-        if (standIn)
-            startItem(shownItem_, 0);
-        else
-            video_->prepare(item.path); // the loop goes on to it
-        return;
-    }
+    if (item.kind == Kind::Video)
+        return takeClipAfresh(standIn);
     request(shownItem_, true, 0);
 }
 
@@ -304,22 +207,24 @@ void WindowView::apply(int item, const DecodedItem& decoded)
         showPlaceholder(item, decoded.problem);
         return;
     }
-    if (decoded.animated && plan_.role == WindowRole::Video && items_[item].kind == Kind::Picture) {
-        // An animated PNG plays as the clip it is, from now on; its first
-        // frame shows meanwhile.
-        items_[item].kind = Kind::Video;
-        if (!video_)
-            makeVideoChannel();
-        image_ = decoded.image;
-        placeholder_.clear();
-        update();
-        startItem(item, 0);
+    if (decoded.animated && playAsClip(item, decoded.image))
         return;
-    }
-    image_ = decoded.image;
+    setSeeThrough(showsBeneath() && decoded.image.hasAlphaChannel());
+    showImage(decoded.image);
+    emit shown();
+}
+
+void WindowView::showImage(QImage image)
+{
+    image_ = std::move(image);
     placeholder_.clear();
-    setSeeThrough(plan_.role == WindowRole::Picture && image_.hasAlphaChannel());
     update();
+}
+
+void WindowView::showFrame(QImage frame)
+{
+    stale_ = false;
+    showImage(std::move(frame));
     emit shown();
 }
 
@@ -351,36 +256,6 @@ void WindowView::showPlaceholder(int item, const QString& why)
         log_(name, why);
     update();
     emit shown();
-}
-
-void WindowView::takeVideoFrame()
-{
-    VideoChannel::Frame frame = video_->takeFrame();
-    // Only the video being played shows: not one opened ahead, nor the tail
-    // of one the window has moved on from.
-    if (frame.image.isNull() || playing_ == 0 || frame.ticket != playing_)
-        return;
-    image_ = std::move(frame.image);
-    placeholder_.clear();
-    stale_ = false;
-    update();
-    emit shown();
-}
-
-void WindowView::videoStopped(quint64 ticket, const QString& why)
-{
-    if (ticket != playing_ || videoEnded_ || !videoProblem_.isEmpty())
-        return;
-    if (why.isEmpty())
-        videoEnded_ = true;
-    else
-        videoProblem_ = why;
-    emit dueNow();
-}
-
-quint64 WindowView::droppedFrames() const
-{
-    return video_ ? video_->droppedFrames() : 0;
 }
 
 void WindowView::settle()

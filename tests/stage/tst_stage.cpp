@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QScreen>
 #include <QSet>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -24,6 +25,10 @@ private slots:
     void initTestCase();
     void picturesSwitchOnTheClock_data();
     void picturesSwitchOnTheClock();
+    void eachKindOfWindowTimesItsItems_data();
+    void eachKindOfWindowTimesItsItems();
+    void transparencyByKindOfWindow_data();
+    void transparencyByKindOfWindow();
     void stackingAndLetterbox();
     void itemsThatCannotShow();
     void filesSwappedAfterTheStart();
@@ -98,6 +103,97 @@ void StageTest::picturesSwitchOnTheClock()
     stage.refresh();
     QCOMPARE(colourAt(stage, {240, 270}), left);
     QCOMPARE(colourAt(stage, {720, 270}), right);
+}
+
+void StageTest::eachKindOfWindowTimesItsItems_data()
+{
+    QTest::addColumn<int>("role");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<qint64>("pictureMs");
+    // What shows from the start and after each change, and when each next
+    // change is due.
+    QTest::addColumn<QList<QColor>>("colours");
+    QTest::addColumn<QList<qint64>>("changes");
+    const int picture = int(WindowRole::Picture), video = int(WindowRole::Video);
+    const QColor red(Qt::red), green(Qt::green), grey(48, 48, 48);
+    QTest::newRow("picture window")
+        << picture << QStringList{"red.png", "green.png"} << 2000ll
+        << QList<QColor>{red, green, red} << QList<qint64>{2000, 4000, 6000};
+    QTest::newRow("picture window, switch time 0")
+        << picture << QStringList{"red.png", "green.png"} << 0ll << QList<QColor>{red}
+        << QList<qint64>{kNever};
+    QTest::newRow("picture window, a missing file")
+        << picture << QStringList{"missing.png", "red.png"} << 3000ll
+        << QList<QColor>{grey, red, grey} << QList<qint64>{3000, 6000, 9000};
+    // The video window shows a picture for its own time, whatever the
+    // window's switch time says.
+    QTest::newRow("video window") << video << QStringList{"red.png", "green.png"} << 2000ll
+                                  << QList<QColor>{red, green, red}
+                                  << QList<qint64>{10000, 20000, 30000};
+    QTest::newRow("video window, one picture")
+        << video << QStringList{"red.png"} << 2000ll << QList<QColor>{red} << QList<qint64>{kNever};
+    QTest::newRow("video window, a missing file")
+        << video << QStringList{"missing.png", "red.png"} << 2000ll
+        << QList<QColor>{grey, red, grey} << QList<qint64>{10000, 20000, 30000};
+}
+
+// A picture window switches on its switch time, the video window shows each
+// picture and each placeholder for ten seconds.
+void StageTest::eachKindOfWindowTimesItsItems()
+{
+    QFETCH(int, role);
+    QFETCH(QStringList, names);
+    QFETCH(qint64, pictureMs);
+    QFETCH(QList<QColor>, colours);
+    QFETCH(QList<qint64>, changes);
+    ManualClock clock;
+    Stage stage({{WindowRole(role), 1, QRect(0, 0, 1920, 1080), names, pictureMs}}, media_.path(),
+                clock);
+    stage.resize(480, 270);
+    stage.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&stage));
+    stage.settle();
+    const WindowView* window = stage.windows().first();
+    for (qsizetype k = 0; k < colours.size(); ++k) {
+        QCOMPARE(colourAt(stage, {240, 135}), colours[k]);
+        QCOMPARE(window->nextChange(), changes[k]);
+        if (changes[k] == kNever)
+            break;
+        clock.now = changes[k];
+        stage.refresh();
+        stage.settle();
+    }
+}
+
+void StageTest::transparencyByKindOfWindow_data()
+{
+    QTest::addColumn<int>("role");
+    QTest::addColumn<bool>("seeThrough");
+    QTest::newRow("picture window") << int(WindowRole::Picture) << true;
+    QTest::newRow("video window") << int(WindowRole::Video) << false;
+}
+
+// A picture window with a transparent picture has what lies beneath drawn
+// again whenever it is drawn; the video window, beneath every other, never
+// has, whatever its picture holds.
+void StageTest::transparencyByKindOfWindow()
+{
+    QFETCH(int, role);
+    QFETCH(bool, seeThrough);
+    QTemporaryDir dir;
+    QImage clear(64, 36, QImage::Format_ARGB32);
+    clear.fill(Qt::transparent);
+    QVERIFY(clear.save(dir.filePath("clear.png")));
+    ManualClock clock;
+    Stage stage({{WindowRole(role), 1, QRect(0, 0, 960, 540), {"clear.png"}, 5000}}, dir.path(),
+                clock);
+    QSignalSpy shown(stage.windows().first(), &WindowView::shown);
+    stage.resize(480, 270);
+    stage.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&stage));
+    stage.settle();
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(stage.windows().first()->testAttribute(Qt::WA_OpaquePaintEvent), !seeThrough);
 }
 
 void StageTest::stackingAndLetterbox()
