@@ -27,9 +27,6 @@ Stage::Stage(const QList<StageWindow>& plan, const QString& mediaFolder, StageCl
     revealLimit_.setSingleShot(true);
     revealLimit_.setInterval(kRevealLimitMs);
     connect(&revealLimit_, &QTimer::timeout, this, &Stage::retire);
-    revealAt_.setSingleShot(true);
-    revealAt_.setTimerType(Qt::PreciseTimer);
-    connect(&revealAt_, &QTimer::timeout, this, &Stage::reveal);
     timer_.setSingleShot(true);
     timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &Stage::refresh);
@@ -56,7 +53,7 @@ WindowView* Stage::makeView(const StageWindow& window)
             emit firstShown();
         if (!arriving_.contains(view))
             return;
-        if (revealAt_.isActive()) {
+        if (revealAtMs_) {
             if (!readyEarly_.contains(view))
                 readyEarly_.append(view);
             return;
@@ -129,7 +126,7 @@ int Stage::reload(const QList<StageWindow>& plan, Changed changed, Arrival arriv
     if (arrival.revealAtMs && *arrival.revealAtMs > clock_.nowMs()) {
         // Nothing changes on the screen before the instant: the windows
         // that go stay until then, and the others are shown together.
-        revealAt_.start(int(std::min<qint64>(*arrival.revealAtMs - clock_.nowMs(), 1 << 30)));
+        revealAtMs_ = arrival.revealAtMs;
     } else if (arriving_.isEmpty()) {
         retire();
     } else {
@@ -141,7 +138,7 @@ int Stage::reload(const QList<StageWindow>& plan, Changed changed, Arrival arriv
 
 void Stage::reveal()
 {
-    revealAt_.stop();
+    revealAtMs_.reset();
     for (WindowView* view : std::exchange(readyEarly_, {}))
         if (arriving_.removeOne(view))
             view->show();
@@ -154,7 +151,7 @@ void Stage::reveal()
 void Stage::retire()
 {
     revealLimit_.stop();
-    revealAt_.stop();
+    revealAtMs_.reset();
     readyEarly_.clear();
     for (WindowView* view : std::exchange(arriving_, {}))
         view->show();
@@ -194,13 +191,15 @@ void Stage::refresh()
     if (!started_)
         return;
     const qint64 now = clock_.nowMs();
-    qint64 next = kNever;
+    if (revealAtMs_ && now >= *revealAtMs_)
+        reveal();
+    qint64 next = revealAtMs_.value_or(kNever);
     for (WindowView* window : windows_) {
         window->advance(now);
         next = std::min(next, window->nextChange());
     }
     // The layout that goes plays on until a prepared change's instant.
-    if (revealAt_.isActive()) {
+    if (revealAtMs_) {
         for (WindowView* window : leaving_) {
             window->advance(now);
             next = std::min(next, window->nextChange());

@@ -133,8 +133,8 @@ private:
     QList<WindowView*> arriving_; // of a reloaded layout, not shown yet
     QList<WindowView*> leaving_;  // of the layout before, shown meanwhile
     QTimer revealLimit_;
-    QTimer revealAt_;               // a prepared change's instant
-    QList<WindowView*> readyEarly_; // arrived, waiting for that instant
+    std::optional<qint64> revealAtMs_; // a prepared change's instant, on the clock
+    QList<WindowView*> readyEarly_;    // arrived, waiting for that instant
     StageClock& clock_;
     QList<WindowView*> windows_;
     QTimer timer_;

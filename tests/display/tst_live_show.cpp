@@ -1,5 +1,6 @@
 #include "display/live_show.h"
 #include "layout/layout_writer.h"
+#include "show/schedule_reading.h"
 #include "show/show_folder.h"
 #include "show/show_manifest.h"
 #include "show/show_watcher.h"
@@ -7,6 +8,7 @@
 #include "support/colour_pictures.h"
 #include "support/file_helpers.h"
 #include "support/manual_clock.h"
+#include "support/manual_wall_clock.h"
 #include "support/mjpeg_avi.h"
 
 #include <QDir>
@@ -38,6 +40,7 @@ private slots:
     void aTakenShowReachesEveryChangedWindowAtOnce_data();
     void aTakenShowReachesEveryChangedWindowAtOnce();
     void hashingNeitherDelaysTheShowNorItsEnd();
+    void aScheduleChangesAtItsInstant();
 
 private:
     // Two windows side by side, each with its own list.
@@ -52,14 +55,15 @@ const QColor kGrey(48, 48, 48);
 
 // The stage, the show it follows and what it logged.
 struct Screenful {
-    Screenful(const QString& layoutPath, const QString& folder, const QString& hashCache = {})
+    Screenful(const QString& layoutPath, const QString& folder, const QString& hashCache = {},
+              WallClock* wall = nullptr)
     {
         stage.resize(480, 270);
         stage.setProblemLog([this](const QString& line) { log << line; });
         stage.show();
         live = std::make_unique<LiveShow>(
             stage, layoutPath, folder, clock, [this](const QString& line) { log << line; },
-            MediaHandle::Links::Refused, hashCache);
+            MediaHandle::Links::Refused, hashCache, wall);
         read = std::make_unique<QSignalSpy>(live.get(), &LiveShow::readDone);
     }
     // Reads the show now and shows what it then shows.
@@ -366,6 +370,70 @@ void LiveShowTest::hashingNeitherDelaysTheShowNorItsEnd()
     // what it hashed): its end does not wait for the big file.
     display.reset();
     QVERIFY(!QFileInfo::exists(cache));
+}
+
+// A schedule's change lands at its instant: the next layout is read and its
+// first items decoded before it, nothing on the screen changes until then,
+// and the window both layouts share goes on untouched.
+void LiveShowTest::aScheduleChangesAtItsInstant()
+{
+    QTemporaryDir root;
+    const QString source = root.filePath("source"), live = root.filePath("live");
+    QVERIFY(QDir().mkpath(source));
+    QVERIFY(test::writeColourPictures(source));
+    QVERIFY(
+        test::put(QDir(source).filePath("morning.TXT"), twoWindows({"red.png"}, {"green.png"})));
+    QVERIFY(test::put(QDir(source).filePath("noon.TXT"), twoWindows({"red.png"}, {"blue.png"})));
+    const QString schedulePath = QDir(source).filePath("cafe.schedule");
+    QVERIFY(test::put(schedulePath, "zone = Europe/Berlin\ndefault = morning.TXT\n"
+                                    "noon.TXT daily 12:00-13:00\n"));
+    const QTimeZone berlin("Europe/Berlin");
+    const auto read = readScheduleFile(schedulePath, berlin, 0);
+    QVERIFY(std::holds_alternative<ScheduleFile>(read));
+    QCOMPARE(publishSchedule(std::get<ScheduleFile>(read), source, live, schedulePath), QString());
+    // Noon two days after it was published: a clock before then is not
+    // believed.
+    QString why;
+    const auto manifest = decodeManifest(test::contentOf(QDir(live).filePath("show.json")), &why);
+    QVERIFY2(manifest, qPrintable(why));
+    const qint64 noon =
+        QDateTime(manifest->published.toTimeZone(berlin).date().addDays(2), QTime(12, 0), berlin)
+            .toMSecsSinceEpoch();
+
+    test::ManualWallClock wall;
+    wall.now = noon - 60'000;
+    Screenful display(QDir(live).filePath("show.schedule"), live, {}, &wall);
+    QVERIFY(display.settled(0));
+    QCOMPARE(display.sides(), (QList<QColor>{Qt::red, Qt::green}));
+    QVERIFY2(wall.armed == noon - LiveShow::kPrepareMs, qPrintable(display.log.join('\n')));
+    const WindowView* shared = display.stage.windows().first();
+
+    // Ten seconds ahead: prepared, decoded, not shown.
+    display.clock.now += 50'000;
+    wall.moveTo(noon - LiveShow::kPrepareMs);
+    QCOMPARE(wall.armed, noon);
+    display.stage.settle();
+    QCOMPARE(display.sides(), (QList<QColor>{Qt::red, Qt::green}));
+    display.clock.now += LiveShow::kPrepareMs - 1;
+    display.stage.refresh();
+    QCOMPARE(display.sides(), (QList<QColor>{Qt::red, Qt::green}));
+    // At the instant, by the stage's own clock, with no decode awaited.
+    display.clock.now += 1;
+    display.stage.refresh();
+    QCOMPARE(display.sides(), (QList<QColor>{Qt::red, Qt::blue}));
+    QCOMPARE(display.stage.windows().first(), shared);
+    wall.moveTo(noon);
+    QVERIFY(display.live->scheduled());
+    QCOMPARE(display.live->scheduled()->target, "noon.TXT");
+    QVERIFY2(display.log.last().contains("noon.TXT plays, line 3 holds"),
+             qPrintable(display.log.last()));
+    QCOMPARE(wall.armed, noon + 3'600'000 - LiveShow::kPrepareMs);
+
+    // A clock set back by hand: what plays follows it at once.
+    wall.moveTo(noon - 3'600'000, true);
+    display.stage.settle();
+    QCOMPARE(display.sides(), (QList<QColor>{Qt::red, Qt::green}));
+    QCOMPARE(display.live->scheduled()->target, "morning.TXT");
 }
 
 QTEST_MAIN(LiveShowTest)
