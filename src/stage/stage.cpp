@@ -49,15 +49,16 @@ WindowView* Stage::makeView(const StageWindow& window)
         view = new PictureWindowView(window, media_, log, *decodes_, this);
     connect(view, &WindowView::dueNow, this, &Stage::refresh);
     connect(view, &WindowView::shown, this, [this, view] {
-        if (!std::exchange(shown_, true))
-            emit firstShown();
-        if (!arriving_.contains(view))
-            return;
-        if (revealAtMs_) {
+        // One decoded ahead of its change waits for its instant, hidden.
+        if (arriving_.contains(view) && revealAtMs_) {
             if (!readyEarly_.contains(view))
                 readyEarly_.append(view);
             return;
         }
+        if (!std::exchange(shown_, true))
+            emit firstShown();
+        if (!arriving_.contains(view))
+            return;
         arriving_.removeOne(view);
         view->show();
         if (arriving_.isEmpty())
@@ -140,8 +141,11 @@ void Stage::reveal()
 {
     revealAtMs_.reset();
     for (WindowView* view : std::exchange(readyEarly_, {}))
-        if (arriving_.removeOne(view))
+        if (arriving_.removeOne(view)) {
             view->show();
+            if (!std::exchange(shown_, true))
+                emit firstShown();
+        }
     if (arriving_.isEmpty())
         retire();
     else
