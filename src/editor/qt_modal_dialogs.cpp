@@ -58,10 +58,12 @@ std::optional<QString> QtModalDialogs::saveFileName(QWidget* owner, const QStrin
     QFileDialog dialog(owner);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(qtFileFilter(filter));
-    // A name typed without an extension gets the filter's, or the open
-    // dialog's filter would hide the file. The editor asks its own overwrite
-    // question, so the dialog must not.
-    dialog.setDefaultSuffix(QStringLiteral("TXT"));
+    // A name typed without an extension gets the filter's (its first
+    // pattern's), or the open dialog's filter would hide the file. The editor
+    // asks its own overwrite question, so the dialog must not.
+    dialog.setDefaultSuffix(filter.section(QLatin1Char('|'), 1, 1)
+                                .section(QLatin1Char(';'), 0, 0)
+                                .section(QLatin1Char('.'), -1));
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.selectFile(presetName);

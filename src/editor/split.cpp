@@ -20,6 +20,7 @@
 #include "editor/media/switch_time_box.h"
 #include "editor/model/layout_history.h"
 #include "editor/model/layout_steps.h"
+#include "editor/schedule/schedule_window.h"
 #include "editor/window_commands.h"
 #include "files/media_resolver.h"
 #include "layout/media_kind.h"
@@ -75,6 +76,10 @@ Split::Split(ModalDialogs& dialogs) : QWidget(nullptr), dialogs_(dialogs)
            [](LayoutFileCommands& file) { file.Command11_Click(); });
     addKey(QStringLiteral("Publish…"), QKeySequence(Qt::CTRL | Qt::Key_P),
            [](LayoutFileCommands& file) { file.publish(); });
+    auto* schedule = new QAction(QStringLiteral("Schedule"), this);
+    schedule->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
+    connect(schedule, &QAction::triggered, this, [this] { showScheduleWindow(this, dialogs_); });
+    addAction(schedule);
     setObjectName(QStringLiteral("Split"));
     setWindowTitle(QStringLiteral("Tessellview"));
     // The title names the file being edited and marks unsaved changes.

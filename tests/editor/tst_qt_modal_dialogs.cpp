@@ -58,22 +58,27 @@ void QtModalDialogsTest::namesAreShownAsText()
 
 void QtModalDialogsTest::savedNamesGetTheExtension_data()
 {
+    QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("saved");
-    QTest::newRow("no extension: .TXT added") << "shop"
+    const QString layouts = QStringLiteral("SPLITFILE|*.TXT");
+    QTest::newRow("no extension: .TXT added") << layouts << "shop"
                                               << "shop.TXT";
-    QTest::newRow("already .TXT") << "shop.TXT"
+    QTest::newRow("already .TXT") << layouts << "shop.TXT"
                                   << "shop.TXT";
-    QTest::newRow("another case") << "shop.txt"
+    QTest::newRow("another case") << layouts << "shop.txt"
                                   << "shop.txt";
-    QTest::newRow("an extension of its own") << "shop.layout"
+    QTest::newRow("an extension of its own") << layouts << "shop.layout"
                                              << "shop.layout";
+    QTest::newRow("a schedule") << QStringLiteral("SCHEDULE|*.schedule") << "week"
+                                << "week.schedule";
 }
 
 // The real save dialog: a name typed without an extension is saved with
-// ".TXT", so the open dialog's filter shows it.
+// the filter's, so the open dialog's filter shows it.
 void QtModalDialogsTest::savedNamesGetTheExtension()
 {
+    QFETCH(QString, filter);
     QFETCH(QString, typed);
     QFETCH(QString, saved);
     QTemporaryDir folder;
@@ -87,8 +92,8 @@ void QtModalDialogsTest::savedNamesGetTheExtension()
         QTest::keyClick(name, Qt::Key_Return);
     });
     QtModalDialogs dialogs;
-    const auto chosen = dialogs.saveFileName(nullptr, QStringLiteral("SPLITFILE|*.TXT"),
-                                             QDir(folder.path()).filePath("TESSELLVIEW.TXT"));
+    const auto chosen =
+        dialogs.saveFileName(nullptr, filter, QDir(folder.path()).filePath("TESSELLVIEW.TXT"));
     QVERIFY(chosen);
     QCOMPARE(QFileInfo(*chosen).fileName(), saved);
     QCOMPARE(QFileInfo(*chosen).absolutePath(), QDir(folder.path()).absolutePath());
