@@ -170,6 +170,11 @@ void LiveShow::apply(const ShowSnapshot& snapshot)
         followSchedule();
         return;
     }
+    if (snapshot.schedule) {
+        // Only a display with a clock of the calendar follows a schedule.
+        log_(QStringLiteral("%1 not played: a schedule needs the system's clock").arg(shown_));
+        return;
+    }
     scheduleShow_.reset();
     playingDecision_.reset();
     const bool first = !std::exchange(applied_, true);
