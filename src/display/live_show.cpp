@@ -283,7 +283,9 @@ void LiveShow::play(const ScheduleDecision& decision, qint64 instant, bool prepa
     const auto onStage = [&](qint64 at) { return stageNow + (at - wallNow); };
     Stage::Arrival arrival;
     if (prepared) {
-        arrival.revealAtMs = onStage(instant);
+        // Shown a little ahead, by as long as drawing the windows and handing
+        // them to the screen takes (see kDrawLeadMs).
+        arrival.revealAtMs = onStage(instant) - kDrawLeadMs;
         arrival.listStartMs = onStage(instant);
     } else {
         // A rule that began before now (a restart, a show arriving) plays

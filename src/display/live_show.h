@@ -55,6 +55,11 @@ public:
     static constexpr qint64 kSettleMs = 500;
     static constexpr qint64 kGraceMs = 10 * 60 * 1000;
     static constexpr qint64 kPrepareMs = 10 * 1000;
+    // How long before its instant a prepared change is shown: drawing the
+    // windows and the window system's hand-over to the screen take about a
+    // frame (15 to 30 ms, measured under X), so the screen changes within a
+    // frame of the instant.
+    static constexpr qint64 kDrawLeadMs = 20;
 
     // Reads the show again at once and reloads its layout, even when it is
     // the same (SIGHUP).

@@ -414,10 +414,11 @@ void LiveShowTest::aScheduleChangesAtItsInstant()
     QCOMPARE(wall.armed, noon);
     display.stage.settle();
     QCOMPARE(display.sides(), (QList<QColor>{Qt::red, Qt::green}));
-    display.clock.now += LiveShow::kPrepareMs - 1;
+    display.clock.now += LiveShow::kPrepareMs - LiveShow::kDrawLeadMs - 1;
     display.stage.refresh();
     QCOMPARE(display.sides(), (QList<QColor>{Qt::red, Qt::green}));
-    // At the instant, by the stage's own clock, with no decode awaited.
+    // At the instant, less the time drawing takes, by the stage's own
+    // clock, with no decode awaited.
     display.clock.now += 1;
     display.stage.refresh();
     QCOMPARE(display.sides(), (QList<QColor>{Qt::red, Qt::blue}));
