@@ -23,7 +23,7 @@ declare -A uses=(
     [editor/controls]="base"
     [editor/canvas]="base layout files decode editor/model editor/controls"
     [editor/media]="base layout files editor/model editor/controls"
-    [editor/schedule]="base layout files schedule stage editor/controls"
+    [editor/schedule]="base layout files schedule show stage editor/controls editor/media"
     [editor]="base layout files schedule decode show stage platform editor/model editor/controls editor/canvas editor/media editor/schedule"
     [app]="base layout files schedule decode show stage platform display editor editor/model editor/controls editor/canvas editor/media"
 )

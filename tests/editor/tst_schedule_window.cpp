@@ -7,6 +7,7 @@
 #include "support/file_helpers.h"
 #include "support/one_window_layout.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QHeaderView>
@@ -70,6 +71,7 @@ private slots:
     void previewPlaysWhatIsDecided();
     void savedWholeAndOpenedAgain();
     void ctrlKInTheEditorOpensIt();
+    void ctrlPPublishesTheScheduleWhole();
 
 private:
     ScheduleWindow& open(const QString& text, Instant now)
@@ -380,6 +382,38 @@ void ScheduleWindowTest::savedWholeAndOpenedAgain()
     QCOMPARE(window.text(), kCafe);
     QCOMPARE(window.currentFile(), folder.filePath("cafe.schedule"));
     QCOMPARE(window.rules().rowCount(), 6);
+}
+
+// Ctrl+P saves the schedule, then publishes it with its layouts and their
+// media as one show; a missing layout is refused, by line, with nothing
+// written.
+void ScheduleWindowTest::ctrlPPublishesTheScheduleWhole()
+{
+    QTemporaryDir folder;
+    QVERIFY(test::put(folder.filePath("logo.png"), "logo"));
+    QVERIFY(test::put(folder.filePath("day.TXT"), test::layoutNaming({"logo.png"})));
+    ScheduleWindow& window = open(QStringLiteral("zone = Europe/Berlin\ndefault = day.TXT\n"
+                                                 "night.TXT daily 20:00-06:00\n"),
+                                  kNow);
+    const QList<QAction*> actions = window.actions();
+    QVERIFY(std::any_of(actions.begin(), actions.end(), [](const QAction* action) {
+        return action->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_P);
+    }));
+    dialogs_.fileChoices << folder.filePath("shop");
+    dialogs_.folderChoices << folder.filePath("show");
+    window.publish();
+    QVERIFY(!dialogs_.messages().isEmpty());
+    QVERIFY2(dialogs_.messages().last().contains("line 3: the layout night.TXT cannot be read"),
+             qPrintable(dialogs_.messages().last()));
+    QVERIFY(!QFileInfo::exists(folder.filePath("show")));
+
+    QVERIFY(test::put(folder.filePath("night.TXT"), test::layoutNaming({"logo.png"})));
+    dialogs_.folderChoices << folder.filePath("show");
+    window.publish();
+    QCOMPARE(dialogs_.messages().last(),
+             "Schedule: The schedule was published to " + folder.filePath("show") + ".");
+    QCOMPARE(QDir(folder.filePath("show")).entryList(QDir::Files),
+             (QStringList{"day.TXT", "logo.png", "night.TXT", "show.json", "show.schedule"}));
 }
 
 // Ctrl+K in the layout editor shows its one schedule window.

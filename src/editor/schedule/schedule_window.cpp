@@ -1,11 +1,14 @@
 #include "editor/schedule/schedule_window.h"
 
 #include "editor/controls/modal_dialogs.h"
+#include "editor/media/browse_folder.h"
 #include "editor/schedule/rule_table.h"
 #include "editor/schedule/schedule_file.h"
 #include "editor/schedule/schedule_preview.h"
 #include "editor/schedule/week_picture.h"
 #include "files/save_files.h"
+#include "show/schedule_reading.h"
+#include "show/show_folder.h"
 
 #include <QAction>
 #include <QBoxLayout>
@@ -133,6 +136,10 @@ ScheduleWindow::ScheduleWindow(ModalDialogs& dialogs, ScheduleWindowSettings set
     previewKey->setShortcut(Qt::Key_F5);
     connect(previewKey, &QAction::triggered, this, &ScheduleWindow::preview);
     addAction(previewKey);
+    auto* publishKey = new QAction(QStringLiteral("Publish"), this);
+    publishKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    connect(publishKey, &QAction::triggered, this, &ScheduleWindow::publish);
+    addAction(publishKey);
     connect(table_, &RuleTable::fieldEdited, this,
             [this](int rule, RuleField field, const QString& text) {
                 ScheduleLines lines = lines_;
@@ -271,6 +278,32 @@ void ScheduleWindow::showChosen()
                              decision.off() ? QStringLiteral("the screen is off")
                                             : decision.target + QStringLiteral(" plays"),
                              decision.why));
+}
+
+void ScheduleWindow::publish()
+{
+    // What is published is the file, with the layouts beside it: unsaved
+    // edits are saved first.
+    if ((modified_ || currentFile_.isEmpty()) && !save())
+        return;
+    const auto read = readScheduleFile(currentFile_, settings_.localZone, settings_.now());
+    if (const auto* why = std::get_if<QString>(&read)) {
+        tell(QStringLiteral("The schedule was not published. ") + *why);
+        return;
+    }
+    const QString target = GetFolderPath(this, dialogs_, lastPublished_);
+    if (target.isEmpty())
+        return;
+    const QString media = QFileInfo(currentFile_).absolutePath();
+    const QString failure =
+        publishSchedule(std::get<ScheduleFile>(read), media, target, currentFile_);
+    if (!failure.isEmpty()) {
+        tell(QStringLiteral("The schedule was not published. ") + failure);
+        return;
+    }
+    lastPublished_ = target;
+    tell(QStringLiteral("The schedule was published to %1.")
+             .arg(QDir::toNativeSeparators(QDir::cleanPath(target))));
 }
 
 void ScheduleWindow::tell(const QString& text)

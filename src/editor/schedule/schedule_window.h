@@ -58,6 +58,9 @@ public:
     void choose(Instant instant);
     Instant chosen() const { return chosen_; }
     void preview();
+    // Publishes the saved schedule, its layouts and their media as one show
+    // folder chosen with the folder dialog (Ctrl+P).
+    void publish();
 
     WeekPicture& picture() const { return *picture_; }
     RuleTable& rules() const { return *table_; }
@@ -82,6 +85,7 @@ private:
     std::optional<Schedule> schedule_;
     QTimeZone zone_; // the last zone read, for drawing a refused schedule's week
     QString currentFile_;
+    QString lastPublished_;
     bool modified_ = false;
     Instant chosen_ = 0;
 
