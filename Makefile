@@ -10,7 +10,8 @@ PACKAGES := g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins qt6-mu
             libavformat-dev libavcodec-dev libavfilter-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg \
             fonts-dejavu-core fonts-wqy-microhei desktop-file-utils appstream \
             qt6-base-private-dev qt6-wayland libwayland-dev wayland-protocols \
-            dbus-daemon cage xwayland plasma-wayland-protocols pulseaudio pulseaudio-utils libssl-dev clang-format
+            dbus-daemon cage xwayland plasma-wayland-protocols pulseaudio pulseaudio-utils libssl-dev clang-format \
+            tzdata
 FUZZ_DIR := build-fuzz
 FUZZ_RUNS := 10000000
 REFERENCE_SECONDS := 120
