@@ -35,12 +35,6 @@ namespace tv {
 
 namespace {
 
-// The instant the program runs at: the one place a command reads the clock.
-Instant now()
-{
-    return QDateTime::currentMSecsSinceEpoch();
-}
-
 struct Options {
     QCommandLineOption play{
         QStringLiteral("play"),
@@ -257,7 +251,7 @@ QString playedMediaFolder(const CommandLine& options)
 
 } // namespace
 
-QString playRefusal(const QStringList& arguments)
+QString playRefusal(const QStringList& arguments, const CommandTime& time)
 {
     QCommandLineParser parser;
     const Options options(parser);
@@ -268,8 +262,7 @@ QString playRefusal(const QStringList& arguments)
     if (isScheduleName(played.path)) {
         // A schedule whose layouts have not all arrived still plays what it
         // can; one that does not read is refused.
-        const auto read =
-            readScheduleFile(played.path, QTimeZone::systemTimeZone(), now(), played.links, true);
+        const auto read = readScheduleFile(played.path, time.local, time.now, played.links, true);
         if (const auto* why = std::get_if<QString>(&read))
             return QStringLiteral("tessellview: ") + *why;
     } else if (const auto layout = readLayout(played.path, played.links);
@@ -319,10 +312,10 @@ std::optional<Instant> instantOf(const QString& text, const ZoneClock& clock)
 
 } // namespace
 
-int explainScheduleCommand(const CommandLine& options)
+int explainScheduleCommand(const CommandLine& options, const CommandTime& time)
 {
-    const QTimeZone local = QTimeZone::systemTimeZone();
-    const Instant instantNow = now();
+    const QTimeZone& local = time.local;
+    const Instant instantNow = time.now;
     ScheduleShow show;
     if (QFileInfo(options.explain).isDir()) {
         auto read = readScheduleShow(options.explain, local, instantNow);
@@ -352,7 +345,7 @@ int explainScheduleCommand(const CommandLine& options)
     return 0;
 }
 
-int inspectLayoutFile(const QString& path)
+int inspectLayoutFile(const QString& path, const CommandTime& time)
 {
     if (isScheduleName(path)) {
         QString why;
@@ -360,7 +353,7 @@ int inspectLayoutFile(const QString& path)
         if (!why.isEmpty())
             return refuse(QStringLiteral("tessellview: the schedule %1 cannot be read: %2")
                               .arg(QDir::toNativeSeparators(path), why));
-        const auto read = parseSchedule(bytes, QTimeZone::systemTimeZone());
+        const auto read = parseSchedule(bytes, time.local);
         if (const auto* refused = std::get_if<ScheduleRefusal>(&read))
             return refuse(QStringLiteral("tessellview: the schedule %1 is refused: %2")
                               .arg(QDir::toNativeSeparators(path), refused->text()));
@@ -375,10 +368,10 @@ int inspectLayoutFile(const QString& path)
     return 0;
 }
 
-int publishLayout(const CommandLine& options)
+int publishLayout(const CommandLine& options, const CommandTime& time)
 {
     if (isScheduleName(options.publish)) {
-        const auto read = readScheduleFile(options.publish, QTimeZone::systemTimeZone(), now());
+        const auto read = readScheduleFile(options.publish, time.local, time.now);
         if (const auto* why = std::get_if<QString>(&read))
             return refuse(QStringLiteral("tessellview: ") + *why);
         const QString media = mediaFolderFor(options.media, options.publish);

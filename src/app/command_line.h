@@ -1,12 +1,23 @@
 #pragma once
 
+#include "schedule/zone_clock.h"
+
 #include <QStringList>
+#include <QTimeZone>
 
 class QCommandLineParser;
 
 namespace tv {
 
 class MessageTally;
+
+// The instant a command runs at and the zone a schedule's `zone = local`
+// means: read once from the system where the program starts, and handed to
+// every command that works out times.
+struct CommandTime {
+    Instant now = 0;
+    QTimeZone local;
+};
 
 // What the command line asks for, read by Qt's parser: the launcher (with a
 // layout to open in the editor), a layout to play on the display, or one to
@@ -47,20 +58,20 @@ CommandLine readCommandLine(const QStringList& arguments);
 
 // Why the layout given to --play will not be played, found before anything
 // needs a display; empty when there is nothing to refuse.
-QString playRefusal(const QStringList& arguments);
+QString playRefusal(const QStringList& arguments, const CommandTime& time);
 
 // Prints a layout as JSON on the standard output; the exit status. A file
 // the reader refuses gets the editor's reason on the standard error stream
 // and status 1.
-int inspectLayoutFile(const QString& path);
+int inspectLayoutFile(const QString& path, const CommandTime& time);
 
 // Tells what a schedule (or the show folder of one) plays at --at, or now,
 // and why; the exit status.
-int explainScheduleCommand(const CommandLine& options);
+int explainScheduleCommand(const CommandLine& options, const CommandTime& time);
 
 // Writes a show folder: the layout and exactly its media; the exit status.
 // Missing media are refused before anything is written (status 1).
-int publishLayout(const CommandLine& options);
+int publishLayout(const CommandLine& options, const CommandTime& time);
 
 // Prints each screen's name, size and place, the primary one marked; the
 // exit status.

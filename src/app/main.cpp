@@ -11,6 +11,7 @@
 #include "platform/signal_pipe.h"
 
 #include <QApplication>
+#include <QDateTime>
 
 #include <cstdio>
 #include <memory>
@@ -44,7 +45,9 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "%s\n", problem.toLocal8Bit().constData());
         return 2;
     }
-    if (const QString refusal = tv::playRefusal(arguments); !refusal.isEmpty()) {
+    // The one place a command reads the system's clock and zone.
+    const tv::CommandTime time{QDateTime::currentMSecsSinceEpoch(), QTimeZone::systemTimeZone()};
+    if (const QString refusal = tv::playRefusal(arguments, time); !refusal.isEmpty()) {
         tv::releaseDisplaySignals();
         tv::writeLogLine(tv::escapedForLog(refusal));
         return 1;
@@ -59,11 +62,11 @@ int main(int argc, char* argv[])
     // Qt takes none of them: any option of its own was refused above.
     const tv::CommandLine options = tv::readCommandLine(arguments);
     if (!options.inspect.isEmpty())
-        return tv::inspectLayoutFile(options.inspect);
+        return tv::inspectLayoutFile(options.inspect, time);
     if (!options.explain.isEmpty())
-        return tv::explainScheduleCommand(options);
+        return tv::explainScheduleCommand(options, time);
     if (!options.publish.isEmpty())
-        return tv::publishLayout(options);
+        return tv::publishLayout(options, time);
     if (!options.play.isEmpty())
         return tv::playLayout(options, messages);
     if (options.listScreens)
