@@ -6,7 +6,7 @@ BUILD_DIR := build
 SANITIZE_DIR := build-sanitize
 JOBS := 2
 
-PACKAGES := g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins qt6-multimedia-dev libgl-dev libxcb1-dev \
+PACKAGES := g++ cmake ninja-build pkg-config qt6-base-dev qt6-qpa-plugins qt6-multimedia-dev libgl-dev libxcb1-dev libxcb-dpms0-dev \
             libavformat-dev libavcodec-dev libavfilter-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg \
             fonts-dejavu-core fonts-wqy-microhei desktop-file-utils appstream \
             qt6-base-private-dev qt6-wayland libwayland-dev wayland-protocols \

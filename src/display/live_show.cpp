@@ -121,9 +121,7 @@ void LiveShow::take(const ShowSnapshot& snapshot)
     // A schedule show needs whole only what it plays now.
     bool whole = snapshot.whole();
     if (snapshot.schedule && wall_) {
-        const ScheduleDecision now =
-            decide(*snapshot.schedule, ZoneClock(snapshot.schedule->zone), wall_->nowMs(),
-                   [&](const QString& layout) { return snapshot.wholeLayouts.contains(layout); });
+        const ScheduleDecision now = decideAt(snapshot, wall_->nowMs());
         whole = snapshot.layoutRefusal.isEmpty() && snapshot.unchecked == 0 &&
                 (now.off() || snapshot.wholeLayouts.contains(now.target));
     }
@@ -209,11 +207,23 @@ void LiveShow::apply(const ShowSnapshot& snapshot)
                  .arg(next.size()));
 }
 
+QTimeZone LiveShow::zoneOf(const ShowSnapshot& show) const
+{
+    // The system's zone is looked up each time: it may have changed since
+    // the show was read, and the clock rang when it did.
+    return show.schedule->zoneName == QLatin1String("local") ? wall_->localZone()
+                                                             : show.schedule->zone;
+}
+
 ScheduleDecision LiveShow::decideAt(qint64 instant) const
 {
-    const ShowSnapshot& show = *scheduleShow_;
+    return decideAt(*scheduleShow_, instant);
+}
+
+ScheduleDecision LiveShow::decideAt(const ShowSnapshot& show, qint64 instant) const
+{
     const WallClock::Sync sync = wall_->sync();
-    return decide(*show.schedule, ZoneClock(show.schedule->zone), instant,
+    return decide(*show.schedule, ZoneClock(zoneOf(show)), instant,
                   [&show](const QString& layout) { return show.wholeLayouts.contains(layout); },
                   {sync.synchronised, show.publishedAt});
 }
@@ -231,6 +241,11 @@ void LiveShow::followSchedule()
                  .arg(scheduleShow_->schedule->defaultWhileUnsynchronised
                           ? QStringLiteral("plays its default meanwhile")
                           : QStringLiteral("is followed all the same")));
+    const QByteArray zone = zoneOf(*scheduleShow_).id();
+    if (!followedZone_.isEmpty() && followedZone_ != zone)
+        log_(QStringLiteral("the schedule now follows the time zone %1")
+                 .arg(QString::fromLatin1(zone)));
+    followedZone_ = zone;
     const ScheduleDecision decision = decideAt(now);
     if (preparedFor_ && now >= *preparedFor_ && preparedDecision_->sameAs(decision)) {
         // The stage showed the prepared layout at the instant, by its own
@@ -282,6 +297,7 @@ void LiveShow::play(const ScheduleDecision& decision, qint64 instant, bool prepa
     const qint64 stageNow = clock_.nowMs();
     const auto onStage = [&](qint64 at) { return stageNow + (at - wallNow); };
     Stage::Arrival arrival;
+    arrival.dark = decision.off();
     if (prepared) {
         // Shown a little ahead, by as long as drawing the windows and handing
         // them to the screen takes (see kDrawLeadMs).
@@ -292,8 +308,8 @@ void LiveShow::play(const ScheduleDecision& decision, qint64 instant, bool prepa
         // its lists from its start.
         std::optional<qint64> since;
         if (decision.rule >= 0)
-            since = holdingSince(show.schedule->rules[decision.rule],
-                                 ZoneClock(show.schedule->zone), wallNow);
+            since =
+                holdingSince(show.schedule->rules[decision.rule], ZoneClock(zoneOf(show)), wallNow);
         arrival.listStartMs = onStage(since.value_or(wallNow));
     }
     const QList<StageWindow> plan = decision.off() || !show.layouts.contains(decision.target)

@@ -36,7 +36,8 @@ class WallClock;
 // windows are made and decode their first items hidden, and at the instant
 // they are shown together, the windows both layouts share going on
 // untouched. Each list starts at its rule's start, so a reload never
-// restarts a long switch time. A new schedule show is taken once the layout
+// restarts a long switch time. A schedule in the system's own zone follows
+// it when it changes. A new schedule show is taken once the layout
 // it plays now is whole.
 class LiveShow final : public QObject {
     Q_OBJECT
@@ -88,7 +89,9 @@ private:
     void apply(const ShowSnapshot& snapshot);
     void arm();
     void followSchedule();
+    QTimeZone zoneOf(const ShowSnapshot& show) const;
     ScheduleDecision decideAt(qint64 instant) const;
+    ScheduleDecision decideAt(const ShowSnapshot& show, qint64 instant) const;
     void play(const ScheduleDecision& decision, qint64 instant, bool prepared);
     void tell(const ScheduleDecision& decision, int kept, int windows);
 
@@ -120,6 +123,7 @@ private:
     int preparedKept_ = 0;
     int preparedWindows_ = 0;
     bool toldUnsynchronised_ = false;
+    QByteArray followedZone_; // the zone the schedule was last followed in
 };
 
 } // namespace tv

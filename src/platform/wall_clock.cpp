@@ -1,5 +1,6 @@
 #include "platform/wall_clock.h"
 
+#include <QFileInfo>
 #include <QSocketNotifier>
 
 #include <algorithm>
@@ -16,6 +17,12 @@ SystemWallClock::SystemWallClock(QObject* parent)
     : fd_(::timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC))
 {
     setParent(parent);
+    zoneId_ = QTimeZone::systemTimeZoneId();
+    connect(&zoneFiles_, &QFileSystemWatcher::directoryChanged, this,
+            &SystemWallClock::zoneFilesChanged);
+    connect(&zoneFiles_, &QFileSystemWatcher::fileChanged, this,
+            &SystemWallClock::zoneFilesChanged);
+    zoneFilesChanged();
     if (fd_ < 0)
         return;
     notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
@@ -56,6 +63,26 @@ void SystemWallClock::ringAt(std::optional<qint64> atMs)
         when.it_value.tv_nsec = long(at % 1000) * 1'000'000;
     }
     ::timerfd_settime(fd_, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &when, nullptr);
+}
+
+QTimeZone SystemWallClock::localZone() const
+{
+    return QTimeZone::systemTimeZone();
+}
+
+void SystemWallClock::zoneFilesChanged()
+{
+    // Replaced files drop out of the watch: each look adds them again.
+    // /etc itself sees the rename that sets a zone, the files an edit in
+    // place.
+    for (const char* path : {"/etc", "/etc/localtime", "/etc/timezone"})
+        if (!zoneFiles_.files().contains(QLatin1String(path)) &&
+            !zoneFiles_.directories().contains(QLatin1String(path)) &&
+            QFileInfo::exists(QLatin1String(path)))
+            zoneFiles_.addPath(QLatin1String(path));
+    const QByteArray id = QTimeZone::systemTimeZoneId();
+    if (std::exchange(zoneId_, id) != id)
+        emit rang();
 }
 
 void SystemWallClock::ready()

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QFileSystemWatcher>
 #include <QObject>
+#include <QTimeZone>
 
 #include <memory>
 #include <optional>
@@ -27,13 +29,17 @@ public:
     // set meanwhile (stepped by hand or by a time server) rings at once, so
     // that whoever armed it looks again.
     virtual void ringAt(std::optional<qint64> atMs) = 0;
+    // The zone the system keeps local time in now. The clock rings when it
+    // changes.
+    virtual QTimeZone localZone() const = 0;
 
 signals:
     void rang();
 };
 
 // The system's own: CLOCK_REALTIME, adjtimex(2), and a timerfd armed for the
-// instant, cancelled when the clock is set.
+// instant, cancelled when the clock is set. The zone's files in /etc are
+// watched: setting the zone replaces them.
 class SystemWallClock final : public WallClock {
     Q_OBJECT
 public:
@@ -43,13 +49,17 @@ public:
     qint64 nowMs() const override;
     Sync sync() const override;
     void ringAt(std::optional<qint64> atMs) override;
+    QTimeZone localZone() const override;
 
 private:
     void ready();
+    void zoneFilesChanged();
 
     int fd_ = -1;
     std::unique_ptr<QSocketNotifier> notifier_;
     std::optional<qint64> armedAt_;
+    QFileSystemWatcher zoneFiles_;
+    QByteArray zoneId_;
 };
 
 } // namespace tv

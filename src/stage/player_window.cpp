@@ -35,7 +35,8 @@ PlayerWindow::PlayerWindow(const QList<StageWindow>& plan, const QString& mediaF
     pointerRest_.setSingleShot(true);
     pointerRest_.setInterval(kPointerRestMs);
     connect(&pointerRest_, &QTimer::timeout, this, &PlayerWindow::hidePointer);
-    new ScreenAwake(this, std::move(log));
+    auto* awake = new ScreenAwake(this, std::move(log));
+    connect(stage_, &Stage::darkChanged, awake, &ScreenAwake::setPanelAsleep);
 }
 
 void PlayerWindow::stopFor(const QString& why)

@@ -128,18 +128,29 @@ int Stage::reload(const QList<StageWindow>& plan, Changed changed, Arrival arriv
         // Nothing changes on the screen before the instant: the windows
         // that go stay until then, and the others are shown together.
         revealAtMs_ = arrival.revealAtMs;
-    } else if (arriving_.isEmpty()) {
-        retire();
+        darkAtReveal_ = arrival.dark;
     } else {
-        revealLimit_.start();
+        // Woken at once, so that the panel is up when the windows come.
+        becomeDark(arrival.dark);
+        if (arriving_.isEmpty())
+            retire();
+        else
+            revealLimit_.start();
     }
     refresh();
     return kept;
 }
 
+void Stage::becomeDark(bool dark)
+{
+    if (std::exchange(dark_, dark) != dark)
+        emit darkChanged(dark);
+}
+
 void Stage::reveal()
 {
     revealAtMs_.reset();
+    becomeDark(darkAtReveal_);
     for (WindowView* view : std::exchange(readyEarly_, {}))
         if (arriving_.removeOne(view)) {
             view->show();
@@ -159,8 +170,12 @@ void Stage::retire()
     readyEarly_.clear();
     for (WindowView* view : std::exchange(arriving_, {}))
         view->show();
-    for (WindowView* view : std::exchange(leaving_, {}))
+    // Hidden now: a layout with fewer windows leaves no picture behind
+    // until the next turn of the event loop deletes them.
+    for (WindowView* view : std::exchange(leaving_, {})) {
+        view->hide();
         view->deleteLater();
+    }
     for (WindowView* view : windows_)
         view->raise();
     if (outlines_)

@@ -28,6 +28,19 @@ struct StageSettings {
     std::function<void(const QString& line)> problemLog;
 };
 
+// When the windows that come with a reload start their lists, and when
+// they are shown: at once by default. A change by the clock is prepared
+// ahead: its windows decode their first items hidden, the layout before
+// showing, and all are shown together at `revealAtMs` (on the stage's
+// clock), each list counted from `listStartMs` (its rule's start, which
+// may lie before a restart). A dark arrival (a schedule's `off`) asks
+// for the panel to sleep once it is shown.
+struct StageArrival {
+    std::optional<qint64> revealAtMs;
+    std::optional<qint64> listStartMs;
+    bool dark = false;
+};
+
 // The 1920 x 1080 screen of a layout, scaled into this widget and letterboxed
 // in black, with every window at its place and cut at the screen's edges
 // (nothing is drawn into the black bands): the video window at the bottom,
@@ -75,16 +88,7 @@ public:
     // (files of a plain folder, changing one by one), or at once, starting
     // its list afresh like a new window (a show taken whole).
     enum class Changed { AtNextSwitch, StartAfresh };
-    // When the windows that come with a reload start their lists, and when
-    // they are shown: at once by default. A change by the clock is prepared
-    // ahead: its windows decode their first items hidden, the layout before
-    // showing, and all are shown together at `revealAtMs` (on the stage's
-    // clock), each list counted from `listStartMs` (its rule's start, which
-    // may lie before a restart).
-    struct Arrival {
-        std::optional<qint64> revealAtMs;
-        std::optional<qint64> listStartMs;
-    };
+    using Arrival = StageArrival;
     // The same, with the media found by `media` from now on.
     int reload(const QList<StageWindow>& plan, const MediaResolver& media,
                Changed changed = Changed::AtNextSwitch, Arrival arrival = {});
@@ -109,6 +113,8 @@ signals:
     void refreshed(qint64 dueMs, qint64 nowMs);
     // Once, when the first picture, frame or placeholder of the show is shown.
     void firstShown();
+    // When the show on the screen goes dark, or comes back from dark.
+    void darkChanged(bool dark);
 
 protected:
     bool event(QEvent* event) override;
@@ -122,6 +128,7 @@ private:
     int reload(const QList<StageWindow>& plan, Changed changed, Arrival arrival = {});
     void reveal();
     void retire();
+    void becomeDark(bool dark);
     void placeWindows();
     void tell(const QString& name, const QString& why);
 
@@ -134,6 +141,8 @@ private:
     QList<WindowView*> leaving_;  // of the layout before, shown meanwhile
     QTimer revealLimit_;
     std::optional<qint64> revealAtMs_; // a prepared change's instant, on the clock
+    bool dark_ = false;                // the show on the screen is dark
+    bool darkAtReveal_ = false;        // and whether it is at that instant
     QList<WindowView*> readyEarly_;    // arrived, waiting for that instant
     StageClock& clock_;
     QList<WindowView*> windows_;

@@ -41,8 +41,11 @@ private slots:
     void aTakenShowReachesEveryChangedWindowAtOnce();
     void hashingNeitherDelaysTheShowNorItsEnd();
     void aScheduleChangesAtItsInstant();
+    void aScheduleInTheSystemZoneFollowsIt();
 
 private:
+    static qint64 publishTwoLayouts(const QTemporaryDir& root, const QByteArray& schedule,
+                                    const QTimeZone& zone, QTime at);
     // Two windows side by side, each with its own list.
     static QByteArray twoWindows(const QStringList& left, const QStringList& right,
                                  int switchSeconds = 5);
@@ -375,30 +378,42 @@ void LiveShowTest::hashingNeitherDelaysTheShowNorItsEnd()
 // A schedule's change lands at its instant: the next layout is read and its
 // first items decoded before it, nothing on the screen changes until then,
 // and the window both layouts share goes on untouched.
+// Publishes a schedule of two layouts, morning.TXT (red, green) and noon.TXT
+// (red, blue), into `root`/live. The instant two days after it was published
+// at `at` in `zone`: a clock before the publish time is not believed.
+qint64 LiveShowTest::publishTwoLayouts(const QTemporaryDir& root, const QByteArray& schedule,
+                                       const QTimeZone& zone, QTime at)
+{
+    const QString source = root.filePath("source"), live = root.filePath("live");
+    if (!QDir().mkpath(source) || !test::writeColourPictures(source) ||
+        !test::put(QDir(source).filePath("morning.TXT"), twoWindows({"red.png"}, {"green.png"})) ||
+        !test::put(QDir(source).filePath("noon.TXT"), twoWindows({"red.png"}, {"blue.png"})))
+        return -1;
+    const QString schedulePath = QDir(source).filePath("cafe.schedule");
+    if (!test::put(schedulePath, schedule))
+        return -1;
+    const auto read = readScheduleFile(schedulePath, zone, 0);
+    if (!std::holds_alternative<ScheduleFile>(read) ||
+        !publishSchedule(std::get<ScheduleFile>(read), source, live, schedulePath).isEmpty())
+        return -1;
+    QString why;
+    const auto manifest = decodeManifest(test::contentOf(QDir(live).filePath("show.json")), &why);
+    if (!manifest)
+        return -1;
+    return QDateTime(manifest->published.toTimeZone(zone).date().addDays(2), at, zone)
+        .toMSecsSinceEpoch();
+}
+
 void LiveShowTest::aScheduleChangesAtItsInstant()
 {
     QTemporaryDir root;
-    const QString source = root.filePath("source"), live = root.filePath("live");
-    QVERIFY(QDir().mkpath(source));
-    QVERIFY(test::writeColourPictures(source));
-    QVERIFY(
-        test::put(QDir(source).filePath("morning.TXT"), twoWindows({"red.png"}, {"green.png"})));
-    QVERIFY(test::put(QDir(source).filePath("noon.TXT"), twoWindows({"red.png"}, {"blue.png"})));
-    const QString schedulePath = QDir(source).filePath("cafe.schedule");
-    QVERIFY(test::put(schedulePath, "zone = Europe/Berlin\ndefault = morning.TXT\n"
-                                    "noon.TXT daily 12:00-13:00\n"));
-    const QTimeZone berlin("Europe/Berlin");
-    const auto read = readScheduleFile(schedulePath, berlin, 0);
-    QVERIFY(std::holds_alternative<ScheduleFile>(read));
-    QCOMPARE(publishSchedule(std::get<ScheduleFile>(read), source, live, schedulePath), QString());
-    // Noon two days after it was published: a clock before then is not
-    // believed.
-    QString why;
-    const auto manifest = decodeManifest(test::contentOf(QDir(live).filePath("show.json")), &why);
-    QVERIFY2(manifest, qPrintable(why));
-    const qint64 noon =
-        QDateTime(manifest->published.toTimeZone(berlin).date().addDays(2), QTime(12, 0), berlin)
-            .toMSecsSinceEpoch();
+    const QString live = root.filePath("live");
+    const qint64 noon = publishTwoLayouts(root,
+                                          "zone = Europe/Berlin\ndefault = morning.TXT\n"
+                                          "noon.TXT daily 12:00-13:00\n"
+                                          "off daily 13:00-14:00\n",
+                                          QTimeZone("Europe/Berlin"), QTime(12, 0));
+    QVERIFY(noon > 0);
 
     test::ManualWallClock wall;
     wall.now = noon - 60'000;
@@ -430,11 +445,58 @@ void LiveShowTest::aScheduleChangesAtItsInstant()
              qPrintable(display.log.last()));
     QCOMPARE(wall.armed, noon + 3'600'000 - LiveShow::kPrepareMs);
 
+    // Dark from 13:00: the panel is asked to sleep at the instant, not when
+    // the change is prepared, and woken at the rule's end.
+    QSignalSpy dark(&display.stage, &Stage::darkChanged);
+    for (const qint64 edge : {noon + 3'600'000, noon + 7'200'000}) {
+        const QList<QVariant> before = dark.isEmpty() ? QList<QVariant>() : dark.last();
+        display.clock.now += edge - LiveShow::kPrepareMs - wall.now;
+        wall.moveTo(edge - LiveShow::kPrepareMs);
+        display.stage.refresh();
+        QCOMPARE(dark.isEmpty() ? QList<QVariant>() : dark.last(), before);
+        display.clock.now += LiveShow::kPrepareMs;
+        display.stage.refresh();
+        wall.moveTo(edge);
+        display.stage.settle();
+        if (edge == noon + 3'600'000)
+            QCOMPARE(display.sides(), (QList<QColor>{Qt::black, Qt::black}));
+    }
+    QCOMPARE(dark, (QList<QList<QVariant>>{{true}, {false}}));
+    QCOMPARE(display.sides(), (QList<QColor>{Qt::red, Qt::green}));
+
     // A clock set back by hand: what plays follows it at once.
     wall.moveTo(noon - 3'600'000, true);
     display.stage.settle();
     QCOMPARE(display.sides(), (QList<QColor>{Qt::red, Qt::green}));
     QCOMPARE(display.live->scheduled()->target, "morning.TXT");
+}
+
+// The system's zone set from Berlin to New York at Berlin's noon: morning
+// in New York plays at once, and the next change is New York's noon.
+void LiveShowTest::aScheduleInTheSystemZoneFollowsIt()
+{
+    QTemporaryDir root;
+    const QTimeZone berlin("Europe/Berlin"), newYork("America/New_York");
+    const qint64 noon =
+        publishTwoLayouts(root, "zone = local\ndefault = morning.TXT\nnoon.TXT daily 12:00-13:00\n",
+                          berlin, QTime(12, 30));
+    QVERIFY(noon > 0);
+    test::ManualWallClock wall;
+    wall.now = noon;
+    wall.local = berlin;
+    Screenful display(QDir(root.filePath("live")).filePath("show.schedule"), root.filePath("live"),
+                      {}, &wall);
+    QVERIFY(display.settled(0));
+    QCOMPARE(display.sides(), (QList<QColor>{Qt::red, Qt::blue}));
+
+    wall.setLocal(newYork);
+    display.stage.settle();
+    QCOMPARE(display.sides(), (QList<QColor>{Qt::red, Qt::green}));
+    QVERIFY2(display.log.join('\n').contains("follows the time zone America/New_York"),
+             qPrintable(display.log.join('\n')));
+    const QDate day = QDateTime::fromMSecsSinceEpoch(noon, newYork).date();
+    QCOMPARE(wall.armed,
+             QDateTime(day, QTime(12, 0), newYork).toMSecsSinceEpoch() - LiveShow::kPrepareMs);
 }
 
 QTEST_MAIN(LiveShowTest)

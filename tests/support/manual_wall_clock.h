@@ -11,6 +11,14 @@ public:
     qint64 nowMs() const override { return now; }
     Sync sync() const override { return state; }
     void ringAt(std::optional<qint64> atMs) override { armed = atMs; }
+    QTimeZone localZone() const override { return local; }
+
+    // Sets the system's zone, ringing as the system does.
+    void setLocal(const QTimeZone& zone)
+    {
+        local = zone;
+        emit rang();
+    }
 
     // Moves the clock to `atMs`, ringing as the system would: when the armed
     // instant is reached, or when the clock is set (`stepped`).
@@ -24,6 +32,7 @@ public:
     qint64 now = 0;
     Sync state;
     std::optional<qint64> armed;
+    QTimeZone local = QTimeZone::utc();
 };
 
 } // namespace tv::test
