@@ -130,6 +130,13 @@ QString lengthText(qint64 ms)
     return text.isEmpty() ? QStringLiteral("0s") : text;
 }
 
+QString minuteText(int minute)
+{
+    return QStringLiteral("%1:%2")
+        .arg(minute / 60, 2, 10, QLatin1Char('0'))
+        .arg(minute % 60, 2, 10, QLatin1Char('0'));
+}
+
 QString ScheduleRefusal::text() const
 {
     return line > 0 ? QStringLiteral("line %1: %2").arg(line).arg(message) : message;

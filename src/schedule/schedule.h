@@ -84,5 +84,7 @@ inline constexpr const char* kShowScheduleName = "show.schedule";
 // none of those.
 qint64 parseLength(const QString& text);
 QString lengthText(qint64 ms);
+// Minutes past midnight as "HH:MM" ("24:00" for a window's end at midnight).
+QString minuteText(int minute);
 
 } // namespace tv

@@ -46,13 +46,6 @@ bool inSlice(const ScheduleRule& rule, const Span& span, Instant instant)
     return rule.everyMs <= 0 || (instant - span.start) % rule.everyMs < rule.sliceMs;
 }
 
-QString minuteText(int minute)
-{
-    return QStringLiteral("%1:%2")
-        .arg(minute / 60, 2, 10, QLatin1Char('0'))
-        .arg(minute % 60, 2, 10, QLatin1Char('0'));
-}
-
 QString windowText(const ScheduleRule& rule)
 {
     return minuteText(rule.startMinute) + QLatin1Char('-') + minuteText(rule.endMinute);

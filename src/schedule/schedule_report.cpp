@@ -13,13 +13,6 @@ QString targetText(const QString& target)
     return target == QLatin1String("off") ? QStringLiteral("off (the screen dark)") : target;
 }
 
-QString minuteText(int minute)
-{
-    return QStringLiteral("%1:%2")
-        .arg(minute / 60, 2, 10, QLatin1Char('0'))
-        .arg(minute % 60, 2, 10, QLatin1Char('0'));
-}
-
 } // namespace
 
 QString explainSchedule(const Schedule& schedule, const ZoneClock& clock, Instant instant,

@@ -3,6 +3,7 @@
 #include "editor/schedule/schedule_window.h"
 #include "editor/schedule/week_picture.h"
 #include "stage/player_window.h"
+#include "support/cafe_schedule.h"
 #include "support/editor_harness.h"
 #include "support/file_helpers.h"
 #include "support/one_window_layout.h"
@@ -33,15 +34,7 @@ Instant at(const char* written)
 // Noon on a Wednesday, between the slices of the promotion.
 const Instant kNow = at("2026-10-21T12:05:00+02:00");
 
-const QString kCafe = "zone = Europe/Berlin\n"
-                      "default = afternoon.TXT\n"
-                      "# weekdays\n"
-                      "breakfast.TXT   mon-fri  06:30-11:00\n"
-                      "lunch.TXT       mon-fri  11:00-15:00\n"
-                      "brunch.TXT      sat,sun  08:00-16:00\n"
-                      "off             daily    23:00-06:00\n"
-                      "xmas.TXT        2026-12-24..2026-12-26   priority 50\n"
-                      "promo.TXT       daily 09:00-18:00 every 15m for 30s priority 60\n";
+const QString kCafe = test::kCafeSchedule;
 // Shown from 02:00 as summer time ends, for 90 minutes: through the first
 // showing of the hour and half of the second.
 const QString kFlash = kCafe + "flash.TXT at 2026-10-25 02:00 for 90m priority 80\n";

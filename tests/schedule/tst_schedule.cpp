@@ -1,6 +1,7 @@
 #include "schedule/schedule.h"
 #include "schedule/schedule_decision.h"
 #include "schedule/schedule_report.h"
+#include "support/cafe_schedule.h"
 
 #include <QDateTime>
 #include <QRandomGenerator>
@@ -35,17 +36,7 @@ Schedule parsed(const QByteArray& text)
     return std::get<Schedule>(read);
 }
 
-// The café's menu board: breakfast, lunch, the afternoon, brunch at weekends
-// and the screen dark at night.
-const QByteArray kCafe = "zone = Europe/Berlin\n"
-                         "default = afternoon.TXT\n"
-                         "# weekdays\n"
-                         "breakfast.TXT   mon-fri  06:30-11:00\n"
-                         "lunch.TXT       mon-fri  11:00-15:00\n"
-                         "brunch.TXT      sat,sun  08:00-16:00\n"
-                         "off             daily    23:00-06:00\n"
-                         "xmas.TXT        2026-12-24..2026-12-26   priority 50\n"
-                         "promo.TXT       daily 09:00-18:00 every 15m for 30s priority 60\n";
+const QByteArray kCafe = test::kCafeSchedule;
 
 } // namespace
 
