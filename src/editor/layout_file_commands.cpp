@@ -2,13 +2,13 @@
 
 #include "base/log_text.h"
 #include "base/operator_log.h"
+#include "editor/controls/beside_or_over.h"
 #include "editor/controls/form_controls.h"
 #include "editor/controls/modal_dialogs.h"
 #include "editor/media/browse_folder.h"
 #include "editor/model/layout_from_model.h"
 #include "editor/model/layout_history.h"
 #include "editor/model/layout_steps.h"
-#include "editor/model/window_geometry.h"
 #include "editor/window_commands.h"
 #include "files/layout_file_reading.h"
 #include "layout/layout_reader.h"
@@ -22,7 +22,6 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QUndoStack>
 
 namespace tv {
@@ -199,18 +198,7 @@ void LayoutFileCommands::preview()
                                     false, std::move(settings), client_->window());
     player->setWindowFlag(Qt::Window);
     preview_ = player;
-    // Beside the editor when the screen has room, else over it; its frame is
-    // taken to be as thick as the editor's.
-    QWidget* editor = client_->window();
-    const QMargins frame(editor->geometry().left() - editor->frameGeometry().left(),
-                         editor->geometry().top() - editor->frameGeometry().top(),
-                         editor->frameGeometry().right() - editor->geometry().right(),
-                         editor->frameGeometry().bottom() - editor->geometry().bottom());
-    if (const QScreen* screen = editor->screen()) {
-        const QRect outer = besideOrOver(editor->frameGeometry(), player->size().grownBy(frame),
-                                         screen->availableGeometry());
-        player->move(outer.topLeft());
-    }
+    placeBesideOrOver(player, client_->window());
     player->show();
 }
 

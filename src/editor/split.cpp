@@ -265,6 +265,12 @@ void Split::closeEvent(QCloseEvent* event)
             return;
         }
     }
+    // So is a schedule changed in its window, which goes with the editor.
+    if (auto* schedule = findChild<ScheduleWindow*>(QString(), Qt::FindDirectChildrenOnly);
+        schedule && !schedule->close()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     unload();
 }

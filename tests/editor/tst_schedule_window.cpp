@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -398,6 +399,10 @@ void ScheduleWindowTest::ctrlPPublishesTheScheduleWhole()
     QVERIFY(!dialogs_.messages().isEmpty());
     QVERIFY2(dialogs_.messages().last().contains("line 3: the layout night.TXT cannot be read"),
              qPrintable(dialogs_.messages().last()));
+    // Saved beside day.TXT: the table marks the one layout not there.
+    const auto* table = window.findChild<QTableWidget*>("scheduleRules");
+    QCOMPARE(table->rowCount(), 1);
+    QVERIFY(table->item(0, 1)->toolTip().startsWith("Not found beside the schedule"));
     QVERIFY(!QFileInfo::exists(folder.filePath("show")));
 
     QVERIFY(test::put(folder.filePath("night.TXT"), test::layoutNaming({"logo.png"})));
@@ -409,7 +414,8 @@ void ScheduleWindowTest::ctrlPPublishesTheScheduleWhole()
              (QStringList{"day.TXT", "logo.png", "night.TXT", "show.json", "show.schedule"}));
 }
 
-// Ctrl+K in the layout editor shows its one schedule window.
+// Ctrl+K in the layout editor shows its one schedule window, which goes
+// with the editor.
 void ScheduleWindowTest::ctrlKInTheEditorOpensIt()
 {
     test::EditorHarness harness;
@@ -420,6 +426,15 @@ void ScheduleWindowTest::ctrlKInTheEditorOpensIt()
     QCOMPARE(windows.size(), 1);
     QVERIFY(windows.first()->isVisible());
     QCOMPARE(windows.first()->windowTitle(), QStringLiteral("Schedule"));
+
+    // Quitting the editor does not drop a changed schedule unasked.
+    windows.first()->setText(QStringLiteral("off daily 22:00-06:00\n"));
+    harness.dialogs.threeWayAnswers << ModalDialogs::Answer::Cancel << ModalDialogs::Answer::No;
+    QVERIFY(!harness.form->close());
+    QVERIFY(windows.first()->isVisible());
+    QCOMPARE(harness.dialogs.shown.last().text, "Save changes to the schedule?");
+    QVERIFY(harness.form->close());
+    QVERIFY(harness.dialogs.threeWayAnswers.isEmpty());
     harness.close();
 }
 

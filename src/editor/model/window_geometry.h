@@ -44,10 +44,4 @@ TypedRect twipsOfScreenPixels(const std::array<double, 4>& values);
 enum class ScreenRatio { FourThree, SixteenNine };
 float ratioHeight(float width, ScreenRatio ratio);
 
-// Where a window of outer size `size` opens next to the editor's outer
-// `editor` on a screen whose free area is `screen`: beside it on the right,
-// else on the left, when there is room; else over it, centred on it. It is
-// always kept on the screen (its top-left, when it is larger).
-QRect besideOrOver(const QRect& editor, const QSize& size, const QRect& screen);
-
 } // namespace tv

@@ -25,7 +25,7 @@ RuleTable::RuleTable(QWidget* parent) : QTableWidget(parent)
     });
 }
 
-void RuleTable::showRules(const QList<RuleRow>& rows, int markedLine)
+void RuleTable::showRules(const QList<RuleRow>& rows, int markedLine, const LayoutIsWhole& found)
 {
     // The items are kept and their texts set, since this is called while a
     // cell's edit is being taken.
@@ -45,6 +45,13 @@ void RuleTable::showRules(const QList<RuleRow>& rows, int markedLine)
                                       : rows[row].fields[column - 1]);
             cell->setBackground(marked ? QBrush(QColor::fromRgb(kMarkedColour)) : QBrush());
         }
+        const QString layout = rows[row].fields[int(RuleField::Layout)];
+        const bool missing = layout != QLatin1String("off") && !layout.isEmpty() && !found(layout);
+        QTableWidgetItem* cell = item(row, 1 + int(RuleField::Layout));
+        cell->setForeground(missing ? QBrush(QColor::fromRgb(kMissingColour)) : QBrush());
+        cell->setToolTip(missing ? QStringLiteral("Not found beside the schedule: a display plays "
+                                                  "the next rule that holds instead.")
+                                 : QString());
     }
     resizeColumnsToContents();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/schedule/schedule_lines.h"
+#include "schedule/schedule_decision.h"
 
 #include <QTableWidget>
 
@@ -16,10 +17,11 @@ public:
     explicit RuleTable(QWidget* parent = nullptr);
 
     // Shows the rule lines; the row of `markedLine` is marked (the status
-    // below the table says why).
-    void showRules(const QList<RuleRow>& rows, int markedLine);
+    // below the table says why), and so is each layout `found` does not find.
+    void showRules(const QList<RuleRow>& rows, int markedLine, const LayoutIsWhole& found);
 
     static constexpr QRgb kMarkedColour = 0xffffc8c8;
+    static constexpr QRgb kMissingColour = 0xffc00000;
 
 signals:
     void fieldEdited(int rule, RuleField field, const QString& text);

@@ -1,6 +1,7 @@
 #include "editor/schedule/schedule_preview.h"
 
 #include "base/operator_log.h"
+#include "editor/controls/beside_or_over.h"
 #include "files/layout_file_reading.h"
 #include "files/media_resolver.h"
 #include "stage/player_window.h"
@@ -39,6 +40,7 @@ QWidget* previewTarget(const QString& target, const QString& scheduleFile, QWidg
     auto* player = new PlayerWindow(plan, media, false, std::move(settings), owner);
     player->setWindowFlag(Qt::Window);
     player->setWindowTitle(target);
+    placeBesideOrOver(player, owner->window());
     player->show();
     return player;
 }

@@ -252,7 +252,7 @@ void ScheduleWindow::readAgain()
                                                     : QStringLiteral("no change to come")));
         }
     }
-    table_->showRules(lines_.rules(), marked);
+    table_->showRules(lines_.rules(), marked, wholeLayouts());
     picture_->setSchedule(schedule_, zone_, wholeLayouts());
     picture_->setInstants(now, chosen_);
     showChosen();

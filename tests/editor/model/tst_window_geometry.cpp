@@ -22,8 +22,6 @@ private slots:
     void refusedPixels();
     void ratio_data();
     void ratio();
-    void previewPlace_data();
-    void previewPlace();
 };
 
 void WindowGeometryTest::partsFollowBody_data()
@@ -149,37 +147,6 @@ void WindowGeometryTest::ratio()
     QFETCH(ScreenRatio, ratio);
     QFETCH(float, height);
     QCOMPARE(ratioHeight(width, ratio), height);
-}
-
-void WindowGeometryTest::previewPlace_data()
-{
-    QTest::addColumn<QRect>("editor");
-    QTest::addColumn<QRect>("screen");
-    QTest::addColumn<QPoint>("at");
-    const QRect wide(0, 0, 2560, 1440);
-    QTest::newRow("room on the right") << QRect(100, 200, 840, 520) << wide << QPoint(948, 200);
-    QTest::newRow("room on the left only")
-        << QRect(1600, 200, 840, 520) << wide << QPoint(622, 200);
-    QTest::newRow("no room: over it, centred")
-        << QRect(382, 190, 840, 520) << QRect(0, 0, 1600, 900) << QPoint(316, 165);
-    QTest::newRow("low on the screen: pulled up")
-        << QRect(100, 1200, 840, 520) << wide << QPoint(948, 872);
-    QTest::newRow("a screen smaller than the preview: its corner")
-        << QRect(0, 0, 640, 480) << QRect(0, 0, 800, 480) << QPoint(0, 0);
-    QTest::newRow("a second screen to the right")
-        << QRect(2000, 100, 840, 520) << QRect(1920, 0, 1920, 1080) << QPoint(2848, 100);
-}
-
-// The preview (970 x 568 with its frame) never covers the editor when the
-// screen has room, and never leaves the screen.
-void WindowGeometryTest::previewPlace()
-{
-    QFETCH(QRect, editor);
-    QFETCH(QRect, screen);
-    QFETCH(QPoint, at);
-    const QRect placed = besideOrOver(editor, QSize(970, 568), screen);
-    QCOMPARE(placed.topLeft(), at);
-    QCOMPARE(placed.size(), QSize(970, 568));
 }
 
 QTEST_APPLESS_MAIN(WindowGeometryTest)
