@@ -15,17 +15,18 @@ declare -A uses=(
     [files]="base layout"
     [decode]="base files"
     [schedule]="base"
+    [report]="base files"
     [show]="base layout files schedule"
     [platform]="base"
     [stage]="base layout files decode platform"
-    [display]="base layout files schedule decode show stage platform"
+    [display]="base layout files schedule decode show stage platform report"
     [editor/model]="base layout"
     [editor/controls]="base"
     [editor/canvas]="base layout files decode editor/model editor/controls"
     [editor/media]="base layout files editor/model editor/controls"
     [editor/schedule]="base layout files schedule show stage editor/controls editor/media"
-    [editor]="base layout files schedule decode show stage platform editor/model editor/controls editor/canvas editor/media editor/schedule"
-    [app]="base layout files schedule decode show stage platform display editor editor/model editor/controls editor/canvas editor/media"
+    [editor]="base layout files schedule decode show stage platform report editor/model editor/controls editor/canvas editor/media editor/schedule"
+    [app]="base layout files schedule decode show stage platform report display editor editor/model editor/controls editor/canvas editor/media"
 )
 
 widgets='<(QtWidgets/)?Q(Widget|Label|PushButton|LineEdit|ComboBox|Frame|GroupBox|RadioButton|MessageBox|FileDialog|Application|BoxLayout|VBoxLayout|HBoxLayout|Action|UndoStack|Painter|Image|Pixmap|GuiApplication|KeyEvent|MouseEvent)>'
