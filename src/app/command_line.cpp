@@ -24,6 +24,7 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QRegularExpression>
+#include <QSysInfo>
 
 #include <csignal>
 #include <cstdio>
@@ -72,6 +73,15 @@ struct Options {
                            QStringLiteral("Append the display's log to FILE, opened anew on "
                                           "SIGUSR1 (for logrotate)."),
                            QStringLiteral("FILE")};
+    QCommandLineOption report{
+        QStringLiteral("report"),
+        QStringLiteral("Keep the display's status, screenshot and plays in DIR, for a sync tool "
+                       "to carry home (default: ~/.local/state/tessellview/report)."),
+        QStringLiteral("DIR")};
+    QCommandLineOption name{QStringLiteral("name"),
+                            QStringLiteral("Call the display NAME in its reports (default: the "
+                                           "host's name)."),
+                            QStringLiteral("NAME")};
     QCommandLineOption hwdec{
         QStringLiteral("hwdec"),
         QStringLiteral("Decode clips on the video hardware where there is some (auto), or always "
@@ -97,8 +107,8 @@ struct Options {
             QStringLiteral("Composes the screen layout of a media display, and plays it."));
         parser.addHelpOption();
         parser.addVersionOption();
-        parser.addOptions({play, media, window, rotate, screen, volume, hwdec, log, listScreens,
-                           inspect, explain, at, publish, to});
+        parser.addOptions({play, media, window, rotate, screen, volume, hwdec, log, report, name,
+                           listScreens, inspect, explain, at, publish, to});
         parser.addPositionalArgument(QStringLiteral("FILE"),
                                      QStringLiteral("A layout file to open in the editor."),
                                      QStringLiteral("[FILE]"));
@@ -126,7 +136,9 @@ CommandLine readCommandLine(const QStringList& arguments)
             parser.isSet(options.listScreens),
             parser.value(options.log),
             parser.value(options.explain),
-            parser.value(options.at)};
+            parser.value(options.at),
+            parser.value(options.report),
+            parser.value(options.name)};
 }
 
 QString usageProblem(const QStringList& arguments)
@@ -140,7 +152,7 @@ QString usageProblem(const QStringList& arguments)
     for (const QCommandLineOption* option :
          {&options.play, &options.media, &options.inspect, &options.publish, &options.to,
           &options.explain, &options.at, &options.volume, &options.hwdec, &options.rotate,
-          &options.screen, &options.log}) {
+          &options.screen, &options.log, &options.report, &options.name}) {
         if (!parser.isSet(*option))
             continue;
         const QString name = QStringLiteral("--") + option->names().first();
@@ -184,8 +196,10 @@ QString usageProblem(const QStringList& arguments)
                 .arg(escapedForLog(parser.value(options.rotate)));
     }
     if (!play &&
-        (parser.isSet(options.rotate) || parser.isSet(options.screen) || parser.isSet(options.log)))
-        return QStringLiteral("tessellview: --rotate, --screen and --log only go with --play");
+        (parser.isSet(options.rotate) || parser.isSet(options.screen) ||
+         parser.isSet(options.log) || parser.isSet(options.report) || parser.isSet(options.name)))
+        return QStringLiteral(
+            "tessellview: --rotate, --screen, --log, --report and --name only go with --play");
     if (parser.isSet(options.listScreens) && arguments.size() > 2)
         return QStringLiteral("tessellview: --list-screens goes alone");
     if (publish != parser.isSet(options.to))
@@ -417,6 +431,8 @@ int playLayout(const CommandLine& options, MessageTally& messages)
     settings.screen = options.screen;
     settings.window = options.window;
     settings.hashCache = hashCachePath(played.path);
+    settings.reportFolder = options.report.isEmpty() ? defaultReportFolder() : options.report;
+    settings.name = options.name.isEmpty() ? QSysInfo::machineHostName() : options.name;
     settings.decoding = {options.volume, options.hardwareDecoding, &messages};
     return runDisplay(settings);
 }

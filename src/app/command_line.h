@@ -38,6 +38,8 @@ struct CommandLine {
     QString log;     // the file the display's log goes to; empty: stderr as it is
     QString explain; // the schedule, or show folder, to explain
     QString at;      // the instant to explain; empty: now
+    QString report;  // the display's report folder; empty: the default
+    QString name;    // the display's name in its reports; empty: the host's
 };
 
 // What is wrong with how the arguments are put together, as "tessellview: ..."

@@ -18,7 +18,8 @@ constexpr qint64 kMaxConfigBytes = 64 * 1024;
 
 const QStringList settingNames{QStringLiteral("rotate"), QStringLiteral("screen"),
                                QStringLiteral("volume"), QStringLiteral("hwdec"),
-                               QStringLiteral("log")};
+                               QStringLiteral("log"),    QStringLiteral("report"),
+                               QStringLiteral("name")};
 
 } // namespace
 
@@ -28,11 +29,26 @@ QString displayConfigPath()
         .filePath(QStringLiteral("tessellview/display.conf"));
 }
 
-QString hashCachePath(const QString& layoutPath)
+namespace {
+
+QString stateFolder()
 {
     QString state = qEnvironmentVariable("XDG_STATE_HOME");
     if (!QDir::isAbsolutePath(state))
         state = QDir::home().filePath(QStringLiteral(".local/state"));
+    return state;
+}
+
+} // namespace
+
+QString defaultReportFolder()
+{
+    return QDir(stateFolder()).filePath(QStringLiteral("tessellview/report"));
+}
+
+QString hashCachePath(const QString& layoutPath)
+{
+    const QString state = stateFolder();
     const QByteArray key =
         Sha256::hexOf(QFile::encodeName(QFileInfo(layoutPath).absoluteFilePath())).left(16);
     return QDir(state).filePath(QStringLiteral("tessellview/hashes-%1").arg(QLatin1String(key)));

@@ -14,9 +14,13 @@ QString displayConfigPath();
 // for each layout played.
 QString hashCachePath(const QString& layoutPath);
 
+// Where a display keeps its reports unless told otherwise:
+// $XDG_STATE_HOME/tessellview/report (~/.local/state/tessellview/report).
+QString defaultReportFolder();
+
 // The arguments with a display's settings put in front of those given, when
 // they ask to --play: each line of the file is `name = value` for one of
-// rotate, screen, volume, hwdec and log (as the options of the same names), and
+// rotate, screen, volume, hwdec, log, report and name (as the options of the same names), and
 // lines starting with # are comments. An option given on the command line
 // wins over the file. A file that is not there changes nothing; one that
 // cannot be read or holds anything else is refused with its line in

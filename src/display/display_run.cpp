@@ -5,6 +5,8 @@
 #include "base/operator_lines.h"
 #include "base/operator_log.h"
 #include "display/live_show.h"
+#include "display/report_keeper.h"
+#include "display/report_writer.h"
 #include "files/layout_file_reading.h"
 #include "platform/hangup_signal.h"
 #include "platform/screen_choice.h"
@@ -70,6 +72,24 @@ int runDisplay(const DisplaySettings& settings)
         player.stopFor(QStringLiteral("SIG") + QString::fromLatin1(sigabbrev_np(number)));
     });
 
+    // What the display tells of itself goes to its report folder.
+    std::unique_ptr<ReportWriter> reportWriter;
+    std::unique_ptr<ReportKeeper> report;
+    if (!settings.reportFolder.isEmpty()) {
+        reportWriter = std::make_unique<ReportWriter>(settings.reportFolder);
+        QObject::connect(reportWriter.get(), &ReportWriter::trouble, [](const QString& why) {
+            say(why.isEmpty()
+                    ? QStringLiteral("the report folder is written again")
+                    : QStringLiteral("the report cannot be written: %1").arg(escapedForLog(why)));
+        });
+        report = std::make_unique<ReportKeeper>(
+            *reportWriter, stage, live, wall, clock,
+            ReportKeeper::Identity{settings.name, QCoreApplication::applicationVersion()});
+        say(QStringLiteral("reports of %1 go to %2")
+                .arg(escapedForLog(settings.name),
+                     QDir::toNativeSeparators(settings.reportFolder)));
+    }
+
     if (settings.window) {
         player.show();
     } else {
@@ -86,8 +106,11 @@ int runDisplay(const DisplaySettings& settings)
                 .arg(pixels.width())
                 .arg(pixels.height())
                 .arg(settings.rotate));
+        if (report)
+            report->setScreen({screen->name(), pixels, settings.rotate});
     }
     const int status = QApplication::exec();
+    stage.endTurns();
     messages.newShow();
     // The last line says why the show ended.
     say(QStringLiteral("stopped: %1").arg(player.stoppedFor()));

@@ -17,7 +17,9 @@ struct DisplaySettings {
     int rotate = 0; // degrees clockwise the show is turned by
     QString screen; // the screen to play on; empty: the primary one
     bool window = false;
-    QString hashCache; // where the hashes of the show's files are kept
+    QString hashCache;    // where the hashes of the show's files are kept
+    QString reportFolder; // where the display's reports go; empty: nowhere
+    QString name;         // the display's name in them
     // How loud clips play, whether on the video hardware, and the tally
     // what goes wrong is told through (which must be set).
     DecodeSettings decoding;

@@ -128,6 +128,12 @@ void LiveShow::take(const ShowSnapshot& snapshot)
     // With nothing on the screen yet there is no show to go on with: what
     // is there is shown at once, and the rest as it comes.
     if (!whole && applied_ && !graceOver) {
+        if (state_.waitingFor != snapshot.showId || state_.missing != snapshot.notWhole) {
+            state_.waitingFor = snapshot.showId;
+            state_.listed = snapshot.listed;
+            state_.missing = snapshot.notWhole;
+            emit stateChanged();
+        }
         if (snapshot.showId != waitingId_) {
             waitingId_ = snapshot.showId;
             waitingSince_ = clock_.nowMs();
@@ -144,6 +150,9 @@ void LiveShow::take(const ShowSnapshot& snapshot)
         log_(QStringLiteral("show %1 is shown without %2")
                  .arg(snapshot.showId, snapshot.notWhole.join(QStringLiteral(", "))));
     waitingId_.clear();
+    state_ = {snapshot.showId, snapshot.publishedAt, shown_, {},
+              snapshot.listed, snapshot.notWhole};
+    emit stateChanged();
     apply(snapshot);
     arm();
     emit readDone();
@@ -157,6 +166,8 @@ void LiveShow::apply(const ShowSnapshot& snapshot)
         const bool newShow = !scheduleShow_ || scheduleShow_->showId != snapshot.showId ||
                              scheduleShow_->layoutBytes != snapshot.layoutBytes ||
                              snapshot.showId.isEmpty();
+        if (newShow && scheduleShow_ && !snapshot.showId.isEmpty())
+            log_(QStringLiteral("took show %1").arg(snapshot.showId));
         scheduleShow_ = snapshot;
         if (newShow) {
             playingDecision_.reset(); // played afresh from the new show's files
@@ -220,11 +231,14 @@ ScheduleDecision LiveShow::decideAt(qint64 instant) const
     return decideAt(*scheduleShow_, instant);
 }
 
-ScheduleDecision LiveShow::decideAt(const ShowSnapshot& show, qint64 instant) const
+ScheduleDecision LiveShow::decideAt(const ShowSnapshot& show, qint64 instant,
+                                    bool everyLayoutWhole) const
 {
     const WallClock::Sync sync = wall_->sync();
     return decide(*show.schedule, ZoneClock(zoneOf(show)), instant,
-                  [&show](const QString& layout) { return show.wholeLayouts.contains(layout); },
+                  [&show, everyLayoutWhole](const QString& layout) {
+                      return everyLayoutWhole || show.wholeLayouts.contains(layout);
+                  },
                   {sync.synchronised, show.publishedAt});
 }
 
@@ -278,9 +292,33 @@ void LiveShow::followSchedule()
     wall_->ringAt(*next);
 }
 
+std::optional<ScheduleDecision> LiveShow::nextScheduled() const
+{
+    if (!scheduleShow_ || !wall_ || !playingDecision_ || !playingDecision_->next)
+        return std::nullopt;
+    // What is due then, whether its files are there or not.
+    return decideAt(*scheduleShow_, *playingDecision_->next, true);
+}
+
+bool LiveShow::wholeAt(const ScheduleDecision& decision) const
+{
+    return decision.off() ||
+           (scheduleShow_ && scheduleShow_->wholeLayouts.contains(decision.target));
+}
+
+int LiveShow::lineOf(const ScheduleDecision& decision) const
+{
+    if (!scheduleShow_ || decision.rule < 0 ||
+        decision.rule >= scheduleShow_->schedule->rules.size())
+        return -1;
+    return scheduleShow_->schedule->rules[decision.rule].line;
+}
+
 void LiveShow::tell(const ScheduleDecision& decision, int kept, int windows)
 {
     playingDecision_ = decision;
+    state_.since = preparedFor_.value_or(wall_->nowMs());
+    emit stateChanged();
     const QString what = decision.off() ? QStringLiteral("off (the screen dark)") : decision.target;
     log_(QStringLiteral("schedule of show %1: %2 plays, %3; %4 of %5 windows went on")
              .arg(scheduleShow_->showId.isEmpty() ? QStringLiteral("(unpublished)")

@@ -77,10 +77,29 @@ public:
     bool changePending() const { return changedAt_ >= 0; }
     // What the schedule plays now; none for a show of one layout.
     std::optional<ScheduleDecision> scheduled() const { return playingDecision_; }
+    // What the next change of the schedule plays, and whether its files are
+    // all there yet; none when nothing changes ahead.
+    std::optional<ScheduleDecision> nextScheduled() const;
+    bool wholeAt(const ScheduleDecision& decision) const;
+    // The line of the schedule the decision's rule is on; -1 for the default.
+    int lineOf(const ScheduleDecision& decision) const;
+    // The show on the screen, and the one waited for.
+    struct ShowState {
+        QString id; // empty: a folder without a manifest
+        qint64 publishedAt = 0;
+        QString layout;     // the layout file played, for a show of one
+        QString waitingFor; // the id of a show not whole yet
+        int listed = 0;     // the files that show lists
+        QStringList missing;
+        qint64 since = 0; // when what plays began, by the wall clock (0: unknown)
+    };
+    const ShowState& showState() const { return state_; }
 
 signals:
     // A read of the show came back and was dealt with (taken or not).
     void readDone();
+    // What showState() or scheduled() tell changed.
+    void stateChanged();
 
 private:
     void changed();
@@ -91,7 +110,8 @@ private:
     void followSchedule();
     QTimeZone zoneOf(const ShowSnapshot& show) const;
     ScheduleDecision decideAt(qint64 instant) const;
-    ScheduleDecision decideAt(const ShowSnapshot& show, qint64 instant) const;
+    ScheduleDecision decideAt(const ShowSnapshot& show, qint64 instant,
+                              bool everyLayoutWhole = false) const;
     void play(const ScheduleDecision& decision, qint64 instant, bool prepared);
     void tell(const ScheduleDecision& decision, int kept, int windows);
 
@@ -123,6 +143,7 @@ private:
     int preparedKept_ = 0;
     int preparedWindows_ = 0;
     bool toldUnsynchronised_ = false;
+    ShowState state_;
     QByteArray followedZone_; // the zone the schedule was last followed in
 };
 

@@ -1,5 +1,7 @@
 #include "stage/picture_window_view.h"
 
+#include <algorithm>
+
 namespace tv {
 
 PictureWindowView::PictureWindowView(StageWindow plan, const MediaResolver& media, ProblemLog log,
@@ -18,6 +20,9 @@ void PictureWindowView::advance(qint64 t)
     nextChange_ = position.nextChange == kNever ? kNever : position.nextChange + startMs_;
     if (position.item < 0 || (position.item == shownItem_ && position.round == shownRound_))
         return;
+    // A turn began when it was due, which a late refresh may have passed;
+    // the window's first began when it was first shown.
+    beginTurn(position.item, shownItem_ < 0 ? t : std::min(t, position.itemStart + startMs_));
     shownRound_ = position.round;
     shownItem_ = position.item;
     takenAfresh_ = false;

@@ -48,6 +48,8 @@ WindowView* Stage::makeView(const StageWindow& window)
     else
         view = new PictureWindowView(window, media_, log, *decodes_, this);
     connect(view, &WindowView::dueNow, this, &Stage::refresh);
+    connect(view, &WindowView::played, this, &Stage::played);
+    connect(view, &WindowView::worked, this, &Stage::worked);
     connect(view, &WindowView::shown, this, [this, view] {
         // One decoded ahead of its change waits for its instant, hidden.
         if (arriving_.contains(view) && revealAtMs_) {
@@ -173,6 +175,7 @@ void Stage::retire()
     // Hidden now: a layout with fewer windows leaves no picture behind
     // until the next turn of the event loop deletes them.
     for (WindowView* view : std::exchange(leaving_, {})) {
+        view->endTurn(clock_.nowMs());
         view->hide();
         view->deleteLater();
     }
@@ -305,6 +308,47 @@ void Stage::tell(const QString& name, const QString& why)
     told_.insert(line);
     if (settings_.problemLog)
         settings_.problemLog(line);
+    const auto open = std::find_if(problems_.begin(), problems_.end(), [&](const Problem& problem) {
+        return problem.name == name && problem.clearedMs < 0;
+    });
+    if (open != problems_.end() && open->why == why)
+        return;
+    if (open != problems_.end())
+        open->clearedMs = clock_.nowMs(); // another reason now
+    problems_.append({name, why, clock_.nowMs()});
+    // The oldest cleared go first, then the oldest.
+    while (problems_.size() > kProblemsKept) {
+        const auto cleared =
+            std::find_if(problems_.begin(), problems_.end(),
+                         [](const Problem& problem) { return problem.clearedMs >= 0; });
+        problems_.erase(cleared != problems_.end() ? cleared : problems_.begin());
+    }
+    emit problemsChanged();
+}
+
+void Stage::worked(const QString& name)
+{
+    bool cleared = false;
+    for (Problem& problem : problems_)
+        if (problem.name == name && problem.clearedMs < 0) {
+            problem.clearedMs = clock_.nowMs();
+            cleared = true;
+        }
+    if (!cleared)
+        return;
+    // Told again should it fail again.
+    const QString prefix = escapedForLog(name) + QLatin1Char(':');
+    told_.removeIf([&prefix](const QString& line) { return line.startsWith(prefix); });
+    if (settings_.problemLog)
+        settings_.problemLog(escapedForLog(name) + QStringLiteral(": works again"));
+    emit problemsChanged();
+}
+
+void Stage::endTurns()
+{
+    const qint64 now = clock_.nowMs();
+    for (WindowView* view : windows_ + leaving_)
+        view->endTurn(now);
 }
 
 void Stage::paintEvent(QPaintEvent*)

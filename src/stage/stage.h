@@ -4,6 +4,7 @@
 #include "decode/decode_settings.h"
 #include "files/media_resolver.h"
 #include "stage/stage_plan.h"
+#include "stage/stage_play.h"
 
 #include <QSet>
 #include <QTimer>
@@ -98,6 +99,19 @@ public:
     // are there now.
     QStringList refreshMedia(const MediaResolver& media);
 
+    // An item that could not be shown, from when, and when it showed again.
+    struct Problem {
+        QString name;
+        QString why;
+        qint64 sinceMs = 0;    // on the stage's clock
+        qint64 clearedMs = -1; // -1 while it lasts
+    };
+    // The problems of the show, the newest last, at most kProblemsKept.
+    const QList<Problem>& problems() const { return problems_; }
+    static constexpr int kProblemsKept = 50;
+    // Ends every window's turn, cut short: the show ends.
+    void endTurns();
+
     // Every window's edge and name drawn over the show, or not.
     void setOutlined(bool outlined);
     bool outlined() const;
@@ -115,6 +129,10 @@ signals:
     void firstShown();
     // When the show on the screen goes dark, or comes back from dark.
     void darkChanged(bool dark);
+    // An item's turn in a window ended.
+    void played(const StagePlay& play);
+    // A problem began or cleared.
+    void problemsChanged();
 
 protected:
     bool event(QEvent* event) override;
@@ -131,6 +149,7 @@ private:
     void becomeDark(bool dark);
     void placeWindows();
     void tell(const QString& name, const QString& why);
+    void worked(const QString& name);
 
     // Every field is touched only on the GUI thread; the queue's workers
     // share nothing of the stage but what the queue itself guards.
@@ -151,6 +170,7 @@ private:
     bool started_ = false;
     bool shown_ = false;
     QSet<QString> told_;
+    QList<Problem> problems_;
     StageSettings settings_;
     StageOutlines* outlines_ = nullptr;
     int turns_ = 0;

@@ -66,6 +66,7 @@ void VideoWindowView::advance(qint64 t)
 
 void VideoWindowView::startItem(int item, qint64 t)
 {
+    beginTurn(item, t);
     shownItem_ = item;
     takenAfresh_ = false;
     const Item& shown = items_[item];

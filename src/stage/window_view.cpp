@@ -207,6 +207,10 @@ void WindowView::apply(int item, const DecodedItem& decoded)
         showPlaceholder(item, decoded.problem);
         return;
     }
+    if (item == turn_.item && !std::exchange(turn_.worked, true)) {
+        turn_.failure.clear();
+        emit worked(items_[item].name);
+    }
     if (decoded.animated && playAsClip(item, decoded.image))
         return;
     setSeeThrough(showsBeneath() && decoded.image.hasAlphaChannel());
@@ -224,6 +228,10 @@ void WindowView::showImage(QImage image)
 void WindowView::showFrame(QImage frame)
 {
     stale_ = false;
+    if (turn_.item >= 0 && !std::exchange(turn_.worked, true)) {
+        turn_.failure.clear();
+        emit worked(items_[turn_.item].name);
+    }
     showImage(std::move(frame));
     emit shown();
 }
@@ -249,6 +257,8 @@ void WindowView::setSeeThrough(bool seeThrough)
 void WindowView::showPlaceholder(int item, const QString& why)
 {
     const QString& name = items_[item].name;
+    if (item == turn_.item && !turn_.worked)
+        turn_.failure = why;
     placeholder_ = name + QLatin1Char('\n') + why;
     image_ = QImage();
     setSeeThrough(false);
@@ -256,6 +266,37 @@ void WindowView::showPlaceholder(int item, const QString& why)
         log_(name, why);
     update();
     emit shown();
+}
+
+void WindowView::beginTurn(int item, qint64 t)
+{
+    finishTurn(t, false);
+    turn_ = {item, t, {}, false};
+}
+
+void WindowView::endTurn(qint64 t)
+{
+    finishTurn(t, true);
+    turn_ = {};
+}
+
+void WindowView::finishTurn(qint64 t, bool cutShort)
+{
+    if (turn_.item < 0)
+        return;
+    const Item& item = items_[turn_.item];
+    // What a listed file holds is its hash; anything else, its path.
+    StagePlay play;
+    play.slot = plan_.slot;
+    play.name = item.name;
+    play.path = item.path;
+    if (item.content.size() == 64 && item.content != item.path)
+        play.sha256 = item.content;
+    play.startMs = turn_.startMs;
+    play.endMs = std::max(t, turn_.startMs);
+    play.failure = turn_.failure;
+    play.cutShort = cutShort;
+    emit played(play);
 }
 
 void WindowView::settle()

@@ -4,6 +4,7 @@
 #include "decode/picture_decoding.h"
 #include "stage/playlist_position.h"
 #include "stage/stage_plan.h"
+#include "stage/stage_play.h"
 
 #include <QImage>
 #include <QTimer>
@@ -72,12 +73,20 @@ public:
     static constexpr int kSlowReadMs = 3000;
     // Video frames dropped because a newer one came first.
     virtual quint64 droppedFrames() const { return 0; }
+    // Ends the item's turn at t, as the window goes: played() tells it, cut
+    // short.
+    void endTurn(qint64 t);
 
 signals:
     // A video ended or failed: the stage should advance its windows now.
     void dueNow();
     // A new picture or video frame was taken for showing.
     void shown();
+    // An item's turn ended: the next one's began, or the window went.
+    void played(const StagePlay& play);
+    // An item showed as it should, after its placeholder or at its first
+    // turn.
+    void worked(const QString& name);
 
 protected:
     // Pictures are decoded through `decodes`, which outlives the window.
@@ -106,6 +115,8 @@ protected:
     void showPlaceholder(int item, const QString& why);
     // What is shown stays, standing in for `item` written since it was read.
     void keepShown(int item);
+    // `item`'s turn begins at t (when it was due); the turn before ends.
+    void beginTurn(int item, qint64 t);
 
     // Where the kinds of window differ; the defaults are a picture
     // window's, which plays no clips.
@@ -157,7 +168,17 @@ private:
     void setSeeThrough(bool seeThrough);
     QRectF fittedRect(qreal ratio) const;
 
+    // The item whose turn it is; its failure, if it showed its placeholder.
+    struct Turn {
+        int item = -1;
+        qint64 startMs = 0;
+        QString failure;
+        bool worked = false;
+    };
+    void finishTurn(qint64 t, bool cutShort);
+
     ProblemLog log_;
+    Turn turn_;
     QRect window_; // the whole window, in this widget's own pixels
     int turns_ = 0;
 
