@@ -1,8 +1,15 @@
-#include "report/status_judge.h"
+#include "report/report_summary.h"
 
+#include "support/file_helpers.h"
+
+#include <QDir>
+#include <QJsonDocument>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
+
+#include <sys/stat.h>
 
 Q_DECLARE_METATYPE(tv::DisplayStatus)
 
@@ -35,12 +42,13 @@ const tv::DisplayStatus::Problem kCleared{"menu.jpg", "cannot be decoded", kWrit
 
 } // namespace
 
-// What the desk makes of a display's status.
+// What the desk makes of a display's status, and of its report folder.
 class StatusJudgeTest : public QObject {
     Q_OBJECT
 private slots:
     void states_data();
     void states();
+    void deskFolder();
 };
 
 void StatusJudgeTest::states_data()
@@ -105,6 +113,51 @@ void StatusJudgeTest::states()
     for (const tv::StatusState& state : tv::judgeStatus(status, kWrittenMs + ageMs, kLagMs))
         texts << tv::stateText(state);
     QCOMPARE(texts.join(", "), states);
+}
+
+// A desk folder as a sync tool fills it, with what a hostile or broken
+// display could leave in it: only folders are looked into, no link is
+// followed, and a status that is no status says why.
+void StatusJudgeTest::deskFolder()
+{
+    QTemporaryDir desk;
+    const QDir dir(desk.path());
+    const auto status = [&dir](const QString& folder, const QByteArray& bytes) {
+        return dir.mkpath(folder) && tv::test::put(dir.filePath(folder + "/status.json"), bytes);
+    };
+    QVERIFY(status("cafe", tv::encodeStatus(cafe())));
+    // A name from a display is data; the day shows when it is not today's.
+    QVERIFY(status("Kiosk", tv::encodeStatus(cafe([](tv::DisplayStatus& s) {
+                       s.playing = {-1, {}, "menu\x1b[2J.TXT", kWritten.addDays(-1)};
+                       s.next = {};
+                   }))));
+    const QByteArray broken = "{\"format\": 1, \"display\": ";
+    QVERIFY(status("bar", broken));
+    QVERIFY(status("Big", QByteArray(tv::DisplayStatus::kMaxBytes + 1, ' ')));
+    QVERIFY(dir.mkpath("door") && dir.mkpath("hall") && dir.mkpath(".stversions/cafe"));
+    QVERIFY(dir.mkpath("fifo") &&
+            ::mkfifo(qPrintable(dir.filePath("fifo/status.json")), 0600) == 0);
+    QVERIFY(QFile::link(dir.filePath("cafe/status.json"), dir.filePath("hall/status.json")));
+    QVERIFY(QFile::link(dir.filePath("cafe"), dir.filePath("linked")));
+    QVERIFY(tv::test::put(dir.filePath("notes.txt"), tv::encodeStatus(cafe())));
+
+    const tv::DeskReports reports = tv::readReports(desk.path());
+    QVERIFY2(reports.error.isEmpty(), qPrintable(reports.error));
+    QStringList lines;
+    for (const tv::DisplayReport& report : reports.displays)
+        lines << tv::reportLine(report, tv::judgeReport(report, kWrittenMs, kLagMs));
+    QJsonParseError error{};
+    QJsonDocument::fromJson(broken, &error);
+    const QStringList expected{
+        "bar  UNREADABLE: " + error.errorString(),
+        "Big  UNREADABLE: larger than 256 KB",
+        "cafe  OK  lunch.TXT since 11:00 (line 4), next afternoon.TXT at 15:00",
+        "door  NO STATUS",
+        "fifo  UNREADABLE: not a regular file",
+        "hall  UNREADABLE: a link, not a file",
+        "Kiosk  OK  menu\\x1b[2J.TXT since 2026-12-07 12:00",
+    };
+    QCOMPARE(lines, expected);
 }
 
 QTEST_GUILESS_MAIN(StatusJudgeTest)
