@@ -122,17 +122,17 @@ QString spanText(qint64 ms)
         return QStringLiteral("%1 s").arg(s);
     if (s < 3600)
         return QStringLiteral("%1 min").arg(s / 60);
-    const auto withPart = [](qint64 whole, const char* unit, qint64 part, const char* partUnit) {
-        return part == 0 ? QStringLiteral("%1 %2").arg(whole).arg(QLatin1String(unit))
+    const auto inTwoUnits = [](qint64 whole, const char* unit, qint64 rest, const char* restUnit) {
+        return rest == 0 ? QStringLiteral("%1 %2").arg(whole).arg(QLatin1String(unit))
                          : QStringLiteral("%1 %2 %3 %4")
                                .arg(whole)
                                .arg(QLatin1String(unit))
-                               .arg(part)
-                               .arg(QLatin1String(partUnit));
+                               .arg(rest)
+                               .arg(QLatin1String(restUnit));
     };
     if (s < 2 * 86'400)
-        return withPart(s / 3600, "h", s % 3600 / 60, "min");
-    return withPart(s / 86'400, "d", s % 86'400 / 3600, "h");
+        return inTwoUnits(s / 3600, "h", s % 3600 / 60, "min");
+    return inTwoUnits(s / 86'400, "d", s % 86'400 / 3600, "h");
 }
 
 } // namespace tv
