@@ -97,9 +97,22 @@ struct Options {
         QStringLiteral("SCHEDULE")};
     QCommandLineOption at{
         QStringLiteral("at"),
-        QStringLiteral("The instant --explain explains: \"YYYY-MM-DD HH:MM\" on the schedule's "
-                       "clocks, or an ISO 8601 time with its offset."),
+        QStringLiteral("The instant --explain explains, or --status judges at: \"YYYY-MM-DD "
+                       "HH:MM\" on the schedule's (or this machine's) clocks, or an ISO 8601 "
+                       "time with its offset."),
         QStringLiteral("TIME")};
+    QCommandLineOption status{
+        QStringLiteral("status"),
+        QStringLiteral("Tell how each display whose report folder is in REPORTDIR is doing, one "
+                       "line each; the exit status is 0 when all are well, 1 when one is not."),
+        QStringLiteral("REPORTDIR")};
+    QCommandLineOption json{QStringLiteral("json"),
+                            QStringLiteral("Tell --status as a JSON array.")};
+    QCommandLineOption syncLag{
+        QStringLiteral("sync-lag"),
+        QStringLiteral("How long the sync tool may take to carry a status, for --status "
+                       "(default 300)."),
+        QStringLiteral("SECONDS")};
 
     explicit Options(QCommandLineParser& parser)
     {
@@ -108,7 +121,7 @@ struct Options {
         parser.addHelpOption();
         parser.addVersionOption();
         parser.addOptions({play, media, window, rotate, screen, volume, hwdec, log, report, name,
-                           listScreens, inspect, explain, at, publish, to});
+                           listScreens, inspect, explain, at, publish, to, status, json, syncLag});
         parser.addPositionalArgument(QStringLiteral("FILE"),
                                      QStringLiteral("A layout file to open in the editor."),
                                      QStringLiteral("[FILE]"));
@@ -138,7 +151,10 @@ CommandLine readCommandLine(const QStringList& arguments)
             parser.value(options.explain),
             parser.value(options.at),
             parser.value(options.report),
-            parser.value(options.name)};
+            parser.value(options.name),
+            parser.value(options.status),
+            parser.isSet(options.json),
+            parser.isSet(options.syncLag) ? parser.value(options.syncLag).toLongLong() : 300};
 }
 
 QString usageProblem(const QStringList& arguments)
@@ -152,7 +168,8 @@ QString usageProblem(const QStringList& arguments)
     for (const QCommandLineOption* option :
          {&options.play, &options.media, &options.inspect, &options.publish, &options.to,
           &options.explain, &options.at, &options.volume, &options.hwdec, &options.rotate,
-          &options.screen, &options.log, &options.report, &options.name}) {
+          &options.screen, &options.log, &options.report, &options.name, &options.status,
+          &options.syncLag}) {
         if (!parser.isSet(*option))
             continue;
         const QString name = QStringLiteral("--") + option->names().first();
@@ -205,14 +222,26 @@ QString usageProblem(const QStringList& arguments)
     if (publish != parser.isSet(options.to))
         return QStringLiteral("tessellview: --publish and --to go together");
     const bool explain = parser.isSet(options.explain);
-    if (parser.isSet(options.at) && !explain)
-        return QStringLiteral("tessellview: --at only goes with --explain");
-    if (int(play) + int(publish) + int(parser.isSet(options.inspect)) + int(explain) > 1)
+    const bool status = parser.isSet(options.status);
+    if (parser.isSet(options.at) && !explain && !status)
+        return QStringLiteral("tessellview: --at only goes with --explain or --status");
+    if (!status && (parser.isSet(options.json) || parser.isSet(options.syncLag)))
+        return QStringLiteral("tessellview: --json and --sync-lag only go with --status");
+    if (parser.isSet(options.syncLag)) {
+        // Up to a year: more is a mistake, and would overflow as milliseconds.
+        bool number = false;
+        const qint64 seconds = parser.value(options.syncLag).toLongLong(&number);
+        if (!number || seconds < 0 || seconds > 366 * 86'400)
+            return QStringLiteral("tessellview: --sync-lag needs SECONDS, from 0 to a year, not %1")
+                .arg(escapedForLog(parser.value(options.syncLag)));
+    }
+    if (int(play) + int(publish) + int(parser.isSet(options.inspect)) + int(explain) + int(status) >
+        1)
         return QStringLiteral(
-            "tessellview: --play, --publish, --inspect and --explain do not go together");
+            "tessellview: --play, --publish, --inspect, --explain and --status do not go together");
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1 ||
-        (!files.isEmpty() && (play || publish || parser.isSet(options.inspect))))
+        (!files.isEmpty() && (play || publish || parser.isSet(options.inspect) || status)))
         return QStringLiteral("tessellview: one layout file at a time; %1 is one too many")
             .arg(escapedForLog(files.last()));
     return QString();
@@ -233,8 +262,9 @@ bool needsNoDisplay(const QStringList& arguments)
     const Options options(parser);
     parser.parse(arguments);
     return parser.isSet(options.inspect) || parser.isSet(options.publish) ||
-           parser.isSet(options.explain) || parser.isSet(QStringLiteral("help")) ||
-           parser.isSet(QStringLiteral("help-all")) || parser.isSet(QStringLiteral("version"));
+           parser.isSet(options.explain) || parser.isSet(options.status) ||
+           parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")) ||
+           parser.isSet(QStringLiteral("version"));
 }
 
 namespace {
@@ -304,8 +334,8 @@ void print(const QByteArray& text)
     std::fwrite(text.constData(), 1, std::size_t(text.size()), stdout);
 }
 
-// "YYYY-MM-DD HH:MM[:SS]" on the clocks of `clock`'s zone, or an ISO 8601
-// time with its offset.
+} // namespace
+
 std::optional<Instant> instantOf(const QString& text, const ZoneClock& clock)
 {
     static const QRegularExpression wall(
@@ -323,8 +353,6 @@ std::optional<Instant> instantOf(const QString& text, const ZoneClock& clock)
         return given.toMSecsSinceEpoch();
     return std::nullopt;
 }
-
-} // namespace
 
 int explainScheduleCommand(const CommandLine& options, const CommandTime& time)
 {

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QTimeZone>
 
+#include <optional>
+
 class QCommandLineParser;
 
 namespace tv {
@@ -37,9 +39,12 @@ struct CommandLine {
     bool listScreens = false;
     QString log;     // the file the display's log goes to; empty: stderr as it is
     QString explain; // the schedule, or show folder, to explain
-    QString at;      // the instant to explain; empty: now
+    QString at;      // the instant to explain, or to judge reports at; empty: now
     QString report;  // the display's report folder; empty: the default
     QString name;    // the display's name in its reports; empty: the host's
+    QString status;  // the folder of the displays' reports to judge
+    bool json = false;
+    qint64 syncLagS = 300; // how long the sync tool may take to carry a status
 };
 
 // What is wrong with how the arguments are put together, as "tessellview: ..."
@@ -70,6 +75,10 @@ int inspectLayoutFile(const QString& path, const CommandTime& time);
 // Tells what a schedule (or the show folder of one) plays at --at, or now,
 // and why; the exit status.
 int explainScheduleCommand(const CommandLine& options, const CommandTime& time);
+
+// "YYYY-MM-DD HH:MM[:SS]" on the clocks of `clock`'s zone, or an ISO 8601
+// time with its offset, as --at takes it; nullopt when it is neither.
+std::optional<Instant> instantOf(const QString& text, const ZoneClock& clock);
 
 // Writes a show folder: the layout and exactly its media; the exit status.
 // Missing media are refused before anything is written (status 1).

@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 #include "app/display_config.h"
 #include "app/main_form.h"
+#include "app/status_command.h"
 #include "base/log_text.h"
 #include "base/message_tally.h"
 #include "base/operator_log.h"
@@ -65,6 +66,8 @@ int main(int argc, char* argv[])
         return tv::inspectLayoutFile(options.inspect, time);
     if (!options.explain.isEmpty())
         return tv::explainScheduleCommand(options, time);
+    if (!options.status.isEmpty())
+        return tv::statusCommand(options, time);
     if (!options.publish.isEmpty())
         return tv::publishLayout(options, time);
     if (!options.play.isEmpty())

@@ -1,4 +1,5 @@
 #include "layout/layout_writer.h"
+#include "report/display_status.h"
 #include "support/file_helpers.h"
 #include "support/one_window_layout.h"
 
@@ -46,6 +47,8 @@ private slots:
     void publishesTakeTurns();
     void othersFilesOutlivePublishes_data();
     void othersFilesOutlivePublishes();
+    void statusTellsTheDesk_data();
+    void statusTellsTheDesk();
 };
 
 namespace {
@@ -210,6 +213,14 @@ void CommandLineTest::answers_data()
          {"--play", "%1/empty.TXT", "--screen", ""},
          "--screen needs a NAME"},
         {"screens listed with more", {"--list-screens", "%1/a.TXT"}, "--list-screens goes alone"},
+        {"JSON without --status", {"--json"}, "--json and --sync-lag only go with --status"},
+        {"a sync lag in words",
+         {"--status", "%1", "--sync-lag", "long"},
+         "--sync-lag needs SECONDS, from 0 to a year, not long"},
+        {"--status with --play",
+         {"--status", "%1", "--play", "%1/empty.TXT"},
+         "--play, --publish, --inspect, --explain and --status do not go together"},
+        {"--status at no time", {"--status", "%1", "--at", "noon"}, "--at needs a TIME"},
     };
     for (const auto& misuse : misuses)
         QTest::newRow(misuse.name)
@@ -680,6 +691,66 @@ void CommandLineTest::othersFilesOutlivePublishes()
     QCOMPARE(tv::test::contentOf(left.filePath("show/" + name)), theirs);
     QVERIFY2(said.count(" is left as it is: it holds show/" + name.toUtf8()) == (killed ? 1 : 2),
              said.constData());
+}
+
+// The desk's look at the displays' report folders, for a cron job: the lines,
+// or JSON, and the exit status, at the instant --at gives.
+void CommandLineTest::statusTellsTheDesk_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // %1 stands for the desk's folder
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("says"); // on stdout or stderr
+    // The café's status was written at 11:00Z; it is fresh a minute later, stale an hour later.
+    const QString fresh = "2026-12-08T11:01:00Z", late = "2026-12-08T12:00:00Z";
+    const QStringList desk{"--status", "%1/desk", "--at"};
+    QTest::newRow("all well") << desk + QStringList{fresh} << 0
+                              << "cafe  OK  lunch.TXT since 11:00 (line 4)\n";
+    QTest::newRow("one stale") << desk + QStringList{late} << 1 << "cafe  STALE 1 h  lunch.TXT";
+    QTest::newRow("the sync tool's lag waited for")
+        << desk + QStringList{late, "--sync-lag", "3600"} << 0 << "cafe  OK";
+    QTest::newRow("as JSON") << desk + QStringList{late, "--json"} << 1
+                             << "cafe:STALE:lunch.TXT:not ok";
+    // A display's own report folder, given alone.
+    QTest::newRow("one display") << QStringList{"--status", "%1/desk/cafe", "--at", fresh} << 0
+                                 << "cafe  OK";
+    QTest::newRow("a display that says nothing")
+        << QStringList{"--status", "%1/quiet", "--at", fresh} << 1 << "door  NO STATUS\n";
+    QTest::newRow("nothing reports")
+        << QStringList{"--status", "%1/quiet/door"} << 1 << "no display reports in %1/quiet/door";
+    QTest::newRow("no such folder")
+        << QStringList{"--status", "%1/none"} << 2 << "the report folder %1/none cannot be read";
+}
+
+void CommandLineTest::statusTellsTheDesk()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, says);
+    QTemporaryDir scratch;
+    const QDir dir(scratch.path());
+    tv::DisplayStatus cafe;
+    cafe.display = "cafe";
+    cafe.time = QDateTime::fromString("2026-12-08T12:00:00+01:00", Qt::ISODate);
+    cafe.playing = {4, {}, "lunch.TXT", cafe.time.addSecs(-3600)};
+    QVERIFY(dir.mkpath("desk/cafe") && dir.mkpath("quiet/door"));
+    QVERIFY(tv::test::put(dir.filePath("desk/cafe/status.json"), tv::encodeStatus(cafe)));
+    for (QString& argument : arguments)
+        argument.replace("%1", scratch.path());
+    says.replace("%1", scratch.path());
+    Run run(arguments);
+    QVERIFY(run.program.waitForFinished(20000));
+    QCOMPARE(run.program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(run.program.exitCode(), status);
+    const QByteArray out = run.program.readAllStandardOutput();
+    QString output = QString::fromUtf8(out + run.program.readAllStandardError());
+    if (arguments.contains("--json")) { // name:first state:what plays:ok, from the JSON
+        const QJsonValue display = QJsonDocument::fromJson(out)[0];
+        output = QStringList{display["name"].toString(), display["states"][0]["state"].toString(),
+                             display["status"]["playing"]["layout"].toString(),
+                             display["ok"].toBool() ? "ok" : "not ok"}
+                     .join(':');
+    }
+    QVERIFY2(output.contains(says), qPrintable(output));
 }
 
 #include "tst_command_line.moc"

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "report/display_status.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace tv {
+
+// One display's report folder as the desk finds it.
+struct DisplayReport {
+    QString name; // the folder's name: the display as the desk knows it
+    std::optional<DisplayStatus> status;
+    // Why the status cannot be read; empty when it was, or when the folder
+    // holds none.
+    QString unreadable;
+};
+
+struct DeskReports {
+    QList<DisplayReport> displays; // ordered by name, as folder listings are
+    QString error;                 // why the folder cannot be read at all
+};
+
+// The reports a sync tool carried to the desk: one for each folder in
+// `reportDir`, or `reportDir` alone when it holds a status itself. Only
+// folders are looked into, and only a regular status.json no larger than
+// DisplayStatus::kMaxBytes is read: a link, in place of a folder or of the
+// file, is never followed. Hidden names (a sync tool's own) are passed over.
+// `reportDir` itself is followed when it is a link, as the user named it.
+DeskReports readReports(const QString& reportDir);
+
+} // namespace tv
