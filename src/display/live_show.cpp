@@ -150,8 +150,10 @@ void LiveShow::take(const ShowSnapshot& snapshot)
         log_(QStringLiteral("show %1 is shown without %2")
                  .arg(snapshot.showId, snapshot.notWhole.join(QStringLiteral(", "))));
     waitingId_.clear();
-    state_ = {snapshot.showId, snapshot.publishedAt, shown_, {},
-              snapshot.listed, snapshot.notWhole};
+    // What plays began when it was first shown, which a new look at the
+    // same show does not change.
+    state_ = {snapshot.showId, snapshot.publishedAt, shown_,      {},
+              snapshot.listed, snapshot.notWhole,    state_.since};
     emit stateChanged();
     apply(snapshot);
     arm();
@@ -200,6 +202,7 @@ void LiveShow::apply(const ShowSnapshot& snapshot)
     }
     playing_ = snapshot.layoutBytes;
     playingId_ = snapshot.showId;
+    state_.since = wall_ ? wall_->nowMs() : 0;
     const QList<StageWindow> next = planStage(*snapshot.layout);
     const int kept =
         stage_.reload(next, snapshot.media,
@@ -317,7 +320,7 @@ int LiveShow::lineOf(const ScheduleDecision& decision) const
 void LiveShow::tell(const ScheduleDecision& decision, int kept, int windows)
 {
     playingDecision_ = decision;
-    state_.since = preparedFor_.value_or(wall_->nowMs());
+    state_.since = preparedFor_.value_or(playingSince_);
     emit stateChanged();
     const QString what = decision.off() ? QStringLiteral("off (the screen dark)") : decision.target;
     log_(QStringLiteral("schedule of show %1: %2 plays, %3; %4 of %5 windows went on")
@@ -348,7 +351,8 @@ void LiveShow::play(const ScheduleDecision& decision, qint64 instant, bool prepa
         if (decision.rule >= 0)
             since =
                 holdingSince(show.schedule->rules[decision.rule], ZoneClock(zoneOf(show)), wallNow);
-        arrival.listStartMs = onStage(since.value_or(wallNow));
+        playingSince_ = since.value_or(wallNow);
+        arrival.listStartMs = onStage(playingSince_);
     }
     const QList<StageWindow> plan = decision.off() || !show.layouts.contains(decision.target)
                                         ? QList<StageWindow>()

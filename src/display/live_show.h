@@ -144,6 +144,7 @@ private:
     int preparedWindows_ = 0;
     bool toldUnsynchronised_ = false;
     ShowState state_;
+    qint64 playingSince_ = 0; // when the rule played unprepared began
     QByteArray followedZone_; // the zone the schedule was last followed in
 };
 

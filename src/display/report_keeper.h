@@ -42,6 +42,9 @@ public:
     DisplayStatus status() const;
     // The stage as the viewer sees it, scaled down for the report.
     QImage screenshot() const;
+    // Hands status.json and screen.jpg to the writer now, as the timers do.
+    void writeStatus();
+    void writeScreenshot();
 
     static constexpr int kScreenshotMs = 5 * 60 * 1000;
     static constexpr int kScreenSide = 480;
@@ -51,8 +54,6 @@ public:
     static constexpr int kScreenSettleMs = 2000;
 
 private:
-    void writeStatus();
-    void writeScreenshot();
     void changed();
     QDateTime wallTime(qint64 wallMs) const;
     QDateTime stageTime(qint64 stageMs) const;

@@ -42,6 +42,8 @@ void ReportWriter::flush()
 void ReportWriter::run()
 {
     SaveFiles files;
+    if (!QFileInfo(folder_).isSymLink())
+        QDir().mkpath(folder_);
     diskFree_ = QStorageInfo(folder_).bytesAvailable();
     std::unique_lock lock(mutex_);
     for (;;) {

@@ -1,4 +1,6 @@
 #include "display/live_show.h"
+#include "display/report_keeper.h"
+#include "display/report_writer.h"
 #include "layout/layout_writer.h"
 #include "show/schedule_reading.h"
 #include "show/show_folder.h"
@@ -42,6 +44,7 @@ private slots:
     void hashingNeitherDelaysTheShowNorItsEnd();
     void aScheduleChangesAtItsInstant();
     void aScheduleInTheSystemZoneFollowsIt();
+    void aDisplayReportsWhatItShows();
 
 private:
     static qint64 publishTwoLayouts(const QTemporaryDir& root, const QByteArray& schedule,
@@ -497,6 +500,67 @@ void LiveShowTest::aScheduleInTheSystemZoneFollowsIt()
     const QDate day = QDateTime::fromMSecsSinceEpoch(noon, newYork).date();
     QCOMPARE(wall.armed,
              QDateTime(day, QTime(12, 0), newYork).toMSecsSinceEpoch() - LiveShow::kPrepareMs);
+}
+
+// Lunch in Berlin on a panel turned a quarter: the status tells the show,
+// the clock, the rule and the next change; the screenshot is upright.
+void LiveShowTest::aDisplayReportsWhatItShows()
+{
+    QTemporaryDir root;
+    const QTimeZone berlin("Europe/Berlin");
+    const qint64 noon = publishTwoLayouts(root,
+                                          "zone = Europe/Berlin\ndefault = morning.TXT\n"
+                                          "noon.TXT daily 12:00-13:00\n",
+                                          berlin, QTime(12, 0));
+    QVERIFY(noon > 0);
+    test::ManualWallClock wall;
+    wall.now = noon + 60'000;
+    wall.local = berlin;
+    wall.state = {false, 16'000'000};
+    const QString live = root.filePath("live");
+    Screenful display(QDir(live).filePath("show.schedule"), live, {}, &wall);
+    display.stage.setTurns(1);
+    QVERIFY(display.settled(0));
+    ReportWriter writer(root.filePath("report"));
+    ReportKeeper keeper(writer, display.stage, *display.live, wall, display.clock, {"cafe", "0.1"});
+    keeper.setScreen({"HDMI-1", QSize(1080, 1920), 90});
+    // The free space is the one measured at the write before.
+    for (int write = 0; write < 2; ++write) {
+        keeper.writeStatus();
+        writer.flush();
+    }
+
+    QString why;
+    const auto status = decodeStatus(test::contentOf(root.filePath("report/status.json")), &why);
+    QVERIFY2(status, qPrintable(why));
+    QCOMPARE(status->display, "cafe");
+    QCOMPARE(status->time, QDateTime::fromMSecsSinceEpoch(noon + 60'000, berlin));
+    QCOMPARE(status->time.offsetFromUtc(), 3600);
+    QCOMPARE(status->zone, "Europe/Berlin");
+    QVERIFY(!status->clockSynchronised);
+    QCOMPARE(status->clockErrorMs, 16'000);
+    QVERIFY(!status->show.id.isEmpty());
+    QVERIFY(status->show.whole);
+    QCOMPARE(status->playing.layout, "noon.TXT");
+    QCOMPARE(status->playing.rule, 3);
+    QCOMPARE(status->playing.since, QDateTime::fromMSecsSinceEpoch(noon, berlin));
+    QCOMPARE(status->next.layout, "morning.TXT");
+    QCOMPARE(status->next.at, QDateTime::fromMSecsSinceEpoch(noon + 3'600'000, berlin));
+    QCOMPARE(status->screen.rotation, 90);
+    QCOMPARE(status->screen.name, "HDMI-1");
+    QVERIFY(status->diskFreeBytes > 0);
+
+    // Upright, as the viewer sees it: the panel stands, and the show lies
+    // across its middle, red on the left, blue on the right.
+    const QImage shot = keeper.screenshot();
+    QCOMPARE(std::max(shot.width(), shot.height()), ReportKeeper::kScreenSide);
+    QVERIFY(shot.height() > shot.width());
+    const auto near = [](QColor seen, QColor meant) {
+        return std::abs(seen.red() - meant.red()) + std::abs(seen.blue() - meant.blue()) < 60;
+    };
+    QVERIFY(near(shot.pixelColor(shot.width() / 4, shot.height() / 2 - 10), Qt::red));
+    QVERIFY(near(shot.pixelColor(shot.width() * 3 / 4, shot.height() / 2 - 10), Qt::blue));
+    QVERIFY(near(shot.pixelColor(shot.width() / 2, 5), Qt::black));
 }
 
 QTEST_MAIN(LiveShowTest)

@@ -250,6 +250,8 @@ void StageTest::itemsThatCannotShow()
     Stage stage(plan, media_.path(), clock);
     QStringList told;
     stage.setProblemLog([&told](const QString& line) { told << line; });
+    QList<StagePlay> plays;
+    connect(&stage, &Stage::played, [&plays](const StagePlay& play) { plays << play; });
     stage.resize(480, 270);
     stage.show();
     QVERIFY(QTest::qWaitForWindowExposed(&stage));
@@ -265,6 +267,30 @@ void StageTest::itemsThatCannotShow()
     // The placeholder names the folder searched.
     QCOMPARE(told.first(), "missing.png: not in " + QDir::toNativeSeparators(media_.path()));
     QVERIFY(told.last().startsWith("broken.png: "));
+    // Each turn is told as it ends, a failed one with its reason.
+    QCOMPARE(plays.size(), 8);
+    for (int turn = 0; turn < plays.size(); ++turn) {
+        QCOMPARE(plays[turn].name, plan.first().names[turn % 3]);
+        QCOMPARE(plays[turn].startMs, turn * 1000);
+        QCOMPARE(plays[turn].endMs, turn * 1000 + 1000);
+        QCOMPARE(plays[turn].failure.isEmpty(), turn % 3 == 1);
+        QVERIFY(!plays[turn].cutShort);
+    }
+    QCOMPARE(stage.problems().size(), 2);
+
+    // Mended, the file shows at its next turn, and that is told once.
+    QVERIFY(broken.remove() && QFile::copy(media_.filePath("red.png"), broken.fileName()));
+    for (qint64 t = 9000; t < 12000; t += 1000) {
+        clock.now = t;
+        stage.refresh();
+        stage.settle();
+    }
+    QCOMPARE(told.last(), "broken.png: works again");
+    QVERIFY(stage.problems().last().clearedMs >= 11000);
+    QCOMPARE(stage.problems().first().clearedMs, -1);
+    stage.endTurns();
+    QVERIFY(plays.last().cutShort);
+    QCOMPARE(plays.last().name, "broken.png");
 }
 
 // Names are resolved when the show is built and opened when they are due: a
