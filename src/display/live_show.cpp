@@ -215,8 +215,11 @@ void LiveShow::apply(const ShowSnapshot& snapshot)
                  .arg(kept)
                  .arg(next.size()));
     else
+        // A published show is named by its id: the path may be a link that
+        // a sync set-up points from show to show.
         log_(QStringLiteral("reloaded %1: %2 of %3 windows went on")
-                 .arg(shown_)
+                 .arg(published ? QStringLiteral("show %1 (%2)").arg(snapshot.showId, shown_)
+                                : shown_)
                  .arg(kept)
                  .arg(next.size()));
 }
