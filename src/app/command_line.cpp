@@ -13,6 +13,8 @@
 #include "files/media_resolver.h"
 #include "layout/layout_inspection.h"
 #include "layout/layout_reader.h"
+#include "report/play_log.h"
+#include "report/play_sums.h"
 #include "schedule/schedule_report.h"
 #include "show/schedule_reading.h"
 #include "show/show_folder.h"
@@ -45,7 +47,8 @@ struct Options {
                                QStringLiteral("Publish LAYOUT and its media as a show folder."),
                                QStringLiteral("LAYOUT")};
     QCommandLineOption to{QStringLiteral("to"),
-                          QStringLiteral("The show folder --publish writes, replaced whole."),
+                          QStringLiteral("The show folder --publish writes, replaced whole; "
+                                         "with --plays, the last day summed (YYYY-MM-DD)."),
                           QStringLiteral("DIR")};
     QCommandLineOption media{
         QStringLiteral("media"),
@@ -91,6 +94,16 @@ struct Options {
                        "clocks, or an ISO 8601 time with its offset."),
         QStringLiteral("TIME")};
 
+    QCommandLineOption plays{
+        QStringLiteral("plays"),
+        QStringLiteral("Print as CSV how often and how long each item played on the display "
+                       "whose report folder is REPORTDIR, or on each display of a folder of "
+                       "them, day by day from --from to --to."),
+        QStringLiteral("REPORTDIR")};
+    QCommandLineOption from{QStringLiteral("from"),
+                            QStringLiteral("The first day --plays sums (YYYY-MM-DD)."),
+                            QStringLiteral("DAY")};
+
     explicit Options(QCommandLineParser& parser)
     {
         parser.setApplicationDescription(
@@ -98,7 +111,7 @@ struct Options {
         parser.addHelpOption();
         parser.addVersionOption();
         parser.addOptions({play, media, window, rotate, screen, volume, hwdec, log, listScreens,
-                           inspect, explain, at, publish, to});
+                           inspect, explain, at, publish, to, plays, from});
         parser.addPositionalArgument(QStringLiteral("FILE"),
                                      QStringLiteral("A layout file to open in the editor."),
                                      QStringLiteral("[FILE]"));
@@ -126,7 +139,9 @@ CommandLine readCommandLine(const QStringList& arguments)
             parser.isSet(options.listScreens),
             parser.value(options.log),
             parser.value(options.explain),
-            parser.value(options.at)};
+            parser.value(options.at),
+            parser.value(options.plays),
+            parser.value(options.from)};
 }
 
 QString usageProblem(const QStringList& arguments)
@@ -140,7 +155,7 @@ QString usageProblem(const QStringList& arguments)
     for (const QCommandLineOption* option :
          {&options.play, &options.media, &options.inspect, &options.publish, &options.to,
           &options.explain, &options.at, &options.volume, &options.hwdec, &options.rotate,
-          &options.screen, &options.log}) {
+          &options.screen, &options.log, &options.plays, &options.from}) {
         if (!parser.isSet(*option))
             continue;
         const QString name = QStringLiteral("--") + option->names().first();
@@ -188,17 +203,33 @@ QString usageProblem(const QStringList& arguments)
         return QStringLiteral("tessellview: --rotate, --screen and --log only go with --play");
     if (parser.isSet(options.listScreens) && arguments.size() > 2)
         return QStringLiteral("tessellview: --list-screens goes alone");
-    if (publish != parser.isSet(options.to))
-        return QStringLiteral("tessellview: --publish and --to go together");
     const bool explain = parser.isSet(options.explain);
+    const bool plays = parser.isSet(options.plays);
+    if (int(play) + int(publish) + int(parser.isSet(options.inspect)) + int(explain) + int(plays) >
+        1)
+        return QStringLiteral(
+            "tessellview: --play, --publish, --inspect, --explain and --plays do not go together");
+    if (plays) {
+        for (const QCommandLineOption* day : {&options.from, &options.to}) {
+            if (!parser.isSet(*day))
+                return QStringLiteral("tessellview: --plays needs --from and --to");
+            if (!dayOfText(parser.value(*day)).isValid())
+                return QStringLiteral("tessellview: --%1 needs a day, YYYY-MM-DD, not %2")
+                    .arg(day->names().first(), escapedForLog(parser.value(*day)));
+        }
+        if (dayOfText(parser.value(options.from)) > dayOfText(parser.value(options.to)))
+            return QStringLiteral("tessellview: --from %1 comes after --to %2")
+                .arg(parser.value(options.from), parser.value(options.to));
+    } else if (parser.isSet(options.from)) {
+        return QStringLiteral("tessellview: --from only goes with --plays");
+    } else if (publish != parser.isSet(options.to)) {
+        return QStringLiteral("tessellview: --publish and --to go together");
+    }
     if (parser.isSet(options.at) && !explain)
         return QStringLiteral("tessellview: --at only goes with --explain");
-    if (int(play) + int(publish) + int(parser.isSet(options.inspect)) + int(explain) > 1)
-        return QStringLiteral(
-            "tessellview: --play, --publish, --inspect and --explain do not go together");
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1 ||
-        (!files.isEmpty() && (play || publish || parser.isSet(options.inspect))))
+        (!files.isEmpty() && (play || publish || plays || parser.isSet(options.inspect))))
         return QStringLiteral("tessellview: one layout file at a time; %1 is one too many")
             .arg(escapedForLog(files.last()));
     return QString();
@@ -219,8 +250,9 @@ bool needsNoDisplay(const QStringList& arguments)
     const Options options(parser);
     parser.parse(arguments);
     return parser.isSet(options.inspect) || parser.isSet(options.publish) ||
-           parser.isSet(options.explain) || parser.isSet(QStringLiteral("help")) ||
-           parser.isSet(QStringLiteral("help-all")) || parser.isSet(QStringLiteral("version"));
+           parser.isSet(options.explain) || parser.isSet(options.plays) ||
+           parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")) ||
+           parser.isSet(QStringLiteral("version"));
 }
 
 namespace {
@@ -419,6 +451,22 @@ int playLayout(const CommandLine& options, MessageTally& messages)
     settings.hashCache = hashCachePath(played.path);
     settings.decoding = {options.volume, options.hardwareDecoding, &messages};
     return runDisplay(settings);
+}
+
+int sumPlaysCommand(const CommandLine& options)
+{
+    QString why;
+    QStringList unread;
+    const std::optional<QString> csv =
+        sumPlays(options.plays, dayOfText(options.from), dayOfText(options.to), &why, &unread);
+    if (!csv)
+        return refuse(QStringLiteral("tessellview: ") + why);
+    // What could not be read is told, and the sums of the rest are still
+    // worth having.
+    for (const QString& file : unread)
+        say(QStringLiteral("tessellview: left out ") + file);
+    print(csv->toUtf8());
+    return 0;
 }
 
 int listScreens()

@@ -65,6 +65,8 @@ int main(int argc, char* argv[])
         return tv::inspectLayoutFile(options.inspect, time);
     if (!options.explain.isEmpty())
         return tv::explainScheduleCommand(options, time);
+    if (!options.plays.isEmpty())
+        return tv::sumPlaysCommand(options);
     if (!options.publish.isEmpty())
         return tv::publishLayout(options, time);
     if (!options.play.isEmpty())
