@@ -13,6 +13,8 @@
 #include "files/media_resolver.h"
 #include "layout/layout_inspection.h"
 #include "layout/layout_reader.h"
+#include "report/play_log.h"
+#include "report/play_sums.h"
 #include "schedule/schedule_report.h"
 #include "show/schedule_reading.h"
 #include "show/show_folder.h"
@@ -46,7 +48,8 @@ struct Options {
                                QStringLiteral("Publish LAYOUT and its media as a show folder."),
                                QStringLiteral("LAYOUT")};
     QCommandLineOption to{QStringLiteral("to"),
-                          QStringLiteral("The show folder --publish writes, replaced whole."),
+                          QStringLiteral("The show folder --publish writes, replaced whole; "
+                                         "with --plays, the last day summed (YYYY-MM-DD)."),
                           QStringLiteral("DIR")};
     QCommandLineOption media{
         QStringLiteral("media"),
@@ -114,14 +117,25 @@ struct Options {
                        "(default 300)."),
         QStringLiteral("SECONDS")};
 
+    QCommandLineOption plays{
+        QStringLiteral("plays"),
+        QStringLiteral("Print as CSV how often and how long each item played on the display "
+                       "whose report folder is REPORTDIR, or on each display of a folder of "
+                       "them, day by day from --from to --to."),
+        QStringLiteral("REPORTDIR")};
+    QCommandLineOption from{QStringLiteral("from"),
+                            QStringLiteral("The first day --plays sums (YYYY-MM-DD)."),
+                            QStringLiteral("DAY")};
+
     explicit Options(QCommandLineParser& parser)
     {
         parser.setApplicationDescription(
             QStringLiteral("Composes the screen layout of a media display, and plays it."));
         parser.addHelpOption();
         parser.addVersionOption();
-        parser.addOptions({play, media, window, rotate, screen, volume, hwdec, log, report, name,
-                           listScreens, inspect, explain, at, publish, to, status, json, syncLag});
+        parser.addOptions({play,    media,  window, rotate,      screen,  volume,  hwdec,
+                           log,     report, name,   listScreens, inspect, explain, at,
+                           publish, to,     status, json,        syncLag, plays,   from});
         parser.addPositionalArgument(QStringLiteral("FILE"),
                                      QStringLiteral("A layout file to open in the editor."),
                                      QStringLiteral("[FILE]"));
@@ -154,7 +168,9 @@ CommandLine readCommandLine(const QStringList& arguments)
             parser.value(options.name),
             parser.value(options.status),
             parser.isSet(options.json),
-            parser.isSet(options.syncLag) ? parser.value(options.syncLag).toLongLong() : 300};
+            parser.isSet(options.syncLag) ? parser.value(options.syncLag).toLongLong() : 300,
+            parser.value(options.plays),
+            parser.value(options.from)};
 }
 
 QString usageProblem(const QStringList& arguments)
@@ -169,7 +185,7 @@ QString usageProblem(const QStringList& arguments)
          {&options.play, &options.media, &options.inspect, &options.publish, &options.to,
           &options.explain, &options.at, &options.volume, &options.hwdec, &options.rotate,
           &options.screen, &options.log, &options.report, &options.name, &options.status,
-          &options.syncLag}) {
+          &options.syncLag, &options.plays, &options.from}) {
         if (!parser.isSet(*option))
             continue;
         const QString name = QStringLiteral("--") + option->names().first();
@@ -219,10 +235,9 @@ QString usageProblem(const QStringList& arguments)
             "tessellview: --rotate, --screen, --log, --report and --name only go with --play");
     if (parser.isSet(options.listScreens) && arguments.size() > 2)
         return QStringLiteral("tessellview: --list-screens goes alone");
-    if (publish != parser.isSet(options.to))
-        return QStringLiteral("tessellview: --publish and --to go together");
     const bool explain = parser.isSet(options.explain);
     const bool status = parser.isSet(options.status);
+    const bool plays = parser.isSet(options.plays);
     if (parser.isSet(options.at) && !explain && !status)
         return QStringLiteral("tessellview: --at only goes with --explain or --status");
     if (!status && (parser.isSet(options.json) || parser.isSet(options.syncLag)))
@@ -235,13 +250,30 @@ QString usageProblem(const QStringList& arguments)
             return QStringLiteral("tessellview: --sync-lag needs SECONDS, from 0 to a year, not %1")
                 .arg(escapedForLog(parser.value(options.syncLag)));
     }
-    if (int(play) + int(publish) + int(parser.isSet(options.inspect)) + int(explain) + int(status) >
+    if (int(play) + int(publish) + int(parser.isSet(options.inspect)) + int(explain) + int(status) +
+            int(plays) >
         1)
-        return QStringLiteral(
-            "tessellview: --play, --publish, --inspect, --explain and --status do not go together");
+        return QStringLiteral("tessellview: --play, --publish, --inspect, --explain, --status and "
+                              "--plays do not go together");
+    if (plays) {
+        for (const QCommandLineOption* day : {&options.from, &options.to}) {
+            if (!parser.isSet(*day))
+                return QStringLiteral("tessellview: --plays needs --from and --to");
+            if (!dayOfText(parser.value(*day)).isValid())
+                return QStringLiteral("tessellview: --%1 needs a day, YYYY-MM-DD, not %2")
+                    .arg(day->names().first(), escapedForLog(parser.value(*day)));
+        }
+        if (dayOfText(parser.value(options.from)) > dayOfText(parser.value(options.to)))
+            return QStringLiteral("tessellview: --from %1 comes after --to %2")
+                .arg(parser.value(options.from), parser.value(options.to));
+    } else if (parser.isSet(options.from)) {
+        return QStringLiteral("tessellview: --from only goes with --plays");
+    } else if (publish != parser.isSet(options.to)) {
+        return QStringLiteral("tessellview: --publish and --to go together");
+    }
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1 ||
-        (!files.isEmpty() && (play || publish || parser.isSet(options.inspect) || status)))
+        (!files.isEmpty() && (play || publish || plays || parser.isSet(options.inspect) || status)))
         return QStringLiteral("tessellview: one layout file at a time; %1 is one too many")
             .arg(escapedForLog(files.last()));
     return QString();
@@ -263,8 +295,8 @@ bool needsNoDisplay(const QStringList& arguments)
     parser.parse(arguments);
     return parser.isSet(options.inspect) || parser.isSet(options.publish) ||
            parser.isSet(options.explain) || parser.isSet(options.status) ||
-           parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all")) ||
-           parser.isSet(QStringLiteral("version"));
+           parser.isSet(options.plays) || parser.isSet(QStringLiteral("help")) ||
+           parser.isSet(QStringLiteral("help-all")) || parser.isSet(QStringLiteral("version"));
 }
 
 namespace {
@@ -463,6 +495,22 @@ int playLayout(const CommandLine& options, MessageTally& messages)
     settings.name = options.name.isEmpty() ? QSysInfo::machineHostName() : options.name;
     settings.decoding = {options.volume, options.hardwareDecoding, &messages};
     return runDisplay(settings);
+}
+
+int sumPlaysCommand(const CommandLine& options)
+{
+    QString why;
+    QStringList unread;
+    const std::optional<QString> csv =
+        sumPlays(options.plays, dayOfText(options.from), dayOfText(options.to), &why, &unread);
+    if (!csv)
+        return refuse(QStringLiteral("tessellview: ") + why);
+    // What could not be read is told, and the sums of the rest are still
+    // worth having.
+    for (const QString& file : unread)
+        say(QStringLiteral("tessellview: left out ") + file);
+    print(csv->toUtf8());
+    return 0;
 }
 
 int listScreens()

@@ -45,6 +45,8 @@ struct CommandLine {
     QString status;  // the folder of the displays' reports to judge
     bool json = false;
     qint64 syncLagS = 300; // how long the sync tool may take to carry a status
+    QString plays;   // the report folder, or folder of them, whose plays are summed
+    QString from;    // the first day summed, YYYY-MM-DD; the last is `to`
 };
 
 // What is wrong with how the arguments are put together, as "tessellview: ..."
@@ -56,7 +58,7 @@ QString usageProblem(const QStringList& arguments);
 // Whether the arguments ask to --play, read as the program reads them.
 bool asksToPlay(const QStringList& arguments);
 
-// Whether the arguments ask only for text (--inspect, --help, --version), so
+// Whether the arguments ask only for text (--inspect, --plays, --help, --version), so
 // that no display is needed.
 bool needsNoDisplay(const QStringList& arguments);
 
@@ -83,6 +85,10 @@ std::optional<Instant> instantOf(const QString& text, const ZoneClock& clock);
 // Writes a show folder: the layout and exactly its media; the exit status.
 // Missing media are refused before anything is written (status 1).
 int publishLayout(const CommandLine& options, const CommandTime& time);
+
+// Prints the plays of the days from --from to --to in a report folder, or a
+// folder of them, as CSV; the exit status.
+int sumPlaysCommand(const CommandLine& options);
 
 // Prints each screen's name, size and place, the primary one marked; the
 // exit status.

@@ -68,6 +68,8 @@ int main(int argc, char* argv[])
         return tv::explainScheduleCommand(options, time);
     if (!options.status.isEmpty())
         return tv::statusCommand(options, time);
+    if (!options.plays.isEmpty())
+        return tv::sumPlaysCommand(options);
     if (!options.publish.isEmpty())
         return tv::publishLayout(options, time);
     if (!options.play.isEmpty())

@@ -219,12 +219,29 @@ void CommandLineTest::answers_data()
          "--sync-lag needs SECONDS, from 0 to a year, not long"},
         {"--status with --play",
          {"--status", "%1", "--play", "%1/empty.TXT"},
-         "--play, --publish, --inspect, --explain and --status do not go together"},
+         "--play, --publish, --inspect, --explain, --status and --plays do not go together"},
         {"--status at no time", {"--status", "%1", "--at", "noon"}, "--at needs a TIME"},
+        {"plays without days", {"--plays", "%1"}, "--plays needs --from and --to"},
+        {"a day that is none",
+         {"--plays", "%1", "--from", "2026-02-30", "--to", "2026-03-01"},
+         "--from needs a day, YYYY-MM-DD, not 2026-02-30"},
+        {"days backwards",
+         {"--plays", "%1", "--from", "2026-12-08", "--to", "2026-12-01"},
+         "--from 2026-12-08 comes after --to 2026-12-01"},
+        {"a first day without plays", {"--from", "2026-12-01"}, "--from only goes with --plays"},
+        {"plays with a publish",
+         {"--plays", "%1", "--from", "2026-12-01", "--to", "2026-12-08", "--publish", "%1/a.TXT"},
+         "--play, --publish, --inspect, --explain, --status and --plays do not go together"},
     };
     for (const auto& misuse : misuses)
         QTest::newRow(misuse.name)
             << misuse.arguments << 2 << QStringLiteral("tessellview: ") + misuse.says << QString();
+    const QStringList days{"--from", "2026-12-01", "--to", "2026-12-08"};
+    QTest::newRow("plays summed") << QStringList{"--plays", "%1/report"} + days << 0
+                                  << "display,date,item,plays,seconds\n"
+                                  << QString();
+    QTest::newRow("plays of no folder") << QStringList{"--plays", "%1/none"} + days << 1
+                                        << "No such file or directory" << QString();
     QTest::newRow("a media folder that is a file")
         << QStringList{"--play", "%1/empty.TXT", "--media", "%1/short.TXT"} << 1
         << "is not a folder" << QString();
@@ -277,6 +294,7 @@ void CommandLineTest::answers()
     QVERIFY(QDir(scratch.path()).mkdir("linked"));
     QVERIFY(QFile::link(scratch.filePath("empty.TXT"), scratch.filePath("linked/show.TXT")));
     QVERIFY(QFile::link(scratch.filePath("away/deeper"), scratch.filePath("nowhere")));
+    QVERIFY(QDir(scratch.path()).mkpath("report/plays"));
     for (QString& argument : arguments)
         argument.replace("%1", scratch.path());
     says.replace("%1", scratch.path());
