@@ -76,11 +76,16 @@ int runDisplay(const DisplaySettings& settings)
     std::unique_ptr<ReportWriter> reportWriter;
     std::unique_ptr<ReportKeeper> report;
     if (!settings.reportFolder.isEmpty()) {
-        reportWriter = std::make_unique<ReportWriter>(settings.reportFolder);
+        reportWriter = std::make_unique<ReportWriter>(settings.reportFolder, wall.localZone());
         QObject::connect(reportWriter.get(), &ReportWriter::trouble, [](const QString& why) {
             say(why.isEmpty()
                     ? QStringLiteral("the report folder is written again")
                     : QStringLiteral("the report cannot be written: %1").arg(escapedForLog(why)));
+        });
+        QObject::connect(reportWriter.get(), &ReportWriter::pruned, [](const QStringList& names) {
+            for (const QString& name : names)
+                say(QStringLiteral("plays/%1 removed: the oldest, to keep the plays within bounds")
+                        .arg(escapedForLog(name)));
         });
         report = std::make_unique<ReportKeeper>(
             *reportWriter, stage, live, wall, clock,

@@ -32,6 +32,7 @@ ReportKeeper::ReportKeeper(ReportWriter& writer, Stage& stage, LiveShow& live, W
     connect(&stage_, &Stage::problemsChanged, &statusSoon_, qOverload<>(&QTimer::start));
     connect(&stage_, &Stage::firstShown, this, &ReportKeeper::changed);
     connect(&wall_, &WallClock::rang, &statusSoon_, qOverload<>(&QTimer::start));
+    connect(&stage_, &Stage::played, this, &ReportKeeper::played);
     statusSoon_.start();
 }
 
@@ -107,6 +108,32 @@ DisplayStatus ReportKeeper::status() const
              problems[i].clearedMs < 0 ? QDateTime() : stageTime(problems[i].clearedMs)});
     status.diskFreeBytes = writer_.diskFreeBytes();
     return status;
+}
+
+void ReportKeeper::played(const StagePlay& play)
+{
+    PlayRecord record;
+    record.start = stageTime(play.startMs);
+    record.end = stageTime(play.endMs);
+    record.durationMs = play.endMs - play.startMs;
+    const LiveShow::ShowState& show = live_.showState();
+    record.showId = show.id;
+    if (const auto decision = live_.scheduled()) {
+        record.rule = live_.lineOf(*decision);
+        record.layout = decision->target;
+    } else {
+        record.layout = show.layout;
+    }
+    record.window = play.slot;
+    record.item = play.name;
+    record.sha256 = play.sha256.left(16);
+    if (!play.failure.isEmpty()) {
+        record.result = PlayRecord::Result::Failed;
+        record.why = play.failure;
+    } else if (play.cutShort) {
+        record.result = PlayRecord::Result::CutShort;
+    }
+    writer_.appendPlay(std::move(record));
 }
 
 void ReportKeeper::writeStatus()

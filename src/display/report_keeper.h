@@ -1,6 +1,7 @@
 #pragma once
 
 #include "report/display_status.h"
+#include "stage/stage_play.h"
 
 #include <QImage>
 #include <QObject>
@@ -55,6 +56,7 @@ public:
 
 private:
     void changed();
+    void played(const StagePlay& play);
     QDateTime wallTime(qint64 wallMs) const;
     QDateTime stageTime(qint64 stageMs) const;
 

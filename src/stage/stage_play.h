@@ -14,7 +14,7 @@ struct StagePlay {
     qint64 startMs = 0;
     qint64 endMs = 0;
     QString failure;       // why it showed its placeholder instead; empty: shown
-    bool cutShort = false; // its window went (another layout, the end of the show)
+    bool cutShort = false; // its window went before its time was over
 };
 
 } // namespace tv

@@ -276,7 +276,8 @@ void WindowView::beginTurn(int item, qint64 t)
 
 void WindowView::endTurn(qint64 t)
 {
-    finishTurn(t, true);
+    // An item that shows for as long as its window does had its whole turn.
+    finishTurn(t, nextChange_ != kNever && t < nextChange_);
     turn_ = {};
 }
 

@@ -74,7 +74,7 @@ public:
     // Video frames dropped because a newer one came first.
     virtual quint64 droppedFrames() const { return 0; }
     // Ends the item's turn at t, as the window goes: played() tells it, cut
-    // short.
+    // short when its time was not over.
     void endTurn(qint64 t);
 
 signals:

@@ -2,6 +2,7 @@
 #include "display/report_keeper.h"
 #include "display/report_writer.h"
 #include "layout/layout_writer.h"
+#include "report/play_log.h"
 #include "show/schedule_reading.h"
 #include "show/show_folder.h"
 #include "show/show_manifest.h"
@@ -521,7 +522,7 @@ void LiveShowTest::aDisplayReportsWhatItShows()
     Screenful display(QDir(live).filePath("show.schedule"), live, {}, &wall);
     display.stage.setTurns(1);
     QVERIFY(display.settled(0));
-    ReportWriter writer(root.filePath("report"));
+    ReportWriter writer(root.filePath("report"), berlin);
     ReportKeeper keeper(writer, display.stage, *display.live, wall, display.clock, {"cafe", "0.1"});
     keeper.setScreen({"HDMI-1", QSize(1080, 1920), 90});
     // The free space is the one measured at the write before.
@@ -561,6 +562,33 @@ void LiveShowTest::aDisplayReportsWhatItShows()
     QVERIFY(near(shot.pixelColor(shot.width() / 4, shot.height() / 2 - 10), Qt::red));
     QVERIFY(near(shot.pixelColor(shot.width() * 3 / 4, shot.height() / 2 - 10), Qt::blue));
     QVERIFY(near(shot.pixelColor(shot.width() / 2, 5), Qt::black));
+
+    // At 13:00 the morning comes back: the blue window's turn is recorded
+    // in Berlin's day file, from when the display showed it, by the stage's
+    // clock.
+    QCOMPARE(wall.armed, noon + 3'600'000 - LiveShow::kPrepareMs);
+    display.clock.now += 3'600'000 - 60'000 - LiveShow::kPrepareMs;
+    wall.moveTo(noon + 3'600'000 - LiveShow::kPrepareMs);
+    QCOMPARE(wall.armed, noon + 3'600'000);
+    display.stage.settle();
+    // The two clocks go on together to the moment the change is shown.
+    display.clock.now += LiveShow::kPrepareMs - LiveShow::kDrawLeadMs;
+    wall.moveTo(noon + 3'600'000 - LiveShow::kDrawLeadMs);
+    display.stage.refresh();
+    writer.flush();
+    const QString day = QDateTime::fromMSecsSinceEpoch(noon, berlin).date().toString(Qt::ISODate);
+    QString unread;
+    const QList<PlayRecord> plays =
+        readPlays(root.filePath("report/plays/" + day + ".tsv"), &unread);
+    QVERIFY2(plays.size() == 1, qPrintable(unread + display.log.join('\n')));
+    QCOMPARE(plays.first().item, "blue.png");
+    QCOMPARE(plays.first().window, 2);
+    QCOMPARE(plays.first().layout, "noon.TXT");
+    QCOMPARE(plays.first().rule, 3);
+    QCOMPARE(plays.first().result, PlayRecord::Result::Shown);
+    QCOMPARE(plays.first().start, QDateTime::fromMSecsSinceEpoch(noon + 60'000, berlin));
+    QCOMPARE(plays.first().durationMs, 3'600'000 - 60'000 - LiveShow::kDrawLeadMs);
+    QCOMPARE(plays.first().sha256.size(), 16);
 }
 
 QTEST_MAIN(LiveShowTest)
