@@ -45,8 +45,8 @@ struct CommandLine {
     QString status;  // the folder of the displays' reports to judge
     bool json = false;
     qint64 syncLagS = 300; // how long the sync tool may take to carry a status
-    QString plays;   // the report folder, or folder of them, whose plays are summed
-    QString from;    // the first day summed, YYYY-MM-DD; the last is `to`
+    QString plays;         // the report folder, or folder of them, whose plays are summed
+    QString from;          // the first day summed, YYYY-MM-DD; the last is `to`
 };
 
 // What is wrong with how the arguments are put together, as "tessellview: ..."
