@@ -24,8 +24,9 @@ declare -A uses=(
     [editor/controls]="base"
     [editor/canvas]="base layout files decode editor/model editor/controls"
     [editor/media]="base layout files editor/model editor/controls"
+    [editor/displays]="base files report editor/controls"
     [editor/schedule]="base layout files schedule show stage editor/controls editor/media"
-    [editor]="base layout files schedule decode show stage platform report editor/model editor/controls editor/canvas editor/media editor/schedule"
+    [editor]="base layout files schedule decode show stage platform report editor/model editor/controls editor/canvas editor/media editor/schedule editor/displays"
     [app]="base layout files schedule decode show stage platform report display editor editor/model editor/controls editor/canvas editor/media"
 )
 

@@ -12,6 +12,7 @@
 #include "editor/canvas/window_thumbnails.h"
 #include "editor/controls/form_controls.h"
 #include "editor/controls/modal_dialogs.h"
+#include "editor/displays/displays_window.h"
 #include "editor/editor_icon.h"
 #include "editor/layout_file_commands.h"
 #include "editor/layout_presenter.h"
@@ -80,6 +81,10 @@ Split::Split(ModalDialogs& dialogs) : QWidget(nullptr), dialogs_(dialogs)
     schedule->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_K));
     connect(schedule, &QAction::triggered, this, [this] { showScheduleWindow(this, dialogs_); });
     addAction(schedule);
+    auto* displays = new QAction(QStringLiteral("Displays"), this);
+    displays->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
+    connect(displays, &QAction::triggered, this, [this] { showDisplaysWindow(this, dialogs_); });
+    addAction(displays);
     setObjectName(QStringLiteral("Split"));
     setWindowTitle(QStringLiteral("Tessellview"));
     // The title names the file being edited and marks unsaved changes.

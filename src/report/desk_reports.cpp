@@ -1,5 +1,7 @@
 #include "report/desk_reports.h"
 
+#include "report/report_files.h"
+
 #include "base/log_text.h"
 #include "files/folder_listing.h"
 
@@ -44,6 +46,13 @@ QString tooLarge()
 // Opened without waiting and without following a link, and checked to be a
 // regular file on the handle read: whatever the name is swapped for meanwhile
 // is never read.
+QByteArray screenAt(int folderFd)
+{
+    QString why;
+    return readRegularAt(folderFd, QStringLiteral("screen.jpg"), kMaxScreenBytes, &why)
+        .value_or(QByteArray());
+}
+
 void readStatus(int folderFd, DisplayReport& report)
 {
     const HeldFd file(
@@ -98,7 +107,7 @@ QString folderName(const QString& path)
 
 } // namespace
 
-DeskReports readReports(const QString& reportDir)
+DeskReports readReports(const QString& reportDir, bool withScreens)
 {
     DeskReports desk;
     const int deskFd =
@@ -111,8 +120,10 @@ DeskReports readReports(const QString& reportDir)
     struct stat info {};
     if (::fstatat(deskFd, kStatusFileName, &info, AT_SYMLINK_NOFOLLOW) == 0) {
         const HeldFd held(deskFd);
-        DisplayReport report{folderName(reportDir), std::nullopt, {}};
+        DisplayReport report{folderName(reportDir), std::nullopt, {}, {}};
         readStatus(deskFd, report);
+        if (withScreens)
+            report.screen = screenAt(deskFd);
         desk.displays.append(report);
         return desk;
     }
@@ -132,11 +143,14 @@ DeskReports readReports(const QString& reportDir)
                                      O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
         if (folder.get() < 0 && (errno == ENOTDIR || errno == ELOOP))
             continue;
-        DisplayReport report{QFile::decodeName(native), std::nullopt, {}};
-        if (folder.get() < 0)
+        DisplayReport report{QFile::decodeName(native), std::nullopt, {}, {}};
+        if (folder.get() < 0) {
             report.unreadable = qt_error_string(errno);
-        else
+        } else {
             readStatus(folder.get(), report);
+            if (withScreens)
+                report.screen = screenAt(folder.get());
+        }
         desk.displays.append(report);
     }
     if (errno != 0)

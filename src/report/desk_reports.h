@@ -16,6 +16,7 @@ struct DisplayReport {
     // Why the status cannot be read; empty when it was, or when the folder
     // holds none.
     QString unreadable;
+    QByteArray screen; // screen.jpg, when asked for and there
 };
 
 struct DeskReports {
@@ -29,6 +30,9 @@ struct DeskReports {
 // DisplayStatus::kMaxBytes is read: a link, in place of a folder or of the
 // file, is never followed. Hidden names (a sync tool's own) are passed over.
 // `reportDir` itself is followed when it is a link, as the user named it.
-DeskReports readReports(const QString& reportDir);
+// With `withScreens`, each display's screen.jpg is read too, up to
+// kMaxScreenBytes.
+DeskReports readReports(const QString& reportDir, bool withScreens = false);
+inline constexpr qint64 kMaxScreenBytes = 2 << 20;
 
 } // namespace tv

@@ -32,6 +32,8 @@ QString clockText(const QDateTime& time, const QDateTime& written)
                                                        : QStringLiteral("yyyy-MM-dd HH:mm"));
 }
 
+} // namespace
+
 QString playingText(const DisplayStatus& status)
 {
     if (status.playing.layout.isEmpty())
@@ -46,8 +48,6 @@ QString playingText(const DisplayStatus& status)
                     .arg(status.next.layout, clockText(status.next.at, status.time));
     return text;
 }
-
-} // namespace
 
 QString reportLine(const DisplayReport& report, const QList<StatusState>& states)
 {

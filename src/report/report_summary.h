@@ -13,6 +13,9 @@ namespace tv {
 // NO STATUS, or UNREADABLE with why.
 QList<StatusState> judgeReport(const DisplayReport& report, qint64 deskNowMs, qint64 syncLagMs);
 
+// What plays since when, and what comes next, on the display's own clock:
+//   lunch.TXT since 11:00 (line 4), next afternoon.TXT at 15:00
+QString playingText(const DisplayStatus& status);
 // Whether the states say the display is well.
 bool isOk(const QList<StatusState>& states);
 
