@@ -85,6 +85,11 @@ struct Options {
                             QStringLiteral("Call the display NAME in its reports (default: the "
                                            "host's name)."),
                             QStringLiteral("NAME")};
+    QCommandLineOption metrics{
+        QStringLiteral("metrics"),
+        QStringLiteral("Write the display's figures to FILE each minute, for a monitoring "
+                       "system's text file collector."),
+        QStringLiteral("FILE")};
     QCommandLineOption hwdec{
         QStringLiteral("hwdec"),
         QStringLiteral("Decode clips on the video hardware where there is some (auto), or always "
@@ -166,6 +171,7 @@ CommandLine readCommandLine(const QStringList& arguments)
             parser.value(options.at),
             parser.value(options.report),
             parser.value(options.name),
+            parser.value(options.metrics),
             parser.value(options.status),
             parser.isSet(options.json),
             parser.isSet(options.syncLag) ? parser.value(options.syncLag).toLongLong() : 300,
@@ -184,8 +190,8 @@ QString usageProblem(const QStringList& arguments)
     for (const QCommandLineOption* option :
          {&options.play, &options.media, &options.inspect, &options.publish, &options.to,
           &options.explain, &options.at, &options.volume, &options.hwdec, &options.rotate,
-          &options.screen, &options.log, &options.report, &options.name, &options.status,
-          &options.syncLag, &options.plays, &options.from}) {
+          &options.screen, &options.log, &options.report, &options.name, &options.metrics,
+          &options.status, &options.syncLag, &options.plays, &options.from}) {
         if (!parser.isSet(*option))
             continue;
         const QString name = QStringLiteral("--") + option->names().first();
@@ -493,6 +499,7 @@ int playLayout(const CommandLine& options, MessageTally& messages)
     settings.hashCache = hashCachePath(played.path);
     settings.reportFolder = options.report.isEmpty() ? defaultReportFolder() : options.report;
     settings.name = options.name.isEmpty() ? QSysInfo::machineHostName() : options.name;
+    settings.metricsFile = options.metrics;
     settings.decoding = {options.volume, options.hardwareDecoding, &messages};
     return runDisplay(settings);
 }

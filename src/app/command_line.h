@@ -42,6 +42,7 @@ struct CommandLine {
     QString at;      // the instant to explain, or to judge reports at; empty: now
     QString report;  // the display's report folder; empty: the default
     QString name;    // the display's name in its reports; empty: the host's
+    QString metrics; // where the display writes its figures for monitoring
     QString status;  // the folder of the displays' reports to judge
     bool json = false;
     qint64 syncLagS = 300; // how long the sync tool may take to carry a status

@@ -19,7 +19,7 @@ constexpr qint64 kMaxConfigBytes = 64 * 1024;
 const QStringList settingNames{QStringLiteral("rotate"), QStringLiteral("screen"),
                                QStringLiteral("volume"), QStringLiteral("hwdec"),
                                QStringLiteral("log"),    QStringLiteral("report"),
-                               QStringLiteral("name")};
+                               QStringLiteral("name"),   QStringLiteral("metrics")};
 
 } // namespace
 

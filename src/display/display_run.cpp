@@ -20,6 +20,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QScreen>
 
 #include <csignal>
@@ -90,6 +91,8 @@ int runDisplay(const DisplaySettings& settings)
         report = std::make_unique<ReportKeeper>(
             *reportWriter, stage, live, wall, clock,
             ReportKeeper::Identity{settings.name, QCoreApplication::applicationVersion()});
+        if (!settings.metricsFile.isEmpty())
+            report->setMetricsFile(QFileInfo(settings.metricsFile).absoluteFilePath());
         say(QStringLiteral("reports of %1 go to %2")
                 .arg(escapedForLog(settings.name),
                      QDir::toNativeSeparators(settings.reportFolder)));

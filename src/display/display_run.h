@@ -20,6 +20,7 @@ struct DisplaySettings {
     QString hashCache;    // where the hashes of the show's files are kept
     QString reportFolder; // where the display's reports go; empty: nowhere
     QString name;         // the display's name in them
+    QString metricsFile;  // where its figures for monitoring go; empty: nowhere
     // How loud clips play, whether on the video hardware, and the tally
     // what goes wrong is told through (which must be set).
     DecodeSettings decoding;

@@ -3,6 +3,7 @@
 #include "display/live_show.h"
 #include "display/report_writer.h"
 #include "platform/wall_clock.h"
+#include "report/metrics_text.h"
 #include "stage/stage.h"
 #include "stage/stage_clock.h"
 
@@ -139,7 +140,11 @@ void ReportKeeper::played(const StagePlay& play)
 void ReportKeeper::writeStatus()
 {
     statusSoon_.stop();
-    writer_.replace(QLatin1String(kStatusFileName), encodeStatus(status()));
+    const DisplayStatus now = status();
+    writer_.replace(QLatin1String(kStatusFileName), encodeStatus(now));
+    if (!metricsFile_.isEmpty())
+        writer_.replace(metricsFile_,
+                        metricsText(now, {stage_.framesShown(), stage_.framesDropped()}));
 }
 
 QImage ReportKeeper::screenshot() const

@@ -39,6 +39,8 @@ public:
                  StageClock& clock, Identity identity, QObject* parent = nullptr);
 
     void setScreen(const Screen& screen);
+    // Writes the figures for monitoring to `path` with each status too.
+    void setMetricsFile(const QString& path) { metricsFile_ = path; }
     // What status.json says now.
     DisplayStatus status() const;
     // The stage as the viewer sees it, scaled down for the report.
@@ -74,6 +76,7 @@ private:
     QTimer statusSoon_;
     QTimer screenSoon_;
     QByteArray lastScreen_; // the last screenshot written, as JPEG
+    QString metricsFile_;
 };
 
 } // namespace tv

@@ -87,15 +87,22 @@ void ReportWriter::run()
         lock.unlock();
 
         QString why;
-        // The folder is the display's own: made when missing, and never
-        // reached through a link, which might lead into the show.
         const QFileInfo folder(folder_);
-        if (folder.isSymLink())
+        if (QDir::isAbsolutePath(name)) {
+            // A file of its own elsewhere (the metrics), in a folder that is
+            // there.
+            if (QString error; !files.writeScratch(name, bytes, &error))
+                why = error;
+        } else if (folder.isSymLink()) {
+            // The folder is the display's own: made when missing, and never
+            // reached through a link, which might lead into the show.
             why = QStringLiteral("the report folder %1 is a link").arg(folder_);
-        else if (!folder.isDir() && !QDir().mkpath(folder_))
+        } else if (!folder.isDir() && !QDir().mkpath(folder_)) {
             why = QStringLiteral("the report folder %1 cannot be made").arg(folder_);
-        else if (QString error; !files.writeScratch(QDir(folder_).filePath(name), bytes, &error))
+        } else if (QString error;
+                   !files.writeScratch(QDir(folder_).filePath(name), bytes, &error)) {
             why = error;
+        }
         diskFree_ = QStorageInfo(folder_).bytesAvailable();
         if (why != lastTrouble_) {
             lastTrouble_ = why;

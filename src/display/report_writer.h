@@ -35,7 +35,8 @@ public:
     ~ReportWriter() override;
 
     const QString& folder() const { return folder_; }
-    // Asks for `name` in the folder to hold `bytes`.
+    // Asks for `name` in the folder (or at `name`, an absolute path) to hold
+    // `bytes`.
     void replace(const QString& name, QByteArray bytes);
     // Asks for a play to be recorded. One that finds kPlaysWaiting waiting
     // is counted and dropped, and told.

@@ -51,6 +51,7 @@ WindowView* Stage::makeView(const StageWindow& window)
     connect(view, &WindowView::played, this, &Stage::played);
     connect(view, &WindowView::worked, this, &Stage::worked);
     connect(view, &WindowView::shown, this, [this, view] {
+        ++framesShown_;
         // One decoded ahead of its change waits for its instant, hidden.
         if (arriving_.contains(view) && revealAtMs_) {
             if (!readyEarly_.contains(view))
@@ -176,6 +177,7 @@ void Stage::retire()
     // until the next turn of the event loop deletes them.
     for (WindowView* view : std::exchange(leaving_, {})) {
         view->endTurn(clock_.nowMs());
+        framesDroppedBefore_ += view->droppedFrames();
         view->hide();
         view->deleteLater();
     }
@@ -342,6 +344,14 @@ void Stage::worked(const QString& name)
     if (settings_.problemLog)
         settings_.problemLog(escapedForLog(name) + QStringLiteral(": works again"));
     emit problemsChanged();
+}
+
+quint64 Stage::framesDropped() const
+{
+    quint64 dropped = framesDroppedBefore_;
+    for (const WindowView* view : windows_ + leaving_)
+        dropped += view->droppedFrames();
+    return dropped;
 }
 
 void Stage::endTurns()

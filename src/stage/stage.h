@@ -109,6 +109,10 @@ public:
     // The problems of the show, the newest last, at most kProblemsKept.
     const QList<Problem>& problems() const { return problems_; }
     static constexpr int kProblemsKept = 50;
+    // Pictures and video frames shown, and video frames dropped because a
+    // newer one came first, since the stage was made.
+    quint64 framesShown() const { return framesShown_; }
+    quint64 framesDropped() const;
     // Ends every window's turn, cut short: the show ends.
     void endTurns();
 
@@ -171,6 +175,8 @@ private:
     bool shown_ = false;
     QSet<QString> told_;
     QList<Problem> problems_;
+    quint64 framesShown_ = 0;
+    quint64 framesDroppedBefore_ = 0; // by windows gone
     StageSettings settings_;
     StageOutlines* outlines_ = nullptr;
     int turns_ = 0;

@@ -2,6 +2,7 @@
 #include "display/report_keeper.h"
 #include "display/report_writer.h"
 #include "layout/layout_writer.h"
+#include "report/metrics_text.h"
 #include "report/play_log.h"
 #include "show/schedule_reading.h"
 #include "show/show_folder.h"
@@ -525,6 +526,8 @@ void LiveShowTest::aDisplayReportsWhatItShows()
     ReportWriter writer(root.filePath("report"), berlin);
     ReportKeeper keeper(writer, display.stage, *display.live, wall, display.clock, {"cafe", "0.1"});
     keeper.setScreen({"HDMI-1", QSize(1080, 1920), 90});
+    keeper.setMetricsFile(root.filePath("metrics/tessellview.prom"));
+    QVERIFY(QDir(root.path()).mkpath("metrics"));
     // The free space is the one measured at the write before.
     for (int write = 0; write < 2; ++write) {
         keeper.writeStatus();
@@ -550,6 +553,18 @@ void LiveShowTest::aDisplayReportsWhatItShows()
     QCOMPARE(status->screen.rotation, 90);
     QCOMPARE(status->screen.name, "HDMI-1");
     QVERIFY(status->diskFreeBytes > 0);
+
+    // The same figures for monitoring, the name escaped as a label.
+    const QByteArray metrics = test::contentOf(root.filePath("metrics/tessellview.prom"));
+    for (const char* line : {"tessellview_show_whole{display=\"cafe\"} 1\n",
+                             "tessellview_clock_synchronised{display=\"cafe\"} 0\n",
+                             "tessellview_clock_error_seconds{display=\"cafe\"} 16\n",
+                             "tessellview_show_changed_seconds{display=\"cafe\"} 60\n",
+                             "# TYPE tessellview_frames_shown_total counter\n"})
+        QVERIFY2(metrics.contains(line), metrics.constData());
+    DisplayStatus named = *status;
+    named.display = "a \"b\"\\\n";
+    QVERIFY(metricsText(named, {}).contains("{display=\"a \\\"b\\\"\\\\\\n\"}"));
 
     // Upright, as the viewer sees it: the panel stands, and the show lies
     // across its middle, red on the left, blue on the right.
