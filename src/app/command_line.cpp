@@ -138,9 +138,9 @@ struct Options {
             QStringLiteral("Composes the screen layout of a media display, and plays it."));
         parser.addHelpOption();
         parser.addVersionOption();
-        parser.addOptions({play,    media,  window, rotate,      screen,  volume,  hwdec,
-                           log,     report, name,   listScreens, inspect, explain, at,
-                           publish, to,     status, json,        syncLag, plays,   from});
+        parser.addOptions({play,   media,  window,  rotate,      screen,  volume,  hwdec, log,
+                           report, name,   metrics, listScreens, inspect, explain, at,    publish,
+                           to,     status, json,    syncLag,     plays,   from});
         parser.addPositionalArgument(QStringLiteral("FILE"),
                                      QStringLiteral("A layout file to open in the editor."),
                                      QStringLiteral("[FILE]"));
@@ -234,11 +234,11 @@ QString usageProblem(const QStringList& arguments)
             return QStringLiteral("tessellview: --rotate needs DEGREES, 0, 90, 180 or 270, not %1")
                 .arg(escapedForLog(parser.value(options.rotate)));
     }
-    if (!play &&
-        (parser.isSet(options.rotate) || parser.isSet(options.screen) ||
-         parser.isSet(options.log) || parser.isSet(options.report) || parser.isSet(options.name)))
-        return QStringLiteral(
-            "tessellview: --rotate, --screen, --log, --report and --name only go with --play");
+    if (!play && (parser.isSet(options.rotate) || parser.isSet(options.screen) ||
+                  parser.isSet(options.log) || parser.isSet(options.report) ||
+                  parser.isSet(options.name) || parser.isSet(options.metrics)))
+        return QStringLiteral("tessellview: --rotate, --screen, --log, --report, --name and "
+                              "--metrics only go with --play");
     if (parser.isSet(options.listScreens) && arguments.size() > 2)
         return QStringLiteral("tessellview: --list-screens goes alone");
     const bool explain = parser.isSet(options.explain);
