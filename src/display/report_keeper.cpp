@@ -65,7 +65,7 @@ DisplayStatus ReportKeeper::status() const
 {
     DisplayStatus status;
     status.display = identity_.name;
-    status.sequence = ++sequence_;
+    status.sequence = sequence_;
     status.time = wallTime(wall_.nowMs());
     status.zone = QString::fromLatin1(wall_.localZone().id());
     const WallClock::Sync sync = wall_.sync();
@@ -140,7 +140,8 @@ void ReportKeeper::played(const StagePlay& play)
 void ReportKeeper::writeStatus()
 {
     statusSoon_.stop();
-    const DisplayStatus now = status();
+    DisplayStatus now = status();
+    now.sequence = ++sequence_;
     writer_.replace(QLatin1String(kStatusFileName), encodeStatus(now));
     if (!metricsFile_.isEmpty())
         writer_.replace(metricsFile_,

@@ -41,7 +41,7 @@ public:
     void setScreen(const Screen& screen);
     // Writes the figures for monitoring to `path` with each status too.
     void setMetricsFile(const QString& path) { metricsFile_ = path; }
-    // What status.json says now.
+    // What status.json says now (with the sequence of the last one written).
     DisplayStatus status() const;
     // The stage as the viewer sees it, scaled down for the report.
     QImage screenshot() const;
@@ -70,7 +70,7 @@ private:
     Identity identity_;
     Screen screen_;
     qint64 startedStageMs_;
-    mutable qint64 sequence_ = 0;
+    qint64 sequence_ = 0; // of the last status written
     QTimer statusTimer_;
     QTimer screenTimer_;
     QTimer statusSoon_;
