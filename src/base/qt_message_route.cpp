@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <atomic>
+#include <utility>
 
 namespace tv {
 
@@ -13,6 +14,7 @@ namespace {
 // Qt's handler takes no context of its own: the route in force is found here.
 std::atomic<MessageTally*> routed{nullptr};
 std::atomic<QtMessageHandler> qtOwn{nullptr};
+thread_local const QString* subject = nullptr;
 
 void route(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
@@ -24,7 +26,7 @@ void route(QtMsgType type, const QMessageLogContext& context, const QString& tex
     if (type == QtDebugMsg || type == QtInfoMsg)
         return;
     if (MessageTally* tally = routed.load())
-        tally->note(QString(), text);
+        tally->note(subject ? *subject : QString(), text);
 }
 
 } // namespace
@@ -40,6 +42,16 @@ QtMessageRoute::~QtMessageRoute()
 {
     routed = before_;
     qInstallMessageHandler(handlerBefore_);
+}
+
+QtMessageSubject::QtMessageSubject(const QString& path)
+    : path_(path), before_(std::exchange(subject, &path_))
+{
+}
+
+QtMessageSubject::~QtMessageSubject()
+{
+    subject = before_;
 }
 
 } // namespace tv

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 namespace tv {
@@ -22,6 +23,21 @@ public:
 private:
     MessageTally* before_;
     QtMessageHandler handlerBefore_;
+};
+
+// While it lives, what Qt says on this thread is about the file at `path`
+// (an image reader's warnings name no file): the line is told under its
+// name. Scopes nest; the outer one comes back as the inner one goes.
+class QtMessageSubject {
+public:
+    explicit QtMessageSubject(const QString& path);
+    ~QtMessageSubject();
+    QtMessageSubject(const QtMessageSubject&) = delete;
+    QtMessageSubject& operator=(const QtMessageSubject&) = delete;
+
+private:
+    const QString path_;
+    const QString* before_;
 };
 
 } // namespace tv

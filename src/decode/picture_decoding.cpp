@@ -1,5 +1,6 @@
 #include "decode/picture_decoding.h"
 
+#include "base/qt_message_route.h"
 #include "decode/frame_reducer.h"
 #include "files/media_open.h"
 
@@ -85,6 +86,8 @@ QString tooLarge(QSize size, qint64 maxPixels, int maxSide)
 
 DecodedItem decodePicture(const QString& path, DrawnSize drawn)
 {
+    // The image readers' warnings (a damaged JPEG's) name no file.
+    const QtMessageSubject about(path);
     const MediaHandle file = MediaHandle::open(path);
     QString why;
     QByteArray bytes = file.readAll(kMaxPictureFileBytes, &why);

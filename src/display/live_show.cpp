@@ -156,8 +156,27 @@ void LiveShow::take(const ShowSnapshot& snapshot)
               snapshot.listed, snapshot.notWhole,    state_.since};
     emit stateChanged();
     apply(snapshot);
+    tellRepublished(snapshot);
     arm();
     emit readDone();
+}
+
+void LiveShow::tellRepublished(const ShowSnapshot& snapshot)
+{
+    QHash<QString, QString> content = playedContent(snapshot);
+    QStringList names = republished(takenContent_, content);
+    takenContent_ = std::move(content);
+    if (names.isEmpty())
+        return;
+    // A show that replaces every picture still makes one line of bounded size.
+    constexpr int kMostNamed = 10;
+    const qsizetype more = names.size() - kMostNamed;
+    if (more > 0) {
+        names.resize(kMostNamed);
+        names.append(QStringLiteral("%1 more").arg(more));
+    }
+    log_(QStringLiteral("show %1 took new content for %2")
+             .arg(snapshot.showId, names.join(QStringLiteral(", "))));
 }
 
 void LiveShow::apply(const ShowSnapshot& snapshot)

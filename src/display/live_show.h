@@ -4,6 +4,7 @@
 #include "show/show_snapshot.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QObject>
 #include <QTimer>
 
@@ -114,6 +115,8 @@ private:
                               bool everyLayoutWhole = false) const;
     void play(const ScheduleDecision& decision, qint64 instant, bool prepared);
     void tell(const ScheduleDecision& decision, int kept, int windows);
+    // Logs the media the show taken holds anew under names it played before.
+    void tellRepublished(const ShowSnapshot& snapshot);
 
     Stage& stage_;
     QString shown_; // the layout's name as the log shows it
@@ -132,6 +135,7 @@ private:
     QString waitingId_;        // the incomplete show waited for
     qint64 waitingSince_ = 0;
     QString lastRefusal_;
+    QHash<QString, QString> takenContent_; // what the show taken plays, by name
 
     // A schedule show: the wall clock it follows, the show, what it plays
     // and the change prepared ahead.

@@ -65,13 +65,18 @@ QString MediaResolver::resolve(const QString& name, QString* why) const
 
 QString MediaResolver::contentOf(const QString& name) const
 {
-    if (fixed_) {
-        const auto found = fixed_->constFind(name);
-        if (found != fixed_->constEnd() && !found->sha256.isEmpty())
-            return QString::fromLatin1(found->sha256);
-    }
+    if (const QByteArray hash = listedHash(name); !hash.isEmpty())
+        return QString::fromLatin1(hash);
     QString why;
     return resolve(name, &why);
+}
+
+QByteArray MediaResolver::listedHash(const QString& name) const
+{
+    if (!fixed_)
+        return {};
+    const auto found = fixed_->constFind(name);
+    return found != fixed_->constEnd() ? found->sha256 : QByteArray();
 }
 
 QString mediaFolderFor(const QString& chosenFolder, const QString& layoutFile)

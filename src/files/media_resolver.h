@@ -35,6 +35,8 @@ public:
     // What the file found for `name` holds, to tell whether another file
     // holds the same: its hash when the show lists one, else its path.
     QString contentOf(const QString& name) const;
+    // The hash of `name`'s content that the show lists; empty when none.
+    QByteArray listedHash(const QString& name) const;
 
 private:
     QString folder_;

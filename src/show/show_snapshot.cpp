@@ -291,4 +291,30 @@ ShowSnapshot ShowReader::read(Hashing hashing)
     return snapshot;
 }
 
+QHash<QString, QString> playedContent(const ShowSnapshot& show)
+{
+    QStringList names;
+    if (show.layout)
+        names = namesPlayed(*show.layout);
+    for (const LayoutDescription& layout : show.layouts)
+        names << namesPlayed(layout);
+    QHash<QString, QString> content;
+    for (const QString& name : std::as_const(names))
+        if (const QByteArray hash = show.media.listedHash(name); !hash.isEmpty())
+            content.insert(name, QString::fromLatin1(hash));
+    return content;
+}
+
+QStringList republished(const QHash<QString, QString>& before, const QHash<QString, QString>& after)
+{
+    QStringList names;
+    for (auto it = after.constBegin(); it != after.constEnd(); ++it) {
+        const auto was = before.constFind(it.key());
+        if (was != before.constEnd() && *was != *it)
+            names.append(it.key());
+    }
+    names.sort();
+    return names;
+}
+
 } // namespace tv

@@ -42,6 +42,15 @@ struct ShowSnapshot {
     bool whole() const { return layoutRefusal.isEmpty() && notWhole.isEmpty() && unchecked == 0; }
 };
 
+// What each medium a published show plays holds, by name: the hash its
+// manifest lists. Names without one (a folder without a manifest) are left
+// out, their paths telling nothing of what they hold.
+QHash<QString, QString> playedContent(const ShowSnapshot& show);
+// The media both shows play whose content differs (republished under the
+// same name), in order of name.
+QStringList republished(const QHash<QString, QString>& before,
+                        const QHash<QString, QString>& after);
+
 // Reads the show a display plays, on the thread that calls it (never the
 // screen's). A file that did not change since the last read is neither
 // opened nor hashed again: the same held file is handed on, so a window

@@ -347,6 +347,11 @@ void LiveShowTest::aTakenShowReachesEveryChangedWindowAtOnce()
         display.log.filter(QRegularExpression("^took show .*: 1 of 2 windows went on$")).size() ==
             1,
         qPrintable(display.log.join('\n')));
+    // Only the medium that changed is named; green.png is the same bytes.
+    const QStringList retaken = display.log.filter("took new content");
+    QCOMPARE(retaken.size(), 1);
+    QVERIFY2(retaken[0].contains(QRegularExpression("^show \\S+ took new content for a.png$")),
+             qPrintable(retaken[0]));
 }
 
 // A clip of gigabytes in a show: the show is on the screen before it is

@@ -1,4 +1,6 @@
 #include "base/log_text.h"
+#include "base/message_tally.h"
+#include "base/qt_message_route.h"
 #include "decode/picture_decoding.h"
 #include "files/media_open.h"
 #include "support/file_helpers.h"
@@ -135,6 +137,18 @@ void MediaSafetyTest::picturesDecodeToTheirDrawnSize()
     const DecodedItem broken = decodePicture(dir.filePath("text.jpg"), {{400, 400}, {400, 400}});
     QVERIFY(broken.image.isNull());
     QVERIFY(!broken.problem.isEmpty());
+    // A JPEG cut short is shown as far as it goes, and the reader's warning
+    // is told under the file's name.
+    QByteArray whole = test::contentOf(dir.filePath("big.jpg"));
+    QVERIFY(test::put(dir.filePath("cut.jpg"), whole.left(whole.size() / 2)));
+    QStringList lines;
+    MessageTally tally([&lines](const QString& line) { lines.append(line); });
+    {
+        const QtMessageRoute route(tally);
+        QVERIFY(!decodePicture(dir.filePath("cut.jpg"), {{400, 400}, {400, 400}}).image.isNull());
+    }
+    QVERIFY2(!lines.isEmpty() && lines.filter(QStringLiteral("cut.jpg")) == lines,
+             qPrintable(lines.join('\n')));
 
     // A header that claims more pixels than a display uses is refused before
     // anything is decoded: the files hold a PNG's header and an empty image.
