@@ -91,7 +91,8 @@ void ReportWriter::run()
         if (QDir::isAbsolutePath(name)) {
             // A file of its own elsewhere (the metrics), in a folder that is
             // there.
-            if (QString error; !files.writeScratch(name, bytes, &error))
+            if (QString error;
+                !files.writeScratch(name, bytes, &error, SaveFiles::Readers::Everyone))
                 why = error;
         } else if (folder.isSymLink()) {
             // The folder is the display's own: made when missing, and never
@@ -99,8 +100,8 @@ void ReportWriter::run()
             why = QStringLiteral("the report folder %1 is a link").arg(folder_);
         } else if (!folder.isDir() && !QDir().mkpath(folder_)) {
             why = QStringLiteral("the report folder %1 cannot be made").arg(folder_);
-        } else if (QString error;
-                   !files.writeScratch(QDir(folder_).filePath(name), bytes, &error)) {
+        } else if (QString error; !files.writeScratch(QDir(folder_).filePath(name), bytes, &error,
+                                                      SaveFiles::Readers::Everyone)) {
             why = error;
         }
         diskFree_ = QStorageInfo(folder_).bytesAvailable();

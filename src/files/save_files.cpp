@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -91,7 +92,8 @@ bool SaveFiles::exists(const QString& path)
     return QFileInfo::exists(path);
 }
 
-bool SaveFiles::writeScratch(const QString& path, const QByteArray& bytes, QString* error)
+bool SaveFiles::writeScratch(const QString& path, const QByteArray& bytes, QString* error,
+                             Readers readers)
 {
     // A new file of a name no one else has (created exclusively, so no link
     // is followed), renamed over the old copy once it is complete.
@@ -100,6 +102,15 @@ bool SaveFiles::writeScratch(const QString& path, const QByteArray& bytes, QStri
         *error = file.errorString();
         return false;
     }
+#ifndef Q_OS_WIN
+    // Made for its owner alone; opened up by its handle, never its name.
+    if (readers == Readers::Everyone && ::fchmod(file.handle(), 0644) != 0) {
+        *error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+#else
+    Q_UNUSED(readers);
+#endif
     QFile unbuffered;
     if (!unbuffered.open(file.handle(), QIODevice::WriteOnly | QIODevice::Unbuffered) ||
         !writeAll(unbuffered, bytes, error)) {

@@ -16,8 +16,12 @@ public:
     // Puts the scratch copy in place: written in full as a new file beside the
     // path, then renamed over it, so a link planted at the path is replaced,
     // never followed, and no reader sees half a file. Each write is checked;
-    // it is not synced, since nothing depends on the copy.
-    virtual bool writeScratch(const QString& path, const QByteArray& bytes, QString* error);
+    // it is not synced, since nothing depends on the copy. Only the owner
+    // reads it, unless it is for `Readers::Everyone` (a report another user's
+    // sync tool or monitoring carries).
+    enum class Readers { Owner, Everyone };
+    virtual bool writeScratch(const QString& path, const QByteArray& bytes, QString* error,
+                              Readers readers = Readers::Owner);
     // Writes the file beside its old version and puts it in place only once
     // every byte is written and synced to the disk: a failure leaves the old
     // file as it was, and nothing beside it.

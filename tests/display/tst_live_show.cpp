@@ -558,6 +558,10 @@ void LiveShowTest::aDisplayReportsWhatItShows()
     QCOMPARE(status->screen.rotation, 90);
     QCOMPARE(status->screen.name, "HDMI-1");
     QVERIFY(status->diskFreeBytes > 0);
+    // Readable by a sync tool or a collector running as another user.
+    for (const char* file : {"report/status.json", "metrics/tessellview.prom"})
+        QCOMPARE(QFileInfo(root.filePath(file)).permissions() & QFileDevice::ReadOther,
+                 QFileDevice::ReadOther);
 
     // The same figures for monitoring, the name escaped as a label.
     const QByteArray metrics = test::contentOf(root.filePath("metrics/tessellview.prom"));

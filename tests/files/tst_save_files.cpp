@@ -22,9 +22,10 @@ namespace {
 class FailingFiles final : public SaveFiles {
 public:
     explicit FailingFiles(int failAt) : failAt_(failAt) {}
-    bool writeScratch(const QString& path, const QByteArray& bytes, QString* error) override
+    bool writeScratch(const QString& path, const QByteArray& bytes, QString* error,
+                      Readers readers) override
     {
-        return !fails(error) && SaveFiles::writeScratch(path, bytes, error);
+        return !fails(error) && SaveFiles::writeScratch(path, bytes, error, readers);
     }
     bool replaceWhole(const QString& path, const QByteArray& bytes, QString* error) override
     {
