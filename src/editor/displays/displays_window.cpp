@@ -1,6 +1,7 @@
 #include "editor/displays/displays_window.h"
 
 #include "editor/controls/modal_dialogs.h"
+#include "editor/controls/owned_window.h"
 #include "editor/displays/display_tile.h"
 #include "report/report_summary.h"
 
@@ -134,13 +135,7 @@ void DisplaysWindow::refresh()
 
 DisplaysWindow& showDisplaysWindow(QWidget* owner, ModalDialogs& dialogs)
 {
-    auto* window = owner->findChild<DisplaysWindow*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!window)
-        window = new DisplaysWindow(dialogs, {}, owner);
-    window->show();
-    window->raise();
-    window->activateWindow();
-    return *window;
+    return showOwnedWindow<DisplaysWindow>(owner, dialogs, DisplaysWindowSettings{});
 }
 
 } // namespace tv

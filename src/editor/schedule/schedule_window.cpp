@@ -1,6 +1,7 @@
 #include "editor/schedule/schedule_window.h"
 
 #include "editor/controls/modal_dialogs.h"
+#include "editor/controls/owned_window.h"
 #include "editor/media/browse_folder.h"
 #include "editor/schedule/rule_table.h"
 #include "editor/schedule/schedule_file.h"
@@ -415,13 +416,7 @@ void ScheduleWindow::closeEvent(QCloseEvent* event)
 
 ScheduleWindow& showScheduleWindow(QWidget* owner, ModalDialogs& dialogs)
 {
-    auto* window = owner->findChild<ScheduleWindow*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!window)
-        window = new ScheduleWindow(dialogs, {}, owner);
-    window->show();
-    window->raise();
-    window->activateWindow();
-    return *window;
+    return showOwnedWindow<ScheduleWindow>(owner, dialogs, ScheduleWindowSettings{});
 }
 
 } // namespace tv
