@@ -13,12 +13,14 @@ namespace {
 // One axis of the screen: its extent in twips and how its bytes map to twips.
 struct Axis {
     float extent;
-    float (*twipsOf)(std::uint8_t);
-    double twipsPerStep;
+    float (*twipsOfShape)(std::uint8_t, ScreenShape);
+    ScreenShape shape;
 
+    double twipsPerStep() const { return extent / 100.0; }
+    float twipsOf(std::uint8_t byte) const { return twipsOfShape(byte, shape); }
     int byteOf(double twips) const
     {
-        return int(std::clamp(std::nearbyint(twips / twipsPerStep), 0.0, 255.0));
+        return int(std::clamp(std::nearbyint(twips / twipsPerStep()), 0.0, 255.0));
     }
     float step(double twips) const { return twipsOf(std::uint8_t(byteOf(twips))); }
     // An edge met within a twip of a step is taken onto it: steps down the
@@ -31,14 +33,21 @@ struct Axis {
     }
 };
 
-const Axis kAcross{kCanvasWidthTwips, twipsAcross, kCanvasWidthTwips / 100.0};
-const Axis kDown{kCanvasHeightTwips, twipsDown, kCanvasHeightTwips / 100.0};
+Axis across(ScreenShape shape)
+{
+    return {frameOf(shape).widthTwips, twipsAcross, shape};
+}
 
-// The edge of `edges` nearest to `at`, within the snapping distance.
-std::optional<float> nearEdge(double at, const QList<float>& edges)
+Axis down(ScreenShape shape)
+{
+    return {frameOf(shape).heightTwips, twipsDown, shape};
+}
+
+// The edge of `edges` nearest to `at`, within `reach`.
+std::optional<float> nearEdge(double at, const QList<float>& edges, double reach)
 {
     std::optional<float> found;
-    double best = kSnapTwips;
+    double best = reach;
     for (float edge : edges)
         if (const double apart = std::fabs(at - edge); apart <= best) {
             best = apart;
@@ -55,8 +64,9 @@ void snapAxis(float& start, float& size, const QList<float>& edges, const Axis& 
     // onto its step may no longer reach the edge it was put on, and lands a
     // step short of it.
     const double end = double(start) + size;
-    const auto byStart = nearEdge(start, edges);
-    const auto byEnd = nearEdge(end, edges);
+    const double reach = snapTwips(axis.shape);
+    const auto byStart = nearEdge(start, edges, reach);
+    const auto byEnd = nearEdge(end, edges, reach);
     if (edit == SnapEdit::Resize) {
         start = axis.step(start);
         size = byEnd && *byEnd > start ? axis.onStep(*byEnd - start)
@@ -67,8 +77,8 @@ void snapAxis(float& start, float& size, const QList<float>& edges, const Axis& 
         size = axis.onStep(*byEnd - start);
     } else {
         size = axis.step(size);
-        const double startGap = byStart ? std::fabs(start - *byStart) : kSnapTwips + 1;
-        const double endGap = byEnd ? std::fabs(end - *byEnd) : kSnapTwips + 1;
+        const double startGap = byStart ? std::fabs(start - *byStart) : reach + 1;
+        const double endGap = byEnd ? std::fabs(end - *byEnd) : reach + 1;
         if (byStart && startGap <= endGap)
             start = axis.onStep(*byStart);
         else if (byEnd)
@@ -82,21 +92,29 @@ void snapAxis(float& start, float& size, const QList<float>& edges, const Axis& 
 
 } // namespace
 
-TwipsRect snappedToDisplay(const TwipsRect& rect, const QList<TwipsRect>& others, SnapEdit edit)
+double snapTwips(ScreenShape shape)
 {
-    QList<float> across{0, kCanvasWidthTwips};
-    QList<float> down{0, kCanvasHeightTwips};
+    return kSnapPixels * frameOf(shape).twipsPerPixel();
+}
+
+TwipsRect snappedToDisplay(const TwipsRect& rect, const QList<TwipsRect>& others, SnapEdit edit,
+                           ScreenShape shape)
+{
+    // The screen's far edges where the file puts them: a portrait canvas's
+    // 2278.125 twips are 2278 in the file's whole twips.
+    QList<float> acrossEdges{0, twipsAcross(100, shape)};
+    QList<float> downEdges{0, twipsDown(100, shape)};
     for (const TwipsRect& other : others) {
-        across << other.Left << other.Left + other.Width;
-        down << other.Top << other.Top + other.Height;
+        acrossEdges << other.Left << other.Left + other.Width;
+        downEdges << other.Top << other.Top + other.Height;
     }
     TwipsRect snapped = rect;
-    snapAxis(snapped.Left, snapped.Width, across, kAcross, edit);
-    snapAxis(snapped.Top, snapped.Height, down, kDown, edit);
+    snapAxis(snapped.Left, snapped.Width, acrossEdges, across(shape), edit);
+    snapAxis(snapped.Top, snapped.Height, downEdges, down(shape), edit);
     return snapped;
 }
 
-TwipsRect steppedWindow(const TwipsRect& rect, int dx, int dy, bool stretch)
+TwipsRect steppedWindow(const TwipsRect& rect, int dx, int dy, bool stretch, ScreenShape shape)
 {
     auto axis = [stretch](float start, float size, int by, const Axis& axis) {
         int first = axis.byteOf(start);
@@ -107,8 +125,8 @@ TwipsRect steppedWindow(const TwipsRect& rect, int dx, int dy, bool stretch)
             first = std::clamp(first + by, 0, std::max(0, 100 - count));
         return std::pair(axis.twipsOf(std::uint8_t(first)), axis.twipsOf(std::uint8_t(count)));
     };
-    const auto [left, width] = axis(rect.Left, rect.Width, dx, kAcross);
-    const auto [top, height] = axis(rect.Top, rect.Height, dy, kDown);
+    const auto [left, width] = axis(rect.Left, rect.Width, dx, across(shape));
+    const auto [top, height] = axis(rect.Top, rect.Height, dy, down(shape));
     return {left, top, width, height};
 }
 

@@ -1,14 +1,17 @@
 #pragma once
 
 #include "base/twips.h"
+#include "layout/screen_shape.h"
 
 #include <QList>
 
 namespace tv {
 
-// How near, in twips, an edge comes to another window's or the screen's edge
-// before it lands on it: 8 pixels of the 1920 x 1080 screen.
-inline constexpr float kSnapTwips = 8 * 3.75f;
+// How near an edge comes to another window's or the screen's edge before it
+// lands on it: 8 pixels of the screen, in twips of the shape's canvas (30 on
+// a landscape canvas).
+inline constexpr int kSnapPixels = 8;
+double snapTwips(ScreenShape shape);
 
 // What put a window where it is: a drag of its body, a drag of its corner, or
 // values typed for it.
@@ -23,10 +26,12 @@ enum class SnapEdit { Move, Resize, Place };
 // meet both. Edges are judged where the edit put them. Windows that meet on
 // the canvas then meet on the display, and one put at the screen's edge is
 // drawn at it.
-TwipsRect snappedToDisplay(const TwipsRect& rect, const QList<TwipsRect>& others, SnapEdit edit);
+TwipsRect snappedToDisplay(const TwipsRect& rect, const QList<TwipsRect>& others, SnapEdit edit,
+                           ScreenShape shape = ScreenShape::Landscape);
 
 // A window moved, or with `stretch` made larger or smaller, by whole file
 // steps (dx, dy), kept inside the screen and at least one step in size.
-TwipsRect steppedWindow(const TwipsRect& rect, int dx, int dy, bool stretch);
+TwipsRect steppedWindow(const TwipsRect& rect, int dx, int dy, bool stretch,
+                        ScreenShape shape = ScreenShape::Landscape);
 
 } // namespace tv

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/twips.h"
+#include "layout/screen_shape.h"
 
 #include <QList>
 #include <QString>
@@ -14,7 +15,7 @@ namespace tv {
 
 // One window as a layout file keeps it.
 struct LayoutWindow {
-    TwipsRect rect;    // in canvas twips
+    TwipsRect rect;    // in twips of the canvas of the layout's shape
     QStringList names; // the playlist, in play order
     QString title;     // the window's name in the editor, for messages; not stored
     int index = 0;     // the window's index in the editor; not stored
@@ -22,11 +23,14 @@ struct LayoutWindow {
 
 // A layout as the layout file describes it: the video window when present and
 // the picture windows in slot order (slot k is pictures[k - 1]; at most ten are
-// stored), with the switch time of every slot in seconds.
+// stored), with the switch time of every slot in seconds. The file does not
+// hold the shape of the screen it is for: that is known beside it (the
+// editor's memory, a show's manifest), and is landscape when it is not.
 struct LayoutDescription {
     std::optional<LayoutWindow> video;
     QList<LayoutWindow> pictures;
     std::array<std::int32_t, 10> switchTimes{};
+    ScreenShape shape = ScreenShape::Landscape;
 };
 
 // The file's fixed head and its name slots.

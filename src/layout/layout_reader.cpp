@@ -11,10 +11,11 @@ std::uint8_t byteAt(const QByteArray& bytes, qsizetype offset)
     return static_cast<std::uint8_t>(bytes[offset]);
 }
 
-TwipsRect rectAt(const QByteArray& bytes, qsizetype offset)
+TwipsRect rectAt(const QByteArray& bytes, qsizetype offset, ScreenShape shape)
 {
-    return {twipsAcross(byteAt(bytes, offset)), twipsDown(byteAt(bytes, offset + 1)),
-            twipsAcross(byteAt(bytes, offset + 2)), twipsDown(byteAt(bytes, offset + 3))};
+    return {twipsAcross(byteAt(bytes, offset), shape), twipsDown(byteAt(bytes, offset + 1), shape),
+            twipsAcross(byteAt(bytes, offset + 2), shape),
+            twipsDown(byteAt(bytes, offset + 3), shape)};
 }
 
 QString nameAt(const QByteArray& bytes, qsizetype offset)
@@ -36,7 +37,8 @@ ReadRefusal notALayout(const QString& why)
 
 } // namespace
 
-std::variant<LayoutDescription, ReadRefusal> decodeLayout(const QByteArray& bytes)
+std::variant<LayoutDescription, ReadRefusal> decodeLayout(const QByteArray& bytes,
+                                                          ScreenShape shape)
 {
     const qsizetype size = bytes.size();
     if (size < kHeadBytes)
@@ -80,11 +82,12 @@ std::variant<LayoutDescription, ReadRefusal> decodeLayout(const QByteArray& byte
                               .arg(total));
 
     LayoutDescription layout;
+    layout.shape = shape;
     qsizetype nameOffset = kHeadBytes;
     auto readWindow = [&](int list, qsizetype rectOffset) {
         LayoutWindow window;
         window.index = list + 1;
-        window.rect = rectAt(bytes, rectOffset);
+        window.rect = rectAt(bytes, rectOffset, shape);
         for (qsizetype n = 0; n < lengths[static_cast<std::size_t>(list)]; ++n) {
             window.names << nameAt(bytes, nameOffset);
             nameOffset += kNameSlotBytes;

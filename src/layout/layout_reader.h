@@ -21,7 +21,9 @@ struct ReadRefusal {
 // describes take exactly the names it holds. A list-start difference
 // below zero is an empty playlist; the last list of a file with ten picture
 // windows takes the names that are left. Rectangles come back in twips,
-// rounded down; names without the zero code units that pad their slots.
-std::variant<LayoutDescription, ReadRefusal> decodeLayout(const QByteArray& bytes);
+// rounded down, of the canvas of `shape`, the screen the file is for; names
+// without the zero code units that pad their slots.
+std::variant<LayoutDescription, ReadRefusal>
+decodeLayout(const QByteArray& bytes, ScreenShape shape = ScreenShape::Landscape);
 
 } // namespace tv

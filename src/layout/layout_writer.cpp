@@ -63,6 +63,7 @@ std::variant<SaveInfo, SaveRefusal> PrepareSaveInfo(const LayoutDescription& lay
     if (auto refusal = listsRefusal(listLengths(layout)))
         return *refusal;
     SaveInfo info;
+    info.shape = layout.shape;
     if (layout.video) {
         if (auto refusal = fillRow(info.VideoInfo, 1, *layout.video))
             return *refusal;
@@ -95,7 +96,7 @@ std::optional<SaveRefusal> WriteWindowGeometry(const SaveInfo& info, WriteFile& 
     auto writeRect = [&](const std::array<std::int16_t, 6>& row,
                          const QString& title) -> std::optional<SaveRefusal> {
         for (std::size_t i = 0; i < 4; ++i) {
-            const auto percentage = ScalerChange(row[i + 2], kinds[i]);
+            const auto percentage = ScalerChange(row[i + 2], kinds[i], info.shape);
             if (!percentage)
                 return outsideRefusal(title);
             out.PutByte(*percentage);

@@ -19,6 +19,7 @@ struct SaveInfo {
     std::array<QStringList, kPictureSlots + 1> names; // 0 the video, k slot k
     std::array<QString, kPictureSlots + 1> titles;    // for messages, in the same order
     std::array<std::int32_t, kPictureSlots> switchTimes{};
+    ScreenShape shape = ScreenShape::Landscape; // what the twips are of
 };
 
 // Why a layout cannot be written: a message for the user.

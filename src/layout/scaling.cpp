@@ -7,13 +7,14 @@
 
 namespace tv {
 
-std::optional<std::uint8_t> ScalerChange(std::int16_t coordinate, const QString& kind)
+std::optional<std::uint8_t> ScalerChange(std::int16_t coordinate, const QString& kind,
+                                         ScreenShape shape)
 {
     double extent = 0;
     if (kind == QLatin1String("x") || kind == QLatin1String("width"))
-        extent = kCanvasWidthTwips;
+        extent = frameOf(shape).widthTwips;
     else if (kind == QLatin1String("y") || kind == QLatin1String("height"))
-        extent = kCanvasHeightTwips;
+        extent = frameOf(shape).heightTwips;
     else
         return std::uint8_t{0};
     const double percentage = std::nearbyint(double(coordinate) * 100 / extent);
@@ -22,14 +23,14 @@ std::optional<std::uint8_t> ScalerChange(std::int16_t coordinate, const QString&
     return static_cast<std::uint8_t>(percentage);
 }
 
-float twipsAcross(std::uint8_t percentage)
+float twipsAcross(std::uint8_t percentage, ScreenShape shape)
 {
-    return static_cast<float>(std::floor(double(percentage) * kCanvasWidthTwips / 100));
+    return static_cast<float>(std::floor(double(percentage) * frameOf(shape).widthTwips / 100));
 }
 
-float twipsDown(std::uint8_t percentage)
+float twipsDown(std::uint8_t percentage, ScreenShape shape)
 {
-    return static_cast<float>(std::floor(double(percentage) * kCanvasHeightTwips / 100));
+    return static_cast<float>(std::floor(double(percentage) * frameOf(shape).heightTwips / 100));
 }
 
 std::optional<std::int16_t> wholeTwips(float twips)
@@ -41,15 +42,15 @@ std::optional<std::int16_t> wholeTwips(float twips)
     return static_cast<std::int16_t>(whole);
 }
 
-std::optional<std::uint8_t> storedByte(float twips, const QString& kind)
+std::optional<std::uint8_t> storedByte(float twips, const QString& kind, ScreenShape shape)
 {
     const auto whole = wholeTwips(twips);
-    return whole ? ScalerChange(*whole, kind) : std::nullopt;
+    return whole ? ScalerChange(*whole, kind, shape) : std::nullopt;
 }
 
-int percentageByte(float twips, const QString& kind)
+int percentageByte(float twips, const QString& kind, ScreenShape shape)
 {
-    const auto byte = storedByte(twips, kind);
+    const auto byte = storedByte(twips, kind, shape);
     return byte ? int(*byte) : 0;
 }
 

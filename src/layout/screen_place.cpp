@@ -14,43 +14,45 @@ int edge(int percent, int extent)
 
 } // namespace
 
-PercentPlace percentPlace(const TwipsRect& rect)
+PercentPlace percentPlace(const TwipsRect& rect, ScreenShape shape)
 {
-    return {percentageByte(rect.Left, QStringLiteral("x")),
-            percentageByte(rect.Top, QStringLiteral("y")),
-            percentageByte(rect.Width, QStringLiteral("width")),
-            percentageByte(rect.Height, QStringLiteral("height"))};
+    return {percentageByte(rect.Left, QStringLiteral("x"), shape),
+            percentageByte(rect.Top, QStringLiteral("y"), shape),
+            percentageByte(rect.Width, QStringLiteral("width"), shape),
+            percentageByte(rect.Height, QStringLiteral("height"), shape)};
 }
 
-std::optional<PercentPlace> storablePlace(const TwipsRect& rect)
+std::optional<PercentPlace> storablePlace(const TwipsRect& rect, ScreenShape shape)
 {
-    const auto x = storedByte(rect.Left, QStringLiteral("x"));
-    const auto y = storedByte(rect.Top, QStringLiteral("y"));
-    const auto width = storedByte(rect.Width, QStringLiteral("width"));
-    const auto height = storedByte(rect.Height, QStringLiteral("height"));
+    const auto x = storedByte(rect.Left, QStringLiteral("x"), shape);
+    const auto y = storedByte(rect.Top, QStringLiteral("y"), shape);
+    const auto width = storedByte(rect.Width, QStringLiteral("width"), shape);
+    const auto height = storedByte(rect.Height, QStringLiteral("height"), shape);
     if (!x || !y || !width || !height)
         return std::nullopt;
     return PercentPlace{*x, *y, *width, *height};
 }
 
-QRect screenPixels(const PercentPlace& place)
+QRect screenPixels(const PercentPlace& place, ScreenShape shape)
 {
-    const int left = edge(place.x, kScreenWidthPixels);
-    const int top = edge(place.y, kScreenHeightPixels);
-    const int right = edge(place.x + place.width, kScreenWidthPixels);
-    const int bottom = edge(place.y + place.height, kScreenHeightPixels);
+    const ScreenFrame frame = frameOf(shape);
+    const int left = edge(place.x, frame.widthPixels);
+    const int top = edge(place.y, frame.heightPixels);
+    const int right = edge(place.x + place.width, frame.widthPixels);
+    const int bottom = edge(place.y + place.height, frame.heightPixels);
     return {left, top, right - left, bottom - top};
 }
 
-TwipsRect twipsOfPercentPlace(const PercentPlace& place)
+TwipsRect twipsOfPercentPlace(const PercentPlace& place, ScreenShape shape)
 {
-    return {twipsAcross(std::uint8_t(place.x)), twipsDown(std::uint8_t(place.y)),
-            twipsAcross(std::uint8_t(place.width)), twipsDown(std::uint8_t(place.height))};
+    return {twipsAcross(std::uint8_t(place.x), shape), twipsDown(std::uint8_t(place.y), shape),
+            twipsAcross(std::uint8_t(place.width), shape),
+            twipsDown(std::uint8_t(place.height), shape)};
 }
 
-bool fileHoldsPlace(const TwipsRect& rect)
+bool fileHoldsPlace(const TwipsRect& rect, ScreenShape shape)
 {
-    return twipsOfPercentPlace(percentPlace(rect)) == rect;
+    return twipsOfPercentPlace(percentPlace(rect, shape), shape) == rect;
 }
 
 } // namespace tv

@@ -8,11 +8,12 @@ QList<StageWindow> planStage(const LayoutDescription& layout)
 {
     QList<StageWindow> windows;
     if (layout.video)
-        windows.append({WindowRole::Video, 0, screenPixels(layout.video->rect), layout.video->names,
-                        kVideoWindowPictureMs});
+        windows.append({WindowRole::Video, 0, screenPixels(layout.video->rect, layout.shape),
+                        layout.video->names, kVideoWindowPictureMs});
     for (qsizetype k = 0; k < layout.pictures.size(); ++k) {
         const qint64 seconds = layout.switchTimes[static_cast<std::size_t>(k)];
-        windows.append({WindowRole::Picture, int(k) + 1, screenPixels(layout.pictures[k].rect),
+        windows.append({WindowRole::Picture, int(k) + 1,
+                        screenPixels(layout.pictures[k].rect, layout.shape),
                         layout.pictures[k].names, seconds * 1000});
     }
     return windows;

@@ -5,6 +5,7 @@
 #include <QTest>
 
 Q_DECLARE_METATYPE(tv::TwipsRect)
+Q_DECLARE_METATYPE(tv::ScreenShape)
 
 using namespace tv;
 
@@ -13,6 +14,7 @@ using namespace tv;
 class DisplaySnapTest : public QObject {
     Q_OBJECT
 private slots:
+    void landsOnTheFilesSteps_data();
     void landsOnTheFilesSteps();
     void meetsTheNearbyEdge_data();
     void meetsTheNearbyEdge();
@@ -22,25 +24,39 @@ private slots:
     void reachesTheScreensEdges();
 };
 
+void DisplaySnapTest::landsOnTheFilesSteps_data()
+{
+    QTest::addColumn<ScreenShape>("shape");
+    QTest::newRow("landscape") << ScreenShape::Landscape;
+    QTest::newRow("portrait") << ScreenShape::Portrait;
+}
+
 void DisplaySnapTest::landsOnTheFilesSteps()
 {
+    QFETCH(ScreenShape, shape);
+    const ScreenFrame frame = frameOf(shape);
     QRandomGenerator random(2026);
     for (int n = 0; n < 2000; ++n) {
-        const float width = float(random.bounded(100, 7201));
-        const float height = float(random.bounded(100, 4051));
-        const TwipsRect rect{float(random.bounded(7200.0 - width)),
-                             float(random.bounded(4050.0 - height)), width, height};
+        const float width = float(random.bounded(100, int(frame.widthTwips) + 1));
+        const float height = float(random.bounded(100, int(frame.heightTwips) + 1));
+        const TwipsRect rect{float(random.bounded(frame.widthTwips - width)),
+                             float(random.bounded(frame.heightTwips - height)), width, height};
         for (SnapEdit edit : {SnapEdit::Move, SnapEdit::Resize, SnapEdit::Place}) {
-            const TwipsRect snapped = snappedToDisplay(rect, {}, edit);
-            QVERIFY2(fileHoldsPlace(snapped), qPrintable(QString::number(n)));
+            const TwipsRect snapped = snappedToDisplay(rect, {}, edit, shape);
+            QVERIFY2(fileHoldsPlace(snapped, shape), qPrintable(QString::number(n)));
             // Never further than a step's half from where it was put, except
             // where the screen's edge lies nearer: a window kept at its size
             // then goes where its far edge meets the screen's.
-            const QRect drawn = screenPixels(snapped);
-            for (auto [was, is, far] :
-                 {std::tuple(rect.Left, snapped.Left, drawn.x() + drawn.width() == 1920),
-                  std::tuple(rect.Top, snapped.Top, drawn.y() + drawn.height() == 1080)})
-                QVERIFY2(std::fabs(was - is) <= 36.5f || is == 0 || far,
+            const QRect drawn = screenPixels(snapped, shape);
+            // Half a step, and the twip a step's rounding down may take.
+            for (auto [was, is, far, halfStep] :
+                 {std::tuple(rect.Left, snapped.Left,
+                             drawn.x() + drawn.width() == frame.widthPixels,
+                             frame.widthTwips / 200.0 + 1.5),
+                  std::tuple(rect.Top, snapped.Top,
+                             drawn.y() + drawn.height() == frame.heightPixels,
+                             frame.heightTwips / 200.0 + 1.5)})
+                QVERIFY2(std::fabs(was - is) <= halfStep || is == 0 || far,
                          qPrintable(QStringLiteral("%1: %2 -> %3").arg(n).arg(was).arg(is)));
         }
     }
@@ -81,16 +97,33 @@ void DisplaySnapTest::meetsTheNearbyEdge()
 
 void DisplaySnapTest::arrowsMoveOneStep_data()
 {
+    QTest::addColumn<ScreenShape>("shape");
     QTest::addColumn<int>("dx");
     QTest::addColumn<int>("dy");
     QTest::addColumn<bool>("stretch");
     QTest::addColumn<QRect>("expected"); // in screen pixels, from 10 %, 10 %, 20 %, 20 %
-    QTest::newRow("right") << 1 << 0 << false << QRect(211, 108, 384, 216);
-    QTest::newRow("ten down") << 0 << 10 << false << QRect(192, 216, 384, 216);
-    QTest::newRow("far left stops at the edge") << -50 << 0 << false << QRect(0, 108, 384, 216);
-    QTest::newRow("wider") << 1 << 0 << true << QRect(192, 108, 403, 216);
-    QTest::newRow("never below one step") << -40 << -40 << true << QRect(192, 108, 19, 11);
-    QTest::newRow("never past the screen") << 200 << 0 << true << QRect(192, 108, 1728, 216);
+    const auto landscape = ScreenShape::Landscape;
+    QTest::newRow("right") << landscape << 1 << 0 << false << QRect(211, 108, 384, 216);
+    QTest::newRow("ten down") << landscape << 0 << 10 << false << QRect(192, 216, 384, 216);
+    QTest::newRow("far left stops at the edge")
+        << landscape << -50 << 0 << false << QRect(0, 108, 384, 216);
+    QTest::newRow("wider") << landscape << 1 << 0 << true << QRect(192, 108, 403, 216);
+    QTest::newRow("never below one step")
+        << landscape << -40 << -40 << true << QRect(192, 108, 19, 11);
+    QTest::newRow("never past the screen")
+        << landscape << 200 << 0 << true << QRect(192, 108, 1728, 216);
+    // The same steps on a portrait screen: 10.8 pixels across, 19.2 down.
+    const auto portrait = ScreenShape::Portrait;
+    QTest::newRow("portrait, right") << portrait << 1 << 0 << false << QRect(119, 192, 216, 384);
+    QTest::newRow("portrait, ten down")
+        << portrait << 0 << 10 << false << QRect(108, 384, 216, 384);
+    QTest::newRow("portrait, far left stops at the edge")
+        << portrait << -50 << 0 << false << QRect(0, 192, 216, 384);
+    QTest::newRow("portrait, wider") << portrait << 1 << 0 << true << QRect(108, 192, 227, 384);
+    QTest::newRow("portrait, never below one step")
+        << portrait << -40 << -40 << true << QRect(108, 192, 11, 19);
+    QTest::newRow("portrait, never past the screen")
+        << portrait << 200 << 0 << true << QRect(108, 192, 972, 384);
 }
 
 void DisplaySnapTest::arrowsMoveOneStep()
@@ -99,10 +132,11 @@ void DisplaySnapTest::arrowsMoveOneStep()
     QFETCH(int, dy);
     QFETCH(bool, stretch);
     QFETCH(QRect, expected);
-    const TwipsRect start{720, 405, 1440, 810};
-    const TwipsRect stepped = steppedWindow(start, dx, dy, stretch);
-    QVERIFY(fileHoldsPlace(stepped));
-    QCOMPARE(screenPixels(stepped), expected);
+    QFETCH(ScreenShape, shape);
+    const TwipsRect start = twipsOfPercentPlace({10, 10, 20, 20}, shape);
+    const TwipsRect stepped = steppedWindow(start, dx, dy, stretch, shape);
+    QVERIFY(fileHoldsPlace(stepped, shape));
+    QCOMPARE(screenPixels(stepped, shape), expected);
 }
 
 void DisplaySnapTest::reachesTheScreensEdges_data()

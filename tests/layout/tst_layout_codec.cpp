@@ -208,6 +208,11 @@ void LayoutCodecTest::coordinatesComeBackRoundedDown()
     const auto decoded = std::get<LayoutDescription>(decodeLayout(encoded(layout)));
     QCOMPARE(decoded.video->rect, (TwipsRect{72, 81, 3600, 2025}));
     QCOMPARE(twipsDown(255), 10327.0f);
+    // A portrait canvas is 2278.125 twips across: a byte is 22.78125 of them.
+    QCOMPARE(twipsAcross(1, ScreenShape::Portrait), 22.0f);
+    QCOMPARE(twipsAcross(100, ScreenShape::Portrait), 2278.0f);
+    QCOMPARE(twipsDown(100, ScreenShape::Portrait), 4050.0f);
+    QCOMPARE(ScalerChange(2278, "width", ScreenShape::Portrait), std::uint8_t(100));
 }
 
 void LayoutCodecTest::refusedFiles_data()
@@ -287,6 +292,12 @@ void LayoutCodecTest::randomLayoutsSaveAlike()
         QVERIFY2(std::holds_alternative<LayoutDescription>(decoded),
                  qPrintable(QString::number(n)));
         QCOMPARE(encoded(std::get<LayoutDescription>(decoded)), first);
+        // The same bytes are hundredths of a portrait screen just as well:
+        // read in its twips, they are written back unchanged.
+        const auto portrait = decodeLayout(first, ScreenShape::Portrait);
+        QVERIFY(std::holds_alternative<LayoutDescription>(portrait));
+        QCOMPARE(std::get<LayoutDescription>(portrait).shape, ScreenShape::Portrait);
+        QCOMPARE(encoded(std::get<LayoutDescription>(portrait)), first);
     }
 }
 
