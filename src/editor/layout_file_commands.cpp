@@ -6,6 +6,7 @@
 #include "editor/controls/form_controls.h"
 #include "editor/controls/modal_dialogs.h"
 #include "editor/media/browse_folder.h"
+#include "editor/media/layout_shape_memory.h"
 #include "editor/model/layout_from_model.h"
 #include "editor/model/layout_history.h"
 #include "editor/model/layout_steps.h"
@@ -117,6 +118,7 @@ bool LayoutFileCommands::saveTo(const QString& path, const QByteArray& bytes)
         return false;
     }
     history_.stack().setClean();
+    rememberShape(path, history_.model().state().shape);
     setCurrentFile(path, false);
     return true;
 }
@@ -164,7 +166,9 @@ void LayoutFileCommands::openLayoutFile(const QString& path)
         tell(read.refusal);
         return;
     }
-    const auto decoded = decodeLayout(read.bytes);
+    // The file holds hundredths of the screen; which screen, the editor
+    // remembers.
+    const auto decoded = decodeLayout(read.bytes, rememberedShape(*chosen));
     if (const auto* refusal = std::get_if<ReadRefusal>(&decoded)) {
         tell(QStringLiteral("%1 was not opened. %2")
                  .arg(QDir::toNativeSeparators(*chosen), refusal->message));
@@ -184,7 +188,7 @@ void LayoutFileCommands::preview()
     const auto encoded = encodedOrTold(QStringLiteral("The layout cannot be previewed. "));
     if (!encoded)
         return;
-    const auto decoded = decodeLayout(*encoded);
+    const auto decoded = decodeLayout(*encoded, history_.model().state().shape);
     if (const auto* refusal = std::get_if<ReadRefusal>(&decoded)) {
         tell(QStringLiteral("The layout cannot be previewed. ") + refusal->message);
         return;
@@ -241,6 +245,7 @@ void LayoutFileCommands::buildLayout(const LayoutDescription& layout)
     history_.model().holdSelection();
     history_.model().beginBatch();
     windows.ClearLayout();
+    history_.model().setShape(layout.shape);
 
     table.HasVideoWindow = layout.video ? 1 : 0;
     table.PictureWindowCount = 0;

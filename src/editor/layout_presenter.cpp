@@ -100,6 +100,8 @@ void LayoutPresenter::showRestored()
 {
     const LayoutState& before = model_.beforeRestore();
     const LayoutState& now = model_.state();
+    if (before.shape != now.shape)
+        canvas_.Picture1->setShape(now.shape);
     for (int index = 1; index < kLayoutIndices; ++index)
         if (windowDifference(before, now, index).any)
             showWindow(index);

@@ -8,6 +8,7 @@
 #include "editor/canvas/placement_marks.h"
 #include "editor/canvas/position_fields.h"
 #include "editor/canvas/screen_centring.h"
+#include "editor/canvas/screen_shape_box.h"
 #include "editor/canvas/window_pointer.h"
 #include "editor/canvas/window_thumbnails.h"
 #include "editor/controls/form_controls.h"
@@ -135,6 +136,7 @@ void Split::load()
     switchTime_ = new SwitchTimeBox(*steps_, dialogs_, controls_);
     canvas_ = new LayoutCanvas(controls_);
     snap_ = new DisplaySnapBox(model_, controls_);
+    shape_ = new ScreenShapeBox(*steps_, controls_);
     pointer_ = new WindowPointer(*steps_, *canvas_, *snap_, *this, controls_, controls_);
     auto* keys = new CanvasKeys(*steps_, *snap_, canvas_->Picture1, controls_);
     canvas_->setPointerFilter(pointer_);
@@ -205,6 +207,7 @@ void Split::unload()
     files_ = nullptr;
     playlists_ = nullptr;
     snap_ = nullptr;
+    shape_ = nullptr;
     outlines_ = nullptr;
     Label4 = nullptr;
     delete controls_.data();

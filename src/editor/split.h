@@ -14,6 +14,7 @@ namespace tv {
 
 class DisplayOutlines;
 class DisplaySnapBox;
+class ScreenShapeBox;
 class LayoutCanvas;
 class LayoutPresenter;
 class LayoutFileCommands;
@@ -65,6 +66,7 @@ public:
     WindowPointer& pointer() const { return *pointer_; }
     LayoutPresenter& presenter() const { return *presenter_; }
     DisplaySnapBox& snap() const { return *snap_; }
+    ScreenShapeBox& shapeBox() const { return *shape_; }
     DisplayOutlines& outlines() const { return *outlines_; }
     // The form's client area: what lies under the pointer where no control is.
     QWidget* client() const { return controls_; }
@@ -108,6 +110,7 @@ private:
     WindowPointer* pointer_ = nullptr;
     LayoutPresenter* presenter_ = nullptr;
     DisplaySnapBox* snap_ = nullptr;
+    ScreenShapeBox* shape_ = nullptr;
     DisplayOutlines* outlines_ = nullptr;
 };
 

@@ -7,6 +7,7 @@
 #include "editor/model/layout_model.h"
 #include "editor/model/layout_steps.h"
 #include "editor/model/window_adding.h"
+#include "editor/model/window_geometry.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -129,18 +130,27 @@ void WindowCommands::createPicture()
     model.setSwitchTime(count, 10);
 }
 
+TwipsRect WindowCommands::newWindowPlace(const TwipsRect& onLandscape) const
+{
+    // A new window takes the same share of a portrait screen as of a
+    // landscape one, so that it starts inside the canvas.
+    return reshaped(onLandscape, ScreenShape::Landscape, model_.state().shape);
+}
+
 void WindowCommands::LoadWindow(const QString& kindCaption, int index)
 {
     LayoutModel& model = model_;
     const WindowTable& table = model.table();
     if (kindCaption == Option1->Caption()) {
         const QString name = windowName(kindCaption, table.HasVideoWindow);
-        model.createWindow(index, name, {180, 180, 3500, 3000}, WindowOutline::kUpwardDiagonal);
+        model.createWindow(index, name, newWindowPlace({180, 180, 3500, 3000}),
+                           WindowOutline::kUpwardDiagonal);
         model.appendListEntry(name);
         setListText(name);
     } else if (kindCaption == Option2->Caption()) {
         const QString name = windowName(kindCaption, table.PictureWindowCount);
-        model.createWindow(index, name, {180, 180, 1900, 1250}, WindowOutline::kDownwardDiagonal);
+        model.createWindow(index, name, newWindowPlace({180, 180, 1900, 1250}),
+                           WindowOutline::kDownwardDiagonal);
         model.appendListEntry(name);
         setListText(name);
     } else {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/twips.h"
+
 #include <QObject>
 
 class QComboBox;
@@ -56,6 +58,7 @@ private:
     void createVideo();
     void showPictureAgain(int index);
     void createPicture();
+    TwipsRect newWindowPlace(const TwipsRect& onLandscape) const;
 
     LayoutHistory& history_;
     LayoutModel& model_;

@@ -1,5 +1,8 @@
 #include "editor/canvas/canvas_controls.h"
 
+#include "editor/controls/form_controls.h"
+#include "editor/model/drag_rules.h"
+
 #include <QPainter>
 
 #include <algorithm>
@@ -11,6 +14,14 @@ CanvasPicture::CanvasPicture(QWidget* parent) : QFrame(parent)
     setFrameShape(QFrame::Box);
     setFrameShadow(QFrame::Plain);
     setAutoFillBackground(true);
+}
+
+void CanvasPicture::setShape(ScreenShape shape)
+{
+    shape_ = shape;
+    const CanvasFrame frame = canvasFrameOf(shape);
+    placeTwips(this, {qRound(frame.left), qRound(frame.top),
+                      kTwipsPerPixel * qRound(frame.width / kTwipsPerPixel), qRound(frame.height)});
 }
 
 void CanvasPicture::paintEvent(QPaintEvent* event)

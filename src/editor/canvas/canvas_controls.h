@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/twips.h"
+#include "layout/screen_shape.h"
 
 #include <QColor>
 #include <QCursor>
@@ -11,16 +12,21 @@
 namespace tv {
 
 // The canvas: stands for the whole target screen, 7200 x 4050 twips with the
-// origin at its top-left corner. Windows are drawn on it by child controls,
-// which it clips.
+// origin at its top-left corner (a portrait screen's, 2278.125 x 4050).
+// Windows are drawn on it by child controls, which it clips.
 class CanvasPicture final : public QFrame {
     Q_OBJECT
 public:
     explicit CanvasPicture(QWidget* parent);
 
     // The canvas's outer extent in twips, read wherever code needs it.
-    float ScaleWidthTwips() const { return kCanvasWidthTwips; }
-    float ScaleHeightTwips() const { return kCanvasHeightTwips; }
+    float ScaleWidthTwips() const { return frameOf(shape_).widthTwips; }
+    float ScaleHeightTwips() const { return frameOf(shape_).heightTwips; }
+
+    // Stands for a screen of `shape`: as large as the canvas area allows,
+    // in the middle of it.
+    void setShape(ScreenShape shape);
+    ScreenShape shape() const { return shape_; }
 
 protected:
     // With the keyboard's focus, a dotted line inside the border says that
@@ -28,6 +34,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    ScreenShape shape_ = ScreenShape::Landscape;
 };
 
 // A control on the canvas whose place is held in single-precision twips; the

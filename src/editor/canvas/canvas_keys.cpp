@@ -53,7 +53,10 @@ bool CanvasKeys::Picture1_KeyDown(int key, Qt::KeyboardModifiers modifiers)
     const int current = model.table().CurrentWindow;
     if (!model.table().inUse(current))
         return true;
-    const float step = modifiers.testFlag(Qt::ShiftModifier) ? 10 * kKeyStep : kKeyStep;
+    // One pixel of the screen the layout is for, in its canvas's twips.
+    const ScreenShape shape = model.state().shape;
+    const float pixel = float(frameOf(shape).twipsPerPixel());
+    const float step = modifiers.testFlag(Qt::ShiftModifier) ? 10 * pixel : pixel;
     const bool stretch = modifiers.testFlag(Qt::ControlModifier);
     const int mergeId = kFirstKeyStepId + (key - Qt::Key_Left) * 4 + (stretch ? 2 : 0) +
                         (modifiers.testFlag(Qt::ShiftModifier) ? 1 : 0);
@@ -63,11 +66,12 @@ bool CanvasKeys::Picture1_KeyDown(int key, Qt::KeyboardModifiers modifiers)
     const TwipsRect& rect = model.window(current).rect;
     if (snap_.on()) {
         const int steps = modifiers.testFlag(Qt::ShiftModifier) ? 10 : 1;
-        model.setRect(current, steppedWindow(rect, dx * steps, dy * steps, stretch));
+        model.setRect(current, steppedWindow(rect, dx * steps, dy * steps, stretch, shape));
         return true;
     }
-    model.setRect(current, stretch ? stretchedWindow(rect, dx * step, dy * step)
-                                   : nudgedWindow(rect, dx * step, dy * step, CanvasFrame{}));
+    model.setRect(current, stretch
+                               ? stretchedWindow(rect, dx * step, dy * step)
+                               : nudgedWindow(rect, dx * step, dy * step, canvasFrameOf(shape)));
     return true;
 }
 

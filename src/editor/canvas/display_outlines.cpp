@@ -33,27 +33,30 @@ QRect DisplayOutlines::outlined(int index) const
     if (!model_.table().inUse(index))
         return {};
     const TwipsRect& rect = model_.window(index).rect;
-    const auto stored = storablePlace(rect);
-    if (!stored || twipsOfPercentPlace(*stored) == rect)
+    const ScreenShape shape = model_.state().shape;
+    const auto stored = storablePlace(rect, shape);
+    if (!stored || twipsOfPercentPlace(*stored, shape) == rect)
         return {};
-    return screenPixels(*stored);
+    return screenPixels(*stored, shape);
 }
 
 void DisplayOutlines::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setPen(QPen(kOutlineColour, 1, Qt::DashLine));
-    // Screen pixels to canvas twips (3.75 each), then to this widget's
-    // pixels as every canvas control is placed; the canvas's border is its
-    // first pixel, as for the window bodies.
+    // Screen pixels to canvas twips (3.75 each, 2.109375 on a portrait
+    // screen's canvas), then to this widget's pixels as every canvas control
+    // is placed; the canvas's border is its first pixel, as for the window
+    // bodies. A portrait canvas lies inside the area this covers.
     const QPoint origin = canvas_->geometry().topLeft() - geometry().topLeft();
+    const double twips = frameOf(model_.state().shape).twipsPerPixel();
     for (int index = 1; index < kLayoutIndices; ++index) {
         const QRect screen = outlined(index);
         if (screen.isNull())
             continue;
         const QRect canvas =
-            twipsToPixels(TwipsRect{float(screen.x() * 3.75), float(screen.y() * 3.75),
-                                    float(screen.width() * 3.75), float(screen.height() * 3.75)});
+            twipsToPixels(TwipsRect{float(screen.x() * twips), float(screen.y() * twips),
+                                    float(screen.width() * twips), float(screen.height() * twips)});
         painter.drawRect(canvas.translated(origin).adjusted(0, 0, -1, -1));
     }
 }

@@ -40,7 +40,7 @@ TwipsRect DisplaySnapBox::place(int index, const TwipsRect& rect, SnapEdit edit)
     for (int other = 1; other < kLayoutIndices; ++other)
         if (other != index && model_.table().inUse(other))
             others << model_.window(other).rect;
-    return snappedToDisplay(rect, others, edit);
+    return snappedToDisplay(rect, others, edit, model_.state().shape);
 }
 
 } // namespace tv

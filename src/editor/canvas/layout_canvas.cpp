@@ -18,7 +18,7 @@ LayoutCanvas::LayoutCanvas(QWidget* form) : QObject(form)
 {
     Picture1 = new CanvasPicture(form);
     Picture1->setObjectName(QStringLiteral("Picture1"));
-    placeTwips(Picture1, {90, 1800, 7200, 4050});
+    Picture1->setShape(ScreenShape::Landscape);
 
     auto* tag = new NameTag(Picture1);
     tag->setCaption(QStringLiteral("***"));

@@ -112,7 +112,8 @@ PlacementMarks::PlacementMarks(const LayoutModel& model, QWidget* canvas)
 
 void PlacementMarks::refresh()
 {
-    findings_ = placementFindings(placedWindows(model_.state()), model_.table().CurrentWindow);
+    findings_ = placementFindings(placedWindows(model_.state()), model_.table().CurrentWindow,
+                                  model_.state().shape);
     note_->setText(placementNote(findings_));
     // Every finding on a line of its own: the note shows the first, and only
     // what of it fits.

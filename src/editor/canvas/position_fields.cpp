@@ -77,8 +77,8 @@ void PositionFields::windowMoved(int index)
 void PositionFields::RefreshPositionFields()
 {
     // With no window selected the fields show the template body's place.
-    const std::array<QString, 4> texts =
-        screenPixelTexts(rectOf(history_.model().table().CurrentWindow));
+    const std::array<QString, 4> texts = screenPixelTexts(
+        rectOf(history_.model().table().CurrentWindow), history_.model().state().shape);
     for (std::size_t i = 0; i < texts.size(); ++i)
         if (Text1[i]->text() != texts[i])
             Text1[i]->setText(texts[i]);
@@ -93,7 +93,7 @@ void PositionFields::Command3_Click()
     std::array<double, 4> values{};
     for (std::size_t i = 0; i < values.size(); ++i)
         values[i] = leadingNumber(Text1[i]->text());
-    const TypedRect typed = twipsOfScreenPixels(values);
+    const TypedRect typed = twipsOfScreenPixels(values, history_.model().state().shape);
     if (!typed.refusal.isEmpty()) {
         dialogs_.message(Command3->window(), typed.refusal, QStringLiteral("+_+"));
         return;

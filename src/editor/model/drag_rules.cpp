@@ -4,6 +4,17 @@
 
 namespace tv {
 
+CanvasFrame canvasFrameOf(ScreenShape shape)
+{
+    CanvasFrame frame;
+    const ScreenFrame screen = frameOf(shape);
+    const float area = frame.width;
+    frame.width = screen.widthTwips;
+    frame.height = screen.heightTwips;
+    frame.left += float(kTwipsPerPixel * qRound((area - frame.width) / 2 / kTwipsPerPixel));
+    return frame;
+}
+
 namespace {
 
 // Every sum is formed in double precision and compared as single precision.

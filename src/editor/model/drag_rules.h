@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/twips.h"
+#include "layout/screen_shape.h"
 
 #include <QPointF>
 
@@ -16,6 +17,11 @@ struct CanvasFrame {
     float left = 90;
     float top = 1800;
 };
+
+// The canvas of a layout for a screen of `shape`: a landscape one fills the
+// canvas area; a portrait one is as tall, and stands in the middle of the
+// area on a whole pixel.
+CanvasFrame canvasFrameOf(ScreenShape shape);
 
 inline constexpr float kRightEdgeGap = 30;
 inline constexpr float kSmallestSide = 50;
@@ -37,10 +43,6 @@ TwipsRect movedWindow(DragReceiver receiver, const TwipsRect& body, QPointF poin
 // over the form's background beyond those edges, exactly at them.
 TwipsRect resizedWindow(DragReceiver receiver, const TwipsRect& body, QPointF pointer,
                         const CanvasFrame& canvas);
-
-// The keyboard moves and sizes the current window by one screen pixel, or ten
-// with Shift.
-inline constexpr float kKeyStep = 3.75f;
 
 // A window moved by (dx, dy) twips from the keyboard: stopped at the canvas
 // edges as a drag over the canvas stops it, but never sent back against the

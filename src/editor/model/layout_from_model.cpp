@@ -16,6 +16,7 @@ LayoutDescription describeLayout(const LayoutState& state)
     };
 
     LayoutDescription layout;
+    layout.shape = state.shape;
     if (table.inUse(kVideoWindow))
         layout.video = window(kVideoWindow);
     const int last = std::min(table.PictureWindowCount + 1, kLayoutIndices - 1);

@@ -1,6 +1,7 @@
 #include "editor/model/layout_model.h"
 
 #include "editor/model/window_adding.h"
+#include "editor/model/window_geometry.h"
 
 #include <utility>
 
@@ -111,6 +112,19 @@ void LayoutModel::setInUse(int index, bool inUse)
         return;
     live().table.WindowInUse[static_cast<std::size_t>(index)] = inUse ? kInUse : kFree;
     emit windowChanged(index);
+}
+
+void LayoutModel::setShape(ScreenShape shape)
+{
+    if (state().shape == shape)
+        return;
+    // One change for the views, which redraw what differs.
+    beginBatch();
+    LayoutState& next = live();
+    for (WindowState& window : next.windows)
+        window.rect = reshaped(window.rect, next.shape, shape);
+    next.shape = shape;
+    endBatch();
 }
 
 void LayoutModel::setRect(int index, const TwipsRect& rect)

@@ -2,6 +2,7 @@
 
 #include "base/twips.h"
 #include "editor/model/window_table.h"
+#include "layout/screen_shape.h"
 
 #include <QList>
 #include <QObject>
@@ -42,6 +43,8 @@ struct LayoutState {
     QStringList listEntries; // the window list's entries, in order
     QString listText;        // the window list's text
     QList<int> stacking;     // created windows, bottom to top
+    // The screen the layout is for; the windows' twips are of its canvas.
+    ScreenShape shape = ScreenShape::Landscape;
     friend bool operator==(const LayoutState&, const LayoutState&) = default;
 };
 
@@ -75,6 +78,11 @@ public:
     const WindowTable& table() const { return state().table; }
     // A window's state; an empty one for an index the layout cannot hold.
     const WindowState& window(int index) const;
+
+    // Makes the layout one for a screen of `shape`: every window keeps its
+    // place in hundredths of the screen, so what the file holds is the same,
+    // and the views redraw as after a restore.
+    void setShape(ScreenShape shape);
 
     // Creates window `index` on top of the others, with an empty playlist.
     void createWindow(int index, const QString& name, const TwipsRect& rect, int kindStyle);

@@ -68,7 +68,8 @@ QList<PlacedWindow> placedWindows(const LayoutState& state)
     return windows;
 }
 
-QList<PlacementFinding> placementFindings(const QList<PlacedWindow>& windows, int current)
+QList<PlacementFinding> placementFindings(const QList<PlacedWindow>& windows, int current,
+                                          ScreenShape shape)
 {
     // The display draws the video window at the bottom and the picture
     // windows over it, each slot above the ones before: window order is
@@ -77,8 +78,8 @@ QList<PlacementFinding> placementFindings(const QList<PlacedWindow>& windows, in
     std::stable_sort(
         ordered.begin(), ordered.end(),
         [](const PlacedWindow& a, const PlacedWindow& b) { return a.index < b.index; });
-    const double width = kCanvasWidthTwips;
-    const double height = kCanvasHeightTwips;
+    const double width = frameOf(shape).widthTwips;
+    const double height = frameOf(shape).heightTwips;
     QList<PlacementFinding> findings;
     for (qsizetype upper = 0; upper < ordered.size(); ++upper) {
         const PlacedWindow& window = ordered[upper];

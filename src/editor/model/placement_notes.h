@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/twips.h"
+#include "layout/screen_shape.h"
 
 #include <QList>
 #include <QString>
@@ -43,7 +44,9 @@ struct PlacementFinding {
 // findings that concern window `current` (either side of a cover) first,
 // then the others in window order; each window's edges before the windows it
 // covers, the lowest of those first.
-QList<PlacementFinding> placementFindings(const QList<PlacedWindow>& windows, int current);
+// The screen is the canvas of `shape`.
+QList<PlacementFinding> placementFindings(const QList<PlacedWindow>& windows, int current,
+                                          ScreenShape shape = ScreenShape::Landscape);
 
 // The findings on one line: the first, and how many more there are; empty
 // when there are none.

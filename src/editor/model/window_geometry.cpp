@@ -8,11 +8,6 @@ namespace tv {
 
 namespace {
 
-constexpr double kScreenWidth = 1920;
-constexpr double kScreenHeight = 1080;
-constexpr double kCanvasWidth = kCanvasWidthTwips;
-constexpr double kCanvasHeight = kCanvasHeightTwips;
-
 QString wholeNumberText(double value)
 {
     // Adding zero turns a negative zero into zero, so no "-0" is shown.
@@ -37,19 +32,28 @@ PartPlaces placeWindowParts(const TwipsRect& body)
     return places;
 }
 
-std::array<QString, 4> screenPixelTexts(const TwipsRect& body)
+std::array<QString, 4> screenPixelTexts(const TwipsRect& body, ScreenShape shape)
 {
-    return {wholeNumberText(double(body.Left) * kScreenWidth / kCanvasWidth),
-            wholeNumberText(double(body.Top) * kScreenHeight / kCanvasHeight),
-            wholeNumberText(double(body.Width) * kScreenWidth / kCanvasWidth),
-            wholeNumberText(double(body.Height) * kScreenHeight / kCanvasHeight)};
+    // Multiplied before divided, as ever: the same floors on a landscape
+    // screen to the last bit.
+    const ScreenFrame frame = frameOf(shape);
+    const auto across = [&](float twips) {
+        return wholeNumberText(double(twips) * frame.widthPixels / double(frame.widthTwips));
+    };
+    const auto down = [&](float twips) {
+        return wholeNumberText(double(twips) * frame.heightPixels / double(frame.heightTwips));
+    };
+    return {across(body.Left), down(body.Top), across(body.Width), down(body.Height)};
 }
 
-TypedRect twipsOfScreenPixels(const std::array<double, 4>& values)
+TypedRect twipsOfScreenPixels(const std::array<double, 4>& values, ScreenShape shape)
 {
+    const ScreenFrame frame = frameOf(shape);
+    const double widthTwips = frame.widthTwips;
+    const double heightTwips = frame.heightTwips;
     const std::array<double, 4> twips{
-        values[0] * kCanvasWidth / kScreenWidth, values[1] * kCanvasHeight / kScreenHeight,
-        values[2] * kCanvasWidth / kScreenWidth, values[3] * kCanvasHeight / kScreenHeight};
+        values[0] * widthTwips / frame.widthPixels, values[1] * heightTwips / frame.heightPixels,
+        values[2] * widthTwips / frame.widthPixels, values[3] * heightTwips / frame.heightPixels};
     TypedRect result;
     for (double value : twips)
         if (!fitsSingle(value)) {
@@ -70,6 +74,16 @@ float ratioHeight(float width, ScreenRatio ratio)
     const double height =
         ratio == ScreenRatio::FourThree ? double(width) / 4 * 3 : double(width) / 16 * 9;
     return static_cast<float>(std::floor(height));
+}
+
+TwipsRect reshaped(const TwipsRect& rect, ScreenShape from, ScreenShape to)
+{
+    if (from == to)
+        return rect;
+    const double across = double(frameOf(to).widthTwips) / double(frameOf(from).widthTwips);
+    const double down = double(frameOf(to).heightTwips) / double(frameOf(from).heightTwips);
+    return {float(rect.Left * across), float(rect.Top * down), float(rect.Width * across),
+            float(rect.Height * down)};
 }
 
 } // namespace tv

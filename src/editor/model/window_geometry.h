@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/twips.h"
+#include "layout/screen_shape.h"
 
 #include <QRect>
 #include <QString>
@@ -25,10 +26,11 @@ PartPlaces placeWindowParts(const TwipsRect& body);
 inline constexpr float kTagOffset = 50;
 inline constexpr float kHandleInset = 70;
 
-// The body rectangle in whole pixels of the 1920 x 1080 target screen, as the
-// position fields show it: x, y, width, height, each the floor of the twips
-// times the screen extent over the canvas extent.
-std::array<QString, 4> screenPixelTexts(const TwipsRect& body);
+// The body rectangle in whole pixels of the target screen (1920 x 1080, or
+// 1080 x 1920 portrait), as the position fields show it: x, y, width, height,
+// each the floor of the twips times the screen extent over the canvas extent.
+std::array<QString, 4> screenPixelTexts(const TwipsRect& body,
+                                        ScreenShape shape = ScreenShape::Landscape);
 
 // The twips of four typed screen-pixel values (x, y, width, height), or why
 // they cannot be applied: a negative width or height, or a value whose twips
@@ -37,7 +39,12 @@ struct TypedRect {
     TwipsRect twips;
     QString refusal; // empty when the values can be applied
 };
-TypedRect twipsOfScreenPixels(const std::array<double, 4>& values);
+TypedRect twipsOfScreenPixels(const std::array<double, 4>& values,
+                              ScreenShape shape = ScreenShape::Landscape);
+
+// A window's twips on the canvas of a screen of shape `from`, on that of
+// `to`: the same share of the screen on each axis.
+TwipsRect reshaped(const TwipsRect& rect, ScreenShape from, ScreenShape to);
 
 // The height that gives a window of this width the chosen screen ratio, in
 // whole twips.

@@ -7,6 +7,7 @@
 using namespace tv;
 
 Q_DECLARE_METATYPE(tv::TwipsRect)
+Q_DECLARE_METATYPE(tv::ScreenShape)
 Q_DECLARE_METATYPE(tv::ScreenRatio)
 
 class WindowGeometryTest : public QObject {
@@ -54,54 +55,84 @@ void WindowGeometryTest::partsFollowBody()
 
 void WindowGeometryTest::screenPixels_data()
 {
+    QTest::addColumn<ScreenShape>("shape");
+    const auto landscape = ScreenShape::Landscape;
     QTest::addColumn<TwipsRect>("body");
     QTest::addColumn<QStringList>("texts");
     QTest::newRow("new video window")
-        << TwipsRect{180, 180, 3500, 3000} << QStringList{"48", "48", "933", "800"};
+        << landscape << TwipsRect{180, 180, 3500, 3000} << QStringList{"48", "48", "933", "800"};
     QTest::newRow("new picture window")
-        << TwipsRect{180, 180, 1900, 1250} << QStringList{"48", "48", "506", "333"};
+        << landscape << TwipsRect{180, 180, 1900, 1250} << QStringList{"48", "48", "506", "333"};
     QTest::newRow("template body")
-        << TwipsRect{180, 180, 1935, 1245} << QStringList{"48", "48", "516", "332"};
+        << landscape << TwipsRect{180, 180, 1935, 1245} << QStringList{"48", "48", "516", "332"};
     QTest::newRow("quarter screen in the middle")
-        << TwipsRect{1800, 1012.5f, 3600, 2025} << QStringList{"480", "270", "960", "540"};
+        << landscape << TwipsRect{1800, 1012.5f, 3600, 2025}
+        << QStringList{"480", "270", "960", "540"};
     QTest::newRow("less than a pixel floors to 0")
-        << TwipsRect{3, 3, 3, 3} << QStringList{"0", "0", "0", "0"};
+        << landscape << TwipsRect{3, 3, 3, 3} << QStringList{"0", "0", "0", "0"};
     QTest::newRow("negative twip floors to -1")
-        << TwipsRect{-1, -1, 0, 0} << QStringList{"-1", "-1", "0", "0"};
-    QTest::newRow("negative zero shows as 0")
-        << TwipsRect{-0.0f, -0.0f, 7200, 4050} << QStringList{"0", "0", "1920", "1080"};
-    QTest::newRow("very large") << TwipsRect{8246337208320.0f, 0, 0, 0}
-                                << QStringList{"2199023255552", "0", "0", "0"};
+        << landscape << TwipsRect{-1, -1, 0, 0} << QStringList{"-1", "-1", "0", "0"};
+    QTest::newRow("negative zero shows as 0") << landscape << TwipsRect{-0.0f, -0.0f, 7200, 4050}
+                                              << QStringList{"0", "0", "1920", "1080"};
+    QTest::newRow("very large")
+        << landscape << TwipsRect{8246337208320.0f, 0, 0, 0}
+        << QStringList{"2199023255552", "0", "0",
+                       "0"}; // The same on a portrait screen's canvas: 2278.125 x 4050 twips for
+    // 1080 x 1920 pixels.
+    const auto portrait = ScreenShape::Portrait;
+    QTest::newRow("portrait, quarter screen in the middle")
+        << portrait << TwipsRect{569.53125f, 1012.5f, 1139.0625f, 2025}
+        << QStringList{"270", "480", "540", "960"};
+    QTest::newRow("portrait, less than a pixel floors to 0")
+        << portrait << TwipsRect{2, 1, 2, 1} << QStringList{"0", "0", "0", "0"};
+    QTest::newRow("portrait, whole screen") << portrait << TwipsRect{-0.0f, -0.0f, 2278.125f, 4050}
+                                            << QStringList{"0", "0", "1080", "1920"};
+    QTest::newRow("portrait, new picture window")
+        << portrait << TwipsRect{56.953125f, 180, 601.171875f, 1250}
+        << QStringList{"27", "85", "285", "592"};
 }
 
 void WindowGeometryTest::screenPixels()
 {
     QFETCH(TwipsRect, body);
     QFETCH(QStringList, texts);
-    const auto shown = screenPixelTexts(body);
+    QFETCH(ScreenShape, shape);
+    const auto shown = screenPixelTexts(body, shape);
     QCOMPARE(QStringList(shown.begin(), shown.end()), texts);
 }
 
 void WindowGeometryTest::typedPixels_data()
 {
+    QTest::addColumn<ScreenShape>("shape");
+    const auto landscape = ScreenShape::Landscape;
     QTest::addColumn<QList<double>>("values");
     QTest::addColumn<TwipsRect>("twips");
     QTest::newRow("quarter screen in the middle")
-        << QList<double>{480, 270, 960, 540} << TwipsRect{1800, 1012.5f, 3600, 2025};
-    QTest::newRow("fraction kept") << QList<double>{100.5, 0, 0, 0} << TwipsRect{376.875f, 0, 0, 0};
+        << landscape << QList<double>{480, 270, 960, 540} << TwipsRect{1800, 1012.5f, 3600, 2025};
+    QTest::newRow("fraction kept")
+        << landscape << QList<double>{100.5, 0, 0, 0} << TwipsRect{376.875f, 0, 0, 0};
     QTest::newRow("negative place allowed")
-        << QList<double>{-10, -20, 1920, 1080} << TwipsRect{-37.5f, -75, 7200, 4050};
-    QTest::newRow("beyond the screen allowed")
-        << QList<double>{5000, 5000, 5000, 5000} << TwipsRect{18750, 18750, 18750, 18750};
+        << landscape << QList<double>{-10, -20, 1920, 1080} << TwipsRect{-37.5f, -75, 7200, 4050};
+    QTest::newRow("beyond the screen allowed") << landscape << QList<double>{5000, 5000, 5000, 5000}
+                                               << TwipsRect{18750, 18750, 18750, 18750};
     QTest::newRow("negative zero size allowed")
-        << QList<double>{0, 0, -0.0, -0.0} << TwipsRect{0, 0, 0, 0};
+        << landscape << QList<double>{0, 0, -0.0, -0.0} << TwipsRect{0, 0, 0, 0};
+    const auto portrait = ScreenShape::Portrait;
+    QTest::newRow("portrait, quarter screen in the middle")
+        << portrait << QList<double>{270, 480, 540, 960}
+        << TwipsRect{569.53125f, 1012.5f, 1139.0625f, 2025};
+    QTest::newRow("portrait, negative place allowed")
+        << portrait << QList<double>{-10, -20, 1080, 1920}
+        << TwipsRect{-21.09375f, -42.1875f, 2278.125f, 4050};
 }
 
 void WindowGeometryTest::typedPixels()
 {
     QFETCH(QList<double>, values);
     QFETCH(TwipsRect, twips);
-    const TypedRect typed = twipsOfScreenPixels({values[0], values[1], values[2], values[3]});
+    QFETCH(ScreenShape, shape);
+    const TypedRect typed =
+        twipsOfScreenPixels({values[0], values[1], values[2], values[3]}, shape);
     QCOMPARE(typed.refusal, QString());
     QCOMPARE(typed.twips, twips);
 }
