@@ -1,4 +1,5 @@
 #include "editor/canvas/layout_canvas.h"
+#include "editor/canvas/screen_shape_box.h"
 #include "editor/controls/flex_grid.h"
 #include "editor/layout_file_commands.h"
 #include "editor/media/playlist_panel.h"
@@ -12,6 +13,7 @@
 #include "support/random_layout.h"
 #include <QUndoStack>
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -47,6 +49,7 @@ private slots:
     void refusedFileKeepsTheLayout();
     void openingStartsFromTheLastName();
     void openedLayoutsSaveAlike();
+    void aPortraitLayoutKeepsItsBytes();
     void openAsksBeforeDroppingChanges_data();
     void openAsksBeforeDroppingChanges();
     void savingTheFileBeingEdited();
@@ -332,6 +335,47 @@ void LayoutFileCommandsTest::openedLayoutsSaveAlike()
         QCOMPARE(contentOf(saved("out.TXT")), bytes);
         QCOMPARE(driver().violations(), QStringList{});
     }
+}
+
+// Turned portrait, a layout's windows keep their share of the screen: the
+// file holds the same bytes, the canvas stands 9:16, and the layout opens
+// portrait again; undone, it is landscape as it was.
+void LayoutFileCommandsTest::aPortraitLayoutKeepsItsBytes()
+{
+    QRandomGenerator random(1080);
+    QCheckBox* portrait = harness_.form->shapeBox().PortraitCheck;
+    const CanvasPicture* canvas = harness_.form->canvas().Picture1;
+    for (int n = 0; n < 40; ++n) {
+        const QByteArray bytes = std::get<QByteArray>(encodeLayout(test::randomLayout(random)));
+        QVERIFY(put(saved("in.TXT"), bytes));
+        open(saved("in.TXT"));
+        QVERIFY(!portrait->isChecked());
+        QCOMPARE(canvas->size(), QSize(480, 270));
+        const QPoint middle = canvas->geometry().center();
+        QTest::mouseClick(portrait, Qt::LeftButton);
+        QCOMPARE(canvas->size(), QSize(152, 270));
+        QCOMPARE(canvas->geometry().center(), middle);
+        QCOMPARE(driver().violations(), QStringList{});
+        QFile::remove(saved("tall.TXT"));
+        save(saved("tall.TXT"));
+        QCOMPARE(contentOf(saved("tall.TXT")), bytes);
+        open(saved("in.TXT"));
+        QVERIFY(!portrait->isChecked());
+        open(saved("tall.TXT"));
+        QVERIFY(portrait->isChecked());
+        QCOMPARE(canvas->size(), QSize(152, 270));
+        const auto& model = harness_.form->layoutFile().describeLayout();
+        QCOMPARE(model.shape, ScreenShape::Portrait);
+        harness_.form->history().undo(); // the open
+        harness_.form->history().undo(); // the open before
+        harness_.form->history().undo(); // the choice of shape
+        QVERIFY(!portrait->isChecked());
+        QCOMPARE(canvas->size(), QSize(480, 270));
+        QCOMPARE(std::get<QByteArray>(encodeLayout(harness_.form->layoutFile().describeLayout())),
+                 bytes);
+    }
+    QVERIFY2(harness_.dialogs.messages().isEmpty(),
+             qPrintable(harness_.dialogs.messages().join('\n')));
 }
 
 void LayoutFileCommandsTest::openAsksBeforeDroppingChanges_data()

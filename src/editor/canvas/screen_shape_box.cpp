@@ -4,7 +4,7 @@
 #include "editor/model/layout_history.h"
 #include "editor/model/layout_steps.h"
 
-#include <QComboBox>
+#include <QCheckBox>
 #include <QSignalBlocker>
 
 namespace tv {
@@ -12,30 +12,27 @@ namespace tv {
 ScreenShapeBox::ScreenShapeBox(LayoutHistory& history, QWidget* client)
     : QObject(client), history_(history)
 {
-    ShapeCombo = new QComboBox(client);
-    ShapeCombo->setObjectName(QStringLiteral("ShapeCombo"));
-    ShapeCombo->addItem(QStringLiteral("Landscape"), int(ScreenShape::Landscape));
-    ShapeCombo->addItem(QStringLiteral("Portrait"), int(ScreenShape::Portrait));
-    ShapeCombo->setToolTip(
-        QStringLiteral("The screen the layout is for: landscape, 1920 x 1080 pixels, or "
-                       "portrait, 1080 x 1920. The windows keep their share of the screen."));
-    placeTwips(ShapeCombo, {6255, 345, 1110, 315});
-    connect(ShapeCombo, &QComboBox::activated, this, &ScreenShapeBox::ShapeCombo_Click);
+    PortraitCheck = new QCheckBox(QStringLiteral("Portrait"), client);
+    PortraitCheck->setObjectName(QStringLiteral("PortraitCheck"));
+    PortraitCheck->setToolTip(
+        QStringLiteral("The layout is for a portrait screen, 1080 x 1920 pixels; clear, for a "
+                       "landscape one, 1920 x 1080. The windows keep their share of the screen."));
+    placeTwips(PortraitCheck, {6255, 375, 1110, 270});
+    connect(PortraitCheck, &QCheckBox::clicked, this, &ScreenShapeBox::PortraitCheck_Click);
     LayoutModel& model = history_.model();
     connect(&model, &LayoutModel::restored, this, &ScreenShapeBox::showShape);
 }
 
-void ScreenShapeBox::ShapeCombo_Click(int index)
+void ScreenShapeBox::PortraitCheck_Click(bool checked)
 {
-    const auto shape = ScreenShape(ShapeCombo->itemData(index).toInt());
     const StepRecorder undoable(history_, QStringLiteral("Screen Shape"));
-    history_.model().setShape(shape);
+    history_.model().setShape(checked ? ScreenShape::Portrait : ScreenShape::Landscape);
 }
 
 void ScreenShapeBox::showShape()
 {
-    const QSignalBlocker quiet(ShapeCombo);
-    ShapeCombo->setCurrentIndex(ShapeCombo->findData(int(history_.model().state().shape)));
+    const QSignalBlocker quiet(PortraitCheck);
+    PortraitCheck->setChecked(history_.model().state().shape == ScreenShape::Portrait);
 }
 
 } // namespace tv

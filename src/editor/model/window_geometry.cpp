@@ -1,5 +1,7 @@
 #include "editor/model/window_geometry.h"
 
+#include "layout/screen_place.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -80,6 +82,10 @@ TwipsRect reshaped(const TwipsRect& rect, ScreenShape from, ScreenShape to)
 {
     if (from == to)
         return rect;
+    // A window the file holds exactly stays on the steps of the new screen.
+    if (const auto place = storablePlace(rect, from);
+        place && twipsOfPercentPlace(*place, from) == rect)
+        return twipsOfPercentPlace(*place, to);
     const double across = double(frameOf(to).widthTwips) / double(frameOf(from).widthTwips);
     const double down = double(frameOf(to).heightTwips) / double(frameOf(from).heightTwips);
     return {float(rect.Left * across), float(rect.Top * down), float(rect.Width * across),

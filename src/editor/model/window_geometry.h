@@ -43,7 +43,8 @@ TypedRect twipsOfScreenPixels(const std::array<double, 4>& values,
                               ScreenShape shape = ScreenShape::Landscape);
 
 // A window's twips on the canvas of a screen of shape `from`, on that of
-// `to`: the same share of the screen on each axis.
+// `to`: the same share of the screen on each axis, and for a window the file
+// holds exactly, the same bytes.
 TwipsRect reshaped(const TwipsRect& rect, ScreenShape from, ScreenShape to);
 
 // The height that gives a window of this width the chosen screen ratio, in
