@@ -49,8 +49,9 @@ struct ScheduleFile;
 // a layout: the schedule as "show.schedule", every layout it names under its
 // own name, every medium any of them plays, each once (a picture three
 // layouts show is one file, one copy, one sync), and the manifest listing
-// them all, with each layout's shape as `shapeOf` tells it by the name the
-// schedule gives (none: every one landscape).
+// them all, with each layout's shape as `shapeOf` tells it for the layout's
+// path beside `scheduleFile` (its bare name when that is not known; no
+// `shapeOf`: every one landscape).
 QString publishSchedule(const ScheduleFile& schedule, const QString& mediaFolder,
                         const QString& target, const QString& scheduleFile = QString(),
                         const std::function<void(const QString& line)>& note = {},
