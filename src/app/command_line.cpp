@@ -18,6 +18,7 @@
 #include "schedule/schedule_report.h"
 #include "show/schedule_reading.h"
 #include "show/show_folder.h"
+#include "show/show_manifest.h"
 #include "stage/stage_turn.h"
 
 #include <QCommandLineParser>
@@ -440,7 +441,11 @@ int inspectLayoutFile(const QString& path, const CommandTime& time)
         print(inspectSchedule(std::get<Schedule>(read)));
         return 0;
     }
-    const auto layout = readLayout(path);
+    // A layout in a show folder is for the screen its manifest tells.
+    const QFileInfo file(path);
+    const auto layout = readLayout(
+        path, MediaHandle::Links::Followed,
+        layoutShapesIn(file.absolutePath()).value(file.fileName(), ScreenShape::Landscape));
     if (const auto* why = std::get_if<QString>(&layout))
         return refuse(*why);
     const QByteArray json = inspectLayout(std::get<LayoutDescription>(layout));
@@ -475,8 +480,11 @@ int publishLayout(const CommandLine& options, const CommandTime& time)
     QElapsedTimer took;
     took.start();
     // What publishing tells on the way has its names escaped already.
-    const QString failure = publishShow(read.bytes, media, options.to, options.publish,
-                                        [](const QString& line) { writeLogLine(line); });
+    // The shape the editor last gave the layout is not known here yet: a
+    // layout published from the command line is for a landscape screen.
+    const QString failure = publishShow(
+        read.bytes, media, options.to, options.publish,
+        [](const QString& line) { writeLogLine(line); }, ScreenShape::Landscape);
     if (!failure.isEmpty())
         return refuse(QStringLiteral("tessellview: ") + failure);
     say(QStringLiteral("published %1 to %2 in %3 ms")

@@ -27,6 +27,7 @@ LiveShow::LiveShow(Stage& stage, const QString& layoutPath, const QString& media
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &LiveShow::poll);
     connect(watcher_.get(), &ShowWatcher::changed, this, &LiveShow::changed);
+    connect(&stage_, &Stage::shapeChanged, this, &LiveShow::tellShape);
     // Nothing is on the screen yet: what is there is shown before it is
     // hashed, which may take a while for large clips.
     read(ShowReader::Hashing::KnownOnly);
@@ -226,6 +227,7 @@ void LiveShow::apply(const ShowSnapshot& snapshot)
     const int kept =
         stage_.reload(next, snapshot.media,
                       published ? Stage::Changed::StartAfresh : Stage::Changed::AtNextSwitch);
+    tellShape(); // a new show of the same shape is told too
     if (first)
         return;
     if (newShow)
@@ -389,6 +391,18 @@ void LiveShow::play(const ScheduleDecision& decision, qint64 instant, bool prepa
         preparedFor_.reset();
         tell(decision, kept, int(plan.size()));
     }
+}
+
+void LiveShow::tellShape()
+{
+    const QString& advice = stage_.shapeAdvice();
+    if (advice.isEmpty()) {
+        toldShape_.clear(); // a show that stops fitting later is told again
+        return;
+    }
+    const QString told = state_.id + QLatin1Char('\n') + advice;
+    if (std::exchange(toldShape_, told) != told)
+        log_(advice);
 }
 
 std::optional<QString> LiveShow::waitingFor() const

@@ -40,6 +40,9 @@ class WallClock;
 // restarts a long switch time. A schedule in the system's own zone follows
 // it when it changes. A new schedule show is taken once the layout
 // it plays now is whole.
+//
+// A show whose shape does not fit the screen is told, with what to do, once
+// for each show and each change of its shape (see Stage::shapeAdvice).
 class LiveShow final : public QObject {
     Q_OBJECT
 public:
@@ -117,6 +120,7 @@ private:
     void tell(const ScheduleDecision& decision, int kept, int windows);
     // Logs the media the show taken holds anew under names it played before.
     void tellRepublished(const ShowSnapshot& snapshot);
+    void tellShape();
 
     Stage& stage_;
     QString shown_; // the layout's name as the log shows it
@@ -150,6 +154,7 @@ private:
     ShowState state_;
     qint64 playingSince_ = 0; // when the rule played unprepared began
     QByteArray followedZone_; // the zone the schedule was last followed in
+    QString toldShape_;       // the show and the advice last told of its shape
 };
 
 } // namespace tv

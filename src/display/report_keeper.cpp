@@ -32,6 +32,7 @@ ReportKeeper::ReportKeeper(ReportWriter& writer, Stage& stage, LiveShow& live, W
     connect(&live_, &LiveShow::stateChanged, this, &ReportKeeper::changed);
     connect(&stage_, &Stage::problemsChanged, &statusSoon_, qOverload<>(&QTimer::start));
     connect(&stage_, &Stage::firstShown, this, &ReportKeeper::changed);
+    connect(&stage_, &Stage::shapeChanged, this, &ReportKeeper::changed);
     connect(&wall_, &WallClock::rang, &statusSoon_, qOverload<>(&QTimer::start));
     connect(&stage_, &Stage::played, this, &ReportKeeper::played);
     statusSoon_.start();
@@ -101,6 +102,8 @@ DisplayStatus ReportKeeper::status() const
     status.screen.width = screen_.pixels.width();
     status.screen.height = screen_.pixels.height();
     status.screen.rotation = screen_.rotation;
+    status.screen.shape = shapeName(stage_.shape());
+    status.screen.advice = stage_.shapeAdvice();
     const QList<Stage::Problem>& problems = stage_.problems();
     for (qsizetype i = std::max<qsizetype>(0, problems.size() - DisplayStatus::kProblemsKept);
          i < problems.size(); ++i)

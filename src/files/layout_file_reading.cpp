@@ -113,12 +113,13 @@ LayoutFileBytes readLayoutFileBytes(const QString& path, MediaHandle::Links link
 #endif
 
 // The layout in a file, or the reason the editor would give for refusing it.
-std::variant<LayoutDescription, QString> readLayout(const QString& path, MediaHandle::Links links)
+std::variant<LayoutDescription, QString> readLayout(const QString& path, MediaHandle::Links links,
+                                                    ScreenShape shape)
 {
     const LayoutFileBytes read = readLayoutFileBytes(path, links);
     if (!read.refusal.isEmpty())
         return read.refusal;
-    auto decoded = decodeLayout(read.bytes);
+    auto decoded = decodeLayout(read.bytes, shape);
     if (const auto* refusal = std::get_if<ReadRefusal>(&decoded))
         return QStringLiteral("%1 was not opened. %2")
             .arg(QDir::toNativeSeparators(path), refusal->message);

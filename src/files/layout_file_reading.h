@@ -26,8 +26,10 @@ struct LayoutFileBytes {
 LayoutFileBytes readLayoutFileBytes(const QString& path,
                                     MediaHandle::Links links = MediaHandle::Links::Followed);
 
-// The layout in a file, or the reason the editor would give for refusing it.
+// The layout in a file, read for a screen of `shape`, or the reason the
+// editor would give for refusing it.
 std::variant<LayoutDescription, QString>
-readLayout(const QString& path, MediaHandle::Links links = MediaHandle::Links::Followed);
+readLayout(const QString& path, MediaHandle::Links links = MediaHandle::Links::Followed,
+           ScreenShape shape = ScreenShape::Landscape);
 
 } // namespace tv

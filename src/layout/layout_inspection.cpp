@@ -25,11 +25,11 @@ QByteArray rectangle(int x, int y, int width, int height)
 }
 
 // One window's members, each line indented by `indent`, without the braces.
-QByteArray windowMembers(const LayoutWindow& window, const QByteArray& indent,
+QByteArray windowMembers(const LayoutWindow& window, ScreenShape shape, const QByteArray& indent,
                          const QList<QByteArray>& between)
 {
-    const PercentPlace percent = percentPlace(window.rect);
-    const QRect pixels = screenPixels(percent);
+    const PercentPlace percent = percentPlace(window.rect, shape);
+    const QRect pixels = screenPixels(percent, shape);
     QByteArray playlist = "[";
     for (qsizetype i = 0; i < window.names.size(); ++i)
         playlist += (i ? ", " : "") + quoted(window.names[i]);
@@ -49,9 +49,9 @@ QByteArray windowMembers(const LayoutWindow& window, const QByteArray& indent,
 QByteArray inspectLayout(const LayoutDescription& layout)
 {
     qsizetype names = 0;
-    QByteArray text = "{\n    \"video\": ";
+    QByteArray text = "{\n    \"shape\": " + quoted(shapeName(layout.shape)) + ",\n    \"video\": ";
     if (layout.video) {
-        text += "{\n" + windowMembers(*layout.video, "        ", {}) + "    },\n";
+        text += "{\n" + windowMembers(*layout.video, layout.shape, "        ", {}) + "    },\n";
         names += layout.video->names.size();
     } else {
         text += "null,\n";
@@ -62,7 +62,8 @@ QByteArray inspectLayout(const LayoutDescription& layout)
         const QByteArray switchTime =
             "\"switchTime\": " + QByteArray::number(layout.switchTimes[std::size_t(k)]);
         text += QByteArray(k ? "," : "") + "\n        {\n    " + slot +
-                windowMembers(layout.pictures[k], "            ", {switchTime}) + "        }";
+                windowMembers(layout.pictures[k], layout.shape, "            ", {switchTime}) +
+                "        }";
         names += layout.pictures[k].names.size();
     }
     text += layout.pictures.isEmpty() ? "],\n" : "\n    ],\n";

@@ -37,10 +37,9 @@ QByteArray encodeStatus(const DisplayStatus& status)
                      {"rule", status.next.rule},
                      {"layout", status.next.layout},
                      {"whole", status.next.whole}};
-    QJsonObject screen{{"name", status.screen.name},
-                       {"width", status.screen.width},
-                       {"height", status.screen.height},
-                       {"rotation", status.screen.rotation}};
+    QJsonObject screen{{"name", status.screen.name},     {"width", status.screen.width},
+                       {"height", status.screen.height}, {"rotation", status.screen.rotation},
+                       {"shape", status.screen.shape},   {"advice", status.screen.advice}};
     QJsonArray problems;
     for (const DisplayStatus::Problem& problem : status.problems)
         problems.append(QJsonObject{{"item", problem.item},
@@ -122,6 +121,8 @@ std::optional<DisplayStatus> decodeStatus(const QByteArray& bytes, QString* why)
     status.screen.width = screen.value("width").toInt();
     status.screen.height = screen.value("height").toInt();
     status.screen.rotation = screen.value("rotation").toInt();
+    status.screen.shape = screen.value("shape").toString();
+    status.screen.advice = screen.value("advice").toString();
     for (const QJsonValue& value : root.value("problems").toArray()) {
         const QJsonObject problem = value.toObject();
         status.problems.append({problem.value("item").toString(),

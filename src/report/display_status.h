@@ -54,6 +54,8 @@ struct DisplayStatus {
         QString name;
         int width = 0, height = 0; // in the screen's own pixels
         int rotation = 0;          // degrees the show is turned by
+        QString shape;             // of the show's layout: "landscape" or "portrait"
+        QString advice;            // when the show does not fit the screen: what to do
     } screen;
 
     struct Problem {

@@ -38,6 +38,9 @@ std::variant<ScheduleFile, QString> readScheduleFile(const QString& path, const 
             .arg(shown, escapedForLog(refused->text()));
     read.schedule = std::get<Schedule>(std::move(parsed));
     const QDir folder = QFileInfo(path).absoluteDir();
+    // A published show tells each layout's shape; beside its layouts, as
+    // made, a schedule's are all landscape until the editor says otherwise.
+    const QMap<QString, ScreenShape> shapes = layoutShapesIn(folder.path());
     for (const QString& name : read.schedule.layouts()) {
         int line = 0;
         for (const ScheduleRule& rule : read.schedule.rules)
@@ -52,7 +55,7 @@ std::variant<ScheduleFile, QString> readScheduleFile(const QString& path, const 
         if (!bytes.refusal.isEmpty())
             return QStringLiteral("The schedule %1 is refused: %2the layout %3 cannot be read: %4")
                 .arg(shown, where, escapedForLog(name), bytes.refusal);
-        const auto decoded = decodeLayout(bytes.bytes);
+        const auto decoded = decodeLayout(bytes.bytes, shapes.value(name, ScreenShape::Landscape));
         if (const auto* refusal = std::get_if<ReadRefusal>(&decoded))
             return QStringLiteral("The schedule %1 is refused: %2the layout %3 is not one: %4")
                 .arg(shown, where, escapedForLog(name), refusal->message);
@@ -75,13 +78,7 @@ std::variant<ScheduleShow, QString> readScheduleShow(const QString& folder, cons
     if (const auto* why = std::get_if<QString>(&read))
         return *why;
     show.file = std::get<ScheduleFile>(std::move(read));
-    QString why;
-    const MediaHandle manifestFile =
-        MediaHandle::open(QDir(folder).filePath(QLatin1String(kShowManifestName)));
-    const QByteArray manifestBytes =
-        manifestFile.isOpen() ? manifestFile.readAll(kMaxManifestBytes, &why) : QByteArray();
-    const auto manifest =
-        manifestFile.isOpen() && why.isEmpty() ? decodeManifest(manifestBytes, &why) : std::nullopt;
+    const auto manifest = manifestIn(folder);
     if (!manifest) {
         // A schedule beside its layouts, not published: whole as it is.
         show.whole = show.file.layouts.keys();

@@ -685,39 +685,51 @@ struct OwnFile {
 
 QString publishOwn(const QList<OwnFile>& own, const QList<LayoutDescription>& layouts,
                    const QString& mediaFolder, const QString& given, const QString& layoutFile,
-                   const std::function<void(const QString&)>& note);
+                   const std::function<void(const QString&)>& note,
+                   const QMap<QString, ScreenShape>& shapes);
 
 } // namespace
 
 QString publishShow(const QByteArray& layout, const QString& mediaFolder, const QString& given,
-                    const QString& layoutFile, const std::function<void(const QString&)>& note)
+                    const QString& layoutFile, const std::function<void(const QString&)>& note,
+                    ScreenShape shape)
 {
-    const auto decoded = decodeLayout(layout);
+    const auto decoded = decodeLayout(layout, shape);
     if (const auto* refusal = std::get_if<ReadRefusal>(&decoded))
         return refusal->message;
     return publishOwn({{QLatin1String(kShowLayoutName), layout}},
-                      {std::get<LayoutDescription>(decoded)}, mediaFolder, given, layoutFile, note);
+                      {std::get<LayoutDescription>(decoded)}, mediaFolder, given, layoutFile, note,
+                      {{QLatin1String(kShowLayoutName), shape}});
 }
 
 QString publishSchedule(const ScheduleFile& schedule, const QString& mediaFolder,
                         const QString& target, const QString& scheduleFile,
-                        const std::function<void(const QString& line)>& note)
+                        const std::function<void(const QString& line)>& note,
+                        const std::function<ScreenShape(const QString& layoutPath)>& shapeOf)
 {
     QList<OwnFile> own{{QLatin1String(kShowScheduleName), schedule.bytes}};
     QList<LayoutDescription> layouts;
+    QMap<QString, ScreenShape> shapes;
+    // The schedule names its layouts by where they lie beside it.
+    const QDir beside = QFileInfo(scheduleFile).absoluteDir();
     for (auto layout = schedule.layoutBytes.cbegin(); layout != schedule.layoutBytes.cend();
          ++layout) {
         own.append({layout.key(), layout.value()});
         layouts.append(schedule.layouts.value(layout.key()));
+        shapes.insert(layout.key(), !shapeOf ? ScreenShape::Landscape
+                                    : scheduleFile.isEmpty()
+                                        ? shapeOf(layout.key())
+                                        : shapeOf(beside.filePath(layout.key())));
     }
-    return publishOwn(own, layouts, mediaFolder, target, scheduleFile, note);
+    return publishOwn(own, layouts, mediaFolder, target, scheduleFile, note, shapes);
 }
 
 namespace {
 
 QString publishOwn(const QList<OwnFile>& own, const QList<LayoutDescription>& layouts,
                    const QString& mediaFolder, const QString& given, const QString& layoutFile,
-                   const std::function<void(const QString&)>& note)
+                   const std::function<void(const QString&)>& note,
+                   const QMap<QString, ScreenShape>& shapes)
 {
     const auto isOwn = [&](const QString& name) {
         return name.compare(QLatin1String(kShowManifestName), Qt::CaseInsensitive) == 0 ||
@@ -839,6 +851,7 @@ QString publishOwn(const QList<OwnFile>& own, const QList<LayoutDescription>& la
     manifest.layoutName = QFileInfo(layoutFile).fileName();
     manifest.id = QUuid::createUuid().toString(QUuid::WithoutBraces);
     manifest.published = QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch(), Qt::UTC);
+    manifest.shapes = shapes;
     for (const OwnFile& file : own) {
         manifest.files.append({file.name, file.bytes.size(), Sha256::hexOf(file.bytes)});
         if (const QString failure = putShowFile(built.get(), file.name, file.bytes, record);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "layout/screen_shape.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -33,10 +35,13 @@ inline constexpr const char* kShowLayoutName = "show.TXT";
 // target take turns: one started while another runs waits for it to end,
 // and tells `note` so. Returns an empty string, or why the show was not
 // published, as a sentence with every name in it escaped; `note` is told
-// each line worth telling on the way, names in it escaped as well.
+// each line worth telling on the way, names in it escaped as well. The
+// manifest tells the layout's `shape`, so that a display lays its stage out
+// for that screen.
 QString publishShow(const QByteArray& layout, const QString& mediaFolder, const QString& target,
                     const QString& layoutFile = QString(),
-                    const std::function<void(const QString& line)>& note = {});
+                    const std::function<void(const QString& line)>& note = {},
+                    ScreenShape shape = ScreenShape::Landscape);
 
 struct ScheduleFile;
 
@@ -44,10 +49,13 @@ struct ScheduleFile;
 // a layout: the schedule as "show.schedule", every layout it names under its
 // own name, every medium any of them plays, each once (a picture three
 // layouts show is one file, one copy, one sync), and the manifest listing
-// them all.
+// them all, with each layout's shape as `shapeOf` tells it for the layout's
+// path beside `scheduleFile` (its bare name when that is not known; no
+// `shapeOf`: every one landscape).
 QString publishSchedule(const ScheduleFile& schedule, const QString& mediaFolder,
                         const QString& target, const QString& scheduleFile = QString(),
-                        const std::function<void(const QString& line)>& note = {});
+                        const std::function<void(const QString& line)>& note = {},
+                        const std::function<ScreenShape(const QString& layoutPath)>& shapeOf = {});
 
 // The file a display plays in a show folder: its "show.schedule", else its
 // "show.TXT", else its only layout

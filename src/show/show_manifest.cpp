@@ -4,6 +4,7 @@
 #include "files/media_open.h"
 #include "files/sha256.h"
 
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -64,11 +65,19 @@ QByteArray encodeManifest(const ShowManifest& manifest)
     const QDateTime utc = manifest.published.toUTC();
     const QString published =
         utc.toString(utc.time().msec() == 0 ? Qt::ISODate : Qt::ISODateWithMs);
-    const QJsonObject root{{QStringLiteral("format"), manifest.format},
-                           {QStringLiteral("layout"), manifest.layoutName},
-                           {QStringLiteral("id"), manifest.id},
-                           {QStringLiteral("published"), published},
-                           {QStringLiteral("files"), files}};
+    QJsonObject root{{QStringLiteral("format"), manifest.format},
+                     {QStringLiteral("layout"), manifest.layoutName},
+                     {QStringLiteral("id"), manifest.id},
+                     {QStringLiteral("published"), published},
+                     {QStringLiteral("files"), files}};
+    // A display of an earlier release passes over the key, and plays every
+    // layout landscape as it always did.
+    if (!manifest.shapes.isEmpty()) {
+        QJsonObject shapes;
+        for (auto shape = manifest.shapes.cbegin(); shape != manifest.shapes.cend(); ++shape)
+            shapes.insert(shape.key(), shapeName(shape.value()));
+        root.insert(QStringLiteral("shapes"), shapes);
+    }
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -133,7 +142,43 @@ std::optional<ShowManifest> decodeManifest(const QByteArray& bytes, QString* why
             return refused(why, QStringLiteral("the sha256 of %1 is not 64 hex digits").arg(shown));
         manifest.files.append(std::move(file));
     }
+
+    const QJsonValue shapes = root.value(QLatin1String("shapes"));
+    if (!shapes.isUndefined() && !shapes.isObject())
+        return refused(why, QStringLiteral("its shapes are not a JSON object"));
+    const QJsonObject byName = shapes.toObject();
+    for (auto entry = byName.constBegin(); entry != byName.constEnd(); ++entry) {
+        const QString shown = escapedForLog(entry.key());
+        if (!seen.contains(entry.key()))
+            return refused(
+                why, QStringLiteral("it gives the shape of %1, which it does not list").arg(shown));
+        const auto shape = shapeNamed(entry.value().toString());
+        if (!entry.value().isString() || !shape)
+            return refused(
+                why, QStringLiteral("the shape of %1 is not landscape or portrait").arg(shown));
+        manifest.shapes.insert(entry.key(), *shape);
+    }
     return manifest;
+}
+
+std::optional<ShowManifest> manifestIn(const QString& folder, QString* why)
+{
+    QString problem;
+    const MediaHandle file =
+        MediaHandle::open(QDir(folder).filePath(QLatin1String(kShowManifestName)));
+    const QByteArray bytes =
+        file.isOpen() ? file.readAll(kMaxManifestBytes, &problem) : QByteArray();
+    auto manifest =
+        file.isOpen() && problem.isEmpty() ? decodeManifest(bytes, &problem) : std::nullopt;
+    if (why)
+        *why = problem;
+    return manifest;
+}
+
+QMap<QString, ScreenShape> layoutShapesIn(const QString& folder)
+{
+    const auto manifest = manifestIn(folder);
+    return manifest ? manifest->shapes : QMap<QString, ScreenShape>();
 }
 
 QByteArray sha256OfFile(const QString& path, QString* why)

@@ -146,6 +146,14 @@ ShowSnapshot ShowReader::read(Hashing hashing)
     holdingOpen_ = 0;
     loadHashes();
     const QDir showFolder = QFileInfo(layoutPath_).absoluteDir();
+    // A show folder written by a publish lists its files, and tells the
+    // shape of the screen each layout is made for; read first, so that each
+    // layout is read in its shape, and checked against the files below.
+    QString manifestProblem;
+    const auto manifest = manifestIn(showFolder.path(), &manifestProblem);
+    const auto shapeOf = [&manifest](const QString& name) {
+        return manifest ? manifest->shapeOf(name) : ScreenShape::Landscape;
+    };
     // The show's own files, by name, as read: its layout, or its schedule and
     // the layouts it names.
     QHash<QString, QByteArray> own;
@@ -166,7 +174,7 @@ ShowSnapshot ShowReader::read(Hashing hashing)
             for (const QString& name : snapshot.schedule->layouts()) {
                 const LayoutFileBytes bytes =
                     readLayoutFileBytes(showFolder.filePath(name), layoutLinks_);
-                auto decoded = decodeLayout(bytes.bytes);
+                auto decoded = decodeLayout(bytes.bytes, shapeOf(name));
                 if (!bytes.refusal.isEmpty() || std::holds_alternative<ReadRefusal>(decoded))
                     continue;
                 own.insert(name, bytes.bytes);
@@ -179,7 +187,8 @@ ShowSnapshot ShowReader::read(Hashing hashing)
         snapshot.layoutBytes = layout.bytes;
         snapshot.layoutRefusal = layout.refusal;
         if (snapshot.layoutRefusal.isEmpty()) {
-            auto decoded = decodeLayout(snapshot.layoutBytes);
+            auto decoded =
+                decodeLayout(snapshot.layoutBytes, shapeOf(QFileInfo(layoutPath_).fileName()));
             if (const auto* refused = std::get_if<ReadRefusal>(&decoded)) {
                 snapshot.layoutRefusal = refused->message;
             } else {
@@ -218,16 +227,11 @@ ShowSnapshot ShowReader::read(Hashing hashing)
         }
     }
 
-    // A show folder written by a publish lists its files: it is whole only
-    // when every one is there with its size and content.
-    const QString manifestPath = showFolder.filePath(QLatin1String(kShowManifestName));
+    // A show with a manifest is whole only when every file it lists is there
+    // with its size and content.
     QSet<FileStamp> listed;
     QHash<QString, QByteArray> hashOf; // by path, of the files found as listed
-    QString why;
-    const MediaHandle manifestFile = MediaHandle::open(manifestPath);
-    if (manifestFile.isOpen()) {
-        const QByteArray bytes = manifestFile.readAll(kMaxManifestBytes, &why);
-        const auto manifest = why.isEmpty() ? decodeManifest(bytes, &why) : std::nullopt;
+    if (manifest || !manifestProblem.isEmpty()) {
         if (!manifest) {
             snapshot.showId = QStringLiteral("(unreadable)");
             snapshot.notWhole << QLatin1String(kShowManifestName);

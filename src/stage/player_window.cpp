@@ -26,7 +26,9 @@ PlayerWindow::PlayerWindow(const QList<StageWindow>& plan, const QString& mediaF
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(stage_);
-    resize(kPlayerWindowSize);
+    // A portrait layout's preview opens standing, as its screen does.
+    const bool portrait = !plan.isEmpty() && plan.first().shape == ScreenShape::Portrait;
+    resize(portrait ? kPlayerWindowSize.transposed() : kPlayerWindowSize);
     // Qt drops a move over a child that does not track the mouse before it
     // reaches this window, but passes it through the application's filters:
     // the pointer comes back wherever it moves over the show.

@@ -54,7 +54,8 @@ private:
     QString stoppedFor_;
 };
 
-// The size a player window opens at, when it is not full screen.
+// The size a player window opens at, when it is not full screen (standing,
+// for a portrait layout).
 inline constexpr QSize kPlayerWindowSize(960, 540);
 
 } // namespace tv

@@ -22,6 +22,9 @@ Stage::Stage(const QList<StageWindow>& plan, const QString& mediaFolder, StageCl
       clock_(clock), settings_(std::move(settings))
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    if (!plan.isEmpty())
+        shape_ = plan.first().shape;
+    shapeKnown_ = !plan.isEmpty();
     for (const StageWindow& window : plan)
         windows_.append(makeView(window)); // each one above those before it
     revealLimit_.setSingleShot(true);
@@ -75,7 +78,7 @@ namespace {
 // Whether a window of a new layout plays just what one of the old plays.
 bool samePlay(const StageWindow& a, const StageWindow& b)
 {
-    return a.role == b.role && a.place == b.place && a.names == b.names &&
+    return a.role == b.role && a.place == b.place && a.shape == b.shape && a.names == b.names &&
            a.pictureMs == b.pictureMs;
 }
 
@@ -127,12 +130,19 @@ int Stage::reload(const QList<StageWindow>& plan, Changed changed, Arrival arriv
     windows_ = next;
     leaving_ = old;
     placeWindows();
+    // A layout with no window has no shape of its own: the stage keeps its.
+    const ScreenShape shape = plan.isEmpty() ? shape_ : plan.first().shape;
+    const bool known = !plan.isEmpty();
     if (arrival.revealAtMs && *arrival.revealAtMs > clock_.nowMs()) {
         // Nothing changes on the screen before the instant: the windows
-        // that go stay until then, and the others are shown together.
+        // that go stay until then, and the others are shown together, with
+        // the stage's new shape.
         revealAtMs_ = arrival.revealAtMs;
         darkAtReveal_ = arrival.dark;
+        shapeAtReveal_ = shape;
+        shapeKnownAtReveal_ = known;
     } else {
+        takeShape(shape, known);
         // Woken at once, so that the panel is up when the windows come.
         becomeDark(arrival.dark);
         if (arriving_.isEmpty())
@@ -153,6 +163,8 @@ void Stage::becomeDark(bool dark)
 void Stage::reveal()
 {
     revealAtMs_.reset();
+    if (const auto shape = std::exchange(shapeAtReveal_, std::nullopt))
+        takeShape(*shape, shapeKnownAtReveal_);
     becomeDark(darkAtReveal_);
     for (WindowView* view : std::exchange(readyEarly_, {}))
         if (arriving_.removeOne(view)) {
@@ -170,6 +182,10 @@ void Stage::retire()
 {
     revealLimit_.stop();
     revealAtMs_.reset();
+    // A prepared change cut short by another shows its windows now, and its
+    // shape with them.
+    if (const auto shape = std::exchange(shapeAtReveal_, std::nullopt))
+        takeShape(*shape, shapeKnownAtReveal_);
     readyEarly_.clear();
     for (WindowView* view : std::exchange(arriving_, {}))
         view->show();
@@ -207,6 +223,7 @@ void Stage::start()
         return;
     started_ = true;
     clock_.begin();
+    judgeShape();
     refresh();
 }
 
@@ -247,8 +264,7 @@ void Stage::settle()
 QRectF Stage::stageRect() const
 {
     const QSize viewer = viewerSize(size(), turns_);
-    return viewerToArea(size(), turns_)
-        .mapRect(letterboxed(viewer, QSizeF(kStageWidth, kStageHeight)));
+    return viewerToArea(size(), turns_).mapRect(letterboxed(viewer, frameOf(shape_).pixels()));
 }
 
 void Stage::setTurns(int turns)
@@ -257,6 +273,31 @@ void Stage::setTurns(int turns)
     placeWindows();
     if (outlines_)
         outlines_->update();
+    judgeShape();
+}
+
+void Stage::takeShape(ScreenShape shape, bool known)
+{
+    const bool changed = shape != shape_ || (known && !shapeKnown_);
+    shape_ = shape;
+    shapeKnown_ = shapeKnown_ || known;
+    if (!changed)
+        return;
+    if (outlines_)
+        outlines_->update();
+    judgeShape(true);
+}
+
+void Stage::judgeShape(bool shapeTaken)
+{
+    // Before the start the widget may not have its size on the screen yet,
+    // and before its first layout the stage has no shape to tell.
+    const QString advice = !shapeKnown_ ? QString()
+                           : started_
+                               ? tv::shapeAdvice(shape_, viewerSize(size(), turns_), turns_ * 90)
+                               : advice_;
+    if (std::exchange(advice_, advice) != advice || shapeTaken)
+        emit shapeChanged();
 }
 
 void Stage::placeWindows()
@@ -265,20 +306,23 @@ void Stage::placeWindows()
     // the panel is turned: quarter turns keep whole pixels whole.
     const QSize viewer = viewerSize(size(), turns_);
     const QTransform onPanel = viewerToArea(size(), turns_);
-    const QRectF stage = letterboxed(viewer, QSizeF(kStageWidth, kStageHeight));
-    const double scale = stage.width() / kStageWidth;
     // Edges are rounded on their own, so neighbouring windows meet exactly.
     auto rounded = [&onPanel](const QRectF& r) {
         const QRectF turned = onPanel.mapRect(r);
         return QRect(QPoint(qRound(turned.left()), qRound(turned.top())),
                      QPoint(qRound(turned.right()), qRound(turned.bottom())) - QPoint(1, 1));
     };
-    const QRect screen = rounded(stage);
-    for (WindowView* window : windows_) {
+    // Each window on the stage of its own layout's shape: until a prepared
+    // change's instant the layout that goes keeps its stage, and the one
+    // that comes is laid out on its own.
+    for (WindowView* window : windows_ + leaving_) {
+        const QSize pixels = frameOf(window->plan().shape).pixels();
+        const QRectF stage = letterboxed(viewer, pixels);
+        const double scale = stage.width() / pixels.width();
         const QRectF place = window->plan().place;
         const QRectF scaled(stage.x() + place.x() * scale, stage.y() + place.y() * scale,
                             place.width() * scale, place.height() * scale);
-        window->place(rounded(scaled), screen, turns_);
+        window->place(rounded(scaled), rounded(stage), turns_);
     }
     // Windows of a reloaded layout stay out of sight until they have
     // something to show.
@@ -390,6 +434,7 @@ void Stage::showEvent(QShowEvent*)
 void Stage::resizeEvent(QResizeEvent*)
 {
     placeWindows();
+    judgeShape();
     if (outlines_)
         outlines_->setGeometry(rect());
 }

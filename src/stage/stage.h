@@ -42,8 +42,9 @@ struct StageArrival {
     bool dark = false;
 };
 
-// The 1920 x 1080 screen of a layout, scaled into this widget and letterboxed
-// in black, with every window at its place and cut at the screen's edges
+// The screen of a layout, 1920 x 1080 or, for a portrait layout, 1080 x 1920
+// (the shape its windows carry), scaled into this widget and letterboxed in
+// black, with every window at its place and cut at the screen's edges
 // (nothing is drawn into the black bands): the video window at the bottom,
 // then picture slots 1 to 10, each above the one before, the transparent
 // parts of a picture showing what lies beneath. Windows are drawn in the
@@ -72,6 +73,16 @@ public:
 
     // Where the stage lies in the widget.
     QRectF stageRect() const;
+    // The shape of the screen the layout on the stage is made for: that of
+    // its windows, taken with each layout (a layout with no window keeps the
+    // shape before it; a change prepared ahead takes it at its instant).
+    ScreenShape shape() const { return shape_; }
+    // What the operator is told while the show's shape does not fit the
+    // widget as its viewer sees it (see shapeAdvice); empty while it fits.
+    // Known once the stage has started and has had a layout with a window,
+    // so that a window not yet full screen, or a show not read yet, tells
+    // nothing.
+    const QString& shapeAdvice() const { return advice_; }
     // Turns the whole show by quarter turns clockwise (0 to 3), for a panel
     // mounted turned: the stage is fitted to the turned widget, and every
     // window, picture, frame and outline is turned with it.
@@ -137,6 +148,8 @@ signals:
     void played(const StagePlay& play);
     // A problem began or cleared.
     void problemsChanged();
+    // The stage took another shape, or the advice for it changed.
+    void shapeChanged();
 
 protected:
     bool event(QEvent* event) override;
@@ -152,6 +165,9 @@ private:
     void retire();
     void becomeDark(bool dark);
     void placeWindows();
+    // Takes the shape of a layout; `known` when the layout had a window.
+    void takeShape(ScreenShape shape, bool known);
+    void judgeShape(bool shapeTaken = false);
     void tell(const QString& name, const QString& why);
     void worked(const QString& name);
 
@@ -180,6 +196,11 @@ private:
     StageSettings settings_;
     StageOutlines* outlines_ = nullptr;
     int turns_ = 0;
+    ScreenShape shape_ = ScreenShape::Landscape;
+    bool shapeKnown_ = false;                  // a layout with a window came
+    std::optional<ScreenShape> shapeAtReveal_; // of the change prepared ahead
+    bool shapeKnownAtReveal_ = false;
+    QString advice_;
 };
 
 } // namespace tv

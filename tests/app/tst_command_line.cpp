@@ -1,5 +1,6 @@
 #include "layout/layout_writer.h"
 #include "report/display_status.h"
+#include "show/show_folder.h"
 #include "support/file_helpers.h"
 #include "support/one_window_layout.h"
 
@@ -350,12 +351,26 @@ void CommandLineTest::inspectPrintsTheLayout()
     QCOMPARE(picture["pixels"].toObject(), rect(192, 0, 192, 216));
     QCOMPARE(picture["switchTime"].toInt(), 12);
     QCOMPARE(json["nameCount"].toInt(), 3);
+    QCOMPARE(json["shape"].toString(), "landscape");
     // Keys come in the file's order, so a reader by eye meets them as stored.
     QStringList order;
-    for (const char* key : {"\"video\"", "\"percent\"", "\"pixels\"", "\"playlist\"",
+    for (const char* key : {"\"shape\"", "\"video\"", "\"percent\"", "\"pixels\"", "\"playlist\"",
                             "\"pictures\"", "\"slot\"", "\"switchTime\"", "\"nameCount\""})
         order << QString::number(output.indexOf(key)).rightJustified(6, '0');
     QVERIFY2(std::is_sorted(order.begin(), order.end()), output.constData());
+
+    // Published for a portrait screen: the same bytes, on 1080 x 1920 pixels.
+    for (const char* name : {"a.avi", "b.jpg", "c.jpg"})
+        QVERIFY(tv::test::put(scratch.filePath(name), name));
+    QCOMPARE(tv::publishShow(tv::test::contentOf(scratch.filePath("in.TXT")), scratch.path(),
+                             scratch.filePath("show"), {}, {}, tv::ScreenShape::Portrait),
+             QString());
+    program.start(QStringLiteral(TESSELLVIEW_EXECUTABLE),
+                  {"--inspect", scratch.filePath("show/show.TXT")});
+    QVERIFY(program.waitForFinished(20000));
+    const QJsonObject portrait = QJsonDocument::fromJson(program.readAllStandardOutput()).object();
+    QCOMPARE(portrait["shape"].toString(), "portrait");
+    QCOMPARE(portrait["video"].toObject()["pixels"].toObject(), rect(540, 960, 540, 960));
 }
 
 // The display player itself, in a window on an offscreen screen: a picture

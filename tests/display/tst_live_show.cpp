@@ -47,6 +47,8 @@ private slots:
     void aScheduleChangesAtItsInstant();
     void aScheduleInTheSystemZoneFollowsIt();
     void aDisplayReportsWhatItShows();
+    void theStageTakesTheShowsShape_data();
+    void theStageTakesTheShowsShape();
 
 private:
     static qint64 publishTwoLayouts(const QTemporaryDir& root, const QByteArray& schedule,
@@ -557,6 +559,10 @@ void LiveShowTest::aDisplayReportsWhatItShows()
     QCOMPARE(status->next.at, QDateTime::fromMSecsSinceEpoch(noon + 3'600'000, berlin));
     QCOMPARE(status->screen.rotation, 90);
     QCOMPARE(status->screen.name, "HDMI-1");
+    // The landscape show on the standing stage is letterboxed.
+    QCOMPARE(status->screen.shape, "landscape");
+    QCOMPARE(status->screen.advice,
+             "a landscape show on a portrait screen: turn the panel and set rotate = 0");
     QVERIFY(status->diskFreeBytes > 0);
     // Readable by a sync tool or a collector running as another user.
     for (const char* file : {"report/status.json", "metrics/tessellview.prom"})
@@ -613,6 +619,69 @@ void LiveShowTest::aDisplayReportsWhatItShows()
     QCOMPARE(plays.first().start, QDateTime::fromMSecsSinceEpoch(noon + 60'000, berlin));
     QCOMPARE(plays.first().durationMs, 3'600'000 - 60'000 - LiveShow::kDrawLeadMs);
     QCOMPARE(plays.first().sha256.size(), 16);
+}
+
+void LiveShowTest::theStageTakesTheShowsShape_data()
+{
+    // The show: red in the top left quarter, blue in the top right, green
+    // across the bottom half. Where the panel shows them, then black.
+    QTest::addColumn<bool>("portrait"); // the show's shape
+    QTest::addColumn<QSize>("area");
+    QTest::addColumn<int>("turns");
+    QTest::addColumn<QList<QPoint>>("at");
+    QTest::addColumn<QString>("advice");
+    QTest::newRow("portrait on a screen the system turns")
+        << true << QSize(270, 480) << 0 << QList<QPoint>{{67, 120}, {202, 120}, {135, 360}}
+        << QString();
+    QTest::newRow("portrait on a panel turned a quarter")
+        << true << QSize(480, 270) << 1 << QList<QPoint>{{360, 67}, {360, 202}, {120, 135}}
+        << QString();
+    QTest::newRow("landscape on a portrait screen")
+        << false << QSize(270, 480) << 0
+        << QList<QPoint>{{67, 202}, {202, 202}, {135, 278}, {135, 160}, {135, 320}}
+        << "a landscape show on a portrait screen: turn the panel and set rotate = 90";
+}
+
+// A show published for a portrait screen fills a portrait screen, or a
+// landscape one turned a quarter, upright and unstretched; one of the other
+// shape is letterboxed, and the log says what to do, once.
+void LiveShowTest::theStageTakesTheShowsShape()
+{
+    QFETCH(bool, portrait);
+    QFETCH(QSize, area);
+    QFETCH(int, turns);
+    QFETCH(QList<QPoint>, at);
+    QFETCH(QString, advice);
+    const ScreenShape shape = portrait ? ScreenShape::Portrait : ScreenShape::Landscape;
+    const auto place = [shape](int x, int y, int width, int height) {
+        return twipsOfPercentPlace({x, y, width, height}, shape);
+    };
+    LayoutDescription layout;
+    layout.shape = shape;
+    layout.pictures << LayoutWindow{place(0, 0, 50, 50), {"red.png"}, {}, 1}
+                    << LayoutWindow{place(50, 0, 50, 50), {"blue.png"}, {}, 2}
+                    << LayoutWindow{place(0, 50, 100, 50), {"green.png"}, {}, 3};
+    QTemporaryDir root;
+    const QString live = root.filePath("live");
+    QCOMPARE(
+        publishShow(std::get<QByteArray>(encodeLayout(layout)), media_.path(), live, {}, {}, shape),
+        QString());
+    Screenful display(QDir(live).filePath(kShowLayoutName), live);
+    display.stage.resize(area);
+    display.stage.setTurns(turns);
+    QVERIFY(display.settled(0) && display.readAgain());
+    const QColor colours[] = {Qt::red, Qt::blue, Qt::green, Qt::black, Qt::black};
+    for (qsizetype i = 0; i < at.size(); ++i)
+        QCOMPARE(display.at(at[i]), colours[i]);
+    QCOMPARE(display.log.filter(" show on a ").size(), advice.isEmpty() ? 0 : 1);
+    QCOMPARE(display.log.count(advice), advice.isEmpty() ? 0 : 1);
+    // The report's picture is upright, as the viewer sees the first row.
+    test::ManualWallClock wall;
+    ReportWriter writer(root.filePath("report"), QTimeZone::utc());
+    const QImage shot =
+        ReportKeeper(writer, display.stage, *display.live, wall, display.clock, {}).screenshot();
+    for (int i = 0; i < 3 && portrait; ++i)
+        QCOMPARE(shot.pixelColor(QList<QPoint>{{67, 120}, {202, 120}, {135, 360}}[i]), colours[i]);
 }
 
 QTEST_MAIN(LiveShowTest)

@@ -2,6 +2,7 @@
 #include "show/schedule_reading.h"
 #include "show/show_folder.h"
 #include "show/show_manifest.h"
+#include "show/show_snapshot.h"
 #include "support/file_helpers.h"
 #include "support/one_window_layout.h"
 
@@ -79,8 +80,15 @@ void ScheduleShowTest::onePublishCarriesEveryLayout()
     auto read = readScheduleFile(schedulePath, kBerlin, at("2026-12-07T00:00:00"));
     QVERIFY2(std::holds_alternative<ScheduleFile>(read), qPrintable(refusalOf(read)));
     const QString target = dir_.filePath("shows/cafe");
-    QCOMPARE(publishSchedule(std::get<ScheduleFile>(read), source_, target, schedulePath),
-             QString());
+    // Lunch is for a screen stood on end; the editor knows each layout by
+    // its path.
+    const auto shapeOf = [this](const QString& layoutPath) {
+        return layoutPath == QDir(source_).filePath("lunch.TXT") ? ScreenShape::Portrait
+                                                                 : ScreenShape::Landscape;
+    };
+    QCOMPARE(
+        publishSchedule(std::get<ScheduleFile>(read), source_, target, schedulePath, {}, shapeOf),
+        QString());
     // Each file once, though three layouts show the logo.
     QStringList files = QDir(target).entryList(QDir::Files, QDir::Name);
     QCOMPARE(files, (QStringList{"breakfast.TXT", "closed.TXT", "eggs.png", "logo.png", "lunch.TXT",
@@ -90,8 +98,19 @@ void ScheduleShowTest::onePublishCarriesEveryLayout()
     QVERIFY2(manifest, qPrintable(why));
     QCOMPARE(manifest->files.first().name, "show.schedule");
     QCOMPARE(manifest->files.size(), 7);
+    QCOMPARE(manifest->shapes,
+             (QMap<QString, ScreenShape>{{"breakfast.TXT", ScreenShape::Landscape},
+                                         {"closed.TXT", ScreenShape::Landscape},
+                                         {"lunch.TXT", ScreenShape::Portrait}}));
     auto show = readScheduleShow(target, kBerlin, at("2026-12-07T00:00:00"));
     QVERIFY2(std::holds_alternative<ScheduleShow>(show), qPrintable(refusalOf(show)));
+    // Each layout is read for its screen, by the display as by --explain.
+    const ShowSnapshot snapshot = ShowReader(QDir(target).filePath("show.schedule"), target,
+                                             MediaHandle::Links::Refused, {}, kBerlin)
+                                      .read();
+    for (const auto& layouts : {std::get<ScheduleShow>(show).file.layouts, snapshot.layouts})
+        for (const QString& name : manifest->shapes.keys())
+            QCOMPARE(layouts.value(name).shape, manifest->shapes.value(name));
     QStringList whole = std::get<ScheduleShow>(show).whole;
     whole.sort();
     QCOMPARE(whole, (QStringList{"breakfast.TXT", "closed.TXT", "lunch.TXT"}));

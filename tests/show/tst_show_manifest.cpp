@@ -94,6 +94,10 @@ void ShowManifestTest::readsBackWhatIsWritten()
             // Names a user may give: spaces, quotes, accents, CJK, emoji.
             const QString name = QStringLiteral("%1 ä\"漢😀 %2.png").arg(i).arg(random.generate());
             manifest.files.append({name, random.bounded(qint64(1) << 50), digest(random)});
+            // Any listed file may be a layout of either shape, or none.
+            if (const quint32 shape = random.bounded(3); shape < 2)
+                manifest.shapes.insert(name,
+                                       shape ? ScreenShape::Portrait : ScreenShape::Landscape);
         }
         QString why;
         const auto read = decodeManifest(encodeManifest(manifest), &why);
@@ -106,6 +110,9 @@ void ShowManifestTest::readsBackWhatIsWritten()
     QVERIFY(upper);
     QCOMPARE(upper->files.first().sha256, kHash);
     QCOMPARE(upper->published, QDateTime(QDate(2024, 5, 1), QTime(12, 0), Qt::UTC));
+    // As an earlier release wrote it, without shapes: every layout landscape.
+    QVERIFY(upper->shapes.isEmpty());
+    QCOMPARE(upper->shapeOf("a.png"), ScreenShape::Landscape);
 }
 
 void ShowManifestTest::refusesMalformed_data()
@@ -140,6 +147,14 @@ void ShowManifestTest::refusesMalformed_data()
                                 << "published";
     QTest::newRow("too large") << withFile(file("a")) + QByteArray(kMaxManifestBytes, ' ')
                                << "larger than 4 MB";
+    const auto shaped = [&file](const QByteArray& shapes) {
+        return withFile(file("show.TXT")).chopped(1) + R"(, "shapes": )" + shapes + "}";
+    };
+    QTest::newRow("shapes as a list") << shaped(R"(["portrait"])") << "shapes are not";
+    QTest::newRow("an unknown shape") << shaped(R"({"show.TXT": "square"})") << "not landscape";
+    QTest::newRow("a shape as a number") << shaped(R"({"show.TXT": 1})") << "not landscape";
+    QTest::newRow("the shape of a file not listed")
+        << shaped(R"({"other.TXT": "portrait"})") << "other.TXT, which it does not list";
 }
 
 void ShowManifestTest::refusesMalformed()

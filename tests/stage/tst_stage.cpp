@@ -42,6 +42,7 @@ private slots:
     void picturesAreSharpOnAScaledScreen();
     void turnedForAPanelMountedTurned_data();
     void turnedForAPanelMountedTurned();
+    void aPreparedChangeTakesItsShapeAtItsInstant();
 
 private:
     QColor colourAt(Stage& stage, QPoint at) { return stage.grab().toImage().pixelColor(at); }
@@ -529,6 +530,38 @@ void StageTest::picturesAreSharpOnAScaledScreen()
     QCOMPARE(grabbed.size(), QSize(480, 270));
     for (int x = 0; x < grabbed.width(); ++x)
         QCOMPARE(grabbed.pixel(x, 100), stripes.pixel(x, 100));
+}
+
+// A schedule's next layout is for a portrait screen: its windows and the
+// stage's new shape come together at the instant, the landscape stage whole
+// until then. On a square area both letterbox.
+void StageTest::aPreparedChangeTakesItsShapeAtItsInstant()
+{
+    ManualClock clock;
+    Stage stage({{WindowRole::Picture, 1, QRect(0, 0, 1920, 1080), {"red.png"}, 5000}},
+                media_.path(), clock);
+    stage.resize(480, 480);
+    stage.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&stage));
+    stage.settle();
+    QSignalSpy shaped(&stage, &Stage::shapeChanged);
+    stage.reload({{WindowRole::Picture,
+                   1,
+                   QRect(0, 0, 1080, 1920),
+                   {"blue.png"},
+                   5000,
+                   ScreenShape::Portrait}},
+                 MediaResolver(media_.path()), Stage::Changed::StartAfresh, {1000, {}, false});
+    stage.settle();
+    for (const bool changed : {false, true}) {
+        clock.now = changed ? 1000 : 999;
+        stage.refresh();
+        QCOMPARE(stage.shape(), changed ? ScreenShape::Portrait : ScreenShape::Landscape);
+        QCOMPARE(shaped.size(), int(changed));
+        // Left of the portrait stage, in the landscape one.
+        QCOMPARE(colourAt(stage, {20, 240}), changed ? QColor(Qt::black) : QColor(Qt::red));
+        QCOMPARE(colourAt(stage, {240, 240}), changed ? QColor(Qt::blue) : QColor(Qt::red));
+    }
 }
 
 int main(int argc, char** argv)
