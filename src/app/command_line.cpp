@@ -5,6 +5,7 @@
 #include "base/operator_lines.h"
 
 #include "display/display_run.h"
+#include "editor/media/layout_shape_memory.h"
 #include "platform/screen_choice.h"
 
 #include "base/operator_log.h"
@@ -462,9 +463,9 @@ int publishLayout(const CommandLine& options, const CommandTime& time)
         const QString media = mediaFolderFor(options.media, options.publish);
         QElapsedTimer took;
         took.start();
-        const QString failure =
-            publishSchedule(std::get<ScheduleFile>(read), media, options.to, options.publish,
-                            [](const QString& line) { writeLogLine(line); });
+        const QString failure = publishSchedule(
+            std::get<ScheduleFile>(read), media, options.to, options.publish,
+            [](const QString& line) { writeLogLine(line); }, rememberedShape);
         if (!failure.isEmpty())
             return refuse(QStringLiteral("tessellview: ") + failure);
         say(QStringLiteral("published %1 to %2 in %3 ms")
@@ -480,11 +481,10 @@ int publishLayout(const CommandLine& options, const CommandTime& time)
     QElapsedTimer took;
     took.start();
     // What publishing tells on the way has its names escaped already.
-    // The shape the editor last gave the layout is not known here yet: a
-    // layout published from the command line is for a landscape screen.
+    // The layout is for the screen the editor last saved it for.
     const QString failure = publishShow(
         read.bytes, media, options.to, options.publish,
-        [](const QString& line) { writeLogLine(line); }, ScreenShape::Landscape);
+        [](const QString& line) { writeLogLine(line); }, rememberedShape(options.publish));
     if (!failure.isEmpty())
         return refuse(QStringLiteral("tessellview: ") + failure);
     say(QStringLiteral("published %1 to %2 in %3 ms")

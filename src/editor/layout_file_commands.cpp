@@ -222,7 +222,8 @@ void LayoutFileCommands::publish()
         return;
     while (target.size() > 1 && target.endsWith(QDir::separator()))
         target.chop(1);
-    const QString failure = publishShow(*encoded, media, target, currentFile_);
+    const QString failure =
+        publishShow(*encoded, media, target, currentFile_, {}, history_.model().state().shape);
     if (!failure.isEmpty()) {
         tell(QStringLiteral("The show was not published. ") + failure);
         return;

@@ -6,6 +6,7 @@
 #include "editor/media/switch_time_box.h"
 #include "editor/window_commands.h"
 #include "layout/layout_writer.h"
+#include "show/show_manifest.h"
 #include "support/editor_harness.h"
 #include "support/file_helpers.h"
 #include "support/os_faults.h"
@@ -450,6 +451,15 @@ void LayoutFileCommandsTest::publishingFromTheEditor()
     QCOMPARE(QDir(show).entryList(QDir::Files), (QStringList{"b.jpg", "show.json", "show.TXT"}));
     QCOMPARE(contentOf(QDir(show).filePath("show.TXT")),
              std::get<QByteArray>(encodeLayout(form.layoutFile().describeLayout())));
+
+    // Published again portrait, the show tells the display so.
+    QTest::mouseClick(form.shapeBox().PortraitCheck, Qt::LeftButton);
+    harness_.dialogs.folderChoices.enqueue(show + "/");
+    QTest::keyClick(form.windowHandle(), Qt::Key_P, Qt::ControlModifier);
+    QString why;
+    const auto manifest = decodeManifest(contentOf(QDir(show).filePath("show.json")), &why);
+    QVERIFY2(manifest, qPrintable(why));
+    QCOMPARE(manifest->shapes.value("show.TXT"), ScreenShape::Portrait);
 }
 
 QTEST_MAIN(LayoutFileCommandsTest)

@@ -2,6 +2,7 @@
 
 #include "base/operator_log.h"
 #include "editor/controls/beside_or_over.h"
+#include "editor/media/layout_shape_memory.h"
 #include "files/layout_file_reading.h"
 #include "files/media_resolver.h"
 #include "stage/player_window.h"
@@ -25,7 +26,7 @@ QWidget* previewTarget(const QString& target, const QString& scheduleFile, QWidg
             return nullptr;
         }
         const QString path = QFileInfo(scheduleFile).dir().filePath(target);
-        const auto read = readLayout(path);
+        const auto read = readLayout(path, MediaHandle::Links::Followed, rememberedShape(path));
         if (const auto* why = std::get_if<QString>(&read)) {
             *refusal = QStringLiteral("%1 cannot be previewed. %2").arg(target, *why);
             return nullptr;

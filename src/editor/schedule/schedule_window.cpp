@@ -3,6 +3,7 @@
 #include "editor/controls/modal_dialogs.h"
 #include "editor/controls/owned_window.h"
 #include "editor/media/browse_folder.h"
+#include "editor/media/layout_shape_memory.h"
 #include "editor/schedule/rule_table.h"
 #include "editor/schedule/schedule_file.h"
 #include "editor/schedule/schedule_preview.h"
@@ -296,8 +297,8 @@ void ScheduleWindow::publish()
     if (target.isEmpty())
         return;
     const QString media = QFileInfo(currentFile_).absolutePath();
-    const QString failure =
-        publishSchedule(std::get<ScheduleFile>(read), media, target, currentFile_);
+    const QString failure = publishSchedule(std::get<ScheduleFile>(read), media, target,
+                                            currentFile_, {}, rememberedShape);
     if (!failure.isEmpty()) {
         tell(QStringLiteral("The schedule was not published. ") + failure);
         return;
