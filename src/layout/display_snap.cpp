@@ -100,8 +100,7 @@ double snapTwips(ScreenShape shape)
 TwipsRect snappedToDisplay(const TwipsRect& rect, const QList<TwipsRect>& others, SnapEdit edit,
                            ScreenShape shape)
 {
-    // The screen's far edges where the file puts them: a portrait canvas's
-    // 2278.125 twips are 2278 in the file's whole twips.
+    // The screen's far edges where the file puts them.
     QList<float> acrossEdges{0, twipsAcross(100, shape)};
     QList<float> downEdges{0, twipsDown(100, shape)};
     for (const TwipsRect& other : others) {

@@ -25,7 +25,11 @@ std::optional<std::uint8_t> ScalerChange(std::int16_t coordinate, const QString&
 
 float twipsAcross(std::uint8_t percentage, ScreenShape shape)
 {
-    return static_cast<float>(std::floor(double(percentage) * frameOf(shape).widthTwips / 100));
+    // A portrait canvas's steps (b x 729/32 twips) are exact in single
+    // precision: kept whole, the position fields show the pixel the display
+    // draws at, not half a pixel short of it.
+    const double twips = double(percentage) * frameOf(shape).widthTwips / 100;
+    return static_cast<float>(shape == ScreenShape::Portrait ? twips : std::floor(twips));
 }
 
 float twipsDown(std::uint8_t percentage, ScreenShape shape)

