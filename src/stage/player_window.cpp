@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace tv {
@@ -27,8 +28,16 @@ PlayerWindow::PlayerWindow(const QList<StageWindow>& plan, const QString& mediaF
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(stage_);
     // A portrait layout's preview opens standing, as its screen does.
+    // It stays within the desktop, frame and all: a standing 960 pixels is
+    // more than a small desktop has.
     const bool portrait = !plan.isEmpty() && plan.first().shape == ScreenShape::Portrait;
-    resize(portrait ? kPlayerWindowSize.transposed() : kPlayerWindowSize);
+    QSize size = portrait ? kPlayerWindowSize.transposed() : kPlayerWindowSize;
+    if (const QScreen* desktop = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
+        const QSize room = desktop->availableSize() - QSize(16, 48);
+        if (room.isValid() && (size.width() > room.width() || size.height() > room.height()))
+            size.scale(room, Qt::KeepAspectRatio);
+    }
+    resize(size);
     // Qt drops a move over a child that does not track the mouse before it
     // reaches this window, but passes it through the application's filters:
     // the pointer comes back wherever it moves over the show.
