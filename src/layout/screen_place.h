@@ -10,8 +10,8 @@
 namespace tv {
 
 // The screen a landscape layout is made for.
-inline constexpr int kScreenWidthPixels = 1920;
-inline constexpr int kScreenHeightPixels = 1080;
+inline constexpr int kScreenWidthPixels = frameOf(ScreenShape::Landscape).widthPixels;
+inline constexpr int kScreenHeightPixels = frameOf(ScreenShape::Landscape).heightPixels;
 
 // A window's place as a layout file stores it: x and width in hundredths of
 // the screen's width, y and height in hundredths of its height, one byte each.

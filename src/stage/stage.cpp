@@ -163,8 +163,7 @@ void Stage::becomeDark(bool dark)
 void Stage::reveal()
 {
     revealAtMs_.reset();
-    if (const auto shape = std::exchange(shapeAtReveal_, std::nullopt))
-        takeShape(*shape, shapeKnownAtReveal_);
+    takePreparedShape();
     becomeDark(darkAtReveal_);
     for (WindowView* view : std::exchange(readyEarly_, {}))
         if (arriving_.removeOne(view)) {
@@ -184,8 +183,7 @@ void Stage::retire()
     revealAtMs_.reset();
     // A prepared change cut short by another shows its windows now, and its
     // shape with them.
-    if (const auto shape = std::exchange(shapeAtReveal_, std::nullopt))
-        takeShape(*shape, shapeKnownAtReveal_);
+    takePreparedShape();
     readyEarly_.clear();
     for (WindowView* view : std::exchange(arriving_, {}))
         view->show();
@@ -286,6 +284,12 @@ void Stage::takeShape(ScreenShape shape, bool known)
     if (outlines_)
         outlines_->update();
     judgeShape(true);
+}
+
+void Stage::takePreparedShape()
+{
+    if (const auto shape = std::exchange(shapeAtReveal_, std::nullopt))
+        takeShape(*shape, shapeKnownAtReveal_);
 }
 
 void Stage::judgeShape(bool shapeTaken)

@@ -167,6 +167,8 @@ private:
     void placeWindows();
     // Takes the shape of a layout; `known` when the layout had a window.
     void takeShape(ScreenShape shape, bool known);
+    // Takes the shape of a change prepared ahead, if one waits.
+    void takePreparedShape();
     void judgeShape(bool shapeTaken = false);
     void tell(const QString& name, const QString& why);
     void worked(const QString& name);
